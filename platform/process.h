@@ -1,0 +1,29 @@
+// Child processes: start a program with arguments, wait a bounded time, read its exit code.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace veltrix::platform {
+
+struct ProcessResult {
+    enum class Status { Exited, TimedOut, Failed };
+    Status status = Status::Failed;
+    int exitCode = -1;  // meaningful when status is Exited; 128 + signal when it was killed
+    bool Succeeded() const { return status == Status::Exited && exitCode == 0; }
+};
+
+// Starts `program` (a path, or a name looked up in PATH) with `args` and waits at most
+// `timeoutMs` milliseconds. A child still running at the time-out is left running.
+ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         unsigned timeoutMs);
+
+// The folder of the module (program or shared library) that holds this code: the install folder,
+// where the system finds its other programs.
+std::filesystem::path ModuleFolder();
+
+// `name` in the module folder when a file of that name is there, else `name` itself (for PATH).
+std::filesystem::path SiblingProgram(const std::string& name);
+
+}  // namespace veltrix::platform

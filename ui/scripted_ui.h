@@ -1,0 +1,49 @@
+// The UI port for tests: answers come from queues, and every message and prompt shown is recorded.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/ui_port.h"
+
+namespace veltrix::ui {
+
+class ScriptedUi : public IUserInterface {
+public:
+    struct Message {
+        std::u16string text;
+        Buttons buttons;
+        Icon icon;
+    };
+
+    // Installs itself as the process's UI for its lifetime.
+    ScriptedUi();
+    ~ScriptedUi() override;
+
+    // The next message box is answered with `answer`. With the queue empty a box answers OK when
+    // it has an OK button, else Cancel or No.
+    void QueueAnswer(Answer answer) { answers_.push_back(answer); }
+    // The next password prompt returns `password` (nullopt: Cancel). With the queue empty a prompt
+    // is cancelled.
+    void QueuePassword(std::optional<std::u16string> password) { passwords_.push_back(password); }
+
+    const std::vector<Message>& Messages() const { return messages_; }
+    const std::vector<PasswordPrompt>& Prompts() const { return prompts_; }
+    // The texts of the messages shown, in order.
+    std::vector<std::u16string> MessageTexts() const;
+    void Clear();
+
+    Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) override;
+    std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
+
+private:
+    std::deque<Answer> answers_;
+    std::deque<std::optional<std::u16string>> passwords_;
+    std::vector<Message> messages_;
+    std::vector<PasswordPrompt> prompts_;
+    IUserInterface* previous_;
+};
+
+}  // namespace veltrix::ui
