@@ -1,1 +1,92 @@
-// placeholder
+#include "platform/process.h"
+
+#include <dlfcn.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+extern char** environ;
+
+namespace veltrix::platform {
+namespace {
+
+ProcessResult ResultOf(int status) {
+    ProcessResult result;
+    result.status = ProcessResult::Status::Exited;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+void SleepMs(long ms) {
+    timespec delay{0, ms * 1000000L};
+    nanosleep(&delay, nullptr);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
+                         unsigned timeoutMs) {
+    std::vector<std::string> argvStrings;
+    argvStrings.push_back(program.string());
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : argvStrings) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    const bool searchPath = !program.has_parent_path();
+    int spawned = searchPath ? posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ)
+                             : posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (spawned != 0) {
+        return {};
+    }
+
+    // Poll with a short, growing delay: cheap for quick children, bounded for slow ones.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    long delayMs = 1;
+    for (;;) {
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return ResultOf(status);
+        }
+        if (done < 0) {
+            return {};
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return {ProcessResult::Status::TimedOut, -1};
+        }
+        SleepMs(delayMs);
+        delayMs = std::min(delayMs * 2, 20L);
+    }
+}
+
+std::filesystem::path ModuleFolder() {
+    Dl_info info{};
+    // A shared library reports the absolute path it was loaded from; the main program may report
+    // only its name, so it is found through /proc instead.
+    if (dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) != 0 && info.dli_fname != nullptr &&
+        info.dli_fname[0] == '/') {
+        std::error_code error;
+        auto path = std::filesystem::canonical(info.dli_fname, error);
+        if (!error) {
+            return path.parent_path();
+        }
+    }
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+}
+
+std::filesystem::path SiblingProgram(const std::string& name) {
+    auto candidate = ModuleFolder() / name;
+    std::error_code error;
+    return std::filesystem::exists(candidate, error) ? candidate : std::filesystem::path(name);
+}
+
+}  // namespace veltrix::platform
