@@ -4,6 +4,7 @@
 // empty components are ignored.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -95,11 +96,16 @@ public:
 
 private:
     class HiveDb;
-    HiveDb* Open(Hive hive);
+    // The open database of the hive; nullptr when it cannot be opened, or when the file is
+    // missing and `create` is false. A connection whose file was deleted or replaced is reopened.
+    HiveDb* Open(Hive hive, bool create);
     bool Writable(Hive hive) const;
+    // Closes the connections of hive files that no longer exist (Default() keeps registries of
+    // folders that tests have since removed).
+    void ReleaseVanishedHives();
 
     std::filesystem::path folder_;
-    bool machineReadOnly_ = false;
+    std::atomic<bool> machineReadOnly_{false};
     std::mutex mutex_;
     std::unique_ptr<HiveDb> hives_[3];
 };

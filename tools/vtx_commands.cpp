@@ -1,1 +1,217 @@
-// placeholder
+#include "tools/vtx_commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "core/configuration.h"
+#include "core/identity.h"
+#include "core/process_password_source.h"
+#include "core/record_names.h"
+#include "core/secure_note.h"
+#include "core/web_login.h"
+#include "core/web_login_index.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "ui/terminal_ui.h"
+
+namespace veltrix::vtx {
+namespace {
+
+constexpr char kUsageText[] =
+    "Usage: vtx [--password-file FILE] COMMAND\n"
+    "\n"
+    "Commands:\n"
+    "  list identities|weblogins|notes        the record names, one a line, sorted\n"
+    "  show identity|weblogin|note NAME       the record's text on standard output (UTF-8)\n"
+    "  put identity|weblogin|note NAME        reads the record's text (UTF-8) from standard\n"
+    "                                         input and writes the record file\n"
+    "  config get NAME                        a value of the Configuration settings\n"
+    "  config set NAME VALUE                  changes such a value\n"
+    "\n"
+    "The master password comes from the first line of FILE, else from a prompt on the\n"
+    "terminal. Records live in $XDG_DATA_HOME/Orvane/Veltrix/, settings in the registry\n"
+    "folder named by VELTRIX_REGISTRY.\n"
+    "\n"
+    "Configuration values: DataPath, InstallPath, IdentitiesFolder, WebLoginsFolder,\n"
+    "SecureNotesFolder, ExportToFolder, HighlightColor, Identity, AutoLogoff, Preferences.\n";
+
+std::u16string RecordFile(RecordKind kind, const std::string& name) {
+    return RecordPath(config::GetRecordFolder(kind), text::FromUtf8(name), kind);
+}
+
+std::unique_ptr<CTaggedFile> MakeRecord(RecordKind kind) {
+    switch (kind) {
+        case RecordKind::Identity:
+            return std::make_unique<CIdentity>();
+        case RecordKind::WebLogin:
+            return std::make_unique<CWebLogin>(CWebLogin::Writer::Editor);
+        default:
+            return std::make_unique<CSecureNote>();
+    }
+}
+
+std::string ReadAll(std::istream& in) {
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.erase(0, 3);
+    }
+    return bytes;
+}
+
+// The first line of the file, without its line end; nullopt when it cannot be read.
+std::optional<std::u16string> ReadPasswordFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    if (!file || !std::getline(file, line)) {
+        return std::nullopt;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return text::FromUtf8(line);
+}
+
+int Misuse(std::ostream& err, const std::string& what) {
+    err << "vtx: " << what << "\n\n" << kUsageText;
+    return kUsage;
+}
+
+}  // namespace
+
+std::optional<RecordKind> ParseRecordKind(const std::string& word, bool plural) {
+    struct Name {
+        const char* singular;
+        const char* plural;
+        RecordKind kind;
+    };
+    static constexpr Name kNames[] = {{"identity", "identities", RecordKind::Identity},
+                                      {"weblogin", "weblogins", RecordKind::WebLogin},
+                                      {"note", "notes", RecordKind::SecureNote}};
+    for (const auto& name : kNames) {
+        if (word == (plural ? name.plural : name.singular)) {
+            return name.kind;
+        }
+    }
+    return std::nullopt;
+}
+
+int ListRecords(RecordKind kind, std::ostream& out) {
+    const std::string extension = "." + text::ToUtf8(RecordExtension(kind));
+    for (const auto& file : platform::ListFilesWithExtension(
+             text::ToUtf8(config::GetRecordFolder(kind)), text::ToUtf8(RecordExtension(kind)))) {
+        out << file.substr(0, file.size() - extension.size()) << '\n';
+    }
+    return kSuccess;
+}
+
+int ShowRecord(RecordKind kind, const std::string& name, std::ostream& out) {
+    // The text is shown exactly as stored, so every kind is read as plain tagged text.
+    CTaggedFile record;
+    if (!record.Read(RecordFile(kind, name))) {
+        return kFailure;
+    }
+    out << text::ToUtf8(record.GetText());
+    return out.flush() ? kSuccess : kFailure;
+}
+
+int PutRecord(RecordKind kind, const std::string& name, std::istream& in) {
+    const std::u16string recordName = text::FromUtf8(name);
+    if (recordName.empty() || !IsValidName(recordName)) {
+        ui::ShowMessage(u"A record name cannot be empty or contain any of the following "
+                        u"characters:\n \" ' \\ / : * ? < > |",
+                        ui::Icon::Exclamation);
+        return kFailure;
+    }
+    auto record = MakeRecord(kind);
+    record->ParseText(text::FromUtf8(ReadAll(in)));
+    if (!record->Write(RecordFile(kind, name))) {
+        return kFailure;
+    }
+    // The editor's writer indexes a Web Login when its page address changed since it was read;
+    // a record put from outside is new to the index whatever its address.
+    if (auto* login = dynamic_cast<CWebLogin*>(record.get())) {
+        AddWebLoginToIndex(login->GetPageUrl(), recordName);
+    }
+    return kSuccess;
+}
+
+int GetConfig(const std::string& name, std::ostream& out) {
+    auto value = config::GetConfigurationValue(text::FromUtf8(name));
+    if (!value) {
+        ui::ShowMessage(text::FromUtf8("Unknown setting: " + name), ui::Icon::Exclamation);
+        return kFailure;
+    }
+    out << text::ToUtf8(*value) << '\n';
+    return kSuccess;
+}
+
+int SetConfig(const std::string& name, const std::string& value) {
+    switch (config::SetConfigurationValue(text::FromUtf8(name), text::FromUtf8(value))) {
+        case config::SetValueResult::Ok:
+            return kSuccess;
+        case config::SetValueResult::UnknownName:
+            ui::ShowMessage(text::FromUtf8("Unknown setting: " + name), ui::Icon::Exclamation);
+            return kFailure;
+        case config::SetValueResult::InvalidValue:
+            ui::ShowMessage(text::FromUtf8("Not a valid value for " + name + ": " + value),
+                            ui::Icon::Exclamation);
+            return kFailure;
+        case config::SetValueResult::WriteFailed:
+            break;
+    }
+    ui::ShowMessage(text::FromUtf8("Unable to write the setting " + name), ui::Icon::Exclamation);
+    return kFailure;
+}
+
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err) {
+    std::size_t i = 0;
+    std::optional<std::string> passwordFile;
+    for (; i < args.size() && args[i].starts_with("-"); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            out << kUsageText;
+            return kSuccess;
+        }
+        if (args[i] == "--password-file" && i + 1 < args.size()) {
+            passwordFile = args[++i];
+        } else {
+            return Misuse(err, "unknown option " + args[i]);
+        }
+    }
+    std::vector<std::string> words(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    if (words.empty()) {
+        return Misuse(err, "no command given");
+    }
+
+    ui::TerminalUi terminal;
+    CProcessPasswordSource passwords;
+    if (passwordFile) {
+        auto password = ReadPasswordFile(*passwordFile);
+        if (!password) {
+            err << "vtx: cannot read the password file " << *passwordFile << '\n';
+            return kFailure;
+        }
+        terminal.AnswerPasswordWith(*password);
+    }
+
+    const std::string& command = words[0];
+    if (command == "list" && words.size() == 2) {
+        if (auto kind = ParseRecordKind(words[1], true)) {
+            return ListRecords(*kind, out);
+        }
+    } else if ((command == "show" || command == "put") && words.size() == 3) {
+        if (auto kind = ParseRecordKind(words[1], false)) {
+            return command == "show" ? ShowRecord(*kind, words[2], out)
+                                     : PutRecord(*kind, words[2], in);
+        }
+    } else if (command == "config" && words.size() == 3 && words[1] == "get") {
+        return GetConfig(words[2], out);
+    } else if (command == "config" && words.size() == 4 && words[1] == "set") {
+        return SetConfig(words[2], words[3]);
+    }
+    return Misuse(err, "cannot understand: " + command);
+}
+
+}  // namespace veltrix::vtx
