@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libssl-dev libsqlite3-dev
+  libssl-dev libsqlite3-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

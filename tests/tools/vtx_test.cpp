@@ -1,1 +1,200 @@
-// placeholder
+// vtx as a user runs it: a separate process over an isolated vault and registry.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/configuration.h"
+#include "core/web_login_index.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "tests/support/test_environment.h"
+
+namespace veltrix {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class VtxTest : public ::testing::Test {
+protected:
+    // Runs vtx with `args` (each quoted for the shell), feeding `input` on standard input.
+    Outcome Vtx(const std::vector<std::string>& args, const std::string& input = "") {
+        const auto dir = env_.Root();
+        test::WriteFileBytes(dir / "stdin", input);
+        // setsid: without a controlling terminal a prompt cannot wait for a keyboard.
+        std::string command = "setsid -w '" + (test::ProgramFolder() / "vtx").string() + "'";
+        for (const auto& arg : args) {
+            command += " '" + arg + "'";
+        }
+        command += " < '" + (dir / "stdin").string() + "' > '" + (dir / "stdout").string() +
+                   "' 2> '" + (dir / "stderr").string() + "'";
+        auto result = platform::RunProcess("/bin/sh", {"-c", command}, 30000);
+        return {result.exitCode, test::ReadFileBytes(dir / "stdout"),
+                test::ReadFileBytes(dir / "stderr")};
+    }
+
+    std::string PasswordFile(const std::string& password) {
+        auto path = env_.Root() / ("password-" + std::to_string(++passwordFiles_));
+        test::WriteFileBytes(path, password + "\n");
+        return path.string();
+    }
+
+    Outcome WithPassword(const std::string& password, std::vector<std::string> args,
+                         const std::string& input = "") {
+        args.insert(args.begin(), {"--password-file", PasswordFile(password)});
+        return Vtx(args, input);
+    }
+
+    test::IsolatedEnvironment env_;
+    int passwordFiles_ = 0;
+};
+
+const std::string kIdentityText =
+    "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<cc1><ccid>Work</ccid>\r\n<cc#>4111</cc#></cc1>";
+
+TEST_F(VtxTest, PutThenShowAndListRoundTrip) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann Lee"}, kIdentityText).status, 0);
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Bob"}, "<fname>Bob</fname>").status, 0);
+    ASSERT_EQ(WithPassword("Secret1", {"put", "note", "Locker"}, "12-34-56 <b>x</b>").status, 0);
+
+    auto shown = WithPassword("Secret1", {"show", "identity", "Ann Lee"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out, kIdentityText);
+    EXPECT_EQ(WithPassword("Secret1", {"show", "note", "Locker"}).out, "12-34-56 <b>x</b>");
+    EXPECT_EQ(Vtx({"list", "identities"}).out, "Ann Lee\nBob\n");
+    EXPECT_EQ(Vtx({"list", "notes"}).out, "Locker\n");
+    EXPECT_EQ(Vtx({"list", "weblogins"}).out, "");
+}
+
+TEST_F(VtxTest, PutNormalisesTheTextThroughTheRecordClass) {
+    // Unknown elements are dropped, known ones come out in the record's own order.
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann"},
+                           "<lname>Lee</lname>\r\n<junk>x</junk>\r\n<fname>Ann</fname>")
+                  .status,
+              0);
+    EXPECT_EQ(WithPassword("Secret1", {"show", "identity", "Ann"}).out,
+              "<fname>Ann</fname>\r\n<lname>Lee</lname>");
+}
+
+TEST_F(VtxTest, ShowsFilesWrittenByAnIndependentImplementation) {
+    std::ifstream expected(test::TestDataFolder() / "vault" / "EXPECTED.tsv");
+    std::string line;
+    int checked = 0;
+    while (std::getline(expected, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string file, password, text;
+        std::getline(fields, file, '\t');
+        std::getline(fields, password, '\t');
+        std::getline(fields, text);
+        for (std::size_t at; (at = text.find("\\r\\n")) != std::string::npos;) {
+            text.replace(at, 4, "\r\n");
+        }
+        const std::string name = file.substr(0, file.rfind('.'));
+        const std::string ext = file.substr(file.rfind('.') + 1);
+        const std::string kind = ext == "vxi" ? "identity" : ext == "vxw" ? "weblogin" : "note";
+        // One file a vault: the fixtures do not all share one master password.
+        std::filesystem::remove_all(env_.VaultFolder());
+        std::filesystem::create_directories(env_.VaultFolder());
+        std::filesystem::copy_file(test::TestDataFolder() / "vault" / file, env_.VaultFolder() / file);
+        auto shown = WithPassword(password, {"show", kind, name});
+        EXPECT_EQ(shown.status, 0) << file << ": " << shown.err;
+        EXPECT_EQ(shown.out, text) << file;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 4);
+}
+
+TEST_F(VtxTest, WrongPasswordIsRefusedWithTheSystemMessage) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "note", "Locker"}, "combination").status, 0);
+    auto shown = WithPassword("secret1", {"show", "note", "Locker"});
+    EXPECT_NE(shown.status, 0);
+    EXPECT_EQ(shown.out, "");
+    EXPECT_NE(shown.err.find("The password does not match the existing password."), std::string::npos);
+    // A record written under another password would split the vault: it is refused too.
+    EXPECT_NE(WithPassword("Other one", {"put", "note", "Second"}, "x").status, 0);
+    EXPECT_EQ(Vtx({"list", "notes"}).out, "Locker\n");
+}
+
+TEST_F(VtxTest, RecordFileDecryptsWithAStandardBlowfishCbcTool) {
+    // The openssl command line takes Blowfish keys of 16 bytes only, hence the password length.
+    const std::string password = "Secret1-Secret1!";
+    ASSERT_EQ(WithPassword(password, {"put", "note", "Plain"}, "hello").status, 0);
+    const std::string file = test::ReadFileBytes(env_.VaultFolder() / "Plain.vxn");
+    ASSERT_GE(file.size(), 16u);
+    std::vector<unsigned char> iv(file.begin(), file.begin() + 8);
+    test::WriteFileBytes(env_.Root() / "cipher", file.substr(8));
+    const std::string command =
+        "openssl enc -d -bf-cbc -provider legacy -provider default -K " +
+        test::ToHex({password.begin(), password.end()}) + " -iv " + test::ToHex(iv) + " -in '" +
+        (env_.Root() / "cipher").string() + "' -out '" + (env_.Root() / "plain").string() + "'";
+    ASSERT_TRUE(platform::RunProcess("/bin/sh", {"-c", command}, 30000).Succeeded());
+    const std::string plain = test::ReadFileBytes(env_.Root() / "plain");
+    // Header: its size 8, payload offset 8 + 2n, password length 2n, password offset 8.
+    std::string expected("\x08\x00\x28\x00\x20\x00\x08\x00", 8);
+    for (char c : password) {
+        expected += {c, '\0'};
+    }
+    expected += std::string("\xff\xfe" "h\0e\0l\0l\0o\0", 12);
+    EXPECT_EQ(plain, expected);
+}
+
+TEST_F(VtxTest, WebLoginIsWrittenInTheEditorsOrderAndIndexed) {
+    const std::string browserOrder =
+        "<urlpage>https://www.example.com/login</urlpage>\r\n<options>0</options>\r\n"
+        "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
+        "<state>1</state>\r\n<data>on</data></f1>";
+    ASSERT_EQ(WithPassword("Secret1", {"put", "weblogin", "Example"}, browserOrder).status, 0);
+    EXPECT_EQ(WithPassword("Secret1", {"show", "weblogin", "Example"}).out,
+              "<urlpage>https://www.example.com/login</urlpage>\r\n"
+              "<urlframe>https://www.example.com/login</urlframe>\r\n<options>0</options>\r\n"
+              "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
+              "<data>on</data>\r\n<state>1</state></f1>");
+    EXPECT_EQ(LookupWebLogins(u"http://example.com/"), (std::vector<std::u16string>{u"Example"}));
+}
+
+TEST_F(VtxTest, ConfigGetWritesDefaultsBackAndSetChangesValues) {
+    auto got = Vtx({"config", "get", "AutoLogoff"});
+    EXPECT_EQ(got.status, 0) << got.err;
+    EXPECT_EQ(got.out, "120\n");
+    auto stored = platform::Registry::Default().GetValue(
+        platform::Hive::CurrentUser, u"Software\\Orvane\\Veltrix\\Configuration", u"AutoLogoff");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->AsDword(), 120u);
+
+    EXPECT_EQ(Vtx({"config", "set", "AutoLogoff", "15"}).status, 0);
+    EXPECT_EQ(Vtx({"config", "get", "AutoLogoff"}).out, "15\n");
+    EXPECT_EQ(Vtx({"config", "get", "HighlightColor"}).out, "80FF80\n");
+    EXPECT_NE(Vtx({"config", "set", "AutoLogoff", "soon"}).status, 0);
+    EXPECT_NE(Vtx({"config", "get", "NoSuchValue"}).status, 0);
+}
+
+TEST_F(VtxTest, MisuseAndMissingRecordsFail) {
+    EXPECT_EQ(Vtx({}).status, 2);
+    EXPECT_EQ(Vtx({"list", "passwords"}).status, 2);
+    EXPECT_EQ(Vtx({"show", "identity"}).status, 2);
+    EXPECT_EQ(Vtx({"--bogus", "list", "notes"}).status, 2);
+    EXPECT_EQ(Vtx({"--help"}).status, 0);
+    auto missing = WithPassword("Secret1", {"show", "note", "Nothing"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.err.empty());
+    EXPECT_NE(WithPassword("Secret1", {"put", "note", "a/b"}, "x").status, 0);
+    EXPECT_NE(Vtx({"--password-file", (env_.Root() / "absent").string(), "list", "notes"}).status, 0);
+}
+
+TEST_F(VtxTest, CancelledPromptWritesNothing) {
+    // No terminal and no password file: the prompt cannot be answered.
+    auto put = Vtx({"put", "note", "Locker"}, "secret");
+    EXPECT_NE(put.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(env_.VaultFolder() / "Locker.vxn"));
+}
+
+}  // namespace
+}  // namespace veltrix
