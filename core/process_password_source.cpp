@@ -28,7 +28,7 @@ std::u16string FirstRecordFile(RecordKind kind) {
 }  // namespace
 
 std::u16string FindVerificationFile() {
-    const std::u16string identity = config::GetIdentity();
+    const std::u16string identity = config::GetCurrentIdentity();
     if (!identity.empty()) {
         auto path = RecordPath(config::GetRecordFolder(RecordKind::Identity), identity,
                                RecordKind::Identity);

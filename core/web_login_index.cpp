@@ -1,1 +1,101 @@
-// placeholder
+#include "core/web_login_index.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/configuration.h"
+#include "platform/text.h"
+
+namespace veltrix {
+namespace {
+
+using platform::Hive;
+
+constexpr char16_t kSeparator = u'|';
+
+std::u16string IndexKey() {
+    return config::SectionKey(config::kWebLoginUrlsSection);
+}
+
+// The raw value of a site, or nullopt when the site key is empty or the value is missing.
+std::optional<std::u16string> ReadSite(std::u16string_view site) {
+    std::u16string value;
+    if (site.empty() || !config::GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Splits at '|'; an empty piece ends the list.
+std::vector<std::u16string> SplitNames(std::u16string_view value) {
+    std::vector<std::u16string> names;
+    while (!value.empty()) {
+        std::size_t end = std::min(value.find(kSeparator), value.size());
+        if (end == 0) {
+            break;
+        }
+        names.emplace_back(value.substr(0, end));
+        value.remove_prefix(std::min(end + 1, value.size()));
+    }
+    return names;
+}
+
+std::u16string JoinNames(const std::vector<std::u16string>& names) {
+    std::u16string value;
+    for (const auto& name : names) {
+        if (!value.empty()) {
+            value += kSeparator;
+        }
+        value += name;
+    }
+    return value;
+}
+
+bool ContainsName(const std::vector<std::u16string>& names, std::u16string_view name) {
+    return std::any_of(names.begin(), names.end(), [name](const std::u16string& entry) {
+        return text::EqualsNoCase(entry, name);
+    });
+}
+
+}  // namespace
+
+std::vector<std::u16string> LookupWebLogins(std::u16string_view url) {
+    auto value = ReadSite(config::GetSiteKey(url));
+    return value ? SplitNames(*value) : std::vector<std::u16string>{};
+}
+
+bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name) {
+    std::u16string site = config::GetSiteKey(url);
+    if (site.empty() || name.empty()) {
+        return false;
+    }
+    std::u16string value = ReadSite(site).value_or(std::u16string{});
+    if (ContainsName(SplitNames(value), name)) {
+        return true;
+    }
+    if (!value.empty()) {
+        value += kSeparator;
+    }
+    value += name;
+    return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, value);
+}
+
+bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name) {
+    std::u16string site = config::GetSiteKey(url);
+    auto value = ReadSite(site);
+    if (!value) {
+        return false;
+    }
+    std::vector<std::u16string> names = SplitNames(*value);
+    if (!ContainsName(names, name)) {
+        return false;
+    }
+    std::erase_if(names,
+                  [name](const std::u16string& entry) { return text::EqualsNoCase(entry, name); });
+    if (names.empty()) {
+        return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, std::nullopt);
+    }
+    return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, JoinNames(names));
+}
+
+}  // namespace veltrix

@@ -1,1 +1,112 @@
-// placeholder
+#include "core/web_login_index.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/configuration.h"
+#include "platform/registry.h"
+#include "tests/support/test_environment.h"
+
+namespace veltrix {
+namespace {
+
+using platform::Hive;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class WebLoginIndexTest : public ::testing::Test {
+protected:
+    static std::u16string IndexKey() { return config::SectionKey(config::kWebLoginUrlsSection); }
+
+    // The stored value of a site key; nullopt when there is none.
+    static std::optional<std::u16string> Stored(std::u16string_view site) {
+        std::u16string value;
+        if (!config::GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    static void Store(std::u16string_view site, std::u16string_view value) {
+        ASSERT_TRUE(config::SetConfigString(Hive::CurrentUser, IndexKey(), site, value));
+    }
+
+    test::IsolatedEnvironment env_;
+};
+
+TEST_F(WebLoginIndexTest, AddedNamesAreFoundFromAnyAddressOfTheSite) {
+    EXPECT_THAT(LookupWebLogins(u"https://www.example.com/login"), IsEmpty());
+    EXPECT_TRUE(AddWebLoginToIndex(u"https://www.example.com/login", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(u"http://example.com/other/page", u"Mail"));
+
+    EXPECT_EQ(Stored(u"example.com"), u"Bank|Mail");
+    EXPECT_THAT(LookupWebLogins(u"https://example.com/"), ElementsAre(u"Bank", u"Mail"));
+    EXPECT_THAT(LookupWebLogins(u"https://example.com:8443/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(u"https://example.org/"), IsEmpty());
+}
+
+TEST_F(WebLoginIndexTest, AddingANameAgainInAnyLetterCaseKeepsOneEntry) {
+    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"BANK"));
+    EXPECT_EQ(Stored(u"example.com"), u"Bank");
+}
+
+TEST_F(WebLoginIndexTest, AddRefusesAnEmptySiteOrName) {
+    EXPECT_FALSE(AddWebLoginToIndex(u"http:///path", u"Bank"));
+    EXPECT_FALSE(AddWebLoginToIndex(u"", u"Bank"));
+    EXPECT_FALSE(AddWebLoginToIndex(u"https://example.com/", u""));
+    EXPECT_TRUE(platform::Registry::Default().EnumValues(Hive::CurrentUser, IndexKey()).empty());
+}
+
+TEST_F(WebLoginIndexTest, LookupStopsAtTheFirstEmptyPiece) {
+    struct Case {
+        std::u16string value;
+        std::vector<std::u16string> names;
+    };
+    const Case cases[] = {
+        {u"a", {u"a"}},    {u"a|b|c", {u"a", u"b", u"c"}},
+        {u"a||b", {u"a"}}, {u"|a", {}},
+        {u"a|", {u"a"}},   {u"", {}},
+    };
+    for (const auto& c : cases) {
+        Store(u"site.test", c.value);
+        EXPECT_EQ(LookupWebLogins(u"http://site.test/"), c.names);
+    }
+}
+
+TEST_F(WebLoginIndexTest, LookupIgnoresAValueOfTheWrongType) {
+    ASSERT_TRUE(config::SetConfigDword(Hive::CurrentUser, IndexKey(), u"example.com", 7));
+    EXPECT_THAT(LookupWebLogins(u"https://example.com/"), IsEmpty());
+}
+
+TEST_F(WebLoginIndexTest, RemoveDropsEveryLetterCaseOfTheName) {
+    Store(u"example.com", u"A|b|a|C");
+    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/x", u"a"));
+    EXPECT_EQ(Stored(u"example.com"), u"b|C");
+}
+
+TEST_F(WebLoginIndexTest, RemovingTheLastNameDeletesTheValue) {
+    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
+    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Mail"));
+    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/", u"mail"));
+    EXPECT_EQ(Stored(u"example.com"), u"Bank");
+    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/", u"Bank"));
+    EXPECT_EQ(Stored(u"example.com"), std::nullopt);
+}
+
+TEST_F(WebLoginIndexTest, RemoveOfAnAbsentNameOrSiteFails) {
+    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.com/", u"Bank"));
+    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.com/", u"Ban"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.org/", u"Bank"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(u"", u"Bank"));
+    EXPECT_EQ(Stored(u"example.com"), u"Bank");
+}
+
+}  // namespace
+}  // namespace veltrix

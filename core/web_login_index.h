@@ -1,0 +1,25 @@
+// The Web Login URL index: under "Web Login URLs" of the configuration, one string value per site
+// key whose data is the names of the Web Logins saved for that site, joined by '|'. Names compare
+// without regard to letter case. The index has no lock: two processes updating one site at once
+// can lose an update.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrix {
+
+// The names saved for the site of `url`, in stored order; the split stops at the first empty
+// piece. Empty when the site key is empty or the site has no value.
+std::vector<std::u16string> LookupWebLogins(std::u16string_view url);
+
+// Enters `name` under the site of `url`, unless it is already there (then true without writing).
+// False for an empty site key or an empty name, or when the write fails.
+bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name);
+
+// Takes `name` out of the site of `url`; the value is deleted when no name remains. False when the
+// name is not entered there, or when the write fails.
+bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name);
+
+}  // namespace veltrix
