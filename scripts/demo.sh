@@ -6,7 +6,7 @@ demo=$(mktemp -d)
 trap 'rm -rf "$demo"' EXIT
 export XDG_DATA_HOME=$demo/data XDG_CONFIG_HOME=$demo/config VELTRIX_REGISTRY=$demo/registry
 printf 'Correct horse\n' > "$demo/password"
-vtx() { echo "\$ vtx $*" >&2; "$bin/vtx" --password-file "$demo/password" "$@"; }
+vtx() { echo "\$ vtx $*"; "$bin/vtx" --password-file "$demo/password" "$@" 2>&1; }
 
 printf '<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<email>ann@example.com</email>\r\n<cc1><ccid>Work</ccid>\r\n<cc#>4111111111111111</cc#></cc1>' |
   vtx put identity "Ann Lee"
@@ -17,7 +17,8 @@ vtx list identities
 vtx list notes
 vtx show identity "Ann Lee" | tr -d '\r'; echo
 vtx config get AutoLogoff
-echo "The vault folder holds:" >&2
-ls -l "$demo/data/Orvane/Veltrix" >&2
+echo "The vault folder holds:"
+ls -l "$demo/data/Orvane/Veltrix"
 printf 'wrong one\n' > "$demo/password"
-if ! vtx show note Locker; then echo "(refused, as it should be)" >&2; fi
+echo "With a wrong password:"
+if ! vtx show note Locker; then echo "(refused, as it should be)"; fi
