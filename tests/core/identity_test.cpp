@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "tests/support/fake_password_source.h"
-#include "tests/support/test_environment.h"
-#include "ui/scripted_ui.h"
+#include "tests/support/record_file_test.h"
 
 namespace veltrix {
 namespace {
@@ -280,16 +278,7 @@ TEST(IdentityLists, ClearEmptiesBoth) {
 
 // ---- Record files --------------------------------------------------------------------------
 
-class IdentityFileTest : public ::testing::Test {
-protected:
-    std::u16string Path(const char* name) const {
-        return text::FromUtf8((env.Root() / name).string());
-    }
-
-    test::IsolatedEnvironment env;
-    ui::ScriptedUi ui;
-    test::FakePasswordSource source{u"Secret1"};
-};
+class IdentityFileTest : public test::RecordFileTest {};
 
 TEST_F(IdentityFileTest, WriteAndReadBackThroughTheConstructor) {
     CIdentity identity;

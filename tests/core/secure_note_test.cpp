@@ -4,23 +4,12 @@
 
 #include "core/messages.h"
 #include "platform/text.h"
-#include "tests/support/fake_password_source.h"
-#include "tests/support/test_environment.h"
-#include "ui/scripted_ui.h"
+#include "tests/support/record_file_test.h"
 
 namespace veltrix {
 namespace {
 
-class SecureNoteTest : public ::testing::Test {
-protected:
-    std::u16string Path(const char* name) const {
-        return text::FromUtf8((env.Root() / name).string());
-    }
-
-    test::IsolatedEnvironment env;
-    ui::ScriptedUi ui;
-    test::FakePasswordSource source{u"Secret1"};
-};
+class SecureNoteTest : public test::RecordFileTest {};
 
 TEST_F(SecureNoteTest, TextThatLooksLikeElementsIsKeptVerbatim) {
     const std::u16string note =

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "tests/support/fake_password_source.h"
-#include "tests/support/test_environment.h"
-#include "ui/scripted_ui.h"
+#include "tests/support/record_file_test.h"
 
 namespace veltrix {
 namespace {
@@ -163,16 +161,7 @@ private:
     Bytes m_payload;
 };
 
-class TaggedFileOnDisk : public ::testing::Test {
-protected:
-    std::u16string Path(const char* name) const {
-        return text::FromUtf8((env.Root() / name).string());
-    }
-
-    test::IsolatedEnvironment env;
-    ui::ScriptedUi ui;
-    test::FakePasswordSource source{u"Secret1"};
-};
+class TaggedFileOnDisk : public test::RecordFileTest {};
 
 TEST_F(TaggedFileOnDisk, TextRoundTripsExactly) {
     const std::u16string text = u"<a>1</a>\r\n<b>line\r\nbreak \u00e9 \U0001F600</b>";
