@@ -1,0 +1,242 @@
+#include "core/session.h"
+
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "core/configuration.h"
+#include "core/encrypted_file.h"
+#include "core/session_block.h"
+#include "core/verification_file.h"
+#include "platform/event_loop.h"
+#include "platform/tick.h"
+#include "platform/winmsg.h"
+#include "ui/ui_port.h"
+
+namespace veltrix::session {
+namespace {
+
+constexpr std::uint32_t kMsPerMinute = 60000;
+// Longer idle times are cut to this, so that an expiry tick stays within half the tick range and
+// comparisons across the wrap of the counter hold.
+constexpr int kMaxAutoLogoffMinutes = 0x7FFFFFFF / kMsPerMinute;
+
+// The idle timer this thread started: the token stored in the block (unique across processes,
+// unlike the event loop's own timer ids) and the event loop's id.
+struct IdleTimer {
+    std::uint32_t token = 0;
+    platform::TimerId loopId = 0;
+};
+thread_local std::optional<IdleTimer> tlIdleTimer;
+
+// The password handed out last by this thread; GetPassword's pointer points into it.
+thread_local std::u16string tlPassword;
+
+// Set while this process has closed its handles; a timer firing then does nothing.
+std::atomic<bool> handlesClosed{false};
+
+// Takes the session lock for one operation, opening the block on first use.
+class Operation {
+public:
+    Operation() : block_(SessionBlock::ForProcess()) {
+        if (block_ != nullptr) {
+            handlesClosed = false;
+            lock_.emplace(*block_);
+        }
+    }
+    bool Ok() const { return lock_ && lock_->Held(); }
+    SessionBlock& Block() { return *block_; }
+
+private:
+    SessionBlock* block_;
+    std::optional<SessionLock> lock_;
+};
+
+// The expiry tick has come. The block keeps 0xFFFFFFFF for "none"; ticks wrap, so the test is on
+// the signed distance rather than a plain unsigned comparison.
+bool HasExpired(std::uint32_t now, std::uint32_t expiry) {
+    return expiry != session_layout::kNoExpiry && static_cast<std::int32_t>(now - expiry) >= 0;
+}
+
+std::uint32_t NewTimerToken() {
+    std::uint32_t token = 0;
+    while (token == 0) {
+        if (RAND_bytes(reinterpret_cast<unsigned char*>(&token), sizeof token) != 1) {
+            static std::atomic<std::uint32_t> fallback{0x5E55};
+            token = fallback.fetch_add(0x9E3779B9u);
+        }
+    }
+    return token;
+}
+
+void KillThreadIdleTimer() {
+    if (tlIdleTimer) {
+        platform::ThreadEventLoop().KillTimer(tlIdleTimer->loopId);
+        tlIdleTimer.reset();
+    }
+}
+
+// Sends `message` to the registered editor window with every level of the lock released, so that
+// the editor may call back into the session; forgets a window that no longer exists.
+void TellEditor(SessionBlock& block, std::uint32_t message) {
+    const std::uint32_t window = block.EditorWindow();
+    if (window == 0) {
+        return;
+    }
+    if (!platform::IsWindow(window)) {
+        block.SetEditorWindow(0);
+        return;
+    }
+    const unsigned levels = block.ReleaseAll();
+    platform::SendMessage(window, message, 0, 0);
+    block.Reacquire(levels);
+}
+
+// Ends the session: the editor hears of it first, while the password is still there.
+void EndSession(SessionBlock& block) {
+    TellEditor(block, WM_EDITOR_SESSIONENDED);
+    block.ClearPassword();
+}
+
+void OnIdleTimer(std::uint32_t token, platform::TimerId loopId);
+
+// Restarts the idle timer on the calling thread, counting the idle time from `now`.
+void RestartIdleTimer(SessionBlock& block, std::uint32_t now) {
+    if (block.TimerId() != 0) {
+        // Only this thread's own timer can be killed here; a timer of another thread or process
+        // finds itself replaced when it fires and stops then.
+        KillThreadIdleTimer();
+        block.SetExpiryTick(session_layout::kNoExpiry);
+        block.SetTimerId(0);
+    }
+    int minutes = config::GetAutoLogoff();
+    if (minutes <= 0) {
+        return;
+    }
+    minutes = std::min(minutes, kMaxAutoLogoffMinutes);
+    const std::uint32_t period = static_cast<std::uint32_t>(minutes) * kMsPerMinute;
+    KillThreadIdleTimer();
+    const std::uint32_t token = NewTimerToken();
+    const platform::TimerId loopId =
+        platform::ThreadEventLoop().SetTimer(period, [token](platform::TimerId loopId) {
+        OnIdleTimer(token, loopId);
+    });
+    tlIdleTimer = IdleTimer{token, loopId};
+    block.SetTimerId(token);
+    block.SetExpiryTick(now + period);
+}
+
+// The idle timer fired on the thread that started it. It is one-shot in effect: it stops itself,
+// and ends the session only when it is still the session's timer.
+void OnIdleTimer(std::uint32_t token, platform::TimerId loopId) {
+    platform::ThreadEventLoop().KillTimer(loopId);
+    if (tlIdleTimer && tlIdleTimer->token == token) {
+        tlIdleTimer.reset();
+    }
+    if (handlesClosed) {
+        return;
+    }
+    Operation op;
+    if (!op.Ok()) {
+        return;
+    }
+    SessionBlock& block = op.Block();
+    if (block.TimerId() != token) {
+        return;  // a later GetPassword replaced this timer
+    }
+    block.SetTimerId(0);
+    EndSession(block);
+}
+
+// Asks for the password while the lock is held, so that others wait and then find it. An entered
+// password must open an existing record file; on the first run the user chooses one.
+bool PromptForPassword(SessionBlock& block) {
+    const std::u16string verificationFile = FindVerificationFile();
+    if (verificationFile.empty()) {
+        auto chosen = ui::CurrentUi().PromptPassword(ui::PasswordPrompt::Choose);
+        return chosen && block.SetPassword(*chosen);
+    }
+    for (;;) {
+        auto entered = ui::CurrentUi().PromptPassword(ui::PasswordPrompt::Enter);
+        if (!entered) {
+            return false;
+        }
+        if (block.SetPassword(*entered)) {
+            // The read asks the session again (finding the candidate) and ends the session on
+            // a mismatch, with its message.
+            CEncryptedFile check;
+            if (check.Read(verificationFile)) {
+                return true;
+            }
+        }
+        block.ClearPassword();
+    }
+}
+
+}  // namespace
+
+int GetPassword(const char16_t** password) {
+    Operation op;
+    if (!op.Ok() || password == nullptr) {
+        return 1;
+    }
+    SessionBlock& block = op.Block();
+    const std::uint32_t now = platform::TickCount();
+    if (HasExpired(now, block.ExpiryTick())) {
+        EndSession(block);
+        block.SetExpiryTick(session_layout::kNoExpiry);
+    }
+    if (!block.HasPassword() && !PromptForPassword(block)) {
+        return 1;
+    }
+    tlPassword = block.Password();
+    *password = tlPassword.c_str();
+    RestartIdleTimer(block, now);
+    return 0;
+}
+
+int SetPassword(const char16_t* password) {
+    Operation op;
+    if (!op.Ok()) {
+        return 1;
+    }
+    if (password != nullptr) {
+        // More than the block holds is refused rather than cut.
+        return op.Block().SetPassword(password) ? 0 : 1;
+    }
+    EndSession(op.Block());
+    return 0;
+}
+
+int RegisterEditor(std::uint32_t window) {
+    {
+        Operation op;
+        if (!op.Ok()) {
+            return 1;
+        }
+        op.Block().SetEditorWindow(window);
+    }
+    if (window == 0) {
+        CloseProcessHandles();
+    }
+    return 0;
+}
+
+int RefreshEditor() {
+    Operation op;
+    if (!op.Ok()) {
+        return 1;
+    }
+    TellEditor(op.Block(), WM_EDITOR_REFRESH);
+    return 0;
+}
+
+void CloseProcessHandles() {
+    handlesClosed = true;
+    SessionBlock::CloseProcessHandles();
+}
+
+}  // namespace veltrix::session

@@ -1,0 +1,47 @@
+#include "core/session_password_source.h"
+
+#include "core/messages.h"
+#include "core/session.h"
+#include "platform/com/com_runtime.h"
+#include "ui/ui_port.h"
+
+namespace veltrix {
+
+bool CSessionPasswordSource::GetPassword(std::u16string& password) {
+    const char16_t* text = nullptr;
+    if (session::GetPassword(&text) != 0) {
+        return false;
+    }
+    password = text;
+    return true;
+}
+
+bool CSessionPasswordSource::EndSession() { return session::SetPassword(nullptr) == 0; }
+
+IOrvaneInterface* COrvanePasswordSource::Session() {
+    if (!session_) {
+        if (com::FAILED(com::CoCreateInstance(CLSID_OrvaneInterface, IID_IOrvaneInterface,
+                                              session_.PutVoid()))) {
+            session_.Reset();
+            ui::ShowMessage(messages::kUnableToLoadCore, ui::Icon::Exclamation);
+        }
+    }
+    return session_.Get();
+}
+
+bool COrvanePasswordSource::GetPassword(std::u16string& password) {
+    IOrvaneInterface* session = Session();
+    const char16_t* text = nullptr;
+    if (session == nullptr || session->GetPassword(&text) != com::S_OK || text == nullptr) {
+        return false;
+    }
+    password = text;
+    return true;
+}
+
+bool COrvanePasswordSource::EndSession() {
+    IOrvaneInterface* session = Session();
+    return session != nullptr && session->SetPassword(nullptr) == com::S_OK;
+}
+
+}  // namespace veltrix

@@ -1,0 +1,224 @@
+// The session operations in one process, with the scripted UI answering the prompts and the
+// clock moved through the clock file.
+#include "core/session.h"
+
+#include <gtest/gtest.h>
+
+#include "core/configuration.h"
+#include "core/messages.h"
+#include "core/secure_note.h"
+#include "core/session_block.h"
+#include "core/session_password_source.h"
+#include "core/verification_file.h"
+#include "platform/event_loop.h"
+#include "platform/text.h"
+#include "platform/tick.h"
+#include "platform/winmsg.h"
+#include "tests/support/test_environment.h"
+#include "ui/scripted_ui.h"
+
+namespace veltrix {
+namespace {
+
+using ui::PasswordPrompt;
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest()
+        : clockFile_(env_.Root() / "clock"),
+          clockVar_(platform::kClockFileVariable, clockFile_.string()) {
+        platform::WriteClockOffset(clockFile_, 0);
+        SetPasswordSource(&source_);
+    }
+    ~SessionTest() override {
+        SetPasswordSource(nullptr);
+        session::CloseProcessHandles();
+    }
+
+    std::u16string Folder() { return text::FromUtf8(env_.VaultFolder().string()) + u"/"; }
+
+    // A record file written under an explicit password, without asking the session.
+    void WriteNote(const std::u16string& file, const char16_t* password) {
+        std::filesystem::create_directories(env_.VaultFolder());
+        CSecureNote note;
+        note.SetText(u"note");
+        ASSERT_TRUE(note.Write(Folder() + file, password));
+    }
+
+    std::optional<std::u16string> Get() {
+        const char16_t* password = nullptr;
+        if (session::GetPassword(&password) != 0) {
+            return std::nullopt;
+        }
+        return std::u16string(password);
+    }
+
+    void AdvanceClock(std::int64_t ms) {
+        offset_ += ms;
+        ASSERT_TRUE(platform::WriteClockOffset(clockFile_, offset_));
+    }
+
+    // What the block holds now, read under its lock.
+    bool BlockHasPassword() {
+        SessionBlock* block = SessionBlock::ForProcess();
+        SessionLock lock(*block);
+        return block->HasPassword();
+    }
+    std::uint32_t BlockEditorWindow() {
+        SessionBlock* block = SessionBlock::ForProcess();
+        SessionLock lock(*block);
+        return block->EditorWindow();
+    }
+
+    test::IsolatedEnvironment env_;
+    std::filesystem::path clockFile_;
+    test::ScopedEnv clockVar_;
+    std::int64_t offset_ = 0;
+    ui::ScriptedUi ui_;
+    CSessionPasswordSource source_;
+};
+
+TEST_F(SessionTest, FirstUseAsksToChooseOnceAndRemembers) {
+    ui_.QueuePassword(u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts(), std::vector<PasswordPrompt>{PasswordPrompt::Choose});
+}
+
+TEST_F(SessionTest, EnteredPasswordMustOpenAnExistingRecord) {
+    WriteNote(u"Locker.vxn", u"Secret1");
+    ui_.QueuePassword(u"secret1");
+    ui_.QueuePassword(u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts(), (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter}));
+    EXPECT_EQ(ui_.MessageTexts(), std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
+}
+
+TEST_F(SessionTest, CancelAfterAWrongEntryLeavesNoPassword) {
+    WriteNote(u"Locker.vxn", u"Secret1");
+    ui_.QueuePassword(u"wrong password");
+    ui_.QueuePassword(std::nullopt);
+    EXPECT_EQ(Get(), std::nullopt);
+    EXPECT_FALSE(BlockHasPassword());
+    ui_.QueuePassword(u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts().size(), 3u);
+}
+
+TEST_F(SessionTest, ExpiresAfterTheIdleTimeEvenWhenNoTimerFires) {
+    config::SetAutoLogoff(1);
+    ui_.QueuePassword(u"Secret1");
+    ui_.QueuePassword(u"Secret2");
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(61000);
+    EXPECT_EQ(Get(), u"Secret2");  // asked again: the session had ended
+    EXPECT_EQ(ui_.Prompts().size(), 2u);
+}
+
+TEST_F(SessionTest, EachUseRestartsTheIdleTime) {
+    config::SetAutoLogoff(1);
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(40000);
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(40000);  // 80 s after the first use, 40 s after the last
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts().size(), 1u);
+}
+
+TEST_F(SessionTest, AutoLogoffZeroKeepsThePassword) {
+    config::SetAutoLogoff(0);
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(10LL * 24 * 3600 * 1000);
+    platform::ThreadEventLoop().ProcessEvents(0);
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts().size(), 1u);
+}
+
+TEST_F(SessionTest, IdleTimerEndsTheSessionWhenItFires) {
+    config::SetAutoLogoff(1);
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(60000);
+    platform::ThreadEventLoop().ProcessEvents(0);
+    EXPECT_FALSE(BlockHasPassword());
+}
+
+TEST_F(SessionTest, ExpiryHoldsAcrossTheWrapOfTheTick) {
+    // Move the clock so that the expiry tick of a 2-minute idle time wraps past zero.
+    AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 30000);
+    config::SetAutoLogoff(2);
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(60000);  // the tick has wrapped; 1 of 2 minutes passed
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts().size(), 1u);
+}
+
+TEST_F(SessionTest, SetPasswordReplacesAndNullEndsTheSession) {
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(session::SetPassword(u"Another1"), 0);
+    EXPECT_EQ(Get(), u"Another1");
+    EXPECT_EQ(session::SetPassword(std::u16string(255, u'x').c_str()), 1);  // refused, not cut
+    EXPECT_EQ(Get(), u"Another1");
+    EXPECT_EQ(session::SetPassword(std::u16string(254, u'x').c_str()), 0);
+    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    EXPECT_FALSE(BlockHasPassword());
+}
+
+TEST_F(SessionTest, EditorHearsOfTheEndWhileThePasswordIsStillThere) {
+    std::vector<std::uint32_t> received;
+    std::optional<std::u16string> seenInHandler;
+    auto editor = platform::Window::Create("VeltrixEditor", "Veltrix", [&](std::uint32_t message, std::uint64_t, std::int64_t) {
+        received.push_back(message);
+        if (message == session::WM_EDITOR_SESSIONENDED) {
+            seenInHandler = Get();
+        }
+        return std::int64_t{0};
+    });
+    ASSERT_TRUE(editor);
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    ASSERT_EQ(session::RegisterEditor(editor->Handle()), 0);
+    EXPECT_EQ(session::RefreshEditor(), 0);
+    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    EXPECT_EQ(received, (std::vector<std::uint32_t>{session::WM_EDITOR_REFRESH,
+                                                    session::WM_EDITOR_SESSIONENDED}));
+    EXPECT_EQ(seenInHandler, u"Secret1");
+    EXPECT_FALSE(BlockHasPassword());
+}
+
+TEST_F(SessionTest, AVanishedEditorWindowIsForgottenWithoutAMessage) {
+    platform::WindowHandle gone = 0;
+    {
+        auto editor = platform::Window::Create("VeltrixEditor", "Veltrix",
+                                               [](std::uint32_t, std::uint64_t, std::int64_t) { return std::int64_t{0}; });
+        gone = editor->Handle();
+    }
+    ui_.QueuePassword(u"Secret1");
+    ASSERT_EQ(Get(), u"Secret1");
+    ASSERT_EQ(session::RegisterEditor(gone), 0);
+    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    EXPECT_EQ(BlockEditorWindow(), 0u);
+    EXPECT_FALSE(BlockHasPassword());
+}
+
+TEST_F(SessionTest, VerificationFilePrefersTheCurrentIdentityThenKindOrder) {
+    EXPECT_EQ(FindVerificationFile(), u"");
+    WriteNote(u"Note.vxn", u"Secret1");
+    EXPECT_EQ(FindVerificationFile(), Folder() + u"Note.vxn");
+    WriteNote(u"Login.vxw", u"Secret1");
+    EXPECT_EQ(FindVerificationFile(), Folder() + u"Login.vxw");
+    WriteNote(u"Zed.vxi", u"Secret1");
+    WriteNote(u"Amy.vxi", u"Secret1");
+    EXPECT_EQ(FindVerificationFile(), Folder() + u"Amy.vxi");
+    config::SetCurrentIdentity(u"Zed");
+    EXPECT_EQ(FindVerificationFile(), Folder() + u"Zed.vxi");
+    config::SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
+    EXPECT_EQ(FindVerificationFile(), Folder() + u"Amy.vxi");
+}
+
+}  // namespace
+}  // namespace veltrix
