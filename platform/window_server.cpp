@@ -1,0 +1,216 @@
+#include "platform/window_server.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace veltrix::platform {
+WindowServer& WindowServer::ForThisThread() {
+    thread_local WindowServer server;
+    return server;
+}
+
+WindowServer::~WindowServer() {
+    // At thread exit the event loop may already be gone: only close what is ours.
+    for (const auto& [fd, pending] : pending_) {
+        close(fd);
+    }
+}
+
+void WindowServer::Add(WindowHandle handle, int listenFd, MessageHandler handler) {
+    Served served;
+    served.listenFd = listenFd;
+    served.handler = std::make_shared<MessageHandler>(std::move(handler));
+    served.watch =
+        ThreadEventLoop().WatchReadable(listenFd, [this](int fd) { Service(fd, Handling::All); });
+    windows_[handle] = std::move(served);
+    listeners_[listenFd] = handle;
+}
+
+void WindowServer::Remove(WindowHandle handle) {
+    auto it = windows_.find(handle);
+    if (it == windows_.end()) {
+        return;
+    }
+    ThreadEventLoop().Unwatch(it->second.watch);
+    listeners_.erase(it->second.listenFd);
+    windows_.erase(it);
+    std::vector<int> waiting;
+    for (const auto& [fd, pending] : pending_) {
+        if (pending.handle == handle) {
+            waiting.push_back(fd);
+        }
+    }
+    for (int fd : waiting) {
+        Drop(fd);
+    }
+    // Requests of other windows this one held up are handled from the loop, not from here.
+    UpdateStallTimer();
+}
+
+std::shared_ptr<MessageHandler> WindowServer::HandlerOf(WindowHandle handle) const {
+    auto it = windows_.find(handle);
+    return it != windows_.end() ? it->second.handler : nullptr;
+}
+
+std::vector<int> WindowServer::Descriptors() const {
+    std::vector<int> fds;
+    for (const auto& [fd, handle] : listeners_) {
+        fds.push_back(fd);
+    }
+    for (const auto& [fd, pending] : pending_) {
+        if (!pending.Complete()) {
+            fds.push_back(fd);
+        }
+    }
+    return fds;
+}
+
+void WindowServer::Service(int fd, Handling handling) {
+    if (auto it = listeners_.find(fd); it != listeners_.end()) {
+        AcceptAll(fd, it->second);
+    } else if (pending_.count(fd) != 0) {
+        Read(fd);
+    }
+    DispatchInOrder(handling);
+}
+
+void WindowServer::ExpireStalled(Handling handling) {
+    const auto limit =
+        std::chrono::steady_clock::now() - std::chrono::milliseconds(kRequestArrivalMs);
+    std::vector<int> overdue;
+    for (int fd : arrivals_) {
+        const Pending& pending = pending_.at(fd);
+        if (!pending.Complete() && pending.accepted < limit) {
+            overdue.push_back(fd);
+        }
+    }
+    for (int fd : overdue) {
+        Drop(fd);
+    }
+    DispatchInOrder(handling);
+}
+
+void WindowServer::AcceptAll(int listenFd, WindowHandle handle) {
+    for (;;) {
+        const int fd = accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        Pending pending;
+        pending.handle = handle;
+        pending.accepted = std::chrono::steady_clock::now();
+        pending.watch = ThreadEventLoop().WatchReadable(
+            fd, [this](int ready) { Service(ready, Handling::All); });
+        pending_[fd] = std::move(pending);
+        arrivals_.push_back(fd);
+        // Senders write their request right after connecting: most are complete already.
+        Read(fd);
+    }
+}
+
+void WindowServer::Read(int fd) {
+    Pending& pending = pending_.at(fd);
+    while (!pending.Complete()) {
+        std::uint8_t chunk[kRequestFrameSize];
+        const ssize_t got = recv(fd, chunk, kRequestFrameSize - pending.buffer.size(), 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0 && errno == EAGAIN) {
+            return;
+        }
+        if (got <= 0) {
+            Drop(fd);  // the sender went away (or only checked that the window exists)
+            return;
+        }
+        pending.buffer.insert(pending.buffer.end(), chunk, chunk + got);
+    }
+    // Complete: nothing more to read; it now only waits for its turn.
+    ThreadEventLoop().Unwatch(pending.watch);
+    pending.watch = 0;
+}
+
+void WindowServer::DispatchInOrder(Handling handling) {
+    // A handler may send messages, and this runs again inside it: the queue is looked at afresh
+    // after each handler.
+    std::size_t next = 0;
+    while (next < arrivals_.size()) {
+        const int fd = arrivals_[next];
+        auto it = pending_.find(fd);
+        if (!it->second.Complete()) {
+            break;
+        }
+        const auto request = DecodeRequest(it->second.buffer);
+        if (request && handling == Handling::SentOnly && request->kind == MessageKind::Post) {
+            ++next;  // stays queued for the event loop
+            continue;
+        }
+        const WindowHandle handle = it->second.handle;
+        arrivals_.erase(arrivals_.begin() + static_cast<std::ptrdiff_t>(next));
+        pending_.erase(it);
+        if (request) {
+            Dispatch(fd, handle, *request);
+        }
+        close(fd);
+        next = 0;
+    }
+    UpdateStallTimer();
+}
+
+void WindowServer::Dispatch(int fd, WindowHandle handle, const MessageRequest& request) {
+    MessageReply reply;
+    // The handler is held here, so that it may destroy its own window.
+    if (auto handler = HandlerOf(handle); handler && request.target == handle) {
+        reply.handled = true;
+        reply.result = (*handler)(request.message, request.wParam, request.lParam);
+    }
+    if (request.kind == MessageKind::Send) {
+        // Sixteen bytes into a socket nothing was written to yet: this never blocks. A sender that
+        // gave up meanwhile makes it fail, which is harmless.
+        const auto frame = EncodeReply(reply);
+        [[maybe_unused]] ssize_t sent = send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+    }
+}
+
+void WindowServer::Drop(int fd) {
+    auto it = pending_.find(fd);
+    if (it == pending_.end()) {
+        return;
+    }
+    if (it->second.watch != 0) {
+        ThreadEventLoop().Unwatch(it->second.watch);
+    }
+    pending_.erase(it);
+    arrivals_.erase(std::find(arrivals_.begin(), arrivals_.end(), fd));
+    close(fd);
+}
+
+// While requests wait, a timer makes sure they are taken up even when nothing else happens: soon
+// when the first is complete (a window that held it up was destroyed), otherwise now and then, to
+// drop a sender that never completes its request.
+void WindowServer::UpdateStallTimer() {
+    std::uint32_t period = 0;
+    if (!arrivals_.empty()) {
+        period = pending_.at(arrivals_.front()).Complete() ? kMinimumTimerPeriodMs : kStallCheckMs;
+    }
+    if (period == stallTimerPeriod_) {
+        return;
+    }
+    if (stallTimer_ != 0) {
+        ThreadEventLoop().KillTimer(stallTimer_);
+        stallTimer_ = 0;
+    }
+    stallTimerPeriod_ = period;
+    if (period != 0) {
+        stallTimer_ =
+            ThreadEventLoop().SetTimer(period, [this](TimerId) { ExpireStalled(Handling::All); });
+    }
+}
+
+}  // namespace veltrix::platform

@@ -1,0 +1,103 @@
+#include "tests/platform/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+extern char** environ;
+
+namespace veltrix::test {
+
+ChildProcess::ChildProcess(const std::filesystem::path& program,
+                           const std::vector<std::string>& args) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+
+    std::vector<std::string> strings{program.string()};
+    strings.insert(strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& text : strings) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        pid_ = pid;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    output_ = pipeFds[0];
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0 && !status_) {
+        Kill();
+    }
+    if (output_ >= 0) {
+        close(output_);
+    }
+}
+
+std::optional<std::string> ChildProcess::ReadLine(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (auto end = buffered_.find('\n'); end != std::string::npos) {
+            std::string line = buffered_.substr(0, end);
+            buffered_.erase(0, end + 1);
+            return line;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd fd{output_, POLLIN, 0};
+        if (left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
+            return std::nullopt;
+        }
+        char chunk[256];
+        const ssize_t got = read(output_, chunk, sizeof chunk);
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        buffered_.append(chunk, static_cast<std::size_t>(got));
+    }
+}
+
+void ChildProcess::Kill() {
+    if (pid_ <= 0 || status_) {
+        return;
+    }
+    kill(pid_, SIGKILL);
+    Wait(10000);
+}
+
+std::optional<int> ChildProcess::Wait(int timeoutMs) {
+    if (status_ || pid_ <= 0) {
+        return status_;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return status_;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+}  // namespace veltrix::test
