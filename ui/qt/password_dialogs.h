@@ -1,0 +1,79 @@
+// The master-password prompts: CEnterPasswordDlg when records exist, CChoosePasswordDlg on first
+// use (and, configured differently, the editor's prompt for a password other than the master
+// password). Both hold at most 56 masked characters and enable OK only for an acceptable entry.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <string_view>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace veltrix::ui::qt {
+
+// Object names of the dialogs' parts, for code that drives the dialogs (tests, automation).
+inline constexpr char kPromptLabelName[] = "prompt";
+inline constexpr char kPasswordEditName[] = "password";
+inline constexpr char kConfirmEditName[] = "confirm";
+inline constexpr char kOkButtonName[] = "ok";
+inline constexpr char kCancelButtonName[] = "cancel";
+inline constexpr char kHelpButtonName[] = "help";
+
+// The editor's variant of the Choose dialog, for passwords that are not the session's.
+inline constexpr std::u16string_view kOtherPasswordTitle = u"Choose Password";
+inline constexpr std::u16string_view kOtherPasswordPrompt = u"Choose password:";
+
+class CEnterPasswordDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CEnterPasswordDlg(QWidget* parent = nullptr);
+
+    // The text typed; meaningful once the dialog was accepted.
+    std::u16string Password() const;
+
+    // Closes with the text only when it is acceptable (OK is disabled otherwise).
+    void accept() override;
+
+private:
+    void UpdateOk();
+
+    QLineEdit* password_;
+    QPushButton* ok_;
+};
+
+class CChoosePasswordDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Variant {
+        MasterPassword,  // "Choose Veltrix Password", the session's first-use prompt
+        OtherPassword,   // "Choose Password", the editor's prompt (export under another password)
+    };
+
+    explicit CChoosePasswordDlg(QWidget* parent = nullptr,
+                                Variant variant = Variant::MasterPassword);
+
+    void SetTitle(std::u16string_view title);
+    // The label above the first edit.
+    void SetPrompt(std::u16string_view prompt);
+
+    // The chosen text; meaningful once the dialog was accepted.
+    std::u16string Password() const;
+
+    // OK: when the two entries differ, says so and stays open; closes only with an acceptable,
+    // confirmed text.
+    void accept() override;
+
+private:
+    void UpdateOk();
+
+    QLabel* prompt_;
+    QLineEdit* password_;
+    QLineEdit* confirm_;
+    QPushButton* ok_;
+};
+
+}  // namespace veltrix::ui::qt
