@@ -198,6 +198,15 @@ int GetPassword(const char16_t** password) {
     return 0;
 }
 
+int IsPasswordKnown() {
+    Operation op;
+    if (!op.Ok()) {
+        return 2;
+    }
+    SessionBlock& block = op.Block();
+    return block.HasPassword() && !HasExpired(platform::TickCount(), block.ExpiryTick()) ? 0 : 1;
+}
+
 int SetPassword(const char16_t* password) {
     Operation op;
     if (!op.Ok()) {

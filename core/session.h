@@ -21,6 +21,9 @@ int SetPassword(const char16_t* password);
 int RegisterEditor(std::uint32_t window);
 // Asks the registered editor window to refresh its contents.
 int RefreshEditor();
+// 0 when a password is known and the session has not expired, 1 when none is, 2 when the session
+// could not be opened. Never prompts.
+int IsPasswordKnown();
 // Closes this process's handles of the session (library unload).
 void CloseProcessHandles();
 

@@ -1,5 +1,6 @@
 #include "tools/vtx_commands.h"
 
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -7,12 +8,15 @@
 
 #include "core/configuration.h"
 #include "core/identity.h"
-#include "core/process_password_source.h"
+#include "core/session_password_source.h"
 #include "core/record_names.h"
 #include "core/secure_note.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
+#include "platform/com/com_runtime.h"
+#include "platform/event_loop.h"
 #include "platform/folders.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "ui/terminal_ui.h"
 
@@ -29,8 +33,15 @@ constexpr char kUsageText[] =
     "                                         input and writes the record file\n"
     "  config get NAME                        a value of the Configuration settings\n"
     "  config set NAME VALUE                  changes such a value\n"
+    "  hold                                   unlocks the session (asking for the master\n"
+    "                                         password if no program knows it) and keeps it\n"
+    "                                         open until stopped or until the session ends\n"
+    "  logoff                                 ends the session for every program\n"
+    "  register | unregister                  registers vtxcore (libvtxcore.so beside vtx)\n"
+    "                                         with the system, or removes the registration\n"
     "\n"
-    "The master password comes from the first line of FILE, else from a prompt on the\n"
+    "The master password is shared by every program of the session: vtx asks for it only\n"
+    "when none is known, answering from the first line of FILE, else from a prompt on the\n"
     "terminal. Records live in $XDG_DATA_HOME/Orvane/Veltrix/, settings in the registry\n"
     "folder named by VELTRIX_REGISTRY.\n"
     "\n"
@@ -71,6 +82,43 @@ std::optional<std::u16string> ReadPasswordFile(const std::string& path) {
         line.pop_back();
     }
     return text::FromUtf8(line);
+}
+
+constexpr char kCoreLibrary[] = "libvtxcore.so";
+constexpr int kHoldPollMs = 250;
+
+// Notes SIGINT and SIGTERM instead of dying, so that vtx hold leaves the session cleanly.
+class StopSignals {
+public:
+    StopSignals() {
+        struct sigaction action {};
+        action.sa_handler = [](int) { received = 1; };
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &oldInt_);
+        sigaction(SIGTERM, &action, &oldTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    bool Received() const { return received != 0; }
+
+private:
+    static inline volatile std::sig_atomic_t received = 0;
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+// Whether the session still knows a password, asked without prompting.
+bool SessionAlive(COrvanePasswordSource& passwords) {
+    IOrvaneInterface* session = passwords.Session();
+    com::ComPtr<IOrvaneSessionState> state;
+    bool known = false;
+    return session != nullptr &&
+           session->QueryInterface(IID_IOrvaneSessionState, state.PutVoid()) == com::S_OK &&
+           state->IsPasswordKnown(&known) == com::S_OK && known;
 }
 
 int Misuse(std::ostream& err, const std::string& what) {
@@ -165,6 +213,37 @@ int SetConfig(const std::string& name, const std::string& value) {
     return kFailure;
 }
 
+int Hold(COrvanePasswordSource& passwords, std::ostream& err) {
+    std::u16string password;
+    if (!passwords.GetPassword(password)) {
+        return kFailure;
+    }
+    err << "vtx: holding the session; stop with Ctrl-C.\n" << std::flush;
+    StopSignals stop;
+    platform::IEventLoop& loop = platform::ThreadEventLoop();
+    while (!stop.Received() && SessionAlive(passwords)) {
+        loop.ProcessEvents(kHoldPollMs);
+    }
+    return kSuccess;
+}
+
+int Logoff(COrvanePasswordSource& passwords) {
+    return passwords.EndSession() ? kSuccess : kFailure;
+}
+
+int Register(bool registering) {
+    const std::filesystem::path library = platform::SiblingProgram(kCoreLibrary);
+    const com::HRESULT result = registering ? com::CallDllRegisterServer(library)
+                                            : com::CallDllUnregisterServer(library);
+    if (com::FAILED(result)) {
+        ui::ShowMessage(text::FromUtf8((registering ? "Unable to register " : "Unable to unregister ") +
+                                       library.string() + ": " + com::LastLibraryError()),
+                        ui::Icon::Exclamation);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
     std::size_t i = 0;
@@ -186,7 +265,11 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     }
 
     ui::TerminalUi terminal;
-    CProcessPasswordSource passwords;
+    COrvanePasswordSource passwords;
+    SetPasswordSource(&passwords);
+    struct ResetSource {
+        ~ResetSource() { SetPasswordSource(nullptr); }
+    } resetSource;
     if (passwordFile) {
         auto password = ReadPasswordFile(*passwordFile);
         if (!password) {
@@ -206,6 +289,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
             return command == "show" ? ShowRecord(*kind, words[2], out)
                                      : PutRecord(*kind, words[2], in);
         }
+    } else if (command == "hold" && words.size() == 1) {
+        return Hold(passwords, err);
+    } else if (command == "logoff" && words.size() == 1) {
+        return Logoff(passwords);
+    } else if ((command == "register" || command == "unregister") && words.size() == 1) {
+        return Register(command == "register");
     } else if (command == "config" && words.size() == 3 && words[1] == "get") {
         return GetConfig(words[2], out);
     } else if (command == "config" && words.size() == 4 && words[1] == "set") {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/platform/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/support/moved_clock.h"
 #include "tests/support/test_environment.h"
 

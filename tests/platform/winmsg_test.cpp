@@ -13,7 +13,7 @@
 #include "platform/event_loop.h"
 #include "platform/window_endpoints.h"
 #include "platform/window_frames.h"
-#include "tests/platform/child_process.h"
+#include "tests/support/child_process.h"
 #include "tests/platform/winmsg_peer_protocol.h"
 #include "tests/support/test_environment.h"
 

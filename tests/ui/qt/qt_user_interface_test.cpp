@@ -7,6 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cstdio>
+#include <set>
+#include <sstream>
+#include <string>
 
 #include "tests/support/test_environment.h"
 #include "tests/ui/qt/modal_driver.h"
@@ -251,6 +255,27 @@ TEST(QtUiPlugin, KeepsItsInternalsToItself) {
     // Its own copy of the UI port must not interpose on the host's.
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix2ui9CurrentUiEv"), nullptr);
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix2ui12SetCurrentUiEPNS0_14IUserInterfaceE"), nullptr);
+    // Nor its own copy of the thread loops and their ids on the host's.
+    EXPECT_EQ(dlsym(handle, "_ZN7veltrix8platform15ThreadEventLoopEv"), nullptr);
+    EXPECT_EQ(dlsym(handle, "_ZN7veltrix8platform10NewTimerIdEv"), nullptr);
+}
+
+TEST(QtUiPlugin, ExportsExactlyItsTwoEntries) {
+    const std::string command =
+        "nm -D --defined-only '" + (test::ProgramFolder() / kQtUiPluginFile).string() + "'";
+    std::set<std::string> names;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[512];
+    while (fgets(line, sizeof line, pipe) != nullptr) {
+        std::istringstream fields(line);
+        std::string address, type, name;
+        if (fields >> address >> type >> name) {
+            names.insert(name);
+        }
+    }
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(names, (std::set<std::string>{kQtUiPluginEntry, kQtEventLoopPluginEntry}));
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+#include "browserui/host_ui.h"
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "platform/com/module_path.h"
+#include "ui/qt/qt_ui_plugin.h"
+#include "ui/ui_port.h"
+
+namespace veltrix::browserui {
+namespace {
+
+using HostUiEntry = ui::IUserInterface* (*)();
+
+// QCoreApplication::self, the application object of a Qt program (null before it is created).
+constexpr char kQtApplicationInstance[] = "_ZN16QCoreApplication4selfE";
+constexpr char kQtWidgetsLibrary[] = "libQt6Widgets.so.6";
+
+std::atomic<HostUiSource> installed{HostUiSource::None};
+
+const void* ModuleBase(const void* address) {
+    Dl_info info{};
+    return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
+}
+
+// The host's export, unless the symbol found is this module's own.
+HostUiSource FromHostExport() {
+    void* entry = dlsym(RTLD_DEFAULT, kHostUiEntry);
+    if (entry == nullptr) {
+        return HostUiSource::None;
+    }
+    if (ModuleBase(entry) == ModuleBase(reinterpret_cast<const void*>(&InstallHostUi))) {
+        return HostUiSource::SameModule;
+    }
+    ui::IUserInterface* hostUi = reinterpret_cast<HostUiEntry>(entry)();
+    if (hostUi == nullptr) {
+        return HostUiSource::None;
+    }
+    ui::SetCurrentUi(hostUi);
+    return HostUiSource::HostExport;
+}
+
+bool RunsQtWidgetsApplication() {
+    void* widgets = dlopen(kQtWidgetsLibrary, RTLD_LAZY | RTLD_NOLOAD);
+    if (widgets == nullptr) {
+        return false;
+    }
+    dlclose(widgets);
+    auto* instance = static_cast<void* const*>(dlsym(RTLD_DEFAULT, kQtApplicationInstance));
+    return instance != nullptr && *instance != nullptr;
+}
+
+// The Qt UI plugin beside this library; it stays loaded for the life of the process.
+HostUiSource FromQtPlugin() {
+    if (!RunsQtWidgetsApplication()) {
+        return HostUiSource::None;
+    }
+    const std::filesystem::path folder =
+        com::ModulePathOf(reinterpret_cast<const void*>(&InstallHostUi)).parent_path();
+    void* plugin = dlopen((folder / ui::kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = plugin != nullptr
+                     ? reinterpret_cast<ui::QtUiPluginEntry>(dlsym(plugin, ui::kQtUiPluginEntry))
+                     : nullptr;
+    ui::IUserInterface* qtUi = entry != nullptr ? entry() : nullptr;
+    if (qtUi == nullptr) {
+        return HostUiSource::None;
+    }
+    ui::SetCurrentUi(qtUi);
+    return HostUiSource::QtPlugin;
+}
+
+}  // namespace
+
+HostUiSource InstallHostUi() {
+    HostUiSource source = installed.load();
+    if (source != HostUiSource::None) {
+        return source;
+    }
+    source = FromHostExport();
+    if (source == HostUiSource::None) {
+        source = FromQtPlugin();
+    }
+    installed.store(source);
+    return source;
+}
+
+}  // namespace veltrix::browserui

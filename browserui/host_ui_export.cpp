@@ -1,0 +1,28 @@
+// Compiled into a host program (see host_ui_export.h), never into a library.
+#include "browserui/host_ui_export.h"
+
+namespace {
+
+using veltrix::ui::CurrentUi;
+
+// Forwards to the program's current UI at each call, so that a library follows the program's
+// choice even when the program installs another implementation after loading the library.
+class HostUiForwarder final : public veltrix::ui::IUserInterface {
+public:
+    veltrix::ui::Answer ShowMessage(std::u16string_view text, veltrix::ui::Buttons buttons,
+                                    veltrix::ui::Icon icon) override {
+        return CurrentUi().ShowMessage(text, buttons, icon);
+    }
+    std::optional<std::u16string> PromptPassword(veltrix::ui::PasswordPrompt prompt) override {
+        return CurrentUi().PromptPassword(prompt);
+    }
+    void SetBusy(bool busy) override { CurrentUi().SetBusy(busy); }
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"), used)) veltrix::ui::IUserInterface*
+VeltrixHostUserInterface() {
+    static HostUiForwarder forwarder;
+    return &forwarder;
+}

@@ -1,0 +1,140 @@
+#include "core/orvane_interface.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/session.h"
+#include "platform/text.h"
+
+namespace veltrix {
+namespace {
+
+using com::HRESULT;
+
+// The session's 0 / 1 become S_OK / S_FALSE, which have the same values.
+HRESULT FromSession(int result) {
+    return result == 0 ? com::S_OK : com::S_FALSE;
+}
+
+struct Member {
+    std::u16string_view name;
+    com::DispId id;
+};
+
+constexpr std::array<Member, 4> kMembers = {{
+    {u"GetPassword", IOrvaneInterface::kGetPassword},
+    {u"SetPassword", IOrvaneInterface::kSetPassword},
+    {u"RegisterEditor", IOrvaneInterface::kRegisterEditor},
+    {u"RefreshEditor", IOrvaneInterface::kRefreshEditor},
+}};
+
+HRESULT InvokeGetPassword(IOrvaneInterface& self, com::Variant* result) {
+    const char16_t* password = nullptr;
+    const HRESULT hr = self.GetPassword(&password);
+    if (result != nullptr) {
+        *result = (hr == com::S_OK && password != nullptr) ? com::Variant(std::u16string(password))
+                                                           : com::Variant();
+    }
+    return hr;
+}
+
+HRESULT InvokeSetPassword(IOrvaneInterface& self, std::span<const com::Variant> args) {
+    if (args.empty() || std::holds_alternative<std::monostate>(args[0])) {
+        return self.SetPassword(nullptr);
+    }
+    const auto* text = std::get_if<std::u16string>(&args[0]);
+    return text != nullptr ? self.SetPassword(text->c_str()) : com::DISP_E_TYPEMISMATCH;
+}
+
+HRESULT InvokeRegisterEditor(IOrvaneInterface& self, std::span<const com::Variant> args) {
+    const auto* window = std::get_if<std::int32_t>(&args[0]);
+    if (window == nullptr) {
+        return com::DISP_E_TYPEMISMATCH;
+    }
+    return self.RegisterEditor(static_cast<std::uint32_t>(*window));
+}
+
+// The number of arguments each member takes at most, and at least.
+bool ArgumentCountFits(com::DispId id, std::size_t count) {
+    switch (id) {
+        case IOrvaneInterface::kSetPassword:
+            return count <= 1;
+        case IOrvaneInterface::kRegisterEditor:
+            return count == 1;
+        default:
+            return count == 0;
+    }
+}
+
+}  // namespace
+
+HRESULT OrvaneInterface::Create(const com::Guid& iid, void** object) {
+    return com::CreateComObject<OrvaneInterface>(iid, object);
+}
+
+HRESULT OrvaneInterface::IsPasswordKnown(bool* known) {
+    if (known == nullptr) {
+        return com::E_POINTER;
+    }
+    const int result = session::IsPasswordKnown();
+    *known = result == 0;
+    return result == 2 ? com::S_FALSE : com::S_OK;
+}
+
+HRESULT OrvaneInterface::GetPassword(const char16_t** password) {
+    if (password == nullptr) {
+        return com::E_POINTER;
+    }
+    *password = nullptr;
+    return FromSession(session::GetPassword(password));
+}
+
+HRESULT OrvaneInterface::SetPassword(const char16_t* password) {
+    return FromSession(session::SetPassword(password));
+}
+
+HRESULT OrvaneInterface::RegisterEditor(std::uint32_t window) {
+    return FromSession(session::RegisterEditor(window));
+}
+
+HRESULT OrvaneInterface::RefreshEditor() {
+    return FromSession(session::RefreshEditor());
+}
+
+HRESULT OrvaneInterface::GetIdOfName(std::u16string_view name, com::DispId* id) {
+    if (id == nullptr) {
+        return com::E_POINTER;
+    }
+    for (const Member& member : kMembers) {
+        if (text::EqualsNoCase(member.name, name)) {
+            *id = member.id;
+            return com::S_OK;
+        }
+    }
+    return com::DISP_E_UNKNOWNNAME;
+}
+
+HRESULT OrvaneInterface::Invoke(com::DispId id, std::span<const com::Variant> args,
+                                com::Variant* result) {
+    if (id < kGetPassword || id > kRefreshEditor) {
+        return com::DISP_E_MEMBERNOTFOUND;
+    }
+    if (!ArgumentCountFits(id, args.size())) {
+        return com::DISP_E_BADPARAMCOUNT;
+    }
+    if (result != nullptr) {
+        *result = com::Variant();
+    }
+    switch (id) {
+        case kGetPassword:
+            return InvokeGetPassword(*this, result);
+        case kSetPassword:
+            return InvokeSetPassword(*this, args);
+        case kRegisterEditor:
+            return InvokeRegisterEditor(*this, args);
+        default:
+            return RefreshEditor();
+    }
+}
+
+}  // namespace veltrix

@@ -1,0 +1,219 @@
+#include "platform/shared_memory.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace veltrix::platform {
+namespace {
+
+constexpr mode_t kObjectMode = 0600;
+// Rounds of create-or-open: an object removed between a failed exclusive create and the open
+// sends the caller round again.
+constexpr int kOpenRounds = 8;
+// Linux keeps the objects as files here; used to tell whether a name still names our object.
+constexpr const char* kShmFolder = "/dev/shm";
+
+bool IsPlain(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+std::string Encode(std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (unsigned char c : text) {
+        if (IsPlain(c)) {
+            encoded += static_cast<char>(c);
+        } else if (c == ' ') {
+            encoded += '_';
+        } else {
+            encoded += '%';
+            encoded += digits[c >> 4];
+            encoded += digits[c & 0xF];
+        }
+    }
+    return encoded;
+}
+
+std::string Hash64Hex(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 1099511628211ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
+std::string NamespaceValue() {
+    const char* value = std::getenv(kNamespaceVariable);
+    return value != nullptr ? value : "";
+}
+
+bool OwnedByUs(const struct stat& info) {
+    return info.st_uid == geteuid();
+}
+
+}  // namespace
+
+std::string SharedMemoryObjectName(std::string_view logicalName) {
+    const std::string space = NamespaceValue();
+    std::string object = "veltrix." + std::to_string(geteuid()) + ".";
+    if (!space.empty()) {
+        object += Encode(space) + ".";
+    }
+    object += Encode(logicalName);
+    if (object.size() > NAME_MAX) {
+        // Keep what fits and append a hash of the whole; '~' never comes out of Encode, so a
+        // shortened name cannot equal a whole one.
+        std::string whole = space;
+        whole += '\0';
+        whole += logicalName;
+        const std::string hash = Hash64Hex(whole);
+        object = object.substr(0, NAME_MAX - hash.size() - 1) + "~" + hash;
+    }
+    return "/" + object;
+}
+
+std::optional<SharedMemory> SharedMemory::OpenOrCreate(std::string_view logicalName,
+                                                       std::size_t size) {
+    const std::string objectName = SharedMemoryObjectName(logicalName);
+    for (int round = 0; round < kOpenRounds; ++round) {
+        int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, kObjectMode);
+        if (fd >= 0) {
+            // The mode is exact whatever the umask; a fresh object is sized before anyone maps it.
+            if (fchmod(fd, kObjectMode) != 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
+                close(fd);
+                shm_unlink(objectName.c_str());
+                return std::nullopt;
+            }
+            return Map(fd, objectName, size, true);
+        }
+        if (errno != EEXIST) {
+            return std::nullopt;
+        }
+        fd = shm_open(objectName.c_str(), O_RDWR, 0);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        struct stat info {};
+        if (fstat(fd, &info) != 0 || !OwnedByUs(info)) {
+            close(fd);
+            return std::nullopt;
+        }
+        // The creator may not have sized it yet; both set the same size.
+        if (static_cast<std::size_t>(info.st_size) < size &&
+            ftruncate(fd, static_cast<off_t>(size)) != 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        return Map(fd, objectName, size, false);
+    }
+    return std::nullopt;
+}
+
+std::optional<SharedMemory> SharedMemory::OpenExisting(std::string_view logicalName,
+                                                       std::size_t size) {
+    const std::string objectName = SharedMemoryObjectName(logicalName);
+    const int fd = shm_open(objectName.c_str(), O_RDWR, 0);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !OwnedByUs(info) ||
+        static_cast<std::size_t>(info.st_size) < size) {
+        close(fd);
+        return std::nullopt;
+    }
+    return Map(fd, objectName, size, false);
+}
+
+std::optional<SharedMemory> SharedMemory::Map(int fd, std::string objectName, std::size_t size,
+                                              bool created) {
+    struct stat info {};
+    void* data = fstat(fd, &info) == 0
+                     ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+                     : MAP_FAILED;
+    close(fd);  // the mapping keeps the object open
+    if (data == MAP_FAILED) {
+        if (created) {
+            shm_unlink(objectName.c_str());
+        }
+        return std::nullopt;
+    }
+    SharedMemory memory;
+    memory.data_ = static_cast<unsigned char*>(data);
+    memory.size_ = size;
+    memory.created_ = created;
+    memory.objectName_ = std::move(objectName);
+    memory.device_ = info.st_dev;
+    memory.inode_ = info.st_ino;
+    return memory;
+}
+
+bool SharedMemory::Remove(std::string_view logicalName) {
+    return shm_unlink(SharedMemoryObjectName(logicalName).c_str()) == 0;
+}
+
+bool SharedMemory::Exists(std::string_view logicalName) {
+    const int fd = shm_open(SharedMemoryObjectName(logicalName).c_str(), O_RDONLY, 0);
+    if (fd < 0) {
+        return false;
+    }
+    close(fd);
+    return true;
+}
+
+bool SharedMemory::RemoveName() const {
+    if (data_ == nullptr) {
+        return false;
+    }
+    struct stat info {};
+    const std::string path = std::string(kShmFolder) + objectName_;
+    if (stat(path.c_str(), &info) != 0 || info.st_dev != device_ || info.st_ino != inode_) {
+        return false;
+    }
+    return shm_unlink(objectName_.c_str()) == 0;
+}
+
+SharedMemory::SharedMemory(SharedMemory&& other) noexcept {
+    *this = std::move(other);
+}
+
+SharedMemory& SharedMemory::operator=(SharedMemory&& other) noexcept {
+    if (this != &other) {
+        Unmap();
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        created_ = std::exchange(other.created_, false);
+        objectName_ = std::move(other.objectName_);
+        device_ = other.device_;
+        inode_ = other.inode_;
+    }
+    return *this;
+}
+
+SharedMemory::~SharedMemory() {
+    Unmap();
+}
+
+void SharedMemory::Unmap() {
+    if (data_ != nullptr) {
+        munmap(data_, size_);
+        data_ = nullptr;
+        size_ = 0;
+    }
+}
+
+}  // namespace veltrix::platform
