@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/com/module_path.h"
+#include "platform/host_services.h"
 #include "ui/qt/qt_ui_plugin.h"
 #include "ui/ui_port.h"
 
@@ -25,6 +26,15 @@ const void* ModuleBase(const void* address) {
     return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
 }
 
+// The host's event loop and window messaging, so that this library's timers run in the host's
+// loop and its messages reach the host's own windows.
+void UseHostPlatformServices() {
+    using ServicesEntry = const platform::HostServices* (*)();
+    if (void* entry = dlsym(RTLD_DEFAULT, kHostServicesEntry)) {
+        platform::UseHostServices(reinterpret_cast<ServicesEntry>(entry)());
+    }
+}
+
 // The host's export, unless the symbol found is this module's own.
 HostUiSource FromHostExport() {
     void* entry = dlsym(RTLD_DEFAULT, kHostUiEntry);
@@ -39,6 +49,7 @@ HostUiSource FromHostExport() {
         return HostUiSource::None;
     }
     ui::SetCurrentUi(hostUi);
+    UseHostPlatformServices();
     return HostUiSource::HostExport;
 }
 

@@ -9,6 +9,8 @@ namespace veltrix::browserui {
 
 // The host program's export that hands its UI to the libraries it loads.
 inline constexpr char kHostUiEntry[] = "VeltrixHostUserInterface";
+// Its export of the event loop and window messaging.
+inline constexpr char kHostServicesEntry[] = "VeltrixHostPlatformServices";
 
 enum class HostUiSource {
     None,        // nothing found: the library keeps the silent UI

@@ -1,6 +1,8 @@
 // Compiled into a host program (see host_ui_export.h), never into a library.
 #include "browserui/host_ui_export.h"
 
+#include "platform/host_services.h"
+
 namespace {
 
 using veltrix::ui::CurrentUi;
@@ -25,4 +27,9 @@ extern "C" __attribute__((visibility("default"), used)) veltrix::ui::IUserInterf
 VeltrixHostUserInterface() {
     static HostUiForwarder forwarder;
     return &forwarder;
+}
+
+extern "C" __attribute__((visibility("default"), used)) const veltrix::platform::HostServices*
+VeltrixHostPlatformServices() {
+    return &veltrix::platform::OwnServices();
 }

@@ -8,7 +8,10 @@
 // veltrix::ui::SetCurrentUi, also when it changes later.
 #pragma once
 
+#include "platform/host_services.h"
 #include "ui/ui_port.h"
 
 // A UI that forwards every call to the program's current UI, valid for the program's life.
 extern "C" veltrix::ui::IUserInterface* VeltrixHostUserInterface();
+// The program's event loop and window messaging, for the libraries' timers and messages.
+extern "C" const veltrix::platform::HostServices* VeltrixHostPlatformServices();

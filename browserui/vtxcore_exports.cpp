@@ -4,6 +4,7 @@
 #include "browserui/class_table.h"
 #include "browserui/host_ui.h"
 #include "core/session.h"
+#include "core/session_password_source.h"
 #include "platform/com/module_path.h"
 #include "platform/com/server_exports.h"
 
@@ -17,14 +18,20 @@ std::filesystem::path ThisLibrary() {
 
 // At load: take the host's UI. A host that creates its UI after loading the library is caught
 // again at the first class object it asks for.
+// Record files read inside the library (the check of a newly entered password) take their
+// password from this library's session directly.
+CSessionPasswordSource sessionPasswords;
+
 __attribute__((constructor)) void OnLibraryLoad() {
     browserui::InstallHostUi();
+    SetPasswordSource(&sessionPasswords);
 }
 
 // At unload: close this process's handles of the session. The library stays mapped until the
 // process ends (it is linked -z nodelete), so this runs at exit, after its static objects are
 // destroyed.
 __attribute__((destructor)) void OnLibraryUnload() {
+    SetPasswordSource(nullptr);
     session::CloseProcessHandles();
 }
 

@@ -186,8 +186,10 @@ int GetPassword(const char16_t** password) {
     SessionBlock& block = op.Block();
     const std::uint32_t now = platform::TickCount();
     if (HasExpired(now, block.ExpiryTick())) {
-        EndSession(block);
+        // The expiry goes first: the editor, told of the end, may ask for the password while the
+        // lock is released, and must find it rather than end the session a second time.
         block.SetExpiryTick(session_layout::kNoExpiry);
+        EndSession(block);
     }
     if (!block.HasPassword() && !PromptForPassword(block)) {
         return 1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/tick.h"
+#include "platform/host_services.h"
 
 namespace veltrix::platform {
 namespace {
@@ -224,6 +225,9 @@ void SimpleEventLoop::Quit() {
 }
 
 IEventLoop& ThreadEventLoop() {
+    if (const HostServices* host = HostServicesInUse()) {
+        return *host->threadEventLoop();
+    }
     thread_local std::unique_ptr<IEventLoop> loop = CreateLoop();
     return *loop;
 }

@@ -15,6 +15,7 @@
 #include "platform/window_endpoints.h"
 #include "platform/window_frames.h"
 #include "platform/window_server.h"
+#include "platform/host_services.h"
 
 namespace veltrix::platform {
 namespace {
@@ -267,6 +268,13 @@ std::optional<std::int64_t> SendMessageTimeout(WindowHandle window, std::uint32_
     if (window == 0) {
         return std::nullopt;
     }
+    if (const HostServices* host = HostServicesInUse()) {
+        std::int64_t result = 0;
+        if (!host->sendMessage(window, message, wParam, lParam, timeoutMs, &result)) {
+            return std::nullopt;
+        }
+        return result;
+    }
     if (auto handler = WindowServer::ForThisThread().HandlerOf(window)) {
         return (*handler)(message, wParam, lParam);
     }
@@ -288,6 +296,9 @@ bool PostMessage(WindowHandle window, std::uint32_t message, std::uint64_t wPara
     if (window == 0) {
         return false;
     }
+    if (const HostServices* host = HostServicesInUse()) {
+        return host->postMessage(window, message, wParam, lParam);
+    }
     const auto deadline = Clock::now() + std::chrono::milliseconds(kPostTimeoutMs);
     const int fd = Deliver({MessageKind::Post, window, message, wParam, lParam}, deadline);
     if (fd < 0) {
@@ -300,6 +311,9 @@ bool PostMessage(WindowHandle window, std::uint32_t message, std::uint64_t wPara
 bool IsWindow(WindowHandle window) {
     if (window == 0) {
         return false;
+    }
+    if (const HostServices* host = HostServicesInUse()) {
+        return host->isWindow(window);
     }
     const auto folder = EndpointFolder::Open();
     return folder && IsAlive(*folder, window);

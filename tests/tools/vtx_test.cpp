@@ -1,7 +1,9 @@
 // vtx as a user runs it: a separate process over an isolated vault and registry.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 #include <sstream>
 
 #include "core/configuration.h"
@@ -9,6 +11,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_environment.h"
 
 namespace veltrix {
@@ -22,6 +25,9 @@ struct Outcome {
 
 class VtxTest : public ::testing::Test {
 protected:
+    // vtx reaches the session through vtxcore, which must be registered first.
+    VtxTest() { EXPECT_EQ(Vtx({"register"}).status, 0); }
+
     // Runs vtx with `args` (each quoted for the shell), feeding `input` on standard input.
     Outcome Vtx(const std::vector<std::string>& args, const std::string& input = "") {
         const auto dir = env_.Root();
@@ -194,6 +200,33 @@ TEST_F(VtxTest, CancelledPromptWritesNothing) {
     auto put = Vtx({"put", "note", "Locker"}, "secret");
     EXPECT_NE(put.status, 0);
     EXPECT_FALSE(std::filesystem::exists(env_.VaultFolder() / "Locker.vxn"));
+}
+
+TEST_F(VtxTest, AHeldSessionIsSharedWithoutASecondPromptUntilLogoff) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "note", "Locker"}, "combination").status, 0);
+    test::ChildProcess hold(test::ProgramFolder() / "vtx",
+                            {"--password-file", PasswordFile("Secret1"), "hold"});
+    // Without a password file or a terminal, vtx can only read the note through the held session.
+    Outcome shown;
+    for (int i = 0; i < 100 && (shown = Vtx({"show", "note", "Locker"})).status != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(shown.out, "combination");
+    EXPECT_EQ(Vtx({"show", "note", "Locker"}).out, "combination");
+
+    EXPECT_EQ(Vtx({"logoff"}).status, 0);
+    EXPECT_EQ(hold.Wait(5000), 0);  // the holder leaves with the session
+    EXPECT_NE(Vtx({"show", "note", "Locker"}).status, 0);
+}
+
+TEST_F(VtxTest, TheSessionNeedsTheRegisteredCoreLibrary) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "note", "Locker"}, "combination").status, 0);
+    ASSERT_EQ(Vtx({"unregister"}).status, 0);
+    auto refused = WithPassword("Secret1", {"show", "note", "Locker"});
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("Unable to load vtxcore.dll"), std::string::npos);
+    ASSERT_EQ(Vtx({"register"}).status, 0);
+    EXPECT_EQ(WithPassword("Secret1", {"show", "note", "Locker"}).out, "combination");
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ private:
     std::map<platform::TimerId, Timer> timers_;
     std::map<platform::WatchId, Watch> watches_;
     std::map<int, QSocketNotifier*> notifiers_;  // one per watched descriptor, children of context_
-    std::vector<QEventLoop*> running_;            // the nested Run() calls, innermost last
+    std::vector<QEventLoop*> running_;           // the nested Run() calls, innermost last
     std::size_t callbacksRun_ = 0;
     int dispatchDepth_ = 0;  // > 0 while a QTimer or QSocketNotifier of the loop is delivering
 };

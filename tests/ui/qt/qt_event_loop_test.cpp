@@ -371,9 +371,8 @@ TEST(QtEventLoopScope, ThreadsStartedMeanwhileGetAQtLoop) {
         });
         worker.join();
     }
-    std::thread later([] {
-        EXPECT_EQ(dynamic_cast<QtEventLoop*>(&platform::ThreadEventLoop()), nullptr);
-    });
+    std::thread later(
+        [] { EXPECT_EQ(dynamic_cast<QtEventLoop*>(&platform::ThreadEventLoop()), nullptr); });
     later.join();
 }
 
