@@ -63,6 +63,26 @@ bool RunsQtWidgetsApplication() {
     return instance != nullptr && *instance != nullptr;
 }
 
+// In a Qt program that offers no services of its own, this library's timers run in the Qt event
+// loop of the plugin; window messages stay this library's own.
+void UseQtEventLoop(void* plugin) {
+    static ui::QtEventLoopPluginEntry entry = reinterpret_cast<ui::QtEventLoopPluginEntry>(
+        dlsym(plugin, ui::kQtEventLoopPluginEntry));
+    if (entry == nullptr) {
+        return;
+    }
+    static platform::HostServices services = platform::OwnServices();
+    services.threadEventLoop = []() -> platform::IEventLoop* {
+        if (platform::IEventLoop* loop = entry()) {
+            return loop;
+        }
+        // No Qt application any more: a loop of this library's own for the thread.
+        thread_local platform::SimpleEventLoop fallback;
+        return &fallback;
+    };
+    platform::UseHostServices(&services);
+}
+
 // The Qt UI plugin beside this library; it stays loaded for the life of the process.
 HostUiSource FromQtPlugin() {
     if (!RunsQtWidgetsApplication()) {
@@ -79,6 +99,7 @@ HostUiSource FromQtPlugin() {
         return HostUiSource::None;
     }
     ui::SetCurrentUi(qtUi);
+    UseQtEventLoop(plugin);
     return HostUiSource::QtPlugin;
 }
 
