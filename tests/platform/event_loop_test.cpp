@@ -12,39 +12,16 @@
 #include "platform/tick.h"
 #include "tests/support/moved_clock.h"
 #include "tests/support/test_environment.h"
+#include "tests/support/test_pipe.h"
 
 namespace veltrix::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long long MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
+using test::MillisecondsSince;
 
-class Pipe {
-public:
-    Pipe() { EXPECT_EQ(pipe(fds_), 0); }
-    ~Pipe() {
-        CloseWriter();
-        close(fds_[0]);
-    }
-    int Reader() const { return fds_[0]; }
-    void Write() { EXPECT_EQ(write(fds_[1], "x", 1), 1); }
-    void Drain() {
-        char byte;
-        EXPECT_EQ(read(fds_[0], &byte, 1), 1);
-    }
-    void CloseWriter() {
-        if (fds_[1] >= 0) {
-            close(fds_[1]);
-            fds_[1] = -1;
-        }
-    }
-
-private:
-    int fds_[2] = {-1, -1};
-};
+using test::Pipe;
 
 // Timers with a period of an hour, driven only by moving the clock.
 class MovedClockTimers : public ::testing::Test {

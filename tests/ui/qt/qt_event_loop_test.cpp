@@ -17,6 +17,7 @@
 #include "tests/support/moved_clock.h"
 #include "tests/support/test_environment.h"
 #include "ui/qt/qt_ui_plugin.h"
+#include "tests/support/test_pipe.h"
 
 namespace veltrix::ui {
 namespace {
@@ -29,33 +30,9 @@ using Clock = std::chrono::steady_clock;
 // A bound for what must happen soon, far above any period used here.
 constexpr int kPatienceMs = 5000;
 
-long long MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
+using test::MillisecondsSince;
 
-class Pipe {
-public:
-    Pipe() { EXPECT_EQ(pipe(fds_), 0); }
-    ~Pipe() {
-        CloseWriter();
-        close(fds_[0]);
-    }
-    int Reader() const { return fds_[0]; }
-    void Write() { EXPECT_EQ(write(fds_[1], "x", 1), 1); }
-    void Drain() {
-        char byte;
-        EXPECT_EQ(read(fds_[0], &byte, 1), 1);
-    }
-    void CloseWriter() {
-        if (fds_[1] >= 0) {
-            close(fds_[1]);
-            fds_[1] = -1;
-        }
-    }
-
-private:
-    int fds_[2] = {-1, -1};
-};
+using test::Pipe;
 
 // Ends Run() of `loop` after kPatienceMs should the test's own Quit never come.
 class RunGuard {

@@ -1,0 +1,45 @@
+// Test support: a pipe whose read end a test watches, with a one-byte writer, and a timer of
+// elapsed real time.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace veltrix::test {
+
+class Pipe {
+public:
+    Pipe() { EXPECT_EQ(pipe(fds_), 0); }
+    ~Pipe() {
+        CloseWriter();
+        close(fds_[0]);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+    int Reader() const { return fds_[0]; }
+    void Write() { EXPECT_EQ(write(fds_[1], "x", 1), 1); }
+    void Drain() {
+        char byte;
+        EXPECT_EQ(read(fds_[0], &byte, 1), 1);
+    }
+    void CloseWriter() {
+        if (fds_[1] >= 0) {
+            close(fds_[1]);
+            fds_[1] = -1;
+        }
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+inline long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+}  // namespace veltrix::test
