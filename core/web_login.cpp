@@ -58,7 +58,7 @@ void CWebLogin::Serialize(CArchive& ar) {
         }
     } else {
         CTaggedFile::Serialize(ar);
-        ParseText();
+        LoadFields();
     }
 }
 
@@ -101,12 +101,7 @@ void CWebLogin::UpdateUrlIndex() {
     m_pageUrlAsRead = m_pageUrl;
 }
 
-void CWebLogin::LoadText(std::u16string text) {
-    m_text = std::move(text);
-    ParseText();
-}
-
-void CWebLogin::ParseText() {
+void CWebLogin::LoadFields() {
     m_pageUrl = GetTag(kPageUrlKey);
     m_frameUrl = GetTag(kFrameUrlKey);
     m_notes = GetTag(kNotesKey);

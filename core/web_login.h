@@ -49,9 +49,6 @@ public:
     Writer GetWriter() const { return m_writer; }
     void SetWriter(Writer writer) { m_writer = writer; }
 
-    // Replaces the record text and sets every field from it, as loading a file does.
-    void LoadText(std::u16string text);
-
     const std::u16string& GetPageUrl() const { return m_pageUrl; }
     void SetPageUrl(std::u16string url) { m_pageUrl = std::move(url); }
     const std::u16string& GetFrameUrl() const { return m_frameUrl; }
@@ -76,7 +73,7 @@ protected:
 
 private:
     void StoreText();
-    void ParseText();
+    void LoadFields();
     std::u16string FieldText(const CWebLoginField& field) const;
     CWebLoginField ParseField(const std::u16string& text) const;
     void UpdateUrlIndex();

@@ -47,7 +47,7 @@ std::u16string StoredText(CWebLogin& login) {
 
 std::unique_ptr<CWebLogin> Parsed(const std::u16string& text, Writer writer = Writer::Browser) {
     auto login = std::make_unique<CWebLogin>(writer);
-    login->LoadText(text);
+    login->ParseText(text);
     return login;
 }
 
@@ -211,7 +211,7 @@ TEST(WebLoginTextTest, AutoSubmitBitKeepsTheOtherOptionBits) {
 TEST(WebLoginTextTest, LoadingReplacesEarlierFields) {
     CWebLogin login;
     FillSample(login);
-    login.LoadText(u"<fields>0</fields>");
+    login.ParseText(u"<fields>0</fields>");
     EXPECT_THAT(login.GetFields(), IsEmpty());
     EXPECT_EQ(login.GetPageUrl(), u"");
 }
