@@ -18,6 +18,9 @@ inline constexpr std::u16string_view kConfirmPasswordLabel = u"Confirm password:
 inline constexpr std::u16string_view kPasswordsDoNotMatch =
     u"The passwords do not match. Please try again.";
 inline constexpr int kPasswordHelpContext = 903;
+// The editor's variant of the Choose prompt, for passwords that are not the session's.
+inline constexpr std::u16string_view kOtherPasswordTitle = u"Choose Password";
+inline constexpr std::u16string_view kOtherPasswordPrompt = u"Choose password:";
 
 // The Enter prompt accepts a text of 4 or more characters.
 inline bool EnterPasswordAcceptable(std::u16string_view text) {

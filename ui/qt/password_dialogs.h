@@ -21,9 +21,6 @@ inline constexpr char kOkButtonName[] = "ok";
 inline constexpr char kCancelButtonName[] = "cancel";
 inline constexpr char kHelpButtonName[] = "help";
 
-// The editor's variant of the Choose dialog, for passwords that are not the session's.
-inline constexpr std::u16string_view kOtherPasswordTitle = u"Choose Password";
-inline constexpr std::u16string_view kOtherPasswordPrompt = u"Choose password:";
 
 class CEnterPasswordDlg : public QDialog {
     Q_OBJECT
