@@ -12,35 +12,18 @@
 #include <vector>
 
 #include "platform/process_identity.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_environment.h"
 
 namespace veltrix::test {
 
 using namespace std::chrono_literals;
 
-// A program started with pipes on its standard input and output; killed at destruction if it still
-// runs.
-class PeerProcess {
+// A peer of the multi-process tests: it ends on its own once its input is closed.
+class PeerProcess : public ChildProcess {
 public:
-    PeerProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
-    ~PeerProcess();
-    PeerProcess(const PeerProcess&) = delete;
-    PeerProcess& operator=(const PeerProcess&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    // The next line of output without its newline; nullopt at the end or after `timeout`.
-    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout = 10s);
-    void WriteLine(const std::string& line);
-    void CloseInput();
-    void Kill();
-    // The exit code (128 + signal when killed); nullopt when still running after `timeout`.
-    std::optional<int> Wait(std::chrono::milliseconds timeout = 10s);
-
-private:
-    pid_t pid_ = -1;
-    int input_ = -1;
-    int output_ = -1;
-    std::string buffered_;
+    PeerProcess(const std::filesystem::path& program, const std::vector<std::string>& args)
+        : ChildProcess(program, args, Ending::CloseInputAndWait) {}
 };
 
 // The helper program of the multi-process tests (tests/core/session_peer.cpp).

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <thread>
 
@@ -15,14 +17,22 @@ extern char** environ;
 namespace veltrix::test {
 
 ChildProcess::ChildProcess(const std::filesystem::path& program,
-                           const std::vector<std::string>& args) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+                           const std::vector<std::string>& args, Ending ending)
+    : ending_(ending) {
+    int in[2];
+    int out[2];
+    if (pipe2(in, O_CLOEXEC) != 0) {
+        return;
+    }
+    if (pipe2(out, O_CLOEXEC) != 0) {
+        close(in[0]);
+        close(in[1]);
         return;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
 
     std::vector<std::string> strings{program.string()};
     strings.insert(strings.end(), args.begin(), args.end());
@@ -37,16 +47,33 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
         pid_ = pid;
     }
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    output_ = pipeFds[0];
+    close(in[0]);
+    close(out[1]);
+    input_ = in[1];
+    output_ = out[0];
 }
 
 ChildProcess::~ChildProcess() {
-    if (pid_ > 0 && !status_) {
+    CloseInput();
+    if (pid_ > 0 && !status_ && (ending_ == Ending::Kill || !Wait(3000))) {
         Kill();
     }
     if (output_ >= 0) {
         close(output_);
+    }
+}
+
+void ChildProcess::WriteLine(const std::string& line) {
+    const std::string text = line + "\n";
+    if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        ADD_FAILURE() << "cannot write to the child process";
+    }
+}
+
+void ChildProcess::CloseInput() {
+    if (input_ >= 0) {
+        close(input_);
+        input_ = -1;
     }
 }
 
