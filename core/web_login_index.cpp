@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/configuration.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 
 namespace veltrix {
@@ -80,8 +81,8 @@ bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name) {
     return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, value);
 }
 
-bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name) {
-    std::u16string site = config::GetSiteKey(url);
+// Takes `name` out of the value of `site`; the value goes when no name remains.
+static bool RemoveFromSite(std::u16string_view site, std::u16string_view name) {
     auto value = ReadSite(site);
     if (!value) {
         return false;
@@ -96,6 +97,21 @@ bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name) 
         return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, std::nullopt);
     }
     return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, JoinNames(names));
+}
+
+bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name) {
+    return RemoveFromSite(config::GetSiteKey(url), name);
+}
+
+bool IndexWebLoginUnder(std::u16string_view url, std::u16string_view name) {
+    const std::u16string site = config::GetSiteKey(url);
+    for (const auto& entry : platform::Registry::Default().EnumValues(Hive::CurrentUser, IndexKey())) {
+        auto names = entry.value.AsString();
+        if (names && !text::EqualsNoCase(entry.name, site) && ContainsName(SplitNames(*names), name)) {
+            RemoveFromSite(entry.name, name);
+        }
+    }
+    return AddWebLoginToIndex(url, name);
 }
 
 }  // namespace veltrix

@@ -22,4 +22,9 @@ bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name);
 // name is not entered there, or when the write fails.
 bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name);
 
+// Enters `name` under the site of `url` and takes it out of every other site: a Web Login is one
+// file with one page address, so it belongs to one site. For a record whose address may have
+// changed without its old address being known.
+bool IndexWebLoginUnder(std::u16string_view url, std::u16string_view name);
+
 }  // namespace veltrix

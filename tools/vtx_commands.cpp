@@ -178,9 +178,9 @@ int PutRecord(RecordKind kind, const std::string& name, std::istream& in) {
         return kFailure;
     }
     // The editor's writer indexes a Web Login when its page address changed since it was read;
-    // a record put from outside is new to the index whatever its address.
+    // a record put from outside may replace one of another address, unknown here.
     if (auto* login = dynamic_cast<CWebLogin*>(record.get())) {
-        AddWebLoginToIndex(login->GetPageUrl(), recordName);
+        IndexWebLoginUnder(login->GetPageUrl(), recordName);
     }
     return kSuccess;
 }

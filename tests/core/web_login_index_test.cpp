@@ -108,5 +108,18 @@ TEST_F(WebLoginIndexTest, RemoveOfAnAbsentNameOrSiteFails) {
     EXPECT_EQ(Stored(u"example.com"), u"Bank");
 }
 
+TEST_F(WebLoginIndexTest, IndexingUnderOneSiteTakesTheNameOutOfEveryOther) {
+    Store(u"old.example", u"Bank|Mail");
+    Store(u"www.other.example", u"bank");  // a host that keeps a "www." in its site key
+    Store(u"new.example", u"Shop");
+    EXPECT_TRUE(IndexWebLoginUnder(u"https://new.example/login", u"Bank"));
+    EXPECT_EQ(Stored(u"old.example"), u"Mail");
+    EXPECT_EQ(Stored(u"www.other.example"), std::nullopt);
+    EXPECT_EQ(Stored(u"new.example"), u"Shop|Bank");
+    // Indexing again under the same site changes nothing.
+    EXPECT_TRUE(IndexWebLoginUnder(u"https://new.example/", u"Bank"));
+    EXPECT_EQ(Stored(u"new.example"), u"Shop|Bank");
+}
+
 }  // namespace
 }  // namespace veltrix

@@ -164,6 +164,14 @@ TEST_F(VtxTest, WebLoginIsWrittenInTheEditorsOrderAndIndexed) {
               "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
               "<data>on</data>\r\n<state>1</state></f1>");
     EXPECT_EQ(LookupWebLogins(u"http://example.com/"), (std::vector<std::u16string>{u"Example"}));
+
+    // Put again under another address: the index follows.
+    ASSERT_EQ(WithPassword("Secret1", {"put", "weblogin", "Example"},
+                           "<urlpage>https://login.example.org/</urlpage>\r\n<fields>0</fields>")
+                  .status,
+              0);
+    EXPECT_TRUE(LookupWebLogins(u"http://example.com/").empty());
+    EXPECT_EQ(LookupWebLogins(u"https://login.example.org/x"), (std::vector<std::u16string>{u"Example"}));
 }
 
 TEST_F(VtxTest, ConfigGetWritesDefaultsBackAndSetChangesValues) {
