@@ -7,6 +7,7 @@ packages=(
   libssl-dev libsqlite3-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
+  libgumbo-dev
 )
 
 missing=()

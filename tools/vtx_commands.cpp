@@ -18,6 +18,7 @@
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "tools/vtx_form_commands.h"
 #include "ui/terminal_ui.h"
 
 namespace veltrix::vtx {
@@ -33,6 +34,10 @@ constexpr char kUsageText[] =
     "                                         input and writes the record file\n"
     "  config get NAME                        a value of the Configuration settings\n"
     "  config set NAME VALUE                  changes such a value\n"
+    "  form scan PAGE.html                    the forms and fields of a page as recognised\n"
+    "  form fill PAGE.html --identity NAME [--card CCID] [--account BAID]\n"
+    "                                         fills the page's forms with the Identity and\n"
+    "                                         prints every field's value\n"
     "  hold                                   unlocks the session (asking for the master\n"
     "                                         password if no program knows it) and keeps it\n"
     "                                         open until stopped or until the session ends\n"
@@ -244,6 +249,30 @@ int Register(bool registering) {
     return kSuccess;
 }
 
+// form fill PAGE --identity NAME [--card CCID] [--account BAID]
+int RunFormFill(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> identity, card, account;
+    if (words.size() % 2 == 0) {
+        return Misuse(err, "every option of form fill needs a value");
+    }
+    for (std::size_t i = 3; i + 1 < words.size(); i += 2) {
+        const std::string& option = words[i];
+        if (option == "--identity") {
+            identity = words[i + 1];
+        } else if (option == "--card") {
+            card = words[i + 1];
+        } else if (option == "--account") {
+            account = words[i + 1];
+        } else {
+            return Misuse(err, "unknown option " + option);
+        }
+    }
+    if (!identity) {
+        return Misuse(err, "form fill needs --identity NAME");
+    }
+    return FillPage(words[2], *identity, card, account, out);
+}
+
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
     std::size_t i = 0;
@@ -295,6 +324,10 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return Logoff(passwords);
     } else if ((command == "register" || command == "unregister") && words.size() == 1) {
         return Register(command == "register");
+    } else if (command == "form" && words.size() == 3 && words[1] == "scan") {
+        return ScanPage(words[2], out);
+    } else if (command == "form" && words.size() >= 5 && words[1] == "fill") {
+        return RunFormFill(words, out, err);
     } else if (command == "config" && words.size() == 3 && words[1] == "get") {
         return GetConfig(words[2], out);
     } else if (command == "config" && words.size() == 4 && words[1] == "set") {

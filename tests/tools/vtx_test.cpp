@@ -237,5 +237,39 @@ TEST_F(VtxTest, TheSessionNeedsTheRegisteredCoreLibrary) {
     EXPECT_EQ(WithPassword("Secret1", {"show", "note", "Locker"}).out, "combination");
 }
 
+TEST_F(VtxTest, FormScanShowsWhatTheEngineRecognises) {
+    auto scan = Vtx({"form", "scan", (test::TestDataFolder() / "pages" / "signup.html").string()});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    std::istringstream lines(scan.out);
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "form\t1\tlogin=0\tidentity=1\tfields=8");
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "field\t0\t0\t0\tfirst_name\t20\t2147483647\tfname\tFirst Name:");
+    EXPECT_NE(scan.out.find("form\t2\tlogin=1\tidentity=0\tfields=2\n"), std::string::npos);
+    EXPECT_NE(scan.out.find("field\t7\t1\t13\tstate\t0\t32768\thst\tState:\n"), std::string::npos);
+}
+
+TEST_F(VtxTest, FormFillFillsEveryFormButTheLoginForm) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann"},
+                           "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<hphone1>555</hphone1>\r\n"
+                           "<hphone2>123-4567</hphone2>\r\n<hst>CA</hst>")
+                  .status,
+              0);
+    auto filled = WithPassword("Secret1", {"form", "fill",
+                                           (test::TestDataFolder() / "pages" / "signup.html").string(),
+                                           "--identity", "Ann", "--card", "Work"});
+    ASSERT_EQ(filled.status, 0) << filled.err;
+    for (const char* expected :
+         {"field\t1\t0\tfirst_name\tAnn\t\t1\n", "field\t1\t2\temail\t\t\t0\n",
+          "field\t1\t4\tph2\t123\t\t1\n", "field\t1\t5\tph3\t4567\t\t1\n",
+          "field\t1\t7\tstate\tCalifornia\t\t1\n", "field\t2\t0\tuser\t\t\t0\n"}) {
+        EXPECT_NE(filled.out.find(expected), std::string::npos) << expected << "\n" << filled.out;
+    }
+    EXPECT_EQ(config::GetIdentityCreditCard(u"Ann"), u"Work");
+    EXPECT_NE(WithPassword("Secret1", {"form", "fill", "x.html", "--identity"}).status, 0);
+    EXPECT_NE(WithPassword("Secret1", {"form", "fill", "missing.html", "--identity", "Ann"}).status, 0);
+}
+
 }  // namespace
 }  // namespace veltrix

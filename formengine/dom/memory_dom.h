@@ -1,0 +1,149 @@
+// The in-memory DOM: a document tree held in memory with the browser's effective attribute
+// defaults, form ownership, control state (value, checked, selected, background colour) and a
+// journal of the clicks, submits and resets it performed. A builder (HTML parser or a snapshot
+// of a live page) creates the elements, appends them, sets each one's parser form, and then
+// calls Finish.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "formengine/dom/dom_adapter.h"
+
+namespace veltrix::dom {
+
+class MemoryDocument;
+
+// Something the document did: a click on an element, the submit or the reset of a form.
+struct DomEvent {
+    enum class Kind { Click, Submit, Reset };
+    Kind kind = Kind::Click;
+    ElementRef element;  // the clicked element, or the form
+};
+
+class MemoryElement final : public Element, public std::enable_shared_from_this<MemoryElement> {
+public:
+    using Attribute = std::pair<std::u16string, std::u16string>;
+
+    // tag: lower case; attribute names: lower case.
+    MemoryElement(std::u16string tag, std::vector<Attribute> attributes);
+
+    std::u16string TagName() const override;
+    std::u16string GetAttribute(std::u16string_view name) const override;
+    std::int32_t GetAttributeInt(std::u16string_view name) const override;
+    bool SetAttribute(std::u16string_view name, std::u16string_view value) override;
+    ElementRef Parent() const override;
+    std::u16string InnerText() const override;
+    std::u16string AfterEndText() const override;
+    bool Click() override;
+    std::u16string BackgroundColor() const override;
+    bool SetBackgroundColor(std::u16string_view colour) override;
+    bool IsDisabled() const override;
+    bool IsReadOnly() const override;
+    bool IsChecked() const override;
+    bool SetChecked(bool checked) override;
+    ElementList FormElements() const override;
+    bool Reset() override;
+    bool Submit() override;
+    ElementList Options() const override;
+    std::u16string OptionText() const override;
+    std::u16string OptionValue() const override;
+    bool IsSelected() const override;
+    bool SetSelected(bool selected) override;
+
+    const std::u16string& Tag() const { return tag_; }
+    // The attribute as written; nullptr when missing.
+    const std::u16string* RawAttribute(std::u16string_view name) const;
+    // The form this element belongs to (for any element, not only controls); null for none.
+    std::shared_ptr<MemoryElement> FormOwner() const { return form_owner_.lock(); }
+
+    // A child is an element or, when element is null, a text.
+    struct Child {
+        std::shared_ptr<MemoryElement> element;
+        std::u16string text;
+    };
+    const std::vector<Child>& Children() const { return children_; }
+    std::shared_ptr<MemoryElement> ParentNode() const { return parent_.lock(); }
+
+private:
+    friend class MemoryDocument;
+
+    bool IsInput() const { return tag_ == u"input"; }
+    // The input's type folded to lower case.
+    std::u16string InputType() const;
+    bool IsCheckable() const;
+    bool IsTextControl() const;
+    std::shared_ptr<MemoryElement> OwningSelect() const;
+    std::shared_ptr<MemoryDocument> Doc() const { return document_.lock(); }
+    void CheckRadio();
+    void FixSelection(bool from_defaults);
+    void ResetControl();
+    void Record(DomEvent::Kind kind, ElementRef element) const;
+
+    std::u16string tag_;
+    std::vector<Attribute> attributes_;
+    std::vector<Child> children_;
+    std::weak_ptr<MemoryElement> parent_;
+    std::weak_ptr<MemoryDocument> document_;
+    std::weak_ptr<MemoryElement> parser_form_;
+    std::weak_ptr<MemoryElement> form_owner_;
+
+    std::u16string value_;
+    bool checked_ = false;
+    bool selected_ = false;
+    std::u16string background_;
+};
+
+class MemoryDocument final : public Document, public std::enable_shared_from_this<MemoryDocument> {
+public:
+    static std::shared_ptr<MemoryDocument> Create(std::u16string address);
+
+    ElementList Forms() const override;
+    std::u16string Title() const override;
+    std::u16string Address() const override { return address_; }
+    std::unique_ptr<MarkupPointer> MarkupBefore(const ElementRef& element) const override;
+
+    // Building.
+    std::shared_ptr<MemoryElement> CreateElement(std::u16string tag,
+                                                 std::vector<MemoryElement::Attribute> attributes);
+    // parent null: the document itself.
+    void AppendChild(const std::shared_ptr<MemoryElement>& parent,
+                     const std::shared_ptr<MemoryElement>& child);
+    void AppendText(const std::shared_ptr<MemoryElement>& parent, std::u16string text);
+    // The form the parser had open when it created element (the form owner unless the element
+    // names another form with its "form" attribute).
+    static void SetParserForm(const std::shared_ptr<MemoryElement>& element,
+                              const std::shared_ptr<MemoryElement>& form);
+    // Works out document order, form owners and the initial control state.
+    void Finish();
+
+    // Every element in document order.
+    const std::vector<std::shared_ptr<MemoryElement>>& AllElements() const { return all_; }
+    std::shared_ptr<MemoryElement> ElementById(std::u16string_view id) const;
+    std::vector<std::shared_ptr<MemoryElement>> ElementsByTag(std::u16string_view tag) const;
+
+    // The journal of clicks, submits and resets, and a listener told of each as it happens.
+    const std::vector<DomEvent>& Events() const { return events_; }
+    void ClearEvents() { events_.clear(); }
+    void SetListener(std::function<void(const DomEvent&)> listener) {
+        listener_ = std::move(listener);
+    }
+
+private:
+    friend class MemoryElement;
+    explicit MemoryDocument(std::u16string address);
+    void Record(DomEvent event);
+
+    std::u16string address_;
+    std::shared_ptr<MemoryElement> root_;
+    std::vector<std::shared_ptr<MemoryElement>> all_;
+    std::vector<DomEvent> events_;
+    std::function<void(const DomEvent&)> listener_;
+};
+
+}  // namespace veltrix::dom

@@ -1,0 +1,72 @@
+// Filling web forms from an Identity: each field gets the Identity value its key names, reshaped
+// to the field (split phone numbers, expiry dates, states from list boxes), and what changed is
+// highlighted when the user wants it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/identity.h"
+#include "formengine/web_form.h"
+
+namespace veltrix {
+
+// Writes "value" unless the field is read-only, disabled or too short for the text; marks the
+// field written and highlights it.
+bool SetValue(CFormField& field, std::u16string_view text);
+// Selects the first option equal to the text (ignoring case), else the first that contains it and
+// is no debit or electron card.
+bool SelectOption(CFormField& field, std::u16string_view text);
+// Checks a check box or radio button.
+bool Check(CFormField& field);
+// Puts back the background colour saved by the latest highlight.
+void RestoreBackground(CFormField& field);
+
+class CIdentityFiller {
+public:
+    // `name` is the Identity's record name, under which its chosen card and account are stored.
+    CIdentityFiller(const CIdentity& identity, std::u16string name);
+
+    // The value of an Identity key; card and account keys read the chosen card or account.
+    std::u16string IdentityValue(std::u16string_view key) const;
+
+    // Fills one form; a form filled before is reset first.
+    void FillForm(CWebForm& form) const;
+
+private:
+    void FillInput(CFormField& field) const;
+    void FillTextInput(CFormField& field) const;
+    void FillCheckable(CFormField& field) const;
+    void FillListBox(CFormField& field) const;
+
+    bool StreetRule(CFormField& field) const;
+    bool MonthRule(CFormField& field) const;
+    bool YearRule(CFormField& field) const;
+    bool BirthDateRule(CFormField& field) const;
+    bool PhoneRule(CFormField& field) const;
+    bool SocialSecurityRule(CFormField& field) const;
+    bool ZipRule(CFormField& field) const;
+
+    bool BirthDayHandler(CFormField& field) const;
+    bool MonthHandler(CFormField& field) const;
+    bool CardMonthHandler(CFormField& field) const;
+    bool YearHandler(CFormField& field) const;
+    bool CardTypeHandler(CFormField& field) const;
+    bool StateHandler(CFormField& field) const;
+
+    const CCreditCard* ChosenCard() const;
+    const CBankAccount* ChosenAccount() const;
+
+    const CIdentity& m_identity;
+    std::u16string m_name;
+};
+
+// Loads the Identity `name` and fills every form of `forms` that is not a login form; false when
+// the name is empty or the Identity does not load.
+bool FillWithIdentity(PageFormList& forms, std::u16string_view name);
+
+// Without `write`: whether the form has a password input. With it: `text` goes into every
+// password input; true when at least one took it.
+bool FillPasswords(CWebForm& form, std::u16string_view text, bool write);
+
+}  // namespace veltrix

@@ -1,0 +1,78 @@
+#include "formengine/text_normalisation.h"
+
+namespace veltrix {
+
+namespace {
+
+char16_t LowerChar(char16_t c) {
+    if (c >= u'A' && c <= u'Z') {
+        return static_cast<char16_t>(c + (u'a' - u'A'));
+    }
+    // Latin-1 capitals À..Þ, except the multiplication sign.
+    if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) {
+        return static_cast<char16_t>(c + 0x20);
+    }
+    return c;
+}
+
+bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+}  // namespace
+
+std::u16string Normalise(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (char16_t c : text) {
+        if (IsAsciiAlnum(c)) {
+            result.push_back(LowerChar(c));
+        }
+    }
+    return result;
+}
+
+std::u16string ToLower(std::u16string_view text) {
+    std::u16string result(text);
+    for (char16_t& c : result) {
+        c = LowerChar(c);
+    }
+    return result;
+}
+
+std::vector<std::u16string_view> SplitWords(std::u16string_view list) {
+    std::vector<std::u16string_view> words;
+    if (list.empty()) {
+        return words;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t bar = list.find(u'|', start);
+        if (bar == std::u16string_view::npos) {
+            words.push_back(list.substr(start));
+            return words;
+        }
+        words.push_back(list.substr(start, bar - start));
+        start = bar + 1;
+    }
+}
+
+bool EqualsAny(std::u16string_view text, std::u16string_view list) {
+    for (std::u16string_view word : SplitWords(list)) {
+        if (text == word) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ContainsAny(std::u16string_view text, std::u16string_view list) {
+    for (std::u16string_view word : SplitWords(list)) {
+        if (text.find(word) != std::u16string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace veltrix

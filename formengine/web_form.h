@@ -1,0 +1,47 @@
+// One HTML form of a document, with its fields in document order and its submit candidates, and
+// the collection of a document's forms.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formengine/dom/dom_adapter.h"
+#include "formengine/field_recognizer.h"
+#include "formengine/form_field.h"
+
+namespace veltrix {
+
+class CWebForm {
+public:
+    dom::ElementRef formElement;
+    dom::DocumentRef document;
+    std::u16string pageUrl;
+    std::u16string frameUrl;
+    std::vector<std::unique_ptr<CFormField>> fields;
+    bool loginForm = false;
+    bool filled = false;
+    bool autoSubmitDisabled = false;
+    std::unique_ptr<CFormField> submitInput;
+    std::unique_ptr<CFormField> submitButton;
+    std::unique_ptr<CFormField> submitImage;
+
+    CFormField* Field(std::int32_t index) const;
+    bool HasSubmitButton() const { return submitButton != nullptr; }
+};
+
+// The forms of the current page, top document and frames together, in collection order.
+using PageFormList = std::vector<std::unique_ptr<CWebForm>>;
+
+// Builds a CWebForm for every form of `document` and appends each to `forms`; false when the
+// document cannot be read.
+bool CollectForms(const dom::DocumentRef& document, const std::u16string& pageUrl,
+                  PageFormList& forms);
+
+// The facts of the form's fields that the whole-form tests read.
+std::vector<SRecognisedField> RecognisedFields(const CWebForm& form);
+
+// The text collected before a control for its label (empty for inputs of type 8 and above).
+std::u16string GatherLabel(const dom::Document& document, const CFormField& field);
+
+}  // namespace veltrix

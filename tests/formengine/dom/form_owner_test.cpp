@@ -1,0 +1,115 @@
+// Which form each element belongs to, worked out in source order as browsers do, and the order
+// of a form's elements.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/formengine/dom/dom_test_support.h"
+
+namespace veltrix::dom {
+namespace {
+
+using testing::ById;
+using testing::Parse;
+using testing::U8;
+
+// The ids of a form's elements that carry one.
+std::vector<std::string> OwnedIds(const MemoryDocument& doc, const char* form) {
+    std::vector<std::string> ids;
+    for (const auto& element : ById(doc, form)->FormElements()) {
+        std::string id = U8(element->GetAttribute(u"id"));
+        if (!id.empty())
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+std::vector<std::string> FormIds(const MemoryDocument& doc) {
+    std::vector<std::string> ids;
+    for (const auto& form : doc.Forms()) ids.push_back(U8(form->GetAttribute(u"id")));
+    return ids;
+}
+
+using Ids = std::vector<std::string>;
+
+TEST(FormOwner, FormOpenedInsideATableOwnsTheControlsThatFollowIt) {
+    auto doc = Parse(
+        "<table id=t><form id=f><tr id=row><td>User</td><td><input id=user></td></tr>"
+        "<tr><td><input id=pass type=password><a id=go href='javascript:x()'>Login</a>"
+        "</td></tr></form></table><input id=after>");
+    // The parser leaves the form empty, yet the controls are its elements.
+    EXPECT_TRUE(ById(*doc, "f")->InnerText().empty());
+    EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"row", "user", "pass", "go"}));
+}
+
+TEST(FormOwner, FormOpenedInATableCellEndsAtItsEndTag) {
+    auto doc = Parse(
+        "<table><tr><td><form id=f1><input id=a></td><td><input id=b></form></td>"
+        "<td><input id=c></td></tr></table>"
+        "<table><tr><td><form id=f2></td></tr><tr><td><input id=d></td></tr></table>");
+    EXPECT_EQ(FormIds(*doc), (Ids{"f1", "f2"}));
+    EXPECT_EQ(OwnedIds(*doc, "f1"), (Ids{"a", "b"}));
+    // An unclosed form owns everything after it, across tables.
+    EXPECT_EQ(OwnedIds(*doc, "f2"), (Ids{"d"}));
+}
+
+TEST(FormOwner, NestedFormStartIsIgnoredAndTheFirstEndTagClosesTheForm) {
+    auto doc = Parse(
+        "<form id=f1><input id=a><form id=f2><input id=b></form><input id=c></form>"
+        "<form id=f3><input id=d>");
+    EXPECT_EQ(FormIds(*doc), (Ids{"f1", "f3"}));
+    EXPECT_EQ(OwnedIds(*doc, "f1"), (Ids{"a", "b"}));
+    EXPECT_EQ(OwnedIds(*doc, "f3"), (Ids{"d"}));
+    EXPECT_EQ(ById(*doc, "c")->Parent()->TagName(), u"BODY");
+}
+
+TEST(FormOwner, FormAttributeNamesTheOwner) {
+    auto doc = Parse(
+        "<form id=f1><input id=a form=f2><input id=b></form>"
+        "<form id=f2><select id=s form=f1><option id=o>x</select></form>"
+        "<input id=c form=f1><input id=d form=nowhere><p id=p form=f2><input id=e form=p>");
+    EXPECT_EQ(OwnedIds(*doc, "f1"), (Ids{"b", "s", "c"}));
+    EXPECT_EQ(OwnedIds(*doc, "f2"), (Ids{"a", "o"}));
+    EXPECT_EQ(doc->ElementById(u"d")->FormOwner(), nullptr);
+    EXPECT_EQ(doc->ElementById(u"e")->FormOwner(), nullptr);
+    EXPECT_EQ(doc->ElementById(u"p")->FormOwner(), nullptr);
+}
+
+TEST(FormOwner, EndTagsInsideTextCommentsAndAttributesDoNotCloseTheForm) {
+    auto doc = Parse(
+        "<form id=f><!-- </form> --><script>var s = '</form>';</script>"
+        "<input id=a title='</form>'><textarea id=t></form ></textarea><input id=b>"
+        "</FORM ><input id=c>");
+    EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"a", "t", "b"}));
+}
+
+TEST(FormOwner, ElementsAfterTheEndTagStayWithAnEnclosingForm) {
+    // The end tag closes the form for the parser, but the open div keeps later elements inside
+    // the form element, which then owns them.
+    auto doc = Parse("<form id=f><div><input id=a></form><input id=b></div><input id=c>");
+    EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"a", "b"}));
+}
+
+TEST(FormOwner, FormElementsComeInDocumentOrder) {
+    auto doc = Parse(
+        "<form id=f><table><tr><td>Name</td><td><input id=name></td></tr>"
+        "<tr><td><select id=s><option>x</select></td></tr></table>"
+        "<a href='#'>help</a><textarea id=t></textarea><button>Go</button></form>");
+    std::vector<std::string> tags;
+    for (const auto& element : ById(*doc, "f")->FormElements())
+        tags.push_back(U8(element->TagName()));
+    EXPECT_EQ(tags, (Ids{"TABLE", "TBODY", "TR", "TD", "TD", "INPUT", "TR", "TD", "SELECT",
+                         "OPTION", "A", "TEXTAREA", "BUTTON"}));
+}
+
+TEST(FormOwner, OnlyFormsHaveElementsAndDocumentsListTheirForms) {
+    auto doc = Parse("<p id=p><input id=a></p><form id=x></form><form id=y></form>");
+    EXPECT_TRUE(ById(*doc, "p")->FormElements().empty());
+    EXPECT_TRUE(ById(*doc, "x")->FormElements().empty());
+    EXPECT_EQ(FormIds(*doc), (Ids{"x", "y"}));
+    EXPECT_TRUE(Parse("<p>no forms</p>")->Forms().empty());
+}
+
+}  // namespace
+}  // namespace veltrix::dom

@@ -1,0 +1,263 @@
+// Filling forms from an Identity, over pages built from HTML. Most cases set the fields' keys
+// themselves, so that they test the fill rules whatever recognition would make of the page.
+#include "formengine/identity_fill.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "core/configuration.h"
+#include "formengine/dom/html_builder.h"
+#include "platform/text.h"
+#include "tests/support/fake_password_source.h"
+#include "tests/support/test_environment.h"
+#include "ui/scripted_ui.h"
+
+namespace veltrix {
+namespace {
+
+constexpr char16_t kAddress[] = u"file:///tmp/page.html";
+
+class IdentityFillTest : public ::testing::Test {
+protected:
+    IdentityFillTest() {
+        identity_.SetField(u"fname", u"Ann");
+        identity_.SetField(u"lname", u"Lee");
+        identity_.SetField(u"title", u"Dr");
+        identity_.SetField(u"wtitle", u"Engineer");
+    }
+
+    // Builds the page and collects its forms; `keys` then replaces the first form's keys.
+    CWebForm& Load(const std::string& html, std::initializer_list<std::u16string_view> keys = {}) {
+        document_ = dom::BuildDocumentFromHtml(html, kAddress);
+        forms_.clear();
+        EXPECT_TRUE(CollectForms(document_, kAddress, forms_));
+        EXPECT_FALSE(forms_.empty());
+        CWebForm& form = *forms_.front();
+        std::size_t i = 0;
+        for (std::u16string_view key : keys) {
+            form.fields.at(i++)->key = key;
+        }
+        return form;
+    }
+
+    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann").FillForm(form); }
+
+    std::u16string Value(const CWebForm& form, std::size_t i) const {
+        return form.fields.at(i)->element->GetAttribute(u"value");
+    }
+    std::u16string Selected(const CWebForm& form, std::size_t i) const {
+        return form.fields.at(i)->CurrentValueText();
+    }
+
+    test::IsolatedEnvironment env_;
+    ui::ScriptedUi ui_;
+    CIdentity identity_;
+    std::shared_ptr<dom::MemoryDocument> document_;
+    PageFormList forms_;
+};
+
+std::string Boxes(std::initializer_list<int> sizes) {
+    std::string html = "<form>";
+    for (int size : sizes) {
+        html += "<input type=text size=" + std::to_string(size) + ">";
+    }
+    return html + "</form>";
+}
+
+TEST_F(IdentityFillTest, PhoneNumberSpreadsOverThreeBoxes) {
+    identity_.SetField(u"hphone1", u"555");
+    identity_.SetField(u"hphone2", u"1234567");
+    CWebForm& form = Load(Boxes({3, 3, 4}), {u"hphone1", u"hphone2", u""});
+    Fill(form);
+    EXPECT_EQ(Value(form, 0), u"555");
+    EXPECT_EQ(Value(form, 1), u"123");
+    EXPECT_EQ(Value(form, 2), u"4567");
+}
+
+TEST_F(IdentityFillTest, PhoneNumberInOneBoxLosesItsSeparators) {
+    identity_.SetField(u"hphone1", u"(555)");
+    identity_.SetField(u"hphone2", u"123-45 67");
+    CWebForm& form = Load(Boxes({10}), {u"hphone1"});
+    Fill(form);
+    EXPECT_EQ(Value(form, 0), u"5551234567");
+}
+
+TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
+    for (std::u16string_view ssn : {u"123456789", u"123-45-6789"}) {
+        identity_.SetField(u"ssn", ssn);
+        CWebForm& form = Load(Boxes({3, 2, 4}), {u"ssn", u"", u"ssn"});
+        Fill(form);
+        EXPECT_EQ(Value(form, 0), u"123");
+        EXPECT_EQ(Value(form, 1), u"45");
+        EXPECT_EQ(Value(form, 2), u"6789");
+    }
+}
+
+TEST_F(IdentityFillTest, ZipKeepsItsDashWhenSplit) {
+    identity_.SetField(u"hzip1", u"12345-6789");
+    CWebForm& form = Load(Boxes({5, 4}), {u"hzip1", u""});
+    Fill(form);
+    EXPECT_EQ(Value(form, 0), u"12345");
+    EXPECT_EQ(Value(form, 1), u"-678");
+}
+
+TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
+    CCreditCard card;
+    card.SetField(u"ccid", u"Work");
+    card.SetField(u"ccexpm", u"07");
+    card.SetField(u"ccexpy", u"2029");
+    identity_.AddCreditCard(card);
+    config::SetIdentityCreditCard(u"Ann", u"Work");
+    const std::pair<int, std::u16string_view> cases[] = {
+        {6, u"07/29"}, {4, u"07/29"}, {7, u"07/2029"}, {20, u"07/2029"}, {3, u"07"}, {2, u"07"}};
+    for (const auto& [size, expected] : cases) {
+        CWebForm& form = Load(Boxes({size}), {u"ccexpm"});
+        Fill(form);
+        EXPECT_EQ(Value(form, 0), expected) << size;
+    }
+    // Without a chosen card, card keys have no value.
+    config::SetIdentityCreditCard(u"Ann", u"");
+    CWebForm& form = Load(Boxes({20}), {u"ccexpm"});
+    Fill(form);
+    EXPECT_EQ(Value(form, 0), u"");
+}
+
+TEST_F(IdentityFillTest, TitleBeforeACompanyFieldIsTheJobTitle) {
+    CWebForm& personal = Load(Boxes({10, 10}), {u"title", u"fname"});
+    Fill(personal);
+    EXPECT_EQ(Value(personal, 0), u"Dr");
+    CWebForm& business = Load(Boxes({10, 10}), {u"title", u"wco"});
+    Fill(business);
+    EXPECT_EQ(Value(business, 0), u"Engineer");
+}
+
+TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
+    CCreditCard card;
+    card.SetField(u"ccid", u"Work");
+    identity_.AddCreditCard(card);
+    config::SetIdentityCreditCard(u"Ann", u"Work");
+    const std::string list =
+        "<form><select name=t><option>Visa Electron</option><option>Visa Debit</option>"
+        "<option>Visa</option><option>MasterCard</option></select></form>";
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"visa debit", u"Visa Debit"}, {u"VISA", u"Visa"}, {u"vis", u"Visa"}, {u"master", u"MasterCard"}};
+    for (const auto& [stored, expected] : cases) {
+        identity_.FindCreditCard(u"Work")->SetField(u"cctype", stored);
+        CWebForm& form = Load(list, {u"cctype"});
+        Fill(form);
+        EXPECT_EQ(Selected(form, 0), expected) << text::ToUtf8(stored);
+    }
+}
+
+TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
+    const std::string names =
+        "<form><select><option>Alabama</option><option>Alaska</option>"
+        "<option>California</option></select></form>";
+    identity_.SetField(u"hst", u"CA");
+    CWebForm& byName = Load(names, {u"hst"});
+    Fill(byName);
+    EXPECT_EQ(Selected(byName, 0), u"California");
+
+    const std::string codes =
+        "<form><select><option value=AL>Alabama</option><option value=AK>Alaska</option>"
+        "<option value=AR>Arkansas</option><option value=AZ>Arizona</option>"
+        "<option value=CA>California</option></select></form>";
+    identity_.SetField(u"hst", u"ca");  // not in the map: only the abbreviation pass finds it
+    CWebForm& byCode = Load(codes, {u""});
+    Fill(byCode);
+    EXPECT_EQ(Selected(byCode, 0), u"California");
+}
+
+TEST_F(IdentityFillTest, ReadOnlyDisabledAndTooLongFieldsStayAsTheyWere) {
+    identity_.SetField(u"email", u"ann@example.com");
+    CWebForm& form = Load(
+        "<form><input readonly value=keep><input disabled value=keep>"
+        "<input maxlength=5 value=keep></form>",
+        {u"email", u"email", u"email"});
+    Fill(form);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Value(form, i), u"keep");
+        EXPECT_EQ(form.fields[i]->element->BackgroundColor(), u"");
+    }
+}
+
+TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
+    identity_.SetField(u"email", u"ann@example.com");
+    CWebForm& form = Load("<form><input value=Ann style='background-color: white'><input></form>",
+                          {u"fname", u"email"});
+    Fill(form);
+    EXPECT_EQ(form.fields[0]->element->BackgroundColor(), u"white");  // already "Ann"
+    EXPECT_EQ(form.fields[1]->element->BackgroundColor(), u"80FF80");
+    RestoreBackground(*form.fields[1]);
+    EXPECT_EQ(form.fields[1]->element->BackgroundColor(), u"");
+
+    config::SetPreferences(config::pref::kDefault & ~config::pref::kHighlightFields);
+    CWebForm& plain = Load(Boxes({20}), {u"fname"});
+    Fill(plain);
+    EXPECT_EQ(Value(plain, 0), u"Ann");
+    EXPECT_EQ(plain.fields[0]->element->BackgroundColor(), u"");
+}
+
+TEST_F(IdentityFillTest, ASecondFillResetsTheFormFirst) {
+    CWebForm& form = Load(Boxes({20}), {u"fname"});
+    Fill(form);
+    document_->ClearEvents();
+    Fill(form);
+    ASSERT_FALSE(document_->Events().empty());
+    EXPECT_EQ(document_->Events().front().kind, dom::DomEvent::Kind::Reset);
+    EXPECT_EQ(Value(form, 0), u"Ann");
+}
+
+TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
+    identity_.SetField(u"hstr", u"12 Elm St  \r\n\r\nApt 4");
+    CWebForm& two = Load(Boxes({20, 20}), {u"hstr", u""});
+    Fill(two);
+    EXPECT_EQ(Value(two, 0), u"12 Elm St");
+    EXPECT_EQ(Value(two, 1), u"Apt 4");
+    CWebForm& three = Load("<form><input><input><input value=keep></form>", {u"hstr", u"hstr", u""});
+    Fill(three);
+    EXPECT_EQ(Value(three, 2), u"keep");
+}
+
+TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
+    identity_.SetField(u"sex", u"F");
+    CWebForm& form = Load(
+        "<form><p><input type=radio name=s value=1> Male <input type=radio name=s value=2> Female</p>"
+        "</form>",
+        {u"sex", u"sex"});
+    Fill(form);
+    EXPECT_FALSE(form.fields[0]->element->IsChecked());
+    EXPECT_TRUE(form.fields[1]->element->IsChecked());
+}
+
+TEST_F(IdentityFillTest, FillWithIdentityLoadsTheRecordAndSkipsLoginForms) {
+    test::FakePasswordSource source(u"Secret1");
+    std::filesystem::create_directories(env_.VaultFolder());
+    ASSERT_TRUE(identity_.Write(text::FromUtf8((env_.VaultFolder() / "Ann.vxi").string())));
+    Load("<form><input name=user><input type=password name=pass></form>"
+         "<form><input name=firstname size=20></form>");
+    for (auto& field : forms_[1]->fields) {
+        field->key = u"fname";
+    }
+    forms_[0]->loginForm = true;
+    EXPECT_TRUE(FillWithIdentity(forms_, u"Ann"));
+    EXPECT_EQ(forms_[0]->fields[0]->element->GetAttribute(u"value"), u"");
+    EXPECT_EQ(forms_[1]->fields[0]->element->GetAttribute(u"value"), u"Ann");
+    EXPECT_FALSE(FillWithIdentity(forms_, u""));
+    EXPECT_FALSE(FillWithIdentity(forms_, u"Nobody"));
+}
+
+TEST_F(IdentityFillTest, PasswordsGoIntoEveryPasswordInput) {
+    CWebForm& form = Load("<form><input name=user><input type=password><input type=password></form>");
+    EXPECT_TRUE(FillPasswords(form, u"", false));
+    EXPECT_TRUE(FillPasswords(form, u"s3cret!", true));
+    EXPECT_EQ(Value(form, 0), u"");
+    EXPECT_EQ(Value(form, 1), u"s3cret!");
+    EXPECT_EQ(Value(form, 2), u"s3cret!");
+    CWebForm& none = Load(Boxes({20}));
+    EXPECT_FALSE(FillPasswords(none, u"x", false));
+}
+
+}  // namespace
+}  // namespace veltrix
