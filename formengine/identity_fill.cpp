@@ -103,14 +103,49 @@ bool IsPhoneKey(std::u16string_view key) {
     return std::find(kPhoneKeys.begin(), kPhoneKeys.end(), key) != kPhoneKeys.end();
 }
 
+// The highlight settings, read once for a whole fill pass rather than for every field.
+struct HighlightSettings {
+    bool on = false;
+    std::u16string colour;
+
+    static HighlightSettings Read() {
+        HighlightSettings settings;
+        settings.on = (config::GetPreferences() & config::pref::kHighlightFields) != 0;
+        if (settings.on) {
+            settings.colour = config::GetHighlightColor();
+        }
+        return settings;
+    }
+};
+thread_local const HighlightSettings* tlPassSettings = nullptr;
+
+class FillPass {
+public:
+    FillPass() : settings_(HighlightSettings::Read()), outer_(tlPassSettings) {
+        tlPassSettings = &settings_;
+    }
+    ~FillPass() { tlPassSettings = outer_; }
+    FillPass(const FillPass&) = delete;
+    FillPass& operator=(const FillPass&) = delete;
+
+private:
+    HighlightSettings settings_;
+    const HighlightSettings* outer_;
+};
+
 void Highlight(CFormField& field) {
     const bool changed = field.IsCheckable() ? field.element->IsChecked() != field.checkedInitially
                                              : field.CurrentValueText() != field.initialValue;
-    if (!changed || (config::GetPreferences() & config::pref::kHighlightFields) == 0) {
+    if (!changed) {
+        return;
+    }
+    const HighlightSettings settings =
+        tlPassSettings != nullptr ? *tlPassSettings : HighlightSettings::Read();
+    if (!settings.on) {
         return;
     }
     field.savedBackground = field.element->BackgroundColor();
-    field.element->SetBackgroundColor(config::GetHighlightColor());
+    field.element->SetBackgroundColor(settings.colour);
 }
 
 bool SelectOptionAt(CFormField& field, const dom::ElementRef& option) {
@@ -176,25 +211,29 @@ void RestoreBackground(CFormField& field) {
     }
 }
 
+namespace {
+
+// The first sub-record named `chosen` in the order of the record (cc1, cc2, ...), which is the
+// reverse of the list's; null when nothing is chosen or nothing matches.
+template <typename SubRecord>
+const SubRecord* FindChosen(const std::list<SubRecord>& records, const std::u16string& chosen) {
+    auto found = std::find_if(records.rbegin(), records.rend(),
+                              [&](const SubRecord& record) { return record.GetId() == chosen; });
+    return chosen.empty() || found == records.rend() ? nullptr : &*found;
+}
+
+}  // namespace
+
+// The chosen card and account are read once, for the whole fill.
 CIdentityFiller::CIdentityFiller(const CIdentity& identity, std::u16string name)
-    : m_identity(identity), m_name(std::move(name)) {}
+    : m_identity(identity),
+      m_name(std::move(name)),
+      m_card(FindChosen(identity.CreditCards(), config::GetIdentityCreditCard(m_name))),
+      m_account(FindChosen(identity.BankAccounts(), config::GetIdentityBankAccount(m_name))) {}
 
-const CCreditCard* CIdentityFiller::ChosenCard() const {
-    const std::u16string chosen = config::GetIdentityCreditCard(m_name);
-    // In the order of the record (cc1, cc2, ...), which is the reverse of the list's.
-    const auto& cards = m_identity.CreditCards();
-    auto card = std::find_if(cards.rbegin(), cards.rend(),
-                             [&](const CCreditCard& c) { return c.GetId() == chosen; });
-    return chosen.empty() || card == cards.rend() ? nullptr : &*card;
-}
+const CCreditCard* CIdentityFiller::ChosenCard() const { return m_card; }
 
-const CBankAccount* CIdentityFiller::ChosenAccount() const {
-    const std::u16string chosen = config::GetIdentityBankAccount(m_name);
-    const auto& accounts = m_identity.BankAccounts();
-    auto account = std::find_if(accounts.rbegin(), accounts.rend(),
-                                [&](const CBankAccount& a) { return a.GetId() == chosen; });
-    return chosen.empty() || account == accounts.rend() ? nullptr : &*account;
-}
+const CBankAccount* CIdentityFiller::ChosenAccount() const { return m_account; }
 
 std::u16string CIdentityFiller::IdentityValue(std::u16string_view key) const {
     if (key.starts_with(u"cc")) {
@@ -212,6 +251,7 @@ std::u16string CIdentityFiller::IdentityValue(std::u16string_view key) const {
 }
 
 void CIdentityFiller::FillForm(CWebForm& form) const {
+    const FillPass pass;
     if (form.filled && form.formElement != nullptr) {
         form.formElement->Reset();
     }

@@ -59,6 +59,8 @@ private:
 
     const CIdentity& m_identity;
     std::u16string m_name;
+    const CCreditCard* m_card;
+    const CBankAccount* m_account;
 };
 
 // Loads the Identity `name` and fills every form of `forms` that is not a login form; false when
