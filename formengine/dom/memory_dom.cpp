@@ -521,11 +521,13 @@ void MemoryElement::FixSelection(bool from_defaults) {
 }
 
 void MemoryElement::ResetControl() {
-    if (IsCheckable()) {
-        checked_ = RawAttribute(u"checked") != nullptr;
-    } else if (IsInput()) {
+    if (IsInput()) {
         const std::u16string* value = RawAttribute(u"value");
-        value_ = value ? *value : std::u16string();
+        // A check box or radio button without a value reports "on", as browsers do.
+        value_ = value ? *value : (IsCheckable() ? u"on" : std::u16string());
+        if (IsCheckable()) {
+            checked_ = RawAttribute(u"checked") != nullptr;
+        }
     } else if (tag_ == u"textarea") {
         value_.clear();
         for (const auto& child : children_) {

@@ -7,55 +7,12 @@
 #include <initializer_list>
 
 #include "core/configuration.h"
-#include "formengine/dom/html_builder.h"
 #include "platform/text.h"
+#include "tests/formengine/identity_fill_fixture.h"
 #include "tests/support/fake_password_source.h"
-#include "tests/support/test_environment.h"
-#include "ui/scripted_ui.h"
 
 namespace veltrix {
 namespace {
-
-constexpr char16_t kAddress[] = u"file:///tmp/page.html";
-
-class IdentityFillTest : public ::testing::Test {
-protected:
-    IdentityFillTest() {
-        identity_.SetField(u"fname", u"Ann");
-        identity_.SetField(u"lname", u"Lee");
-        identity_.SetField(u"title", u"Dr");
-        identity_.SetField(u"wtitle", u"Engineer");
-    }
-
-    // Builds the page and collects its forms; `keys` then replaces the first form's keys.
-    CWebForm& Load(const std::string& html, std::initializer_list<std::u16string_view> keys = {}) {
-        document_ = dom::BuildDocumentFromHtml(html, kAddress);
-        forms_.clear();
-        EXPECT_TRUE(CollectForms(document_, kAddress, forms_));
-        EXPECT_FALSE(forms_.empty());
-        CWebForm& form = *forms_.front();
-        std::size_t i = 0;
-        for (std::u16string_view key : keys) {
-            form.fields.at(i++)->key = key;
-        }
-        return form;
-    }
-
-    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann").FillForm(form); }
-
-    std::u16string Value(const CWebForm& form, std::size_t i) const {
-        return form.fields.at(i)->element->GetAttribute(u"value");
-    }
-    std::u16string Selected(const CWebForm& form, std::size_t i) const {
-        return form.fields.at(i)->CurrentValueText();
-    }
-
-    test::IsolatedEnvironment env_;
-    ui::ScriptedUi ui_;
-    CIdentity identity_;
-    std::shared_ptr<dom::MemoryDocument> document_;
-    PageFormList forms_;
-};
 
 std::string Boxes(std::initializer_list<int> sizes) {
     std::string html = "<form>";

@@ -62,6 +62,16 @@ TEST(MemoryDomDefaults, TextAttributesKeepWhatThePageWroteAndFillTheDefaults) {
     EXPECT_EQ(U8(ById(*doc, "pw")->TagName()), "INPUT");
 }
 
+TEST(MemoryDomDefaults, CheckBoxesAndRadioButtonsReportTheirValue) {
+    auto doc = Parse(
+        "<input id=cb type=checkbox value=yes><input id=bare type=checkbox>"
+        "<input id=r type=radio value=F><input id=t>");
+    EXPECT_EQ(U8(ById(*doc, "cb")->GetAttribute(u"value")), "yes");
+    EXPECT_EQ(U8(ById(*doc, "bare")->GetAttribute(u"value")), "on");
+    EXPECT_EQ(U8(ById(*doc, "r")->GetAttribute(u"value")), "F");
+    EXPECT_EQ(U8(ById(*doc, "t")->GetAttribute(u"value")), "");
+}
+
 TEST(MemoryDomDefaults, FlagsFollowTheAttributesAndDisabledFieldSets) {
     auto doc = Parse(
         "<input id=ro readonly><input id=rocheck type=checkbox readonly>"

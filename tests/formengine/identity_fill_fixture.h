@@ -1,0 +1,62 @@
+// The fixture of the Identity fill and form collection tests: an isolated environment, an
+// Identity, and pages built from HTML with the in-memory DOM whose forms are collected.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/identity.h"
+#include "formengine/dom/html_builder.h"
+#include "formengine/identity_fill.h"
+#include "formengine/web_form.h"
+#include "tests/support/test_environment.h"
+#include "ui/scripted_ui.h"
+
+namespace veltrix {
+
+inline constexpr char16_t kFixturePageAddress[] = u"file:///tmp/page.html";
+
+class IdentityFillTest : public ::testing::Test {
+protected:
+    IdentityFillTest() {
+        identity_.SetField(u"fname", u"Ann");
+        identity_.SetField(u"lname", u"Lee");
+        identity_.SetField(u"title", u"Dr");
+        identity_.SetField(u"wtitle", u"Engineer");
+    }
+
+    // Builds the page and collects its forms; `keys` then replaces the first form's keys.
+    CWebForm& Load(const std::string& html, std::initializer_list<std::u16string_view> keys = {}) {
+        document_ = dom::BuildDocumentFromHtml(html, kFixturePageAddress);
+        forms_.clear();
+        EXPECT_TRUE(CollectForms(document_, kFixturePageAddress, forms_));
+        EXPECT_FALSE(forms_.empty());
+        CWebForm& form = *forms_.front();
+        std::size_t i = 0;
+        for (std::u16string_view key : keys) {
+            form.fields.at(i++)->key = key;
+        }
+        return form;
+    }
+
+    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann").FillForm(form); }
+
+    std::u16string Value(const CWebForm& form, std::size_t i) const {
+        return form.fields.at(i)->element->GetAttribute(u"value");
+    }
+    std::u16string Selected(const CWebForm& form, std::size_t i) const {
+        return form.fields.at(i)->CurrentValueText();
+    }
+
+    test::IsolatedEnvironment env_;
+    ui::ScriptedUi ui_;
+    CIdentity identity_;
+    std::shared_ptr<dom::MemoryDocument> document_;
+    PageFormList forms_;
+};
+
+}  // namespace veltrix
