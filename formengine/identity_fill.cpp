@@ -567,12 +567,15 @@ bool CIdentityFiller::CardTypeHandler(CFormField& field) const {
     return SelectOption(field, IdentityValue(u"cctype"));
 }
 
+// A list of states: by the full name of a known abbreviation, else by the abbreviation itself
+// when the options carry abbreviations as values.
 bool CIdentityFiller::StateHandler(CFormField& field) const {
+    if (!OptionsContain(field, u"Alabama") || !OptionsContain(field, u"Alaska")) {
+        return false;
+    }
     const std::u16string state = IdentityValue(u"hst");
-    if (OptionsContain(field, u"Alabama") && OptionsContain(field, u"Alaska")) {
-        if (auto name = StateOrProvinceName(state)) {
-            return SelectOption(field, *name);
-        }
+    if (auto name = StateOrProvinceName(state)) {
+        return SelectOption(field, *name);
     }
     const bool abbreviations = OptionsHaveValue(field, u"AL") && OptionsHaveValue(field, u"AK") &&
                                OptionsHaveValue(field, u"AR") && OptionsHaveValue(field, u"AZ");

@@ -372,6 +372,10 @@ TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
     }
     identity_.SetField(u"hst", u"");
     EXPECT_EQ(FillList(ListPage("State", "state", cases[0].options), u""), kUntouched);
+    // Abbreviations alone, without the names, are no state list for the handler.
+    identity_.SetField(u"hst", u"TX");
+    EXPECT_EQ(FillList(ListPage("State", "state", Options({"AL=AL", "AK=AK", "AZ=AZ", "AR=AR", "TX=TX"})), u""),
+              kUntouched);
 }
 
 // ---- The key's own value ----
