@@ -155,6 +155,24 @@ private:
         return closed ? std::string_view::npos : open;
     }
 
+    // The parser puts text that stands right before "</form>" after the form instead of at its
+    // end; such text goes back into the form, where browsers keep it.
+    std::shared_ptr<MemoryElement> TextParent(const std::shared_ptr<MemoryElement>& parent,
+                                              std::size_t offset) const {
+        const auto& children = parent->Children();
+        if (children.empty() || !children.back().element) {
+            return parent;
+        }
+        const auto& last = children.back().element;
+        const std::size_t open = OpenFormAt(offset);
+        for (const auto& [start, form] : forms_) {
+            if (start == open && form == last) {
+                return form;
+            }
+        }
+        return parent;
+    }
+
     static std::u16string TagOf(const GumboNode* node) {
         const GumboElement& e = node->v.element;
         if (e.tag != GUMBO_TAG_UNKNOWN)
@@ -196,7 +214,8 @@ private:
             case GUMBO_NODE_WHITESPACE:
             case GUMBO_NODE_CDATA: {
                 std::u16string value = text::FromUtf8(node->v.text.text);
-                doc_->AppendText(parent, raw ? std::move(value) : Collapse(value));
+                doc_->AppendText(TextParent(parent, node->v.text.start_pos.offset),
+                                 raw ? std::move(value) : Collapse(value));
                 break;
             }
             default:  // comments and the document node carry no page text

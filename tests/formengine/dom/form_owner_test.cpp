@@ -33,6 +33,15 @@ std::vector<std::string> FormIds(const MemoryDocument& doc) {
 
 using Ids = std::vector<std::string>;
 
+TEST(FormOwner, TextRightBeforeTheEndTagStaysInTheForm) {
+    auto doc = Parse(
+        "<form id=f><input id=m type=radio name=s> Male <input id=w type=radio name=s> Female</form>"
+        "<p>after</p>");
+    EXPECT_EQ(U8(ById(*doc, "m")->AfterEndText()), " Male ");
+    EXPECT_EQ(U8(ById(*doc, "w")->AfterEndText()), " Female");
+    EXPECT_EQ(U8(ById(*doc, "f")->InnerText()).find("after"), std::string::npos);
+}
+
 TEST(FormOwner, FormOpenedInsideATableOwnsTheControlsThatFollowIt) {
     auto doc = Parse(
         "<table id=t><form id=f><tr id=row><td>User</td><td><input id=user></td></tr>"
