@@ -133,6 +133,8 @@ private:
     const HighlightSettings* outer_;
 };
 
+}  // namespace
+
 void Highlight(CFormField& field) {
     const bool changed = field.IsCheckable() ? field.element->IsChecked() != field.checkedInitially
                                              : field.CurrentValueText() != field.initialValue;
@@ -147,6 +149,8 @@ void Highlight(CFormField& field) {
     field.savedBackground = field.element->BackgroundColor();
     field.element->SetBackgroundColor(settings.colour);
 }
+
+namespace {
 
 bool SelectOptionAt(CFormField& field, const dom::ElementRef& option) {
     if (!option->SetSelected(true)) {

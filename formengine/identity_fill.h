@@ -19,6 +19,9 @@ bool SetValue(CFormField& field, std::u16string_view text);
 bool SelectOption(CFormField& field, std::u16string_view text);
 // Checks a check box or radio button.
 bool Check(CFormField& field);
+// Highlights the field when the user wants changed fields highlighted and its content (or checked
+// state) now differs from the page's initial one; the previous background is kept for restoring.
+void Highlight(CFormField& field);
 // Puts back the background colour saved by the latest highlight.
 void RestoreBackground(CFormField& field);
 

@@ -1,0 +1,162 @@
+#include "formengine/web_login_fill.h"
+
+#include <algorithm>
+
+#include "core/configuration.h"
+#include "formengine/identity_fill.h"
+#include "platform/text.h"
+
+namespace veltrix {
+namespace {
+
+bool IsType(const CWebLoginField& saved, InputType type) {
+    return saved.type == static_cast<int>(type);
+}
+
+// The saved checked state for a check box: the first saved check box of the same name.
+bool CheckBoxState(const CWebLogin& login, const CFormField& field) {
+    for (const CWebLoginField& saved : login.GetFields()) {
+        if (IsType(saved, InputType::Checkbox) && saved.name == field.name) {
+            return saved.state != 0;
+        }
+    }
+    return false;
+}
+
+// The saved checked state for a radio button: the first saved radio of the same group whose data
+// is this button's value.
+bool RadioState(const CWebLogin& login, const CFormField& field) {
+    for (const CWebLoginField& saved : login.GetFields()) {
+        if (IsType(saved, InputType::Radio) && saved.name == field.name &&
+            saved.data == field.initialValue) {
+            return saved.state != 0;
+        }
+    }
+    return false;
+}
+
+const CWebLoginField* SavedValueField(const CWebLogin& login, const CFormField& field) {
+    for (const CWebLoginField& saved : login.GetFields()) {
+        if (IsType(saved, field.inputType) && text::EqualsNoCase(saved.name, field.name)) {
+            return &saved;
+        }
+    }
+    return nullptr;
+}
+
+void SetCheckedState(CFormField& field, bool checked) {
+    if (field.element != nullptr && field.element->SetChecked(checked)) {
+        field.written = true;
+        Highlight(field);
+    }
+}
+
+// Deselects every option, then selects, for each '|'-separated part, the first option whose text
+// is exactly that part.
+void SelectListParts(CFormField& field, std::u16string_view data) {
+    const dom::ElementList options = field.element->Options();
+    for (const auto& option : options) {
+        option->SetSelected(false);
+    }
+    std::size_t start = 0;
+    while (start <= data.size()) {
+        std::size_t end = data.find(u'|', start);
+        if (end == std::u16string_view::npos) {
+            end = data.size();
+        }
+        const std::u16string_view part = data.substr(start, end - start);
+        const auto found = std::find_if(options.begin(), options.end(), [&](const auto& option) {
+            return option->OptionText() == part;
+        });
+        if (found != options.end() && (*found)->SetSelected(true)) {
+            field.written = true;
+            Highlight(field);
+        }
+        start = end + 1;
+    }
+}
+
+void FillField(CFormField& field, const CWebLogin& login) {
+    switch (field.inputType) {
+        case InputType::Checkbox:
+            SetCheckedState(field, CheckBoxState(login, field));
+            return;
+        case InputType::Radio:
+            SetCheckedState(field, RadioState(login, field));
+            return;
+        default:
+            break;
+    }
+    const CWebLoginField* saved = SavedValueField(login, field);
+    if (saved == nullptr) {
+        return;
+    }
+    if (field.kind == FieldKind::Select) {
+        if (field.element != nullptr) {
+            SelectListParts(field, saved->data);
+        }
+    } else {
+        SetValue(field, saved->data);
+    }
+}
+
+}  // namespace
+
+bool WebLoginFitsForm(const CWebForm& form, const CWebLogin& login) {
+    if (form.fields.empty()) {
+        return false;
+    }
+    const std::vector<CWebLoginField>& saved = login.GetFields();
+    return std::all_of(form.fields.begin(), form.fields.end(), [&](const auto& field) {
+        return std::any_of(saved.begin(), saved.end(), [&](const CWebLoginField& savedField) {
+            return text::EqualsNoCase(savedField.name, field->name);
+        });
+    });
+}
+
+bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login) {
+    if (!WebLoginFitsForm(form, login)) {
+        return false;
+    }
+    for (const auto& field : form.fields) {
+        FillField(*field, login);
+    }
+    form.autoSubmitDisabled = login.IsAutoSubmitDisabled();
+    return true;
+}
+
+bool CWebLoginFiller::Fits(const CWebForm& form, std::u16string_view name) {
+    CWebLogin login;
+    return LoadWebLogin(m_state.load, name, login) && WebLoginFitsForm(form, login);
+}
+
+bool CWebLoginFiller::Fill(CWebForm& form, std::u16string_view name) {
+    CWebLogin login;
+    return LoadWebLogin(m_state.load, name, login) && FillFormFromWebLogin(form, login);
+}
+
+bool CWebLoginFiller::Submit(CWebForm& form, std::u16string_view name) {
+    if ((config::GetPreferences() & config::pref::kAutoSubmit) == 0 || form.autoSubmitDisabled ||
+        name == m_state.lastAutoSubmitted) {
+        return false;
+    }
+    m_state.lastAutoSubmitted = name;
+    m_state.submitState = 1;
+    auto& submitted = m_state.submittedForms;
+    if (std::find(submitted.begin(), submitted.end(), &form) == submitted.end()) {
+        submitted.push_back(&form);
+    }
+    for (const CFormField* control :
+         {form.submitInput.get(), form.submitButton.get(), form.submitImage.get()}) {
+        if (control != nullptr && control->element != nullptr) {
+            control->element->Click();
+            return true;
+        }
+    }
+    if (form.formElement != nullptr) {
+        form.formElement->Submit();
+    }
+    return true;
+}
+
+}  // namespace veltrix

@@ -1,0 +1,364 @@
+// Fitting page forms with saved Web Logins read from the Web Logins folder, filling them, and the
+// automatic submit with its loop guard.
+#include "formengine/web_login_fill.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/configuration.h"
+#include "formengine/dom/memory_dom.h"
+#include "platform/text.h"
+#include "tests/formengine/identity_fill_fixture.h"
+#include "tests/support/fake_password_source.h"
+
+namespace veltrix {
+namespace {
+
+constexpr int kText = 0;
+constexpr int kPassword = 1;
+constexpr int kCheckBox = 2;
+constexpr int kRadio = 3;
+constexpr int kListType = 13;
+constexpr char16_t kHighlight[] = u"80FF80";
+
+constexpr char kLoginPage[] =
+    "<form><input name=User><input type=password name=Pass></form>";
+
+class WebLoginFillTest : public IdentityFillTest {
+protected:
+    WebLoginFillTest() {
+        std::filesystem::create_directories(env_.Root() / "logins");
+        EXPECT_TRUE(config::SetRecordFolder(RecordKind::WebLogin,
+                                            text::FromUtf8((env_.Root() / "logins").string())));
+    }
+
+    // Writes a Web Login file of that name into the Web Logins folder.
+    void Save(std::u16string_view name, std::initializer_list<CWebLoginField> fields,
+              std::int32_t options = 0) {
+        CWebLogin login;
+        login.SetPageUrl(kFixturePageAddress);
+        login.SetOptions(options);
+        for (const CWebLoginField& field : fields) {
+            login.AddField(field);
+        }
+        const std::u16string path = RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+                                               name, RecordKind::WebLogin);
+        ASSERT_TRUE(login.Write(path));
+    }
+
+    void SaveSiteLogin(std::u16string_view name, std::int32_t options = 0) {
+        Save(name, {{u"user", 0, kText, u"ann", 0}, {u"pass", 0, kPassword, u"hunter2", 0}},
+             options);
+    }
+
+    void AllowAutoSubmit(bool on) {
+        const std::uint32_t prefs = config::pref::kDefault;
+        config::SetPreferences(on ? prefs | config::pref::kAutoSubmit
+                                  : prefs & ~config::pref::kAutoSubmit);
+    }
+
+    bool Checked(const CWebForm& form, std::size_t i) const {
+        return form.fields.at(i)->element->IsChecked();
+    }
+
+    test::FakePasswordSource passwords_{u"Secret1"};
+    WebLoginFillState state_;
+    CWebLoginFiller filler_{state_};
+};
+
+// --- Does a Web Login fit a form? ---
+
+TEST_F(WebLoginFillTest, FitsWhenEveryFieldNameIsSavedIgnoringCase) {
+    Save(u"Site", {{u"USER", 0, kText, u"ann", 0},
+                   {u"pass", 0, kPassword, u"hunter2", 0},
+                   {u"remember", 0, kCheckBox, u"on", 1}});
+    CWebForm& form = Load(kLoginPage);
+    EXPECT_TRUE(filler_.Fits(form, u"Site"));  // the saved check box the page lacks is ignored
+    EXPECT_FALSE(state_.load.busy);
+
+    CWebForm& wider = Load("<form><input name=user><input type=password name=pass>"
+                           "<input name=pin></form>");
+    EXPECT_FALSE(filler_.Fits(wider, u"Site"));
+}
+
+TEST_F(WebLoginFillTest, FitTestsNamesOnlyNotTypes) {
+    Save(u"Site", {{u"user", 0, kPassword, u"x", 0}, {u"pass", 0, kText, u"y", 0}});
+    EXPECT_TRUE(filler_.Fits(Load(kLoginPage), u"Site"));
+}
+
+TEST_F(WebLoginFillTest, AFormWithoutFieldsNeverFits) {
+    SaveSiteLogin(u"Site");
+    Save(u"Empty", {});
+    CWebForm& bare = Load("<form><input type=submit value=Go></form>");
+    ASSERT_TRUE(bare.fields.empty());
+    EXPECT_FALSE(filler_.Fits(bare, u"Site"));
+    EXPECT_FALSE(filler_.Fits(bare, u"Empty"));
+    // A Web Login without fields fits no form that has some.
+    EXPECT_FALSE(filler_.Fits(Load(kLoginPage), u"Empty"));
+}
+
+TEST_F(WebLoginFillTest, AMissingFileFitsNothingAndIsNoCancellation) {
+    CWebForm& form = Load(kLoginPage);
+    EXPECT_FALSE(filler_.Fits(form, u"Nowhere"));
+    EXPECT_FALSE(filler_.Fill(form, u"Nowhere"));
+    EXPECT_EQ(Value(form, 0), u"");
+    EXPECT_FALSE(state_.load.cancelled);
+}
+
+TEST_F(WebLoginFillTest, NoFileIsReadOnceThePasswordWasRefused) {
+    SaveSiteLogin(u"Site");
+    CWebForm& form = Load(kLoginPage);
+    {
+        test::FakePasswordSource refusing(std::nullopt);
+        EXPECT_FALSE(filler_.Fits(form, u"Site"));
+        EXPECT_TRUE(state_.load.cancelled);
+        EXPECT_FALSE(state_.load.busy);
+        EXPECT_EQ(refusing.GetPasswordCalls(), 1);
+
+        EXPECT_FALSE(filler_.Fits(form, u"Site"));
+        EXPECT_EQ(refusing.GetPasswordCalls(), 1);
+    }
+    // Even with a password available again, the rest of the page is left alone.
+    const int before = passwords_.GetPasswordCalls();
+    EXPECT_FALSE(filler_.Fits(form, u"Site"));
+    EXPECT_FALSE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(passwords_.GetPasswordCalls(), before);
+    EXPECT_EQ(Value(form, 0), u"");
+    EXPECT_FALSE(form.fields[0]->written);
+}
+
+// --- Filling a form ---
+
+TEST_F(WebLoginFillTest, TextAndPasswordTakeTheSameNameIgnoringCaseAndTheSameType) {
+    Save(u"Site", {{u"user", 0, kPassword, u"not this", 0},
+                   {u"USER", 0, kText, u"ann", 0},
+                   {u"Pass", 0, kPassword, u"hunter2", 0}});
+    CWebForm& form = Load(kLoginPage);
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Value(form, 0), u"ann");
+    EXPECT_EQ(Value(form, 1), u"hunter2");
+    EXPECT_TRUE(form.fields[0]->written);
+    EXPECT_TRUE(form.fields[1]->written);
+    EXPECT_EQ(form.fields[0]->element->BackgroundColor(), kHighlight);
+}
+
+TEST_F(WebLoginFillTest, AFieldWithoutASavedEntryOfItsTypeKeepsItsContent) {
+    Save(u"Site", {{u"code", 0, kPassword, u"1234", 0}, {u"user", 0, kText, u"ann", 0}});
+    CWebForm& form = Load("<form><input name=code value=old><input name=user maxlength=2>"
+                          "</form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Value(form, 0), u"old");
+    EXPECT_FALSE(form.fields[0]->written);
+    // Saved data longer than the field allows is not written either.
+    EXPECT_EQ(Value(form, 1), u"");
+    EXPECT_FALSE(form.fields[1]->written);
+}
+
+TEST_F(WebLoginFillTest, CheckBoxesTakeTheStateOfTheExactName) {
+    Save(u"Site", {{u"remember", 0, kCheckBox, u"on", 1},
+                   {u"news", 0, kCheckBox, u"on", 1},
+                   {u"terms", 0, kCheckBox, u"on", 0}});
+    CWebForm& form = Load("<form><input type=checkbox name=Remember checked>"
+                          "<input type=checkbox name=news><input type=checkbox name=terms checked>"
+                          "</form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_FALSE(Checked(form, 0));  // "Remember" has no saved check box of exactly its name
+    EXPECT_TRUE(Checked(form, 1));
+    EXPECT_FALSE(Checked(form, 2));
+    for (const auto& field : form.fields) {
+        EXPECT_TRUE(field->written);
+        EXPECT_EQ(field->element->BackgroundColor(), kHighlight);
+    }
+}
+
+TEST_F(WebLoginFillTest, AnUnchangedCheckBoxIsWrittenButNotHighlighted) {
+    Save(u"Site", {{u"remember", 0, kCheckBox, u"on", 1}});
+    CWebForm& form = Load("<form><input type=checkbox name=remember checked></form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_TRUE(Checked(form, 0));
+    EXPECT_TRUE(form.fields[0]->written);
+    EXPECT_EQ(form.fields[0]->element->BackgroundColor(), u"");
+}
+
+TEST_F(WebLoginFillTest, RadioButtonsFollowTheSavedButtonOfTheirValue) {
+    Save(u"Site", {{u"plan", 0, kRadio, u"a", 0},
+                   {u"plan", 0, kRadio, u"b", 1},
+                   {u"plan", 0, kRadio, u"c", 0}});
+    const std::string page = "<form><input type=radio name=plan value=a checked>"
+                             "<input type=radio name=plan value=b>"
+                             "<input type=radio name=plan value=c></form>";
+    CWebForm& form = Load(page);
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_FALSE(Checked(form, 0));
+    EXPECT_TRUE(Checked(form, 1));
+    EXPECT_FALSE(Checked(form, 2));
+
+    // Data and name compare exactly: no saved radio matches, so every button ends unchecked.
+    Save(u"Other case", {{u"plan", 0, kRadio, u"B", 1}, {u"PLAN", 0, kRadio, u"a", 1}});
+    CWebForm& again = Load(page);
+    ASSERT_TRUE(filler_.Fill(again, u"Other case"));
+    EXPECT_FALSE(Checked(again, 0));
+    EXPECT_FALSE(Checked(again, 1));
+    EXPECT_FALSE(Checked(again, 2));
+}
+
+TEST_F(WebLoginFillTest, ListBoxesSelectExactlyTheSavedOptionTexts) {
+    Save(u"Site", {{u"colours", 1, kListType, u"Green|Blue|Pink", 0}});
+    CWebForm& form = Load("<form><select name=Colours multiple><option selected>Red</option>"
+                          "<option>green</option><option>Green</option><option>Blue</option>"
+                          "</select></form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Selected(form, 0), u"Green|Blue");
+    EXPECT_TRUE(form.fields[0]->written);
+    EXPECT_EQ(form.fields[0]->element->BackgroundColor(), kHighlight);
+}
+
+TEST_F(WebLoginFillTest, ListBoxWithNoMatchingTextIsOnlyCleared) {
+    Save(u"Site", {{u"colours", 1, kListType, u"Pink", 0}});
+    CWebForm& form = Load("<form><select name=colours multiple><option selected>Red</option>"
+                          "<option>Blue</option></select></form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Selected(form, 0), u"");
+    EXPECT_FALSE(form.fields[0]->written);
+}
+
+TEST_F(WebLoginFillTest, TextAreasTakeTheirSavedData) {
+    Save(u"Site", {{u"note", 2, kListType, u"hello", 0}});
+    CWebForm& form = Load("<form><textarea name=note></textarea></form>");
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Value(form, 0), u"hello");
+}
+
+TEST_F(WebLoginFillTest, AFormThatDoesNotFitIsLeftAlone) {
+    SaveSiteLogin(u"Site", CWebLogin::kOptionDisableAutoSubmit);
+    CWebForm& form = Load("<form><input name=user><input type=password name=pass>"
+                          "<input name=pin></form>");
+    EXPECT_FALSE(filler_.Fill(form, u"Site"));
+    for (const auto& field : form.fields) {
+        EXPECT_FALSE(field->written);
+    }
+    EXPECT_EQ(Value(form, 0), u"");
+    EXPECT_FALSE(form.autoSubmitDisabled);
+}
+
+TEST_F(WebLoginFillTest, TheFormTakesTheAutoSubmitOption) {
+    SaveSiteLogin(u"Manual", CWebLogin::kOptionDisableAutoSubmit | 0x4);
+    SaveSiteLogin(u"Automatic", 0x4);
+    CWebForm& form = Load(kLoginPage);
+    ASSERT_TRUE(filler_.Fill(form, u"Manual"));
+    EXPECT_TRUE(form.autoSubmitDisabled);
+    ASSERT_TRUE(filler_.Fill(form, u"Automatic"));
+    EXPECT_FALSE(form.autoSubmitDisabled);
+}
+
+// --- Submitting ---
+
+class WebLoginSubmitTest : public WebLoginFillTest {
+protected:
+    WebLoginSubmitTest() { AllowAutoSubmit(true); }
+
+    const std::vector<dom::DomEvent>& Events() const { return document_->Events(); }
+
+    void ExpectNothingSubmitted(CWebForm& form, std::u16string_view name) {
+        document_->ClearEvents();
+        EXPECT_FALSE(filler_.Submit(form, name));
+        EXPECT_TRUE(Events().empty());
+    }
+};
+
+TEST_F(WebLoginSubmitTest, TheSubmitInputIsPreferredToTheButton) {
+    CWebForm& form = Load("<form><input name=user><input type=button value=Login>"
+                          "<input type=submit value=Go></form>");
+    ASSERT_NE(form.submitInput, nullptr);
+    ASSERT_NE(form.submitButton, nullptr);
+    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_FALSE(Events().empty());
+    EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
+    EXPECT_EQ(Events().front().element, form.submitInput->element);
+}
+
+TEST_F(WebLoginSubmitTest, TheButtonIsClickedWhenThereIsNoSubmitInput) {
+    CWebForm& form = Load("<form><input name=user><input type=button value=Login></form>");
+    ASSERT_NE(form.submitButton, nullptr);
+    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_EQ(Events().size(), 1u);
+    EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
+    EXPECT_EQ(Events().front().element, form.submitButton->element);
+}
+
+TEST_F(WebLoginSubmitTest, TheImageIsClickedWhenThereIsNoOtherControl) {
+    CWebForm& form = Load("<form><input name=user><input type=image name=login src=go.gif></form>");
+    ASSERT_NE(form.submitImage, nullptr);
+    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_FALSE(Events().empty());
+    EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
+    EXPECT_EQ(Events().front().element, form.submitImage->element);
+}
+
+TEST_F(WebLoginSubmitTest, AFormWithoutControlsIsSubmittedDirectly) {
+    CWebForm& form = Load("<form><input name=user></form>");
+    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_EQ(Events().size(), 1u);
+    EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Submit);
+    EXPECT_EQ(Events().front().element, form.formElement);
+}
+
+TEST_F(WebLoginSubmitTest, NothingHappensWithoutTheAutoSubmitPreference) {
+    AllowAutoSubmit(false);
+    CWebForm& form = Load("<form><input name=user></form>");
+    ExpectNothingSubmitted(form, u"Site");
+    EXPECT_EQ(state_.submitState, 0);
+    EXPECT_TRUE(state_.submittedForms.empty());
+    EXPECT_EQ(state_.lastAutoSubmitted, u"");
+}
+
+TEST_F(WebLoginSubmitTest, AWebLoginWithAutoSubmitDisabledIsFilledButNeverSubmitted) {
+    SaveSiteLogin(u"Site", CWebLogin::kOptionDisableAutoSubmit);
+    CWebForm& form = Load(kLoginPage);
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    EXPECT_EQ(Value(form, 0), u"ann");
+    ExpectNothingSubmitted(form, u"Site");
+    EXPECT_EQ(state_.submitState, 0);
+    EXPECT_TRUE(state_.submittedForms.empty());
+}
+
+TEST_F(WebLoginSubmitTest, TheSameWebLoginIsNotSubmittedTwiceInARow) {
+    SaveSiteLogin(u"Site");
+    CWebForm& form = Load(kLoginPage);
+    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    EXPECT_EQ(state_.lastAutoSubmitted, u"Site");
+
+    // The login failed and the site shows the form again: filled, not submitted.
+    CWebForm& again = Load(kLoginPage);
+    ASSERT_TRUE(filler_.Fill(again, u"Site"));
+    EXPECT_EQ(Value(again, 1), u"hunter2");
+    ExpectNothingSubmitted(again, u"Site");
+
+    // Another Web Login's submit clears the guard.
+    ASSERT_TRUE(filler_.Submit(again, u"Other"));
+    ASSERT_TRUE(filler_.Submit(again, u"Site"));
+    EXPECT_EQ(state_.lastAutoSubmitted, u"Site");
+}
+
+TEST_F(WebLoginSubmitTest, ASubmitSetsTheStateAndRecordsTheFormOnce) {
+    CWebForm& form = Load("<form><input name=user></form><form><input name=pass></form>");
+    CWebForm& second = *forms_.at(1);
+    ASSERT_TRUE(filler_.Submit(form, u"A"));
+    EXPECT_EQ(state_.submitState, 1);
+    ASSERT_TRUE(filler_.Submit(form, u"B"));
+    ASSERT_EQ(state_.submittedForms.size(), 1u);
+    EXPECT_EQ(state_.submittedForms.front(), &form);
+
+    ASSERT_TRUE(filler_.Submit(second, u"A"));
+    ASSERT_EQ(state_.submittedForms.size(), 2u);
+    EXPECT_EQ(state_.submittedForms.back(), &second);
+}
+
+}  // namespace
+}  // namespace veltrix
