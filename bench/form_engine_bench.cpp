@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "core/configuration.h"
 #include "core/identity.h"
 #include "formengine/dom/html_builder.h"
@@ -16,27 +17,6 @@ namespace veltrix {
 namespace {
 
 constexpr char16_t kAddress[] = u"https://shop.example.com/checkout";
-
-// Settings go to a temporary folder for the run (the fill reads the highlight preference).
-class BenchSettings {
-public:
-    BenchSettings() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veltrix-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            root_ = pattern;
-        }
-        setenv("VELTRIX_REGISTRY", (root_ / "registry").c_str(), 1);
-        setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-    }
-    ~BenchSettings() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
-
-private:
-    std::filesystem::path root_;
-};
 
 // A page of `forms` checkout-like forms of 25 fields each, with labels in table cells and some
 // prose between them, as large pages have.
@@ -103,7 +83,7 @@ void BM_CollectAndRecogniseForms(benchmark::State& state) {
 BENCHMARK(BM_CollectAndRecogniseForms)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void BM_FillWithIdentity(benchmark::State& state) {
-    BenchSettings settings;
+    bench::BenchEnvironment settings;  // the fill reads the highlight preference
     const auto document = dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
     PageFormList forms;
     CollectForms(document, kAddress, forms);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/blowfish_cipher.h"
 #include "core/identity.h"
 #include "core/password_source.h"
@@ -27,25 +28,7 @@ public:
     bool EndSession() override { return true; }
 };
 
-// A folder of its own under the system's temporary folder, removed at the end.
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veltrix-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-        }
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using bench::BenchFolder;
 
 void FillIdentity(CIdentity& identity) {
     for (std::u16string_view key : kIdentityKeys) {

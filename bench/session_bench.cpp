@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/bench_support.h"
 #include "core/configuration.h"
 #include "core/session.h"
 #include "platform/process.h"
@@ -21,34 +22,17 @@ extern char** environ;
 namespace veltrix {
 namespace {
 
-// Points every setting, the vault and the session names at a temporary folder for the run.
-class BenchEnvironment {
+// The bench's own settings, vault and session, with the master password set.
+class SessionEnvironment {
 public:
-    BenchEnvironment() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "veltrix-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            root_ = pattern;
-        }
-        for (const char* sub : {"data", "config", "runtime", "registry"}) {
-            std::filesystem::create_directories(root_ / sub);
-        }
-        setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
-        setenv("VELTRIX_REGISTRY", (root_ / "registry").c_str(), 1);
-        setenv("VELTRIX_NAMESPACE", root_.filename().c_str(), 1);
+    SessionEnvironment() {
         config::SetAutoLogoff(120);
         session::SetPassword(u"Bench password 1");
     }
-    ~BenchEnvironment() {
-        session::CloseProcessHandles();
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
+    ~SessionEnvironment() { session::CloseProcessHandles(); }
 
 private:
-    std::filesystem::path root_;
+    bench::BenchEnvironment folders_;
 };
 
 // A second process of the session asking for the password without pause.
@@ -75,7 +59,7 @@ private:
 };
 
 void BM_GetPasswordUncontended(benchmark::State& state) {
-    BenchEnvironment environment;
+    SessionEnvironment environment;
     for (auto _ : state) {
         const char16_t* password = nullptr;
         if (session::GetPassword(&password) != 0) {
@@ -88,7 +72,7 @@ void BM_GetPasswordUncontended(benchmark::State& state) {
 BENCHMARK(BM_GetPasswordUncontended);
 
 void BM_GetPasswordWithAnotherProcessHammering(benchmark::State& state) {
-    BenchEnvironment environment;
+    SessionEnvironment environment;
     Hammer hammer;
     if (!hammer.Running()) {
         state.SkipWithError("session_hammer did not start");

@@ -14,29 +14,6 @@ namespace {
 
 constexpr std::int32_t kNoMaxLength = 2147483647;
 
-// Letters and digits only, in their own case.
-std::u16string LettersAndDigits(std::u16string_view text) {
-    std::u16string kept;
-    for (char16_t c : text) {
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) {
-            kept += c;
-        }
-    }
-    return kept;
-}
-
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
-
-std::u16string TrimBoth(std::u16string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::u16string(text);
-}
-
 std::u16string LastChars(std::u16string_view text, std::size_t count) {
     return std::u16string(text.substr(text.size() > count ? text.size() - count : 0));
 }
@@ -71,7 +48,7 @@ std::vector<std::u16string> StreetLines(std::u16string_view street) {
             end = street.size();
         }
         std::u16string_view line = street.substr(start, end - start);
-        while (!line.empty() && IsBlank(line.back())) {
+        while (!line.empty() && text::IsBlank(line.back())) {
             line.remove_suffix(1);
         }
         if (!line.empty()) {
@@ -451,7 +428,7 @@ bool CIdentityFiller::SocialSecurityRule(CFormField& field) const {
     if (SmallerOfSizeAndMaxLength(field) > 8) {
         return SetValue(field, value);
     }
-    const std::u16string number = TrimBoth(value);
+    const std::u16string number = text::Trim(value);
     std::u16string part2;
     std::u16string part3;
     if (number.size() == 9) {

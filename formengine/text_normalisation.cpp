@@ -1,19 +1,10 @@
 #include "formengine/text_normalisation.h"
 
+#include "platform/text.h"
+
 namespace veltrix {
 
 namespace {
-
-char16_t LowerChar(char16_t c) {
-    if (c >= u'A' && c <= u'Z') {
-        return static_cast<char16_t>(c + (u'a' - u'A'));
-    }
-    // Latin-1 capitals À..Þ, except the multiplication sign.
-    if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) {
-        return static_cast<char16_t>(c + 0x20);
-    }
-    return c;
-}
 
 bool IsAsciiAlnum(char16_t c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
@@ -21,24 +12,20 @@ bool IsAsciiAlnum(char16_t c) {
 
 }  // namespace
 
-std::u16string Normalise(std::u16string_view text) {
+std::u16string LettersAndDigits(std::u16string_view text) {
     std::u16string result;
     result.reserve(text.size());
     for (char16_t c : text) {
         if (IsAsciiAlnum(c)) {
-            result.push_back(LowerChar(c));
+            result.push_back(c);
         }
     }
     return result;
 }
 
-std::u16string ToLower(std::u16string_view text) {
-    std::u16string result(text);
-    for (char16_t& c : result) {
-        c = LowerChar(c);
-    }
-    return result;
-}
+std::u16string Normalise(std::u16string_view text) { return text::FoldCase(LettersAndDigits(text)); }
+
+std::u16string ToLower(std::u16string_view text) { return text::FoldCase(text); }
 
 std::vector<std::u16string_view> SplitWords(std::u16string_view list) {
     std::vector<std::u16string_view> words;

@@ -8,8 +8,9 @@
 
 namespace veltrix {
 
-// Keeps only A-Z, a-z and 0-9 (spaces, punctuation and non-ASCII letters are dropped), then
-// lower-cases.
+// Keeps only A-Z, a-z and 0-9 (spaces, punctuation and non-ASCII letters are dropped).
+std::u16string LettersAndDigits(std::u16string_view text);
+// The same, then lower-cased.
 std::u16string Normalise(std::u16string_view text);
 
 // Lower-cases ASCII and Latin-1 letters; every other character stays as it is.

@@ -17,17 +17,6 @@ bool TagIs(const dom::ElementRef& element, std::u16string_view tag) {
     return element != nullptr && text::EqualsNoCase(element->TagName(), tag);
 }
 
-std::u16string Trim(std::u16string_view text) {
-    auto blank = [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::u16string(text);
-}
-
 std::optional<FieldKind> KindOfTag(const dom::ElementRef& element) {
     if (TagIs(element, u"input")) {
         return FieldKind::Input;
@@ -59,7 +48,7 @@ bool TakeLabelStep(const dom::MarkupStep& step, const CFormField& field, std::u1
             return false;
         case dom::MarkupContext::Text:
             if (label.find(step.text) == std::u16string::npos) {
-                label = Trim(step.text + label);
+                label = text::Trim(step.text + label);
             }
             return true;
         case dom::MarkupContext::EnterScope:

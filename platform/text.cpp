@@ -190,6 +190,18 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0; }
+
+std::u16string Trim(std::u16string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::u16string(text);
+}
+
 std::u16string FromInt(long long value) {
     std::string digits = std::to_string(value);
     return {digits.begin(), digits.end()};

@@ -32,6 +32,11 @@ std::u16string FoldCase(std::u16string_view text);
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 
+// Blanks: space, the ASCII control blanks (tab to carriage return) and the no-break space.
+bool IsBlank(char16_t c);
+// The text without blanks at either end.
+std::u16string Trim(std::u16string_view text);
+
 // Decimal conversions as the record formats use them.
 std::u16string FromInt(long long value);
 // Leading blanks, an optional sign, then digits up to the first other character; 0 when none.
