@@ -4,11 +4,13 @@
 
 #include "browserui/registration_scripts.h"
 #include "core/orvane_interface.h"
+#include "formengine/bho_view.h"
 
 namespace veltrix::browserui {
 
 std::span<const com::ClassEntry> ServerClasses() {
-    static const std::array<com::ClassEntry, 1> classes = {{
+    static const std::array<com::ClassEntry, 2> classes = {{
+        {u"BHOView", CLSID_BHOView, &BHOView::Create, &BrowserHelperObjectScript()},
         {u"OrvaneInterface", CLSID_OrvaneInterface, &OrvaneInterface::Create, &PlainClassScript()},
     }};
     return classes;

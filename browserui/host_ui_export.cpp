@@ -2,6 +2,7 @@
 #include "browserui/host_ui_export.h"
 
 #include "platform/host_services.h"
+#include "ui/form_prompts.h"
 
 namespace {
 
@@ -19,6 +20,18 @@ public:
         return CurrentUi().PromptPassword(prompt);
     }
     void SetBusy(bool busy) override { CurrentUi().SetBusy(busy); }
+    std::unique_ptr<veltrix::ui::IFillIdentityPrompt> CreateFillIdentityPrompt(
+        veltrix::ui::IFillIdentityPromptHandler& handler) override {
+        return CurrentUi().CreateFillIdentityPrompt(handler);
+    }
+    std::unique_ptr<veltrix::ui::IFillWebLoginPrompt> CreateFillWebLoginPrompt(
+        veltrix::ui::IPromptHandler& handler) override {
+        return CurrentUi().CreateFillWebLoginPrompt(handler);
+    }
+    veltrix::ui::SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name) override {
+        return CurrentUi().AskSaveWebLogin(name);
+    }
+    veltrix::ui::ScreenRect WorkArea() override { return CurrentUi().WorkArea(); }
 };
 
 }  // namespace

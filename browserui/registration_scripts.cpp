@@ -1,5 +1,7 @@
 #include "browserui/registration_scripts.h"
 
+#include "formengine/web_browser.h"
+
 namespace veltrix::browserui {
 
 using platform::Hive;
@@ -24,6 +26,23 @@ const com::RegistrationScript& PlainClassScript() {
          {{u"", u"%MODULE%"}, {u"ThreadingModel", u"Apartment"}}},
         {Hive::ClassesRoot, u"CLSID\\%CLSID%\\TypeLib", false, {{u"", u"%TYPELIB%"}}},
     }};
+    return script;
+}
+
+const com::RegistrationScript& BrowserHelperObjectScript() {
+    static const com::RegistrationScript script = [] {
+        com::RegistrationScript bho = PlainClassScript();
+        for (com::ScriptKey& key : bho.keys) {
+            if (key.path == u"CLSID\\%CLSID%") {
+                key.values = {{u"", u"Veltrix"}};
+            }
+        }
+        bho.keys.push_back({Hive::LocalMachine,
+                            std::u16string(kBrowserHelperObjectsKey) + u"\\%CLSID%",
+                            true,
+                            {{u"", u"Veltrix BHO "}}});
+        return bho;
+    }();
     return script;
 }
 

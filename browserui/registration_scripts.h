@@ -10,4 +10,8 @@ namespace veltrix::browserui {
 // apartment-threaded) and TypeLib. The ProgID keys and the CLSID key go at unregistration.
 const com::RegistrationScript& PlainClassScript();
 
+// The browser helper object: a plain class whose CLSID key says "Veltrix", entered under the
+// browser's Browser Helper Objects key of HKEY_LOCAL_MACHINE (removed at unregistration).
+const com::RegistrationScript& BrowserHelperObjectScript();
+
 }  // namespace veltrix::browserui

@@ -18,6 +18,10 @@ public:
     dom::DocumentRef document;
     std::u16string pageUrl;
     std::u16string frameUrl;
+    // The browser object (window or frame) that shows the form's document; identity only.
+    const void* browser = nullptr;
+    // The subscription to the form's events; 0 when none.
+    std::uint32_t eventCookie = 0;
     std::vector<std::unique_ptr<CFormField>> fields;
     bool loginForm = false;
     bool filled = false;

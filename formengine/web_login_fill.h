@@ -7,23 +7,10 @@
 #include <vector>
 
 #include "core/web_login.h"
+#include "formengine/form_page_state.h"
 #include "formengine/web_form.h"
 
 namespace veltrix {
-
-// What one browser window remembers between Web Login fills.
-struct WebLoginFillState {
-    // The Web Login most recently submitted automatically; the same name is not submitted again,
-    // which stops a failing login from being retried endlessly.
-    std::u16string lastAutoSubmitted;
-    // 1 after an automatic submit, so that the navigation it causes is not taken for a login the
-    // user typed.
-    int submitState = 0;
-    // The forms submitted on the current page, each once.
-    std::vector<CWebForm*> submittedForms;
-    // Password-refused (cancelled) and loading (busy) flags of reading Web Login files.
-    WebLoginLoadContext load;
-};
 
 // True when the form has a field and every field's name equals, ignoring case, the name of some
 // saved field. Saved fields the form lacks do not matter.
@@ -35,7 +22,7 @@ bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login);
 
 class CWebLoginFiller {
 public:
-    explicit CWebLoginFiller(WebLoginFillState& state) : m_state(state) {}
+    explicit CWebLoginFiller(FormPageState& state) : m_state(state) {}
 
     // Loads the Web Login `name` from the Web Logins folder and tests it against the form; a file
     // that cannot be read fits nothing.
@@ -47,7 +34,7 @@ public:
     bool Submit(CWebForm& form, std::u16string_view name);
 
 private:
-    WebLoginFillState& m_state;
+    FormPageState& m_state;
 };
 
 }  // namespace veltrix

@@ -1,12 +1,14 @@
 #include "platform/process.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 
 extern char** environ;
@@ -65,6 +67,55 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
         SleepMs(delayMs);
         delayMs = std::min(delayMs * 2, 20L);
     }
+}
+
+bool StartDetachedProcess(const std::filesystem::path& program,
+                          const std::vector<std::string>& args) {
+    std::vector<std::string> argvStrings{program.string()};
+    argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : argvStrings) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    // The grandchild reports a failed exec through the pipe; a successful exec closes it.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        return false;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(report[0]);
+        const pid_t grandchild = fork();
+        if (grandchild == 0) {
+            setsid();
+            execve(argv[0], argv.data(), environ);
+            const int error = errno;
+            [[maybe_unused]] ssize_t written = write(report[1], &error, sizeof error);
+            _exit(127);
+        }
+        _exit(grandchild < 0 ? 1 : 0);
+    }
+    close(report[1]);
+    if (child < 0) {
+        close(report[0]);
+        return false;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+}
+
+std::filesystem::path ProgramPath() {
+    std::error_code error;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : path;
 }
 
 std::filesystem::path ModuleFolder() {

@@ -19,9 +19,16 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
                          unsigned timeoutMs);
 
+// Starts `program` (a path) with `args` and lets it run on its own: it is not a child of this
+// process, so nothing has to wait for it. False when it could not be started.
+bool StartDetachedProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
+
 // The folder of the module (program or shared library) that holds this code: the install folder,
 // where the system finds its other programs.
 std::filesystem::path ModuleFolder();
+
+// The full path of the running program (not of a library); empty when unknown.
+std::filesystem::path ProgramPath();
 
 // `name` in the module folder when a file of that name is there, else `name` itself (for PATH).
 std::filesystem::path SiblingProgram(const std::string& name);

@@ -232,4 +232,14 @@ long ToInt(std::u16string_view text) {
     return static_cast<long>(value >= kLimit ? kLimit - 1 : value);
 }
 
+std::u16string ReplaceFirst(std::u16string_view text, std::u16string_view placeholder,
+                            std::u16string_view value) {
+    std::u16string out(text);
+    const std::size_t at = placeholder.empty() ? std::u16string::npos : out.find(placeholder);
+    if (at != std::u16string::npos) {
+        out.replace(at, placeholder.size(), value);
+    }
+    return out;
+}
+
 }  // namespace veltrix::text

@@ -37,6 +37,10 @@ bool IsBlank(char16_t c);
 // The text without blanks at either end.
 std::u16string Trim(std::u16string_view text);
 
+// `text` with its first `placeholder` replaced by `value` (unchanged when there is none).
+std::u16string ReplaceFirst(std::u16string_view text, std::u16string_view placeholder,
+                            std::u16string_view value);
+
 // Decimal conversions as the record formats use them.
 std::u16string FromInt(long long value);
 // Leading blanks, an optional sign, then digits up to the first other character; 0 when none.

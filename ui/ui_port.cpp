@@ -2,6 +2,9 @@
 
 #include <atomic>
 
+#include "ui/form_prompts.h"
+#include "ui/memory_prompts.h"
+
 namespace veltrix::ui {
 namespace {
 
@@ -18,6 +21,20 @@ SilentUi silentUi;
 std::atomic<IUserInterface*> currentUi{&silentUi};
 
 }  // namespace
+
+std::unique_ptr<IFillIdentityPrompt> IUserInterface::CreateFillIdentityPrompt(
+    IFillIdentityPromptHandler& handler) {
+    return std::make_unique<MemoryFillIdentityPrompt>(handler);
+}
+
+std::unique_ptr<IFillWebLoginPrompt> IUserInterface::CreateFillWebLoginPrompt(
+    IPromptHandler& handler) {
+    return std::make_unique<MemoryFillWebLoginPrompt>(handler);
+}
+
+SaveWebLoginAnswer IUserInterface::AskSaveWebLogin(std::u16string& /*name*/) {
+    return SaveWebLoginAnswer::No;
+}
 
 IUserInterface& CurrentUi() { return *currentUi.load(); }
 

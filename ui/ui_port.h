@@ -2,6 +2,8 @@
 // logic runs the same under Qt, in the terminal and headless in tests.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,24 @@ enum class Answer { Ok, Cancel, Yes, No, Retry };
 // The two master-password prompts: Enter when records exist, Choose on first use.
 enum class PasswordPrompt { Enter, Choose };
 
+// A rectangle in screen coordinates; right and bottom lie just outside it.
+struct ScreenRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    std::int32_t Width() const { return right - left; }
+    std::int32_t Height() const { return bottom - top; }
+    bool operator==(const ScreenRect&) const = default;
+};
+
+class IFillIdentityPrompt;
+class IFillIdentityPromptHandler;
+class IFillWebLoginPrompt;
+class IPromptHandler;
+enum class SaveWebLoginAnswer;
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
@@ -28,6 +48,18 @@ public:
     virtual std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) = 0;
     // A wait cursor around longer operations; ignored where there is none.
     virtual void SetBusy(bool /*busy*/) {}
+
+    // The form prompts of a browser window (form_prompts.h): modeless windows, created hidden,
+    // that report their buttons to `handler` (which outlives them). The default implementation
+    // keeps their state in memory and shows nothing.
+    virtual std::unique_ptr<IFillIdentityPrompt> CreateFillIdentityPrompt(
+        IFillIdentityPromptHandler& handler);
+    virtual std::unique_ptr<IFillWebLoginPrompt> CreateFillWebLoginPrompt(IPromptHandler& handler);
+    // The Save Web Login dialog, modal. `name` comes in as the default name and goes out as
+    // typed. The default implementation answers No.
+    virtual SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name);
+    // The part of the screen windows may cover.
+    virtual ScreenRect WorkArea() { return {0, 0, 1920, 1080}; }
 };
 
 // The process's implementation, chosen at start; a silent one that answers Cancel / No until set.

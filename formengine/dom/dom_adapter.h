@@ -45,6 +45,23 @@ public:
     virtual MarkupStep Left(std::size_t max_chars) = 0;
 };
 
+// The events a form reports to its subscribers.
+enum class FormEventKind {
+    Click,   // a click on an element inside the form (bubbled up to it); source: that element
+    Submit,  // the form is about to be submitted by the user (a submit control or the Enter key);
+             // source: the form. A script's form.submit() sends no submit event.
+    Reset,   // the form is about to be reset; source: the form
+};
+
+// A subscriber to a form's events (the form event handler of the helper object).
+class FormEventSink {
+public:
+    virtual void OnFormEvent(FormEventKind kind, const ElementRef& form, const ElementRef& source) = 0;
+
+protected:
+    ~FormEventSink() = default;
+};
+
 class Element {
 public:
     virtual ~Element() = default;
@@ -75,10 +92,15 @@ public:
     virtual bool IsChecked() const = 0;
     virtual bool SetChecked(bool checked) = 0;
 
-    // A form: every element that belongs to it, in document order; reset; submit.
+    // A form: every element that belongs to it, in document order; reset (with its reset
+    // event); submit as a script does it (no submit event).
     virtual ElementList FormElements() const = 0;
     virtual bool Reset() = 0;
     virtual bool Submit() = 0;
+    // A form: subscribes `sink` (not owned; it must unsubscribe before it ends) to the form's
+    // events. Returns a cookie, 0 when the element is not a form.
+    virtual std::uint32_t AdviseFormEvents(FormEventSink* sink) = 0;
+    virtual void UnadviseFormEvents(std::uint32_t cookie) = 0;
 
     // A list box: its option elements in order.
     virtual ElementList Options() const = 0;

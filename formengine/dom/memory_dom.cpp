@@ -1,6 +1,7 @@
 #include "formengine/dom/memory_dom.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 #include "platform/text.h"
@@ -312,9 +313,10 @@ std::u16string MemoryElement::AfterEndText() const {
 bool MemoryElement::Click() {
     if (IsDisabled())
         return false;
-    Record(DomEvent::Kind::Click, shared_from_this());
+    auto self = shared_from_this();
     std::u16string action;
     if (IsInput()) {
+        // The state changes before the click is dispatched, as in browsers.
         const std::u16string type = InputType();
         if (type == u"checkbox")
             checked_ = !checked_;
@@ -324,12 +326,69 @@ bool MemoryElement::Click() {
     } else if (tag_ == u"button") {
         action = Lower(GetAttribute(u"type"));
     }
+    Record({DomEvent::Kind::Click, self, nullptr, false});
+    // The click bubbles up the tree: every enclosing form hears it, the innermost first.
+    for (auto ancestor = parent_.lock(); ancestor; ancestor = ancestor->parent_.lock()) {
+        if (ancestor->tag_ == u"form")
+            ancestor->NotifyFormSinks(FormEventKind::Click, self);
+    }
     auto form = FormOwner();
     if (form && (action == u"submit" || action == u"image"))
-        form->Submit();
+        form->UserSubmit(self);
     if (form && action == u"reset")
         form->Reset();
     return true;
+}
+
+bool MemoryElement::UserSubmit(const std::shared_ptr<MemoryElement>& submitter) {
+    if (tag_ != u"form")
+        return false;
+    auto self = shared_from_this();
+    NotifyFormSinks(FormEventKind::Submit, self);
+    Record({DomEvent::Kind::Submit, self, submitter, true});
+    return true;
+}
+
+bool MemoryElement::PressEnter() {
+    if (!IsInput() || IsDisabled())
+        return false;
+    static constexpr std::u16string_view kTypes[] = {u"text", u"password", u"email", u"search",
+                                                     u"tel",  u"url",      u"number"};
+    const std::u16string type = InputType();
+    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes))
+        return false;
+    auto form = FormOwner();
+    return form && form->UserSubmit();
+}
+
+std::uint32_t MemoryElement::AdviseFormEvents(FormEventSink* sink) {
+    static std::atomic<std::uint32_t> last_cookie{0};
+    if (tag_ != u"form" || sink == nullptr)
+        return 0;
+    std::uint32_t cookie = ++last_cookie;
+    if (cookie == 0)
+        cookie = ++last_cookie;
+    sinks_.push_back({cookie, sink});
+    return cookie;
+}
+
+void MemoryElement::UnadviseFormEvents(std::uint32_t cookie) {
+    std::erase_if(sinks_, [cookie](const Subscription& s) { return s.cookie == cookie; });
+}
+
+void MemoryElement::NotifyFormSinks(FormEventKind kind, const ElementRef& source) {
+    if (sinks_.empty())
+        return;
+    // The subscribers may change the list (and even drop the last handle of this element).
+    auto keep = shared_from_this();
+    const std::vector<Subscription> snapshot = sinks_;
+    for (const Subscription& subscription : snapshot) {
+        const bool still = std::any_of(sinks_.begin(), sinks_.end(), [&](const Subscription& s) {
+            return s.cookie == subscription.cookie;
+        });
+        if (still)
+            subscription.sink->OnFormEvent(kind, keep, source);
+    }
 }
 
 std::u16string MemoryElement::BackgroundColor() const {
@@ -400,6 +459,7 @@ ElementList MemoryElement::FormElements() const {
 bool MemoryElement::Reset() {
     if (tag_ != u"form")
         return false;
+    NotifyFormSinks(FormEventKind::Reset, shared_from_this());
     const ElementList elements = FormElements();
     for (const auto& element : elements) {
         auto* control = static_cast<MemoryElement*>(element.get());
@@ -414,14 +474,14 @@ bool MemoryElement::Reset() {
             control->CheckRadio();
         }
     }
-    Record(DomEvent::Kind::Reset, shared_from_this());
+    Record({DomEvent::Kind::Reset, shared_from_this(), nullptr, false});
     return true;
 }
 
 bool MemoryElement::Submit() {
     if (tag_ != u"form")
         return false;
-    Record(DomEvent::Kind::Submit, shared_from_this());
+    Record({DomEvent::Kind::Submit, shared_from_this(), nullptr, false});
     return true;
 }
 
@@ -539,9 +599,9 @@ void MemoryElement::ResetControl() {
     }
 }
 
-void MemoryElement::Record(DomEvent::Kind kind, ElementRef element) const {
+void MemoryElement::Record(DomEvent event) const {
     if (auto doc = Doc())
-        doc->Record({kind, std::move(element)});
+        doc->Record(std::move(event));
 }
 
 // ---- MemoryDocument ----

@@ -24,6 +24,12 @@ struct DomEvent {
     enum class Kind { Click, Submit, Reset };
     Kind kind = Kind::Click;
     ElementRef element;  // the clicked element, or the form
+    // Submit: the submit control the user clicked (its name=value pair goes with the data);
+    // null for the Enter key and for a script's submit.
+    ElementRef submitter;
+    // Submit: the user submitted (a submit control or the Enter key, with a submit event to the
+    // form's subscribers); false for a script's form.submit().
+    bool byUser = false;
 };
 
 class MemoryElement final : public Element, public std::enable_shared_from_this<MemoryElement> {
@@ -50,6 +56,8 @@ public:
     ElementList FormElements() const override;
     bool Reset() override;
     bool Submit() override;
+    std::uint32_t AdviseFormEvents(FormEventSink* sink) override;
+    void UnadviseFormEvents(std::uint32_t cookie) override;
     ElementList Options() const override;
     std::u16string OptionText() const override;
     std::u16string OptionValue() const override;
@@ -61,6 +69,17 @@ public:
     const std::u16string* RawAttribute(std::u16string_view name) const;
     // The form this element belongs to (for any element, not only controls); null for none.
     std::shared_ptr<MemoryElement> FormOwner() const { return form_owner_.lock(); }
+
+    // A form: the submit the user makes with a submit control (`submitter`) or the Enter key
+    // (null): the submit event to the form's subscribers, then the submit itself. False for
+    // other elements.
+    bool UserSubmit(const std::shared_ptr<MemoryElement>& submitter = nullptr);
+    // The Enter key in a text-like input (text, password, email, search, tel, url, number) that
+    // has a form: a user submit of that form, without a click. False for other elements, for
+    // disabled inputs and for inputs without a form.
+    bool PressEnter();
+    // Text inputs and text areas whose value the user can type.
+    bool IsTextControl() const;
 
     // A child is an element or, when element is null, a text.
     struct Child {
@@ -77,13 +96,15 @@ private:
     // The input's type folded to lower case.
     std::u16string InputType() const;
     bool IsCheckable() const;
-    bool IsTextControl() const;
     std::shared_ptr<MemoryElement> OwningSelect() const;
     std::shared_ptr<MemoryDocument> Doc() const { return document_.lock(); }
     void CheckRadio();
     void FixSelection(bool from_defaults);
     void ResetControl();
-    void Record(DomEvent::Kind kind, ElementRef element) const;
+    void Record(DomEvent event) const;
+    // Sends `kind` to the subscribers of this form; each one still subscribed when its turn
+    // comes is told, so a subscriber may subscribe or unsubscribe others meanwhile.
+    void NotifyFormSinks(FormEventKind kind, const ElementRef& source);
 
     std::u16string tag_;
     std::vector<Attribute> attributes_;
@@ -97,6 +118,12 @@ private:
     bool checked_ = false;
     bool selected_ = false;
     std::u16string background_;
+
+    struct Subscription {
+        std::uint32_t cookie;
+        FormEventSink* sink;
+    };
+    std::vector<Subscription> sinks_;
 };
 
 class MemoryDocument final : public Document, public std::enable_shared_from_this<MemoryDocument> {

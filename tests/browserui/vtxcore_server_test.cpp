@@ -86,26 +86,46 @@ protected:
     test::IsolatedEnvironment env_;
 };
 
-// Every key and value that registration writes, with the library at `module`.
-std::vector<std::string> RegisteredTree(const std::string& module) {
-    const std::string k = "CLSID\\{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}";
-    const std::string lib = "TypeLib\\{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}";
-    const std::string folder = std::filesystem::path(module).parent_path().string();
+// The keys and values of one class N under HKEY_CLASSES_ROOT; `title` is the CLSID key's text.
+std::vector<std::string> ClassTree(const std::string& n, const std::string& clsid,
+                                   const std::string& title, const std::string& module) {
+    const std::string k = "CLSID\\" + clsid;
+    const std::string d = "\"" + n + " Class\"";
+    const std::string p = "Vtxcore." + n;
     return {
-        "KEY ",
-        "KEY CLSID",
         "KEY " + k,
-        k + " | @ = \"OrvaneInterface Class\"",
+        k + " | @ = \"" + title + "\"",
         "KEY " + k + "\\InprocServer32",
         k + "\\InprocServer32 | @ = \"" + module + "\"",
         k + "\\InprocServer32 | ThreadingModel = \"Apartment\"",
         "KEY " + k + "\\ProgID",
-        k + "\\ProgID | @ = \"Vtxcore.OrvaneInterface.1\"",
+        k + "\\ProgID | @ = \"" + p + ".1\"",
         "KEY " + k + "\\Programmable",
         "KEY " + k + "\\TypeLib",
         k + "\\TypeLib | @ = \"{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}\"",
         "KEY " + k + "\\VersionIndependentProgID",
-        k + "\\VersionIndependentProgID | @ = \"Vtxcore.OrvaneInterface\"",
+        k + "\\VersionIndependentProgID | @ = \"" + p + "\"",
+        "KEY " + p,
+        p + " | @ = " + d,
+        "KEY " + p + "\\CLSID",
+        p + "\\CLSID | @ = \"" + clsid + "\"",
+        "KEY " + p + "\\CurVer",
+        p + "\\CurVer | @ = \"" + p + ".1\"",
+        "KEY " + p + ".1",
+        p + ".1 | @ = " + d,
+        "KEY " + p + ".1\\CLSID",
+        p + ".1\\CLSID | @ = \"" + clsid + "\"",
+    };
+}
+
+// Every key and value that registration writes under HKEY_CLASSES_ROOT, with the library at
+// `module`.
+std::vector<std::string> RegisteredTree(const std::string& module) {
+    const std::string lib = "TypeLib\\{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}";
+    const std::string folder = std::filesystem::path(module).parent_path().string();
+    std::vector<std::string> tree = {
+        "KEY ",
+        "KEY CLSID",
         "KEY TypeLib",
         "KEY " + lib,
         "KEY " + lib + "\\1.0",
@@ -117,17 +137,14 @@ std::vector<std::string> RegisteredTree(const std::string& module) {
         lib + "\\1.0\\FLAGS | @ = \"0\"",
         "KEY " + lib + "\\1.0\\HELPDIR",
         lib + "\\1.0\\HELPDIR | @ = \"" + folder + "\"",
-        "KEY Vtxcore.OrvaneInterface",
-        "Vtxcore.OrvaneInterface | @ = \"OrvaneInterface Class\"",
-        "KEY Vtxcore.OrvaneInterface\\CLSID",
-        "Vtxcore.OrvaneInterface\\CLSID | @ = \"{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}\"",
-        "KEY Vtxcore.OrvaneInterface\\CurVer",
-        "Vtxcore.OrvaneInterface\\CurVer | @ = \"Vtxcore.OrvaneInterface.1\"",
-        "KEY Vtxcore.OrvaneInterface.1",
-        "Vtxcore.OrvaneInterface.1 | @ = \"OrvaneInterface Class\"",
-        "KEY Vtxcore.OrvaneInterface.1\\CLSID",
-        "Vtxcore.OrvaneInterface.1\\CLSID | @ = \"{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}\"",
     };
+    for (const auto& part :
+         {ClassTree("OrvaneInterface", "{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}",
+                    "OrvaneInterface Class", module),
+          ClassTree("BHOView", "{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}", "Veltrix", module)}) {
+        tree.insert(tree.end(), part.begin(), part.end());
+    }
+    return tree;
 }
 
 TEST(VtxcoreExportsTest, ExportsExactlyTheFourEntryPoints) {
@@ -169,6 +186,19 @@ TEST_F(VtxcoreServerTest, UnregistrationRemovesWhatRegistrationWroteAndNothingEl
     // A second unregistration finds nothing left and succeeds.
     ASSERT_EQ(com::CallDllUnregisterServer(VtxcoreLibrary()), com::S_OK);
     EXPECT_THAT(WholeClassesRoot(), UnorderedElementsAreArray(expected));
+}
+
+TEST_F(VtxcoreServerTest, TheHelperObjectIsEnteredForTheBrowserAndRemovedAgain) {
+    const std::u16string helpers =
+        u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+    const std::u16string key = helpers + u"\\{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}";
+    ASSERT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
+    const auto value = Registry().GetValue(Hive::LocalMachine, key, u"");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->AsString(), std::optional<std::u16string>(u"Veltrix BHO "));
+    ASSERT_EQ(com::CallDllUnregisterServer(VtxcoreLibrary()), com::S_OK);
+    EXPECT_FALSE(Registry().KeyExists(Hive::LocalMachine, key));
+    EXPECT_TRUE(Registry().KeyExists(Hive::LocalMachine, helpers));
 }
 
 TEST_F(VtxcoreServerTest, UnregistrationOfANeverRegisteredLibrarySucceeds) {

@@ -67,7 +67,7 @@ protected:
     }
 
     test::FakePasswordSource passwords_{u"Secret1"};
-    WebLoginFillState state_;
+    FormPageState state_;
     CWebLoginFiller filler_{state_};
 };
 

@@ -1,0 +1,631 @@
+#include "browserhost/headless_browser.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
+#include "browserhost/browser_object.h"
+#include "browserhost/form_submission.h"
+#include "browserhost/url.h"
+#include "formengine/bho_view_interface.h"
+#include "formengine/dom/html_builder.h"
+#include "platform/com/com_runtime.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace veltrix::browserhost {
+namespace {
+
+// Frames inside frames deeper than this are not loaded (a page that frames itself).
+constexpr int kMaxFrameDepth = 8;
+// Navigations one action may chain (a page submitted again on every load).
+constexpr int kMaxChainedNavigations = 16;
+
+std::string U8(std::u16string_view text) {
+    return text::ToUtf8(text);
+}
+
+std::string HexResult(com::HRESULT hr) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(hr));
+    return buffer;
+}
+
+std::string EventName(com::DispId id) {
+    switch (id) {
+        case dispid::kDownloadComplete:
+            return "DownloadComplete";
+        case dispid::kDownloadBegin:
+            return "DownloadBegin";
+        case dispid::kBeforeNavigate2:
+            return "BeforeNavigate2";
+        case dispid::kNavigateComplete2:
+            return "NavigateComplete2";
+        case dispid::kOnQuit:
+            return "OnQuit";
+        case dispid::kDocumentComplete:
+            return "DocumentComplete";
+        case dispid::kWindowStateChanged:
+            return "WindowStateChanged";
+        default:
+            return "event " + std::to_string(id);
+    }
+}
+
+std::shared_ptr<dom::MemoryElement> AsMemory(const dom::ElementRef& element) {
+    return std::static_pointer_cast<dom::MemoryElement>(element);
+}
+
+std::u16string Folded(std::u16string_view text) {
+    return text::FoldCase(text);
+}
+
+}  // namespace
+
+HeadlessBrowser::HeadlessBrowser(std::uint32_t windowHandle, ScreenRect windowRect)
+    : state_(std::make_shared<WindowState>()) {
+    state_->handle = windowHandle;
+    state_->rect = windowRect;
+    top_ = com::ComPtr<BrowserObject>(new BrowserObject(state_, nullptr));
+}
+
+HeadlessBrowser::~HeadlessBrowser() {
+    Close();
+    top_->Detach();
+    state_->open = false;
+    state_->observer = nullptr;
+}
+
+void HeadlessBrowser::MapPage(std::u16string address, std::filesystem::path file) {
+    pages_[std::move(address)] = std::move(file);
+}
+
+int HeadlessBrowser::LoadHelperObjects() {
+    if (closed_)
+        return 0;
+    auto& registry = platform::Registry::Default();
+    int loaded = 0;
+    for (const auto& name :
+         registry.EnumKeys(platform::Hive::LocalMachine, kBrowserHelperObjectsKey)) {
+        const auto clsid = com::Guid::Parse(name);
+        if (!clsid) {
+            Write("helper object key is not a class id: " + U8(name));
+            continue;
+        }
+        com::ComPtr<IObjectWithSite> object;
+        const com::HRESULT hr =
+            com::CoCreateInstance(*clsid, IObjectWithSite::kIid, object.PutVoid());
+        if (com::FAILED(hr)) {
+            Write("helper object " + clsid->ToString() + " not created: " + HexResult(hr));
+            continue;
+        }
+        if (AttachHelperObject(object.Get()))
+            ++loaded;
+    }
+    return loaded;
+}
+
+bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
+    if (object == nullptr || closed_)
+        return false;
+    com::ComPtr<IObjectWithSite> site;
+    com::HRESULT hr = object->QueryInterface(IObjectWithSite::kIid, site.PutVoid());
+    if (com::FAILED(hr)) {
+        Write("helper object refused: no IObjectWithSite");
+        return false;
+    }
+    hr = site->SetSite(static_cast<IWebBrowser*>(top_.Get()));
+    if (com::FAILED(hr)) {
+        Write("helper object refused the browser: " + HexResult(hr));
+        return false;
+    }
+    helpers_.push_back(site);
+    Write("helper object attached");
+    RunPending();
+    return true;
+}
+
+bool HeadlessBrowser::Navigate(std::u16string address, std::string postData) {
+    if (closed_ || address.empty())
+        return false;
+    NavigateBrowser(top_, std::move(address), std::move(postData));
+    RunPending();
+    return true;
+}
+
+bool HeadlessBrowser::Reload() {
+    if (closed_ || top_->Url().empty())
+        return false;
+    return Navigate(top_->Url());
+}
+
+IWebBrowser* HeadlessBrowser::Top() {
+    return top_.Get();
+}
+
+std::vector<BrowserObject*> HeadlessBrowser::Frames() const {
+    std::vector<BrowserObject*> out;
+    const auto walk = [&out](const auto& self, BrowserObject* browser) -> void {
+        for (auto& frame : browser->Frames()) {
+            out.push_back(frame.Get());
+            self(self, frame.Get());
+        }
+    };
+    walk(walk, top_.Get());
+    return out;
+}
+
+IWebBrowser* HeadlessBrowser::FrameBrowser(std::size_t index) {
+    const auto frames = Frames();
+    return index < frames.size() ? frames[index] : nullptr;
+}
+
+std::size_t HeadlessBrowser::FrameCount() const {
+    return Frames().size();
+}
+
+std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::TopDocument() {
+    return top_->Page();
+}
+
+std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::FrameDocument(std::size_t index) {
+    const auto frames = Frames();
+    return index < frames.size() ? frames[index]->Page() : nullptr;
+}
+
+// ---- Events and navigation ----
+
+void HeadlessBrowser::Write(std::string line) {
+    state_->Write(std::move(line));
+}
+
+std::string HeadlessBrowser::NameOf(const BrowserObject* browser) const {
+    if (browser == top_.Get())
+        return "top";
+    const auto frames = Frames();
+    const auto it = std::find(frames.begin(), frames.end(), browser);
+    return it == frames.end() ? "frame?" : "frame" + std::to_string(it - frames.begin());
+}
+
+void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
+    std::string line = EventName(id) + " " + NameOf(static_cast<BrowserObject*>(event.browser));
+    if (!event.url.empty())
+        line += " " + U8(event.url);
+    if (!event.postData.empty())
+        line += " post=" + event.postData;
+    if (id == dispid::kWindowStateChanged)
+        line += " state=" + std::to_string(event.windowState);
+    Write(std::move(line));
+    // A subscriber may subscribe or unsubscribe others (or itself) while it is told.
+    const auto snapshot = state_->sinks;
+    for (const auto& subscription : snapshot) {
+        const auto& sinks = state_->sinks;
+        const bool still = std::any_of(sinks.begin(), sinks.end(), [&](const auto& s) {
+            return s.cookie == subscription.cookie;
+        });
+        if (still)
+            subscription.sink->OnBrowserEvent(id, event);
+    }
+}
+
+void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
+                                      std::u16string address, std::string postData) {
+    BrowserEvent before;
+    before.browser = browser.Get();
+    before.url = address;
+    before.postData = std::move(postData);
+    Fire(dispid::kBeforeNavigate2, before);
+    if (IsJavaScriptUrl(address))
+        return;
+
+    Show(browser, LoadDocument(address), address);
+    BrowserEvent done;
+    done.browser = browser.Get();
+    done.url = address;
+    Fire(dispid::kNavigateComplete2, done);
+    int depth = 0;
+    for (auto* parent = browser->ParentBrowser(); parent; parent = parent->ParentBrowser()) ++depth;
+    LoadFrames(browser, depth);
+    Fire(dispid::kDocumentComplete, done);
+}
+
+std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::BuildFromFile(
+    const std::filesystem::path& file, const std::u16string& address) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        Write("cannot read " + file.string() + " for " + U8(address));
+        return nullptr;
+    }
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return dom::BuildDocumentFromHtml(html, address);
+}
+
+std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u16string& address) {
+    std::shared_ptr<dom::MemoryDocument> document;
+    const std::optional<std::filesystem::path> file =
+        [&]() -> std::optional<std::filesystem::path> {
+        for (const auto& key : {address, WithoutFragment(address), WithoutQuery(address)}) {
+            const auto it = pages_.find(key);
+            if (it != pages_.end())
+                return it->second;
+        }
+        std::error_code error;
+        auto local = FileFromUrl(address);
+        if (local && std::filesystem::is_regular_file(*local, error))
+            return local;
+        return std::nullopt;
+    }();
+    if (file) {
+        document = BuildFromFile(*file, address);
+    } else if (!text::EqualsNoCase(address, u"about:blank")) {
+        Write("no page at " + U8(address) + ": empty document");
+    }
+    return document ? document : dom::BuildDocumentFromHtml("", address);
+}
+
+void HeadlessBrowser::Show(const com::ComPtr<BrowserObject>& browser,
+                           std::shared_ptr<dom::MemoryDocument> document, std::u16string address) {
+    browser->DropFrames();
+    document->SetListener(
+        [this, target = browser.Get()](const dom::DomEvent& event) { OnDomEvent(target, event); });
+    browser->SetPage(std::move(document), std::move(address));
+}
+
+void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int depth) {
+    const auto document = browser->Page();
+    if (!document)
+        return;
+    std::vector<std::u16string> sources;
+    for (const auto& element : document->AllElements()) {
+        if (element->Tag() != u"frame" && element->Tag() != u"iframe")
+            continue;
+        const std::u16string* source = element->RawAttribute(u"src");
+        if (source && !text::Trim(*source).empty())
+            sources.push_back(ResolveUrl(browser->Url(), *source));
+    }
+    if (!sources.empty() && depth >= kMaxFrameDepth) {
+        Write("frames nested too deeply in " + U8(browser->Url()) + ": not loaded");
+        return;
+    }
+    for (auto& source : sources) {
+        com::ComPtr<BrowserObject> frame(new BrowserObject(state_, browser.Get()));
+        browser->Frames().push_back(frame);
+        BrowserEvent before;
+        before.browser = frame.Get();
+        before.url = source;
+        Fire(dispid::kBeforeNavigate2, before);
+        if (IsJavaScriptUrl(source))
+            continue;
+        Show(frame, LoadDocument(source), source);
+        BrowserEvent done;
+        done.browser = frame.Get();
+        done.url = source;
+        Fire(dispid::kNavigateComplete2, done);
+        LoadFrames(frame, depth + 1);
+        Fire(dispid::kDocumentComplete, done);
+    }
+}
+
+void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& event) {
+    const auto document = browser->Page();
+    if (!document || closed_)
+        return;
+    Pending next;
+    next.browser = com::ComPtr<BrowserObject>(browser);
+    if (event.kind == dom::DomEvent::Kind::Submit) {
+        const auto form = AsMemory(event.element);
+        const auto submitter = AsMemory(event.submitter);
+        const FormNavigation navigation =
+            BuildFormNavigation(*form, submitter.get(), document->Address());
+        Write(
+            std::string(event.byUser ? "form submitted by the user" : "form submitted by script") +
+            " in " + NameOf(browser) + " to " + U8(navigation.url) +
+            (navigation.post ? " (post)" : ""));
+        next.url = navigation.url;
+        next.postData = navigation.postData;
+    } else if (event.kind == dom::DomEvent::Kind::Click) {
+        // A click on a link, or on something inside one, follows it.
+        auto node = AsMemory(event.element);
+        while (node && node->Tag() != u"a") node = node->ParentNode();
+        const std::u16string* href = node ? node->RawAttribute(u"href") : nullptr;
+        if (!href || text::Trim(*href).starts_with(u'#'))
+            return;
+        next.url = ResolveUrl(document->Address(), *href);
+        Write("link followed in " + NameOf(browser) + " to " + U8(next.url));
+    } else {
+        return;
+    }
+    // A later navigation of the same browser object replaces the one planned before.
+    std::erase_if(pending_, [&](const Pending& p) { return p.browser == next.browser; });
+    pending_.push_back(std::move(next));
+}
+
+void HeadlessBrowser::RunPending() {
+    if (settling_)
+        return;
+    settling_ = true;
+    int count = 0;
+    while (!pending_.empty() && !closed_) {
+        if (++count > kMaxChainedNavigations) {
+            Write("too many navigations in a row: the rest is dropped");
+            pending_.clear();
+            break;
+        }
+        Pending next = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        const auto frames = Frames();
+        const bool inWindow = next.browser == top_ || std::find(frames.begin(), frames.end(),
+                                                                next.browser.Get()) != frames.end();
+        if (!inWindow)
+            continue;
+        NavigateBrowser(next.browser, std::move(next.url), std::move(next.postData));
+    }
+    settling_ = false;
+}
+
+void HeadlessBrowser::SettleNavigations() {
+    RunPending();
+}
+
+// ---- Elements and user actions ----
+
+std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::DocumentFor(std::u16string_view selector,
+                                                                  std::u16string_view& rest) {
+    rest = selector;
+    if (!selector.starts_with(u"frame"))
+        return TopDocument();
+    const std::size_t colon = selector.find(u':');
+    const std::u16string_view digits =
+        colon == std::u16string_view::npos ? std::u16string_view() : selector.substr(5, colon - 5);
+    if (digits.empty() || digits.size() > 6 ||
+        !std::all_of(digits.begin(), digits.end(),
+                     [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+        return TopDocument();
+    rest = selector.substr(colon + 1);
+    return FrameDocument(static_cast<std::size_t>(text::ToInt(digits)));
+}
+
+std::shared_ptr<dom::MemoryElement> HeadlessBrowser::FindElement(std::u16string_view selector) {
+    std::u16string_view rest;
+    const auto document = DocumentFor(selector, rest);
+    if (!document || rest.empty())
+        return nullptr;
+    if (rest.starts_with(u'#'))
+        return document->ElementById(rest.substr(1));
+    if (rest.starts_with(u'~')) {
+        const std::u16string_view wanted = rest.substr(1);
+        for (const auto& element : document->AllElements()) {
+            const std::u16string& tag = element->Tag();
+            if (tag == u"a" || tag == u"button") {
+                if (element->InnerText() == wanted)
+                    return element;
+            } else if (tag == u"input") {
+                const std::u16string type = Folded(element->GetAttribute(u"type"));
+                if ((type == u"submit" || type == u"button" || type == u"reset" ||
+                     type == u"image") &&
+                    element->GetAttribute(u"value") == wanted)
+                    return element;
+            }
+        }
+        return nullptr;
+    }
+    for (const auto& element : document->AllElements()) {
+        const std::u16string* name = element->RawAttribute(u"name");
+        if (name && *name == rest)
+            return element;
+    }
+    return nullptr;
+}
+
+dom::ElementRef HeadlessBrowser::Find(std::u16string_view selector) {
+    return FindElement(selector);
+}
+
+bool HeadlessBrowser::Type(std::u16string_view selector, std::u16string_view text) {
+    const auto element = closed_ ? nullptr : FindElement(selector);
+    if (!element || !element->IsTextControl() || element->IsDisabled() || element->IsReadOnly()) {
+        Write("type: no text field " + U8(selector));
+        return false;
+    }
+    const std::int32_t maxLength = element->GetAttributeInt(u"maxlength");
+    if (maxLength >= 0 && text.size() > static_cast<std::size_t>(maxLength))
+        text = text.substr(0, static_cast<std::size_t>(maxLength));
+    return element->SetAttribute(u"value", text);
+}
+
+bool HeadlessBrowser::SetChecked(std::u16string_view selector, bool checked) {
+    const auto element = closed_ ? nullptr : FindElement(selector);
+    const std::u16string type = element ? Folded(element->GetAttribute(u"type")) : u"";
+    if (!element || element->Tag() != u"input" || (type != u"checkbox" && type != u"radio") ||
+        element->IsDisabled()) {
+        Write("check: no checkbox or radio " + U8(selector));
+        return false;
+    }
+    if (element->IsChecked() == checked)
+        return true;
+    // A click cannot clear a radio button; only another button of its group can.
+    if (type == u"radio" && !checked)
+        return false;
+    element->Click();
+    RunPending();
+    return element->IsChecked() == checked;
+}
+
+bool HeadlessBrowser::Select(std::u16string_view selector,
+                             const std::vector<std::u16string>& optionTexts) {
+    const auto element = closed_ ? nullptr : FindElement(selector);
+    if (!element || element->Tag() != u"select" || element->IsDisabled()) {
+        Write("select: no list box " + U8(selector));
+        return false;
+    }
+    const bool multiple = element->RawAttribute(u"multiple") != nullptr;
+    if (optionTexts.empty() || (!multiple && optionTexts.size() > 1))
+        return false;
+    const auto options = element->Options();
+    std::vector<dom::ElementRef> chosen;
+    for (const auto& wanted : optionTexts) {
+        const auto it = std::find_if(options.begin(), options.end(), [&](const auto& option) {
+            return !option->IsDisabled() &&
+                   (option->OptionText() == wanted || option->OptionValue() == wanted);
+        });
+        if (it == options.end()) {
+            Write("select: no option " + U8(wanted) + " in " + U8(selector));
+            return false;
+        }
+        chosen.push_back(*it);
+    }
+    for (const auto& option : options) {
+        const bool on = std::find(chosen.begin(), chosen.end(), option) != chosen.end();
+        if (multiple || on)
+            option->SetSelected(on);
+    }
+    return true;
+}
+
+bool HeadlessBrowser::Click(std::u16string_view selector) {
+    const auto element = closed_ ? nullptr : FindElement(selector);
+    if (!element) {
+        Write("click: nothing at " + U8(selector));
+        return false;
+    }
+    const bool clicked = element->Click();
+    RunPending();
+    return clicked;
+}
+
+bool HeadlessBrowser::PressEnter(std::u16string_view selector) {
+    const auto element = closed_ ? nullptr : FindElement(selector);
+    if (!element) {
+        Write("enter: nothing at " + U8(selector));
+        return false;
+    }
+    const bool submitted = element->PressEnter();
+    RunPending();
+    return submitted;
+}
+
+bool HeadlessBrowser::ScriptSubmit(std::u16string_view formSelector) {
+    const auto element = closed_ ? nullptr : FindElement(formSelector);
+    const auto form = !element || element->Tag() == u"form" ? element : element->FormOwner();
+    if (!form) {
+        Write("submit: no form at " + U8(formSelector));
+        return false;
+    }
+    const bool submitted = form->Submit();
+    RunPending();
+    return submitted;
+}
+
+bool HeadlessBrowser::InPageDownload(std::optional<std::filesystem::path> newContent) {
+    if (closed_)
+        return false;
+    BrowserEvent event;
+    event.browser = top_.Get();
+    Fire(dispid::kDownloadBegin, event);
+    bool loaded = true;
+    if (newContent) {
+        auto document = BuildFromFile(*newContent, top_->Url());
+        loaded = document != nullptr;
+        if (loaded) {
+            // New content of the same page: its frames stay.
+            document->SetListener(
+                [this, target = top_.Get()](const dom::DomEvent& e) { OnDomEvent(target, e); });
+            top_->SetPage(std::move(document), top_->Url());
+        }
+    }
+    Fire(dispid::kDownloadComplete, event);
+    RunPending();
+    return loaded;
+}
+
+void HeadlessBrowser::SetWindowState(bool visible, bool enabled) {
+    if (closed_)
+        return;
+    BrowserEvent event;
+    event.browser = top_.Get();
+    event.windowState =
+        (visible ? kWindowStateUserVisible : 0u) | (enabled ? kWindowStateEnabled : 0u);
+    Fire(dispid::kWindowStateChanged, event);
+    RunPending();
+}
+
+void HeadlessBrowser::Close() {
+    if (closed_)
+        return;
+    BrowserEvent event;
+    event.browser = top_.Get();
+    Fire(dispid::kOnQuit, event);
+    closed_ = true;
+    pending_.clear();
+    auto helpers = std::move(helpers_);
+    helpers_.clear();
+    for (auto& helper : helpers) helper->SetSite(nullptr);
+    helpers.clear();
+    // Whoever did not unsubscribe is let go now.
+    auto sinks = std::move(state_->sinks);
+    state_->sinks.clear();
+    sinks.clear();
+    Write("window closed");
+}
+
+bool HeadlessBrowser::IsClosed() const {
+    return closed_;
+}
+
+com::HRESULT HeadlessBrowser::RunCommand(std::u16string_view command) {
+    using Command = com::HRESULT (IBHOView::*)();
+    static const std::pair<std::u16string_view, Command> kCommands[] = {
+        {u"fill", &IBHOView::FillFormCommand},
+        {u"save", &IBHOView::SaveFormCommand},
+        {u"generate", &IBHOView::GenerateCommand},
+        {u"options", &IBHOView::OptionsCommand},
+        {u"identities", &IBHOView::IdentitiesCommand},
+        {u"weblogins", &IBHOView::WebLoginsCommand},
+        {u"securenotes", &IBHOView::SecureNotesCommand},
+        {u"logoff", &IBHOView::LogoffCommand},
+    };
+    const auto it = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const auto& c) {
+        return text::EqualsNoCase(c.first, command);
+    });
+    if (it == std::end(kCommands)) {
+        Write("command: unknown " + U8(command));
+        return com::E_INVALIDARG;
+    }
+    if (closed_)
+        return com::E_FAIL;
+    std::uint64_t value = 0;
+    com::HRESULT hr = top_->GetProperty(kBhoViewProperty, &value);
+    if (com::FAILED(hr) || value == 0) {
+        Write("command " + U8(command) + ": no helper object published itself");
+        return com::FAILED(hr) ? hr : com::E_POINTER;
+    }
+    auto* unknown = reinterpret_cast<com::IUnknown*>(static_cast<std::uintptr_t>(value));
+    com::ComPtr<IBHOView> view;
+    hr = unknown->QueryInterface(IBHOView::kIid, view.PutVoid());
+    if (com::FAILED(hr)) {
+        Write("command " + U8(command) + ": the published object has no commands");
+        return hr;
+    }
+    Write("command " + U8(command));
+    hr = (view.Get()->*(it->second))();
+    RunPending();
+    return hr;
+}
+
+bool HeadlessBrowser::IsBrowserBarShown(const com::Guid& band) const {
+    const auto it = state_->bars.find(band);
+    return it != state_->bars.end() && it->second;
+}
+
+const std::vector<std::string>& HeadlessBrowser::Log() const {
+    return state_->log;
+}
+
+void HeadlessBrowser::SetLogObserver(std::function<void(const std::string&)> observer) {
+    state_->observer = std::move(observer);
+}
+
+}  // namespace veltrix::browserhost

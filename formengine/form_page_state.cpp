@@ -1,0 +1,13 @@
+#include "formengine/form_page_state.h"
+
+#include <algorithm>
+
+namespace veltrix {
+
+void FormPageState::ForgetSubmitted(const CWebForm* form) {
+    if (std::erase(submittedForms, form) > 0) {
+        submitState = 0;
+    }
+}
+
+}  // namespace veltrix

@@ -1,0 +1,190 @@
+#include "formengine/identity_logic.h"
+
+#include <algorithm>
+
+#include "core/configuration.h"
+#include "core/record_kind.h"
+#include "formengine/identity_fill.h"
+#include "formengine/prompt_support.h"
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "ui/ui_port.h"
+
+namespace veltrix {
+namespace {
+
+// The names of the Identity files, without their extension.
+std::vector<std::u16string> IdentityNames() {
+    const std::u16string folder = config::GetRecordFolder(RecordKind::Identity);
+    const std::string extension = text::ToUtf8(RecordExtension(RecordKind::Identity));
+    std::vector<std::u16string> names;
+    for (const std::string& file : platform::ListFilesWithExtension(text::ToUtf8(folder), extension)) {
+        names.push_back(text::FromUtf8(file.substr(0, file.size() - extension.size() - 1)));
+    }
+    return names;
+}
+
+bool LoadIdentity(std::u16string_view name, CIdentity& identity) {
+    return !name.empty() &&
+           identity.Read(RecordPath(config::GetRecordFolder(RecordKind::Identity), name,
+                                    RecordKind::Identity));
+}
+
+int IndexOf(const ui::ChoiceList& list, std::u16string_view entry) {
+    const auto found = std::find(list.entries.begin(), list.entries.end(), entry);
+    return found == list.entries.end() ? -1 : static_cast<int>(found - list.entries.begin());
+}
+
+// A card or account list: the names in the Identity's order with the chosen one selected, and an
+// empty entry after them; disabled when the Identity has none.
+template <typename Records>
+ui::ChoiceList SubRecordChoices(const Records& records, std::u16string_view chosen) {
+    ui::ChoiceList list;
+    for (const auto& record : records) {
+        list.entries.push_back(record.GetId());
+    }
+    if (list.entries.empty()) {
+        list.enabled = false;
+        return list;
+    }
+    list.selected = IndexOf(list, chosen);
+    list.entries.emplace_back();
+    if (list.selected < 0) {
+        list.selected = 0;
+    }
+    return list;
+}
+
+std::uint32_t FormMode() {
+    return config::GetPreferences();
+}
+
+}  // namespace
+
+void CIdentityLogic::CreatePrompt() {
+    if (m_prompt == nullptr) {
+        m_prompt = ui::CurrentUi().CreateFillIdentityPrompt(*this);
+    }
+}
+
+void CIdentityLogic::DestroyPrompt() {
+    m_prompt.reset();
+}
+
+void CIdentityLogic::HidePrompt() {
+    if (m_prompt != nullptr) {
+        m_prompt->Hide();
+    }
+}
+
+int CIdentityLogic::CountIdentityForms() const {
+    return static_cast<int>(std::count_if(m_page.forms.begin(), m_page.forms.end(), [](const auto& form) {
+        return !form->loginForm && CFieldRecognizer::IsIdentityForm(RecognisedFields(*form));
+    }));
+}
+
+void CIdentityLogic::Decide(bool manual) {
+    if (!manual && m_dismissed) {
+        return;
+    }
+    const std::uint32_t mode = FormMode();
+    if ((mode & config::pref::kManualFillForms) != 0 && !manual) {
+        HidePrompt();
+        return;
+    }
+    const int forms = CountIdentityForms();
+    if ((mode & config::pref::kAutoFillForms) != 0 && forms > 0) {
+        FillWithIdentity(m_page.forms, config::GetCurrentIdentity());
+        return;
+    }
+    if ((mode & config::pref::kPromptFillForms) != 0 && forms > 0) {
+        if (FillLists() > 0 && m_prompt != nullptr) {
+            m_host.ShowPrompt(*m_prompt, false);
+        }
+        return;
+    }
+    if ((mode & config::pref::kManualFillForms) != 0 && manual && forms > 0) {
+        const int identities = FillLists();
+        if (identities == 1) {
+            FillWithIdentity(m_page.forms, IdentityNames().front());
+        } else if (identities > 1 && m_prompt != nullptr) {
+            m_host.ShowPrompt(*m_prompt, false);
+        }
+        return;
+    }
+    HidePrompt();
+}
+
+int CIdentityLogic::FillLists() {
+    const std::vector<std::u16string> names = IdentityNames();
+    const std::u16string current = config::GetCurrentIdentity();
+    m_listed.clear();
+    if (m_prompt != nullptr) {
+        m_prompt->SetCreditCards({{}, -1, false});
+        m_prompt->SetBankAccounts({{}, -1, false});
+    }
+    if (std::find(names.begin(), names.end(), current) != names.end()) {
+        CIdentity identity;
+        if (!LoadIdentity(current, identity)) {
+            return 0;
+        }
+        FillCardAndAccountLists(identity, current);
+    }
+    SetIdentityList(m_listed);
+    return static_cast<int>(names.size());
+}
+
+void CIdentityLogic::SetIdentityList(std::u16string_view selected) {
+    if (m_prompt == nullptr) {
+        return;
+    }
+    ui::ChoiceList list = SortedChoices(IdentityNames());
+    list.selected = IndexOf(list, selected);
+    m_prompt->SetIdentities(list);
+}
+
+void CIdentityLogic::FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name) {
+    m_listed = name;
+    if (m_prompt == nullptr) {
+        return;
+    }
+    m_prompt->SetCreditCards(SubRecordChoices(identity.CreditCards(), config::GetIdentityCreditCard(name)));
+    m_prompt->SetBankAccounts(
+        SubRecordChoices(identity.BankAccounts(), config::GetIdentityBankAccount(name)));
+}
+
+void CIdentityLogic::OnIdentityChosen(std::u16string_view name) {
+    CIdentity identity;
+    if (LoadIdentity(name, identity)) {
+        FillCardAndAccountLists(identity, name);
+    } else {
+        SetIdentityList(m_listed);
+    }
+}
+
+void CIdentityLogic::OnPromptButton(ui::PromptButton button) {
+    m_dismissed = true;
+    switch (button) {
+        case ui::PromptButton::Yes: {
+            const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedIdentity() : u"";
+            if (!name.empty()) {
+                config::SetCurrentIdentity(name);
+                config::SetIdentityCreditCard(name, m_prompt->SelectedCreditCard());
+                config::SetIdentityBankAccount(name, m_prompt->SelectedBankAccount());
+            }
+            HidePrompt();
+            FillWithIdentity(m_page.forms, name);
+            return;
+        }
+        case ui::PromptButton::No:
+            HidePrompt();
+            return;
+        case ui::PromptButton::Exclude:
+            if (ConfirmSiteExclusion(m_page.pageUrl, m_host)) {
+                HidePrompt();
+            }
+            return;
+    }
+}
+
+}  // namespace veltrix

@@ -1,0 +1,51 @@
+// Deciding, after a page loads or on the Fill Form command, whether the page's forms are filled
+// from an Identity at once, offered in the Fill Identity prompt, or left alone; and the prompt's
+// lists and buttons.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/identity.h"
+#include "formengine/form_page_state.h"
+#include "ui/form_prompts.h"
+
+namespace veltrix {
+
+class CIdentityLogic final : public ui::IFillIdentityPromptHandler {
+public:
+    CIdentityLogic(FormPageState& page, IPageHost& host) : m_page(page), m_host(host) {}
+
+    void CreatePrompt();
+    void DestroyPrompt();
+    ui::IFillIdentityPrompt* Prompt() const { return m_prompt.get(); }
+
+    // The decision; `manual`: the user asked for the fill.
+    void Decide(bool manual);
+
+    void OnIdentityChosen(std::u16string_view name) override;
+    void OnPromptButton(ui::PromptButton button) override;
+
+    void HidePrompt();
+    bool Dismissed() const { return m_dismissed; }
+    void ResetDismissed() { m_dismissed = false; }
+
+private:
+    // The page forms that are identity forms and not login forms.
+    int CountIdentityForms() const;
+    // Fills the prompt's lists; the number of Identities, or 0 when the current one does not load.
+    int FillLists();
+    // Lists the Identity files with `selected` chosen.
+    void SetIdentityList(std::u16string_view selected);
+    void FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name);
+
+    FormPageState& m_page;
+    IPageHost& m_host;
+    std::unique_ptr<ui::IFillIdentityPrompt> m_prompt;
+    // The Identity whose cards and accounts the prompt lists.
+    std::u16string m_listed;
+    bool m_dismissed = false;
+};
+
+}  // namespace veltrix

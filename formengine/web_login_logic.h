@@ -1,0 +1,56 @@
+// Deciding, after a page loads or on the Fill Form command, whether the Web Logins saved for the
+// site fill the page at once, are offered in the Fill Web Login prompt, or wait; and the prompt's
+// buttons.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formengine/form_page_state.h"
+#include "ui/form_prompts.h"
+
+namespace veltrix {
+
+class CWebLoginLogic final : public ui::IPromptHandler {
+public:
+    CWebLoginLogic(FormPageState& page, IPageHost& host) : m_page(page), m_host(host) {}
+
+    // Creates the prompt, hidden, through the current UI; DestroyPrompt lets it go.
+    void CreatePrompt();
+    void DestroyPrompt();
+    ui::IFillWebLoginPrompt* Prompt() const { return m_prompt.get(); }
+
+    // The decision; true when it filled the page or showed the prompt. `manual`: the user asked
+    // for the fill.
+    bool Decide(bool manual);
+
+    void OnPromptButton(ui::PromptButton button) override;
+
+    void HidePrompt();
+    bool Dismissed() const { return m_dismissed; }
+    // A new top-level page: the prompt may come again.
+    void ResetDismissed() { m_dismissed = false; }
+    // The form is about to be discarded: no match may refer to it.
+    void ForgetForm(const CWebForm* form);
+
+private:
+    struct Match {
+        CWebForm* form;
+        std::u16string name;
+    };
+
+    void BuildMatches();
+    // Fills every match in order; true when a fill succeeded.
+    void FillMatches();
+    void SubmitAfterFill();
+    void ShowPrompt();
+
+    FormPageState& m_page;
+    IPageHost& m_host;
+    std::unique_ptr<ui::IFillWebLoginPrompt> m_prompt;
+    std::vector<Match> m_matches;
+    bool m_dismissed = false;
+};
+
+}  // namespace veltrix

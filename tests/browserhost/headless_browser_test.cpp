@@ -1,0 +1,440 @@
+// The headless browser with a recording helper object: the order of the navigation and document
+// events for pages with frames, the navigations of user and script submits and links, in-page
+// downloads, the property store, commands, closing, and helper objects named by the registry.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "browserhost/headless_browser.h"
+#include "platform/com/com_runtime.h"
+#include "platform/registry.h"
+#include "tests/browserhost/fake_helper.h"
+#include "tests/support/test_environment.h"
+
+namespace veltrix::browserhost {
+namespace {
+
+using testing::FakeHelper;
+using testing::RecordedEvent;
+
+const std::u16string kSite = u"http://site.test/";
+
+std::filesystem::path Page(const char* name) {
+    return test::TestDataFolder() / "pages" / name;
+}
+
+std::string Name(com::DispId id) {
+    switch (id) {
+        case dispid::kBeforeNavigate2:
+            return "BeforeNavigate2";
+        case dispid::kNavigateComplete2:
+            return "NavigateComplete2";
+        case dispid::kDocumentComplete:
+            return "DocumentComplete";
+        case dispid::kDownloadBegin:
+            return "DownloadBegin";
+        case dispid::kDownloadComplete:
+            return "DownloadComplete";
+        case dispid::kWindowStateChanged:
+            return "WindowStateChanged";
+        case dispid::kOnQuit:
+            return "OnQuit";
+        case FakeHelper::kFormEventMarker:
+            return "form";
+        default:
+            return std::to_string(id);
+    }
+}
+
+class HeadlessBrowserTest : public ::testing::Test {
+protected:
+    HeadlessBrowserTest() : helper_(new FakeHelper) {
+        for (const char* name : {"host_login.html", "host_frames.html", "host_frame_a.html",
+                                 "host_frame_b.html", "host_frame_c.html"}) {
+            browser_.MapPage(kSite + text::FromUtf8(name), Page(name));
+        }
+        EXPECT_TRUE(browser_.AttachHelperObject(static_cast<IObjectWithSite*>(helper_.Get())));
+    }
+
+    // The browser object's name now: "top", "frameN", or "gone".
+    std::string Who(IWebBrowser* browser) {
+        if (browser == browser_.Top())
+            return "top";
+        for (std::size_t i = 0; i < browser_.FrameCount(); ++i) {
+            if (browser_.FrameBrowser(i) == browser)
+                return "frame" + std::to_string(i);
+        }
+        return "gone";
+    }
+
+    // The events since the last call, as "Name who url [post]".
+    std::vector<std::string> Events() {
+        std::vector<std::string> out;
+        for (std::size_t i = seen_; i < helper_->events.size(); ++i) {
+            const RecordedEvent& e = helper_->events[i];
+            std::string line = Name(e.id);
+            if (e.id != FakeHelper::kFormEventMarker)
+                line += " " + Who(e.browser);
+            if (!e.url.empty())
+                line += " " + e.url;
+            if (!e.postData.empty())
+                line += " [" + e.postData + "]";
+            out.push_back(line);
+        }
+        seen_ = helper_->events.size();
+        return out;
+    }
+
+    // The one BeforeNavigate2 since the last call to Events().
+    RecordedEvent LastBeforeNavigate() {
+        const RecordedEvent* found = nullptr;
+        for (std::size_t i = seen_; i < helper_->events.size(); ++i) {
+            if (helper_->events[i].id == dispid::kBeforeNavigate2)
+                found = &helper_->events[i];
+        }
+        Events();
+        return found ? *found : RecordedEvent{};
+    }
+
+    void OpenLogin() {
+        ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+        Events();
+    }
+
+    test::IsolatedEnvironment environment_;
+    HeadlessBrowser browser_;
+    com::ComPtr<FakeHelper> helper_;
+    std::size_t seen_ = 0;
+};
+
+TEST_F(HeadlessBrowserTest, TopPageWithFramesReportsEachFrameBeforeTheTopCompletes) {
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    const std::string a = "http://site.test/host_frame_a.html";
+    const std::string b = "http://site.test/host_frame_b.html";
+    const std::string c = "http://site.test/host_frame_c.html";
+    const std::string top = "http://site.test/host_frames.html";
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "BeforeNavigate2 top " + top,
+                            "NavigateComplete2 top " + top,
+                            "BeforeNavigate2 frame0 " + a,
+                            "NavigateComplete2 frame0 " + a,
+                            "BeforeNavigate2 frame1 " + c,
+                            "NavigateComplete2 frame1 " + c,
+                            "DocumentComplete frame1 " + c,
+                            "DocumentComplete frame0 " + a,
+                            "BeforeNavigate2 frame2 " + b,
+                            "NavigateComplete2 frame2 " + b,
+                            "DocumentComplete frame2 " + b,
+                            "DocumentComplete top " + top,
+                        }));
+    // BeforeNavigate2 comes while the old page is still shown; NavigateComplete2 after the swap.
+    EXPECT_EQ(helper_->events[0].locationThen, "");
+    EXPECT_EQ(helper_->events[1].locationThen, top);
+    ASSERT_EQ(browser_.FrameCount(), 3u);
+    EXPECT_EQ(browser_.FrameDocument(0)->Title(), u"Frame A");
+    EXPECT_EQ(browser_.FrameDocument(1)->Title(), u"Frame C");
+    EXPECT_EQ(browser_.FrameBrowser(3), nullptr);
+
+    // A new top page takes the frames away.
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+    EXPECT_EQ(browser_.FrameCount(), 0u);
+}
+
+TEST_F(HeadlessBrowserTest, AFormInAFrameNavigatesOnlyThatFrame) {
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    Events();
+    auto topDocument = browser_.TopDocument();
+    IWebBrowser* frameB = browser_.FrameBrowser(2);
+
+    ASSERT_TRUE(browser_.Type(u"frame0:fuser", u"ann"));
+    ASSERT_TRUE(browser_.Type(u"frame0:#fpass", u"pw"));
+    ASSERT_TRUE(browser_.Click(u"frame0:#fgo"));
+    const std::string welcome = "http://site.test/welcome.html";
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "form click",
+                            "form submit",
+                            "BeforeNavigate2 frame0 " + welcome + " [fuser=ann&fpass=pw]",
+                            "NavigateComplete2 frame0 " + welcome,
+                            "DocumentComplete frame0 " + welcome,
+                        }));
+    EXPECT_EQ(browser_.TopDocument(), topDocument);
+    ASSERT_EQ(browser_.FrameCount(), 2u);  // the nested frame went with frame A's old page
+    EXPECT_EQ(browser_.FrameBrowser(1), frameB);
+    EXPECT_EQ(browser_.FrameBrowser(0)->LocationUrl(), text::FromUtf8(welcome));
+    EXPECT_EQ(browser_.Top()->LocationUrl(), u"http://site.test/host_frames.html");
+}
+
+TEST_F(HeadlessBrowserTest, UserSubmitsPostTheSuccessfulControlsInDocumentOrder) {
+    const std::string target = "http://site.test/account/signin?from=home";
+    const std::string common =
+        "token=a+b%26c&user=alice&pass=p%40ss+w%C3%A9&agree=yes&lang=Deutsch&r=on&note=hi";
+    struct Case {
+        const char* action;  // "click:SEL" or "enter:SEL"
+        std::string post;
+    };
+    const Case cases[] = {
+        {"click:#go", common + "&login=Sign+in"},
+        {"click:#other", common + "&alt=Other"},
+        {"click:#btn", common + "&b=v"},
+        {"click:#pic", common + "&pic.x=0&pic.y=0"},
+        {"enter:#pass", common},
+        {"enter:user", common},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.action);
+        OpenLogin();
+        ASSERT_TRUE(browser_.Type(u"#user", u"alice"));
+        ASSERT_TRUE(browser_.Type(u"pass", u"p@ss w\u00e9"));
+        const std::string action = c.action;
+        const std::u16string selector = text::FromUtf8(action.substr(action.find(':') + 1));
+        const bool ok =
+            action.starts_with("click") ? browser_.Click(selector) : browser_.PressEnter(selector);
+        ASSERT_TRUE(ok);
+        // The submit event comes before the navigation starts; Enter clicks nothing.
+        const std::vector<std::string> events = Events();
+        ASSERT_GE(events.size(), 2u);
+        const std::size_t submitAt =
+            std::find(events.begin(), events.end(), "form submit") - events.begin();
+        ASSERT_LT(submitAt, events.size());
+        EXPECT_EQ(events[submitAt + 1].rfind("BeforeNavigate2 top " + target, 0), 0u);
+        EXPECT_EQ(std::count(events.begin(), events.end(), "form click"),
+                  action.starts_with("click") ? 1 : 0);
+        EXPECT_EQ(events[submitAt + 1], "BeforeNavigate2 top " + target + " [" + c.post + "]");
+        EXPECT_EQ(browser_.Top()->LocationUrl(), text::FromUtf8(target));
+    }
+}
+
+TEST_F(HeadlessBrowserTest, CheckedBoxesAndChosenOptionsChangeWhatIsSent) {
+    OpenLogin();
+    ASSERT_TRUE(browser_.SetChecked(u"#remember", true));
+    ASSERT_TRUE(browser_.SetChecked(u"agree", false));
+    EXPECT_FALSE(browser_.SetChecked(u"#r2", false));  // a click cannot clear a radio button
+    ASSERT_TRUE(browser_.Select(u"lang", {u"English"}));
+    EXPECT_FALSE(browser_.Select(u"lang", {u"English", u"Deutsch"}));
+    EXPECT_FALSE(browser_.Select(u"lang", {u"Klingon"}));
+    // Typing is cut to the field's maxlength.
+    ASSERT_TRUE(browser_.Type(u"user", u"longer than eight"));
+    EXPECT_EQ(browser_.Find(u"user")->GetAttribute(u"value"), u"longer t");
+    const std::vector<std::string> clicks = Events();
+    EXPECT_EQ(clicks, (std::vector<std::string>{"form click", "form click"}));
+
+    ASSERT_TRUE(browser_.ScriptSubmit(u"#login"));
+    const RecordedEvent navigation = LastBeforeNavigate();
+    EXPECT_EQ(navigation.postData,
+              "token=a+b%26c&user=longer+t&pass=&remember=on&lang=en&r=on&note=hi");
+}
+
+TEST_F(HeadlessBrowserTest, ScriptSubmitsNavigateWithoutASubmitEvent) {
+    OpenLogin();
+    ASSERT_TRUE(browser_.Type(u"q", u"red shoes"));
+    ASSERT_TRUE(browser_.ScriptSubmit(u"q"));  // a control names its form
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "BeforeNavigate2 top http://site.test/results.html?q=red+shoes",
+                            "NavigateComplete2 top http://site.test/results.html?q=red+shoes",
+                            "DocumentComplete top http://site.test/results.html?q=red+shoes",
+                        }));
+    EXPECT_FALSE(browser_.ScriptSubmit(u"#missing"));
+    EXPECT_FALSE(browser_.Click(u"nothing-here"));
+    EXPECT_FALSE(browser_.Type(u"frame4:user", u"x"));
+}
+
+TEST_F(HeadlessBrowserTest, ScriptTargetsOnlyAnnounceTheNavigation) {
+    OpenLogin();
+    auto document = browser_.TopDocument();
+    ASSERT_TRUE(browser_.Click(u"#js"));
+    ASSERT_TRUE(browser_.PressEnter(u"#jq"));
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "BeforeNavigate2 top javascript:void(0)",
+                            "form submit",
+                            "BeforeNavigate2 top javascript:check()",
+                        }));
+    EXPECT_EQ(browser_.TopDocument(), document);
+    ASSERT_TRUE(browser_.Navigate(u"JavaScript:alert(1)"));
+    EXPECT_EQ(Events(), (std::vector<std::string>{"BeforeNavigate2 top JavaScript:alert(1)"}));
+    EXPECT_EQ(browser_.TopDocument(), document);
+}
+
+TEST_F(HeadlessBrowserTest, LinksNavigateResolvedAgainstTheirDocument) {
+    OpenLogin();
+    ASSERT_TRUE(browser_.Click(u"#frag"));
+    EXPECT_TRUE(Events().empty());
+    ASSERT_TRUE(browser_.Click(u"#helptext"));  // inside the link
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "BeforeNavigate2 top http://site.test/help.html#top",
+                            "NavigateComplete2 top http://site.test/help.html#top",
+                            "DocumentComplete top http://site.test/help.html#top",
+                        }));
+    // An address without a page gives an empty document and says so.
+    EXPECT_TRUE(browser_.TopDocument()->Forms().empty());
+    const bool logged =
+        std::any_of(browser_.Log().begin(), browser_.Log().end(), [](const auto& l) {
+            return l == "no page at http://site.test/help.html#top: empty document";
+        });
+    EXPECT_TRUE(logged);
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+    ASSERT_TRUE(browser_.Click(u"~Script"));
+    EXPECT_EQ(LastBeforeNavigate().url, "javascript:void(0)");
+}
+
+TEST_F(HeadlessBrowserTest, NavigationsFromInsideAnEventWaitForTheCurrentOneToEnd) {
+    bool submitted = false;
+    helper_->onEvent = [&](com::DispId id, const BrowserEvent& event) {
+        if (id == dispid::kDocumentComplete && !submitted && event.browser == browser_.Top()) {
+            submitted = true;
+            browser_.TopDocument()->ElementById(u"go")->Click();
+        }
+    };
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+    const std::vector<std::string> events = Events();
+    ASSERT_EQ(events.size(), 8u);
+    EXPECT_EQ(events[2], "DocumentComplete top http://site.test/host_login.html");
+    EXPECT_EQ(events[3], "form click");
+    EXPECT_EQ(events[4], "form submit");
+    EXPECT_EQ(events[5].rfind("BeforeNavigate2 top http://site.test/account/signin?from=home", 0),
+              0u);
+    EXPECT_EQ(events[7], "DocumentComplete top http://site.test/account/signin?from=home");
+}
+
+TEST_F(HeadlessBrowserTest, InPageDownloadsMayReplaceTheTopDocument) {
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    Events();
+    auto before = browser_.TopDocument();
+    std::u16string titleAtBegin;
+    helper_->onEvent = [&](com::DispId id, const BrowserEvent&) {
+        if (id == dispid::kDownloadBegin)
+            titleAtBegin = browser_.TopDocument()->Title();
+    };
+    ASSERT_TRUE(browser_.InPageDownload());
+    EXPECT_EQ(Events(), (std::vector<std::string>{"DownloadBegin top", "DownloadComplete top"}));
+    EXPECT_EQ(browser_.TopDocument(), before);
+
+    ASSERT_TRUE(browser_.InPageDownload(Page("host_login_refreshed.html")));
+    EXPECT_EQ(Events(), (std::vector<std::string>{"DownloadBegin top", "DownloadComplete top"}));
+    EXPECT_EQ(titleAtBegin, u"Framed");
+    EXPECT_EQ(browser_.TopDocument()->Title(), u"Member Login (refreshed)");
+    EXPECT_EQ(browser_.TopDocument()->Address(), u"http://site.test/host_frames.html");
+    EXPECT_EQ(browser_.FrameCount(), 3u);
+    // The new content's forms submit like any other.
+    ASSERT_TRUE(browser_.PressEnter(u"user"));
+    EXPECT_EQ(LastBeforeNavigate().url, "http://site.test/account/signin");
+
+    EXPECT_FALSE(browser_.InPageDownload(Page("no-such-file.html")));
+}
+
+TEST_F(HeadlessBrowserTest, FramesShareTheWindowsPropertiesAndEvents) {
+    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    IWebBrowser* top = browser_.Top();
+    IWebBrowser* frame = browser_.FrameBrowser(1);
+    ASSERT_NE(frame, nullptr);
+    std::uint64_t value = 0;
+    EXPECT_EQ(top->PutProperty(u"Answer", 42), com::S_OK);
+    EXPECT_EQ(frame->GetProperty(u"Answer", &value), com::S_OK);
+    EXPECT_EQ(value, 42u);
+    EXPECT_EQ(frame->PutProperty(u"FromFrame", 7), com::S_OK);
+    EXPECT_EQ(top->GetProperty(u"FromFrame", &value), com::S_OK);
+    EXPECT_EQ(value, 7u);
+    EXPECT_EQ(top->GetProperty(u"Missing", &value), com::E_INVALIDARG);
+    EXPECT_EQ(frame->WindowHandle(), top->WindowHandle());
+    EXPECT_EQ(frame->WindowRect(), top->WindowRect());
+    EXPECT_NE(top->WindowHandle(), 0u);
+
+    // The helper published itself on the top browser; a frame answers it too.
+    EXPECT_EQ(frame->GetProperty(kBhoViewProperty, &value), com::S_OK);
+    EXPECT_EQ(value, reinterpret_cast<std::uintptr_t>(static_cast<com::IUnknown*>(
+                         static_cast<IObjectWithSite*>(helper_.Get()))));
+
+    const com::Guid band = com::GuidLiteral("{11111111-2222-3333-4444-555555555555}");
+    EXPECT_EQ(frame->ShowBrowserBar(band, true), com::S_OK);
+    EXPECT_TRUE(browser_.IsBrowserBarShown(band));
+    EXPECT_EQ(top->ShowBrowserBar(band, false), com::S_OK);
+    EXPECT_FALSE(browser_.IsBrowserBarShown(band));
+
+    browser_.SetWindowState(false, true);
+    ASSERT_FALSE(helper_->events.empty());
+    EXPECT_EQ(helper_->events.back().id, dispid::kWindowStateChanged);
+    EXPECT_EQ(helper_->events.back().windowState, kWindowStateEnabled);
+}
+
+TEST_F(HeadlessBrowserTest, CommandsReachThePublishedHelperObject) {
+    OpenLogin();
+    for (const char16_t* name : {u"fill", u"Save", u"generate", u"options", u"identities",
+                                 u"WebLogins", u"securenotes", u"logoff"}) {
+        EXPECT_EQ(browser_.RunCommand(name), com::S_OK);
+    }
+    EXPECT_EQ(helper_->commands,
+              (std::vector<std::string>{"fill", "save", "generate", "options", "identities",
+                                        "weblogins", "securenotes", "logoff"}));
+    EXPECT_EQ(browser_.RunCommand(u"dance"), com::E_INVALIDARG);
+
+    // A command that submits the page navigates before RunCommand returns.
+    helper_->onCommand = [&] { browser_.TopDocument()->ElementById(u"login")->Submit(); };
+    EXPECT_EQ(browser_.RunCommand(u"fill"), com::S_OK);
+    EXPECT_EQ(browser_.Top()->LocationUrl(), u"http://site.test/account/signin?from=home");
+
+    HeadlessBrowser bare;
+    EXPECT_EQ(bare.RunCommand(u"fill"), com::E_INVALIDARG);
+}
+
+TEST_F(HeadlessBrowserTest, ClosingQuitsAndLetsTheHelperObjectsGo) {
+    OpenLogin();
+    const std::uint32_t referencesBefore = helper_->AddRef() - 1;
+    helper_->Release();
+    browser_.Close();
+    EXPECT_EQ(Events(), (std::vector<std::string>{"OnQuit top"}));
+    EXPECT_EQ(helper_->siteCalls, (std::vector<bool>{true, false}));
+    const std::uint32_t referencesAfter = helper_->AddRef() - 1;
+    helper_->Release();
+    EXPECT_LT(referencesAfter, referencesBefore);
+    EXPECT_EQ(referencesAfter, 1u);  // only the test's own
+    EXPECT_TRUE(browser_.IsClosed());
+    EXPECT_FALSE(browser_.Navigate(kSite + u"host_login.html"));
+    EXPECT_FALSE(browser_.Click(u"#go"));
+    browser_.Close();
+    EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(HeadlessBrowserTest, TheDestructorClosesTheWindow) {
+    com::ComPtr<FakeHelper> other(new FakeHelper);
+    {
+        HeadlessBrowser window;
+        ASSERT_TRUE(window.AttachHelperObject(static_cast<IObjectWithSite*>(other.Get())));
+        ASSERT_TRUE(window.Navigate(kSite + u"anything"));
+    }
+    ASSERT_FALSE(other->events.empty());
+    EXPECT_EQ(other->events.back().id, dispid::kOnQuit);
+    EXPECT_EQ(other->siteCalls, (std::vector<bool>{true, false}));
+}
+
+TEST(HeadlessBrowserRegistry, HelperObjectsThatCannotBeCreatedAreSkipped) {
+    test::IsolatedEnvironment environment;
+    auto& registry = platform::Registry::Default();
+    const std::u16string key(kBrowserHelperObjectsKey);
+    // A class nobody registered, one whose library is missing, and a key that is no class id.
+    const std::u16string unknown = u"{0BADC0DE-0000-4000-8000-000000000001}";
+    const std::u16string missingLibrary = u"{0BADC0DE-0000-4000-8000-000000000002}";
+    ASSERT_TRUE(registry.CreateKey(platform::Hive::LocalMachine, key + u"\\" + unknown));
+    ASSERT_TRUE(registry.CreateKey(platform::Hive::LocalMachine, key + u"\\" + missingLibrary));
+    ASSERT_TRUE(registry.CreateKey(platform::Hive::LocalMachine, key + u"\\not a class"));
+    ASSERT_TRUE(registry.SetValue(
+        platform::Hive::ClassesRoot, com::InprocServerKey(*com::Guid::Parse(missingLibrary)), u"",
+        platform::RegistryValue::String(
+            text::FromUtf8((environment.Root() / "libmissing.so").string()))));
+
+    HeadlessBrowser browser;
+    EXPECT_EQ(browser.LoadHelperObjects(), 0);
+    std::string log;
+    for (const auto& line : browser.Log()) log += line + "\n";
+    EXPECT_NE(log.find("{0BADC0DE-0000-4000-8000-000000000001} not created: 0x80040154"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("{0BADC0DE-0000-4000-8000-000000000002} not created: 0x800401F8"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("not a class id: not a class"), std::string::npos) << log;
+    // The window still works without them.
+    EXPECT_TRUE(browser.Navigate(u"about:blank"));
+}
+
+}  // namespace
+}  // namespace veltrix::browserhost

@@ -1,0 +1,390 @@
+// Browsing with the registered extension library: the headless browser loads the helper object
+// from the registry, and the tests act as the user does, with the vault, the registry and the
+// session of each test kept apart.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "browserhost/headless_browser.h"
+#include "core/configuration.h"
+#include "core/orvane_interface.h"
+#include "core/record_kind.h"
+#include "core/web_login.h"
+#include "core/web_login_index.h"
+#include "formengine/bho_view.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/com_runtime.h"
+#include "platform/text.h"
+#include "tests/support/fake_password_source.h"
+#include "tests/support/test_environment.h"
+#include "ui/memory_prompts.h"
+#include "ui/scripted_ui.h"
+
+namespace veltrix {
+namespace {
+
+using ::testing::ElementsAre;
+using ui::PromptButton;
+using ui::SaveWebLoginAnswer;
+
+constexpr char16_t kPassword[] = u"Secret1";
+constexpr char16_t kLogin[] = u"https://www.bank.example/login";
+constexpr char16_t kSession[] = u"https://www.bank.example/session";
+constexpr char16_t kSignUp[] = u"https://shop.example/signup";
+
+constexpr char kLoginPage[] =
+    "<title>Bank: Sign in</title>"
+    "<form id=login action=/session method=post>"
+    "<input id=user name=user><input id=pass type=password name=pass>"
+    "<input id=remember type=checkbox name=remember>"
+    "<input id=go type=submit value='Sign in'></form>";
+constexpr char kWelcomePage[] = "<title>Welcome</title><p>Signed in.</p>";
+constexpr char kSignUpPage[] =
+    "<title>Join</title><form action=/done method=post>"
+    "<label>First name <input id=fn name=firstname></label>"
+    "<label>Last name <input id=ln name=lastname></label>"
+    "<label>Email <input id=em name=email></label>"
+    "<label>City <input id=city name=city></label>"
+    "<input type=submit id=join value=Join></form>";
+
+std::filesystem::path VtxcoreLibrary() {
+    return test::ProgramFolder() / "libvtxcore.so";
+}
+
+class BrowsingTest : public ::testing::Test {
+protected:
+    BrowsingTest() {
+        EXPECT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
+        for (RecordKind kind : {RecordKind::WebLogin, RecordKind::Identity}) {
+            std::filesystem::create_directories(text::ToUtf8(config::GetRecordFolder(kind)));
+        }
+        Page(kLogin, kLoginPage);
+        Page(kSession, kWelcomePage);
+        Page(kSignUp, kSignUpPage);
+        Page(u"https://shop.example/done", kWelcomePage);
+    }
+
+    ~BrowsingTest() override {
+        browser_.reset();
+        // The library's session outlives the test in this process: end it and let it go.
+        com::ComPtr<IOrvaneInterface> link;
+        if (com::CoCreateInstance(CLSID_OrvaneInterface, IID_IOrvaneInterface, link.PutVoid()) ==
+            com::S_OK) {
+            link->SetPassword(nullptr);
+            link->RegisterEditor(0);
+        }
+    }
+
+    // Starts the window with the registered helper objects.
+    void StartBrowser() {
+        browser_ = std::make_unique<browserhost::HeadlessBrowser>();
+        ASSERT_EQ(browser_->LoadHelperObjects(), 1);
+    }
+
+    void Page(std::u16string_view address, const std::string& html) {
+        const auto file = pages_.Path() / ("page" + std::to_string(pageCount_++) + ".html");
+        test::WriteFileBytes(file, html);
+        pageFiles_.emplace_back(address, file);
+        if (browser_) {
+            browser_->MapPage(std::u16string(address), file);
+        }
+    }
+
+    browserhost::HeadlessBrowser& Browser() {
+        if (!browser_) {
+            StartBrowser();
+            for (const auto& [address, file] : pageFiles_) {
+                browser_->MapPage(address, file);
+            }
+        }
+        return *browser_;
+    }
+
+    void Open(std::u16string_view address) { ASSERT_TRUE(Browser().Navigate(std::u16string(address))); }
+
+    std::u16string Value(std::u16string_view selector) {
+        const dom::ElementRef element = Browser().Find(selector);
+        return element ? element->GetAttribute(u"value") : u"<missing>";
+    }
+
+    std::u16string Address() { return Browser().Top()->LocationUrl(); }
+
+    // Writes records under the test's master password, as the editor would.
+    void SaveWebLogin(std::u16string_view name, std::u16string_view user, std::u16string_view pass,
+                      std::int32_t options = 0) {
+        test::FakePasswordSource passwords(kPassword);
+        CWebLogin login;
+        login.SetPageUrl(kLogin);
+        login.AddField({u"user", 0, 0, std::u16string(user), 0});
+        login.AddField({u"pass", 0, 1, std::u16string(pass), 0});
+        login.AddField({u"remember", 0, 2, u"on", 0});
+        login.SetOptions(options);
+        ASSERT_TRUE(login.Write(RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name,
+                                           RecordKind::WebLogin)));
+        ASSERT_TRUE(AddWebLoginToIndex(kLogin, name));
+    }
+
+    void SaveIdentity(std::u16string_view name, std::u16string_view first) {
+        test::FakePasswordSource passwords(kPassword);
+        CIdentity identity;
+        identity.SetField(u"fname", first);
+        identity.SetField(u"lname", u"Lee");
+        identity.SetField(u"email", u"ann@mail.example");
+        identity.SetField(u"hcity", u"Springfield");
+        ASSERT_TRUE(identity.Write(RecordPath(config::GetRecordFolder(RecordKind::Identity), name,
+                                              RecordKind::Identity)));
+    }
+
+    void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
+        config::SetPreferences((config::pref::kDefault | set) & ~clear);
+    }
+    // Web Logins filled and submitted without asking.
+    void AutoLogin() {
+        SetPreferences(config::pref::kAutoSubmit, config::pref::kPromptFillWebLogins);
+    }
+
+    int SubmitsOf(const std::shared_ptr<dom::MemoryDocument>& document) {
+        int submits = 0;
+        for (const auto& event : document->Events()) {
+            submits += event.kind == dom::DomEvent::Kind::Submit ? 1 : 0;
+        }
+        return submits;
+    }
+
+    // The user signs in by hand.
+    void TypeCredentials(std::u16string_view user = u"ann", std::u16string_view pass = u"pw 1") {
+        ASSERT_TRUE(Browser().Type(u"#user", user));
+        ASSERT_TRUE(Browser().Type(u"#pass", pass));
+    }
+
+    test::IsolatedEnvironment env_;
+    test::TempFolder pages_;
+    ui::ScriptedUi ui_;
+    std::vector<std::pair<std::u16string, std::filesystem::path>> pageFiles_;
+    int pageCount_ = 0;
+    std::unique_ptr<browserhost::HeadlessBrowser> browser_;
+};
+
+// --- Saving a login ---
+
+TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
+    ui_.QueuePassword(kPassword);  // the first record of the vault: a password is chosen
+    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes);
+    Open(kLogin);
+    TypeCredentials();
+    ASSERT_TRUE(Browser().PressEnter(u"#pass"));
+    EXPECT_THAT(ui_.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
+    EXPECT_EQ(Address(), kSession);
+    EXPECT_EQ(LookupWebLogins(kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
+
+    test::FakePasswordSource passwords(kPassword);
+    CWebLogin saved;
+    ASSERT_TRUE(saved.Read(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+                                      u"Bank  Sign in", RecordKind::WebLogin)));
+    EXPECT_EQ(saved.GetPageUrl(), kLogin);
+    ASSERT_EQ(saved.GetFields().size(), 3u);
+    EXPECT_EQ(saved.GetFields()[1].data, u"pw 1");
+
+    // The next visit fills the saved login (prompting, by default); signing in the same way is
+    // not offered again.
+    Open(kLogin);
+    ASSERT_NE(ui_.FillWebLoginPrompt(), nullptr);
+    EXPECT_TRUE(ui_.FillWebLoginPrompt()->IsVisible());
+    ui_.FillWebLoginPrompt()->Press(PromptButton::Yes);
+    EXPECT_EQ(Value(u"#user"), u"ann");
+    ASSERT_TRUE(Browser().Click(u"#go"));
+    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(Address(), kSession);
+}
+
+TEST_F(BrowsingTest, ALoginSubmittedByAClickOrAScriptIsOffered) {
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    TypeCredentials();
+    ASSERT_TRUE(Browser().Click(u"#go"));
+    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
+    EXPECT_TRUE(LookupWebLogins(kLogin).empty());
+
+    Open(kLogin);
+    TypeCredentials(u"bob", u"pw+2");
+    ASSERT_TRUE(Browser().ScriptSubmit(u"#login"));  // no submit event: the sent data tells
+    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(Address(), kSession);
+}
+
+TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
+    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    ui_.QueueAnswer(ui::Answer::Yes);
+    Open(kLogin);
+    TypeCredentials();
+    ASSERT_TRUE(Browser().PressEnter(u"#pass"));
+    EXPECT_TRUE(config::IsExcludedSite(kLogin));
+    EXPECT_TRUE(LookupWebLogins(kLogin).empty());
+
+    // Another window: no prompt, no offer.
+    browser_.reset();
+    SaveWebLogin(u"Two", u"b", u"2");
+    SaveWebLogin(u"One", u"a", u"1");
+    Open(kLogin);
+    EXPECT_FALSE(ui_.FillWebLoginPrompt()->IsVisible());
+    TypeCredentials(u"c", u"3");
+    ASSERT_TRUE(Browser().PressEnter(u"#pass"));
+    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+}
+
+// --- Automatic login ---
+
+TEST_F(BrowsingTest, TheNextVisitLogsInAutomaticallyButNeverTwice) {
+    AutoLogin();
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    EXPECT_EQ(Address(), kSession);  // filled and submitted on load
+    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
+    EXPECT_EQ(Browser().TopDocument()->Title(), u"Welcome");
+
+    // A failed login shows the form again: filled, not submitted a second time.
+    Page(kSession, kLoginPage);
+    Open(kLogin);
+    EXPECT_EQ(Address(), kLogin);
+    EXPECT_EQ(Value(u"#user"), u"ann");
+    EXPECT_EQ(SubmitsOf(Browser().TopDocument()), 0);
+}
+
+TEST_F(BrowsingTest, TwoWebLoginsOfASiteArePromptedEvenInAutoFillMode) {
+    AutoLogin();
+    SaveWebLogin(u"Work", u"ann.w", u"1");
+    SaveWebLogin(u"Home", u"ann.h", u"2");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    ui::MemoryFillWebLoginPrompt* prompt = ui_.FillWebLoginPrompt();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(prompt->IsVisible());
+    EXPECT_THAT(prompt->WebLogins().entries, ElementsAre(u"Home", u"Work"));
+    EXPECT_EQ(Address(), kLogin);
+    ASSERT_TRUE(prompt->SelectWebLogin(u"Work"));
+    prompt->Press(PromptButton::Yes);
+    Browser().SettleNavigations();
+    EXPECT_EQ(Address(), kSession);  // filled and submitted
+}
+
+TEST_F(BrowsingTest, OneWebLoginFittingTwoFormsFillsBothAndAsksForTheSubmit) {
+    AutoLogin();
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    Page(kLogin,
+         "<form id=a><input id=u1 name=user><input type=password name=pass></form>"
+         "<form id=b><input id=u2 name=user><input type=password name=pass></form>");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    EXPECT_EQ(Value(u"#u1"), u"ann");
+    EXPECT_EQ(Value(u"#u2"), u"ann");
+    EXPECT_EQ(Address(), kLogin);
+    ASSERT_EQ(ui_.MessageTexts().size(), 1u);
+    EXPECT_THAT(text::ToUtf8(ui_.MessageTexts().front()),
+                ::testing::StartsWith("Veltrix filled multiple forms on this page"));
+}
+
+TEST_F(BrowsingTest, CancellingThePasswordLeavesThePageAlone) {
+    AutoLogin();
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    SaveWebLogin(u"Other", u"bob", u"pw");
+    ui_.QueuePassword(std::nullopt);
+    Open(kLogin);
+    EXPECT_EQ(ui_.Prompts().size(), 1u);  // asked once for the page, not once per file
+    EXPECT_EQ(Value(u"#user"), u"");
+    EXPECT_FALSE(ui_.FillWebLoginPrompt()->IsVisible());
+    // No Identity prompt either, and no save offer for what the user then types.
+    TypeCredentials();
+    ASSERT_TRUE(Browser().PressEnter(u"#pass"));
+    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+}
+
+// --- Identities ---
+
+TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) {
+    SaveIdentity(u"Ann", u"Ann");
+    ui_.QueuePassword(kPassword);
+    config::SetCurrentIdentity(u"Ann");
+    Open(kSignUp);
+    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(prompt->IsVisible());
+    EXPECT_FALSE(prompt->Activated());
+    EXPECT_EQ(prompt->Identities().SelectedText(), u"Ann");
+    prompt->Press(PromptButton::Yes);
+    EXPECT_EQ(Value(u"#fn"), u"Ann");
+    EXPECT_EQ(Value(u"#city"), u"Springfield");
+    EXPECT_FALSE(prompt->IsVisible());
+
+    // Reloaded: a new page prompts again; No keeps it away until the next page.
+    Open(kSignUp);
+    ASSERT_TRUE(prompt->IsVisible());
+    prompt->Press(PromptButton::No);
+    ASSERT_TRUE(Browser().InPageDownload());
+    EXPECT_FALSE(prompt->IsVisible());
+    EXPECT_EQ(Browser().RunCommand(u"fill"), com::S_OK);  // the command still works
+    EXPECT_TRUE(prompt->IsVisible());
+    Open(kSignUp);
+    EXPECT_TRUE(prompt->IsVisible());
+}
+
+// --- Frames and in-page downloads ---
+
+TEST_F(BrowsingTest, FramesAreCollectedAndTheLastStartedFrameDecides) {
+    AutoLogin();
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    Page(u"https://www.bank.example/menu", "<p>menu</p><form><input name=q></form>");
+    Page(u"https://www.bank.example/frames",
+         "<title>Bank</title><frameset><frame src=/menu><frame src=/login></frameset>");
+    ui_.QueuePassword(kPassword);
+    Open(u"https://www.bank.example/frames");
+    ASSERT_EQ(Browser().FrameCount(), 2u);
+    // The login frame was filled and submitted inside its frame; the top page stayed.
+    EXPECT_EQ(Browser().FrameBrowser(1)->LocationUrl(), kSession);
+    EXPECT_EQ(Address(), u"https://www.bank.example/frames");
+}
+
+TEST_F(BrowsingTest, ContentLoadedByThePageIsScannedAgain) {
+    SaveIdentity(u"Ann", u"Ann");
+    config::SetCurrentIdentity(u"Ann");
+    SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
+    Page(u"https://shop.example/later", "<title>Later</title><div id=slot></div>");
+    ui_.QueuePassword(kPassword);
+    Open(u"https://shop.example/later");
+    const auto file = pages_.Path() / "loaded.html";
+    test::WriteFileBytes(file, kSignUpPage);
+    ASSERT_TRUE(Browser().InPageDownload(file));
+    EXPECT_EQ(Value(u"#fn"), u"Ann");  // auto-filled after the rescan
+}
+
+// --- The window and its commands ---
+
+TEST_F(BrowsingTest, TheHelperPublishesItselfAndShowsTheToolbarOnce) {
+    StartBrowser();
+    std::uint64_t pointer = 0;
+    ASSERT_EQ(Browser().Top()->GetProperty(kBhoViewProperty, &pointer), com::S_OK);
+    EXPECT_NE(pointer, 0u);
+    EXPECT_TRUE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
+    EXPECT_EQ(config::GetToolbarPreferences() & 1u, 0u);
+    browser_.reset();
+    StartBrowser();
+    EXPECT_FALSE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
+}
+
+TEST_F(BrowsingTest, LogoffForgetsThePasswordForEveryWindow) {
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    ASSERT_EQ(ui_.Prompts().size(), 1u);
+    EXPECT_EQ(Browser().RunCommand(u"logoff"), com::S_OK);
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    EXPECT_EQ(ui_.Prompts().size(), 2u);
+    EXPECT_EQ(Browser().RunCommand(u"generate"), com::E_NOTIMPL);
+}
+
+}  // namespace
+}  // namespace veltrix

@@ -1,0 +1,180 @@
+// The Identity decision after a page load or on the Fill Form command, the Fill Identity prompt's
+// lists and its buttons.
+#include "formengine/identity_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/identity.h"
+#include "tests/formengine/page_fixture.h"
+
+namespace veltrix {
+namespace {
+
+using ui::PromptButton;
+
+constexpr char kSignUpPage[] =
+    "<form><label>First name <input id=fn name=firstname></label>"
+    "<label>Last name <input id=ln name=lastname></label>"
+    "<label>Email <input id=em name=email></label>"
+    "<label>Card number <input id=cc name=ccnumber></label></form>";
+
+class IdentityLogicTest : public test::PageTest {
+protected:
+    IdentityLogicTest() { logic_.CreatePrompt(); }
+
+    // Writes an Identity with the named cards.
+    void WriteIdentity(std::u16string_view name, std::u16string_view first,
+                       std::initializer_list<std::u16string_view> cards = {}) {
+        CIdentity identity;
+        identity.SetField(u"fname", first);
+        identity.SetField(u"email", std::u16string(first) + u"@mail.example");
+        for (std::u16string_view card : cards) {
+            CCreditCard& added = identity.AddCreditCard();
+            added.SetField(u"ccid", card);
+            added.SetField(u"cc#", u"4111 " + std::u16string(card));
+        }
+        ASSERT_TRUE(identity.Write(
+            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
+    }
+
+    // The card names of the stored Identity, in its order.
+    std::vector<std::u16string> CardNames(std::u16string_view name) {
+        CIdentity identity;
+        EXPECT_TRUE(identity.Read(
+            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
+        std::vector<std::u16string> cards;
+        for (const CCreditCard& card : identity.CreditCards()) {
+            cards.push_back(card.GetId());
+        }
+        return cards;
+    }
+
+    ui::MemoryFillIdentityPrompt& Prompt() {
+        auto* prompt = ui_.FillIdentityPrompt();
+        EXPECT_NE(prompt, nullptr);
+        return *prompt;
+    }
+
+    CIdentityLogic logic_{page_, host_};
+};
+
+TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
+    WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
+    WriteIdentity(u"Home", u"Bob");
+    config::SetCurrentIdentity(u"work");
+    config::SetIdentityCreditCard(u"work", u"Visa");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+
+    ASSERT_TRUE(Prompt().IsVisible());
+    EXPECT_FALSE(Prompt().Activated());
+    EXPECT_EQ(Prompt().Identities().entries, (std::vector<std::u16string>{u"Home", u"work"}));
+    EXPECT_EQ(Prompt().Identities().SelectedText(), u"work");
+    // In the Identity's order, with the chosen card selected and an empty entry after them.
+    std::vector<std::u16string> cards = CardNames(u"work");
+    cards.emplace_back();
+    EXPECT_EQ(Prompt().CreditCards().entries, cards);
+    EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Visa");
+    config::SetIdentityCreditCard(u"work", u"Amex");
+    logic_.Decide(true);
+    EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Amex");
+    EXPECT_TRUE(Prompt().CreditCards().enabled);
+    EXPECT_FALSE(Prompt().BankAccounts().enabled);
+    EXPECT_TRUE(Prompt().BankAccounts().entries.empty());
+    EXPECT_EQ(Value(u"fn"), u"");
+}
+
+TEST_F(IdentityLogicTest, YesStoresTheChoicesAndFills) {
+    WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
+    WriteIdentity(u"Home", u"Bob", {u"Debit"});
+    config::SetCurrentIdentity(u"work");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+    EXPECT_EQ(Prompt().CreditCards().selected, 0);  // nothing chosen: the first
+
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Home"));
+    EXPECT_EQ(Prompt().CreditCards().entries, (std::vector<std::u16string>{u"Debit", u""}));
+    Prompt().Press(PromptButton::Yes);
+    EXPECT_FALSE(Prompt().IsVisible());
+    EXPECT_EQ(config::GetCurrentIdentity(), u"Home");
+    EXPECT_EQ(config::GetIdentityCreditCard(u"Home"), u"Debit");
+    EXPECT_EQ(Value(u"fn"), u"Bob");
+    EXPECT_EQ(Value(u"cc"), u"4111 Debit");
+    EXPECT_TRUE(logic_.Dismissed());
+}
+
+TEST_F(IdentityLogicTest, AnIdentityThatDoesNotLoadPutsTheListBack) {
+    WriteIdentity(u"work", u"Ann");
+    config::SetCurrentIdentity(u"work");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+    std::filesystem::path broken = env_.Root() / "identities" / "Broken.vxi";
+    { std::ofstream(broken) << "not a record"; }
+    logic_.Decide(true);  // the list now holds Broken too
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Broken"));
+    EXPECT_EQ(Prompt().Identities().SelectedText(), u"work");
+}
+
+TEST_F(IdentityLogicTest, NoDismissesForThePageUntilReset) {
+    WriteIdentity(u"work", u"Ann");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+    ASSERT_TRUE(Prompt().IsVisible());
+    EXPECT_EQ(Prompt().Identities().selected, -1);  // no current Identity
+    Prompt().Press(PromptButton::No);
+    EXPECT_FALSE(Prompt().IsVisible());
+    logic_.Decide(false);
+    EXPECT_FALSE(Prompt().IsVisible());
+    logic_.ResetDismissed();
+    logic_.Decide(false);
+    EXPECT_TRUE(Prompt().IsVisible());
+}
+
+TEST_F(IdentityLogicTest, AutoFillModeFillsWithTheCurrentIdentity) {
+    SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
+    WriteIdentity(u"work", u"Ann");
+    config::SetCurrentIdentity(u"work");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+    EXPECT_EQ(Value(u"fn"), u"Ann");
+    EXPECT_FALSE(Prompt().IsVisible());
+}
+
+TEST_F(IdentityLogicTest, ManualModeFillsOnCommandWithTheOnlyIdentity) {
+    SetPreferences(config::pref::kManualFillForms, config::pref::kPromptFillForms);
+    WriteIdentity(u"solo", u"Cy");
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);
+    EXPECT_EQ(Value(u"fn"), u"");
+    logic_.Decide(true);
+    EXPECT_EQ(Value(u"fn"), u"Cy");
+    EXPECT_FALSE(Prompt().IsVisible());
+
+    WriteIdentity(u"other", u"Di");
+    logic_.Decide(true);
+    EXPECT_TRUE(Prompt().IsVisible());
+}
+
+TEST_F(IdentityLogicTest, LoginFormsAndPagesWithoutIdentitiesGetNoPrompt) {
+    LoadPage(kSignUpPage);
+    logic_.Decide(false);  // no Identity file at all
+    EXPECT_FALSE(Prompt().IsVisible());
+    WriteIdentity(u"work", u"Ann");
+    LoadPage("<form><input name=user><input type=password name=pass></form>");
+    logic_.Decide(false);
+    EXPECT_FALSE(Prompt().IsVisible());
+}
+
+TEST_F(IdentityLogicTest, ACurrentIdentityThatCannotBeReadShowsNoPrompt) {
+    WriteIdentity(u"work", u"Ann");
+    config::SetCurrentIdentity(u"work");
+    LoadPage(kSignUpPage);
+    test::FakePasswordSource refusing(std::nullopt);
+    logic_.Decide(false);
+    EXPECT_FALSE(Prompt().IsVisible());
+}
+
+}  // namespace
+}  // namespace veltrix

@@ -1,0 +1,101 @@
+// The fixture of the page logic tests (form capture, the Web Login and Identity decisions): an
+// isolated vault with a known master password, a page of collected forms, and a browser window
+// stand-in that shows prompts and counts the editor notifications.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/configuration.h"
+#include "core/record_kind.h"
+#include "core/web_login.h"
+#include "formengine/dom/html_builder.h"
+#include "formengine/form_page_state.h"
+#include "platform/text.h"
+#include "tests/support/fake_password_source.h"
+#include "tests/support/test_environment.h"
+#include "ui/memory_prompts.h"
+#include "ui/scripted_ui.h"
+
+namespace veltrix::test {
+
+inline constexpr char16_t kLoginAddress[] = u"https://www.bank.example/login";
+
+class FakePageHost : public IPageHost {
+public:
+    void ShowPrompt(ui::IPromptWindow& prompt, bool activate) override {
+        prompt.ShowAt(100, 50, activate);
+    }
+    void RefreshEditor() override { ++refreshes; }
+
+    int refreshes = 0;
+};
+
+class PageTest : public ::testing::Test {
+protected:
+    PageTest() {
+        for (const char* folder : {"logins", "identities"}) {
+            std::filesystem::create_directories(env_.Root() / folder);
+        }
+        config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8((env_.Root() / "logins").string()));
+        config::SetRecordFolder(RecordKind::Identity,
+                                text::FromUtf8((env_.Root() / "identities").string()));
+    }
+
+    // Builds the page from HTML at `address` and collects its forms into the page state.
+    void LoadPage(const std::string& html, std::u16string address = kLoginAddress) {
+        document_ = dom::BuildDocumentFromHtml(html, address);
+        page_.forms.clear();
+        page_.ClearSubmission();
+        page_.pageUrl = address;
+        page_.pageTitle = document_->Title();
+        ASSERT_TRUE(CollectForms(document_, address, page_.forms));
+    }
+
+    dom::ElementRef Element(std::u16string_view id) const { return document_->ElementById(id); }
+
+    void Type(std::u16string_view id, std::u16string_view value) {
+        ASSERT_NE(Element(id), nullptr);
+        Element(id)->SetAttribute(u"value", value);
+    }
+
+    std::u16string Value(std::u16string_view id) const { return Element(id)->GetAttribute(u"value"); }
+
+    std::u16string WebLoginPath(std::u16string_view name) const {
+        return RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+    }
+
+    bool WebLoginExists(std::u16string_view name) const {
+        return std::filesystem::exists(text::ToUtf8(WebLoginPath(name)));
+    }
+
+    // Writes a Web Login of the site with the given fields.
+    void SaveWebLogin(std::u16string_view name, std::initializer_list<CWebLoginField> fields,
+                      std::int32_t options = 0, std::u16string address = kLoginAddress) {
+        CWebLogin login;
+        login.SetPageUrl(address);
+        login.SetOptions(options);
+        for (const CWebLoginField& field : fields) {
+            login.AddField(field);
+        }
+        ASSERT_TRUE(login.Write(WebLoginPath(name)));
+    }
+
+    void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
+        config::SetPreferences((config::pref::kDefault | set) & ~clear);
+    }
+
+    IsolatedEnvironment env_;
+    ui::ScriptedUi ui_;
+    FakePasswordSource passwords_{u"Secret1"};
+    FakePageHost host_;
+    FormPageState page_;
+    std::shared_ptr<dom::MemoryDocument> document_;
+};
+
+}  // namespace veltrix::test

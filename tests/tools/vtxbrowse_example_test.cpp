@@ -1,0 +1,88 @@
+// The shop example of vtxbrowse as a user runs it: with vtxcore registered and an Identity in the
+// vault, the script signs up, saves a login on submit and is logged in on the next visit.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/configuration.h"
+#include "core/record_kind.h"
+#include "core/web_login.h"
+#include "core/web_login_index.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "tests/support/fake_password_source.h"
+#include "tests/support/test_environment.h"
+
+namespace veltrix {
+namespace {
+
+constexpr char kPassword[] = "Correct horse";
+
+class VtxbrowseExampleTest : public ::testing::Test {
+protected:
+    // Runs a program of the build with `args`, `input` on standard input; the exit status.
+    int Run(const std::string& program, const std::vector<std::string>& args,
+            const std::string& input = "") {
+        const auto dir = env_.Root();
+        test::WriteFileBytes(dir / "stdin", input);
+        std::string command = "setsid -w '" + (test::ProgramFolder() / program).string() + "'";
+        for (const auto& arg : args) {
+            command += " '" + arg + "'";
+        }
+        command += " < '" + (dir / "stdin").string() + "' > '" + (dir / "stdout").string() +
+                   "' 2>&1";
+        output_ = {};
+        const auto result = platform::RunProcess("/bin/sh", {"-c", command}, 60000);
+        output_ = test::ReadFileBytes(dir / "stdout");
+        return result.exitCode;
+    }
+
+    test::IsolatedEnvironment env_;
+    std::string output_;
+};
+
+TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
+    const std::string passwordFile = (env_.Root() / "password").string();
+    test::WriteFileBytes(passwordFile, std::string(kPassword) + "\n");
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << output_;
+    ASSERT_EQ(Run("vtx", {"--password-file", passwordFile, "put", "identity", "Ann Lee"},
+                  "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<email>ann@example.com</email>"),
+              0)
+        << output_;
+    ASSERT_TRUE(config::SetPreferences(0x1301));
+
+    const auto script = test::TestDataFolder().parent_path().parent_path() / "docs" / "examples" /
+                        "shop" / "shop.vtxb";
+    ASSERT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 0) << output_;
+    EXPECT_NE(output_.find("Save Web Login dialog: \"Shop  Sign in\" -> Yes as \"Shop login\""),
+              std::string::npos)
+        << output_;
+
+    EXPECT_EQ(LookupWebLogins(u"https://www.shop.example/login"),
+              std::vector<std::u16string>{u"Shop login"});
+    test::FakePasswordSource passwords(text::FromUtf8(kPassword));
+    CWebLogin saved;
+    ASSERT_TRUE(saved.Read(RecordPath(config::GetRecordFolder(RecordKind::WebLogin), u"Shop login",
+                                      RecordKind::WebLogin)));
+    EXPECT_EQ(saved.GetPageUrl(), u"https://www.shop.example/login");
+    const std::vector<CWebLoginField> expected = {{u"user", 0, 0, u"ann", 0},
+                                                  {u"pass", 0, 1, u"s3cret pw", 0},
+                                                  {u"remember", 0, 2, u"on", 0}};
+    EXPECT_EQ(saved.GetFields(), expected);
+    EXPECT_EQ(config::GetCurrentIdentity(), u"Ann Lee");
+}
+
+TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << output_;
+    const auto page = env_.Root() / "page.html";
+    test::WriteFileBytes(page, "<title>Empty</title><p>nothing</p>");
+    const auto script = env_.Root() / "check.vtxb";
+    test::WriteFileBytes(script, "page https://x.example/ page.html\nopen https://x.example/\n"
+                                 "expect prompt identity visible\n");
+    EXPECT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 1) << output_;
+    EXPECT_NE(output_.find("line 3"), std::string::npos) << output_;
+}
+
+}  // namespace
+}  // namespace veltrix
