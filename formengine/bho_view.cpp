@@ -178,14 +178,18 @@ void BHOView::BeforeNavigate(const BrowserEvent& event) {
     if (!m_navigation && event.browser != nullptr) {
         m_navigation = com::ComPtr<IWebBrowser>(event.browser);
     }
-    if (IsJavascript(event.url) || IsExcluded()) {
+    if (IsJavascript(event.url)) {
         return;
     }
-    if (!m_page.load.cancelled) {
+    // An excluded site gets no save offer. Its forms still go with the page: a site excluded
+    // while shown has collected forms, which must not outlive their document.
+    if (!m_page.load.cancelled && !IsExcluded()) {
         m_capture.NoteNavigation(event.url, event.postData);
     }
     if (IsTopLevel(event.browser)) {
         HidePrompts();
+        m_identityPromptWasVisible = false;
+        m_webLoginPromptWasVisible = false;
         m_identities.ResetDismissed();
         m_webLogins.ResetDismissed();
         m_page.ClearSubmission();
@@ -264,8 +268,11 @@ void BHOView::WindowStateChanged(std::uint32_t state) {
             if (*wasVisible[i]) {
                 ShowPrompt(*prompts[i], prompts[i] == m_webLogins.Prompt());
             }
+            *wasVisible[i] = false;
         } else {
-            *wasVisible[i] = prompts[i]->IsVisible();
+            // Several changes may come while the window is away (hidden, then disabled): a prompt
+            // hidden by the first is still remembered as shown.
+            *wasVisible[i] = *wasVisible[i] || prompts[i]->IsVisible();
             prompts[i]->Hide();
         }
     }

@@ -331,6 +331,79 @@ TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) 
     EXPECT_TRUE(prompt->IsVisible());
 }
 
+TEST_F(BrowsingTest, PromptsHideWithTheWindowAndComeBackWithIt) {
+    SaveWebLogin(u"One", u"a", u"1");
+    SaveWebLogin(u"Two", u"b", u"2");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    ui::MemoryFillWebLoginPrompt* prompt = ui_.FillWebLoginPrompt();
+    ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
+    // Near the window's top right corner.
+    const ScreenRect window = Browser().Top()->WindowRect();
+    EXPECT_EQ(prompt->X(), window.right - prompt->Size().Width() - 30);
+    EXPECT_EQ(prompt->Y(), window.top + 30);
+    Browser().SetWindowState(false, true);
+    EXPECT_FALSE(prompt->IsVisible());
+    Browser().SetWindowState(true, false);
+    EXPECT_FALSE(prompt->IsVisible());
+    Browser().SetWindowState(true, true);
+    EXPECT_TRUE(prompt->IsVisible());
+    EXPECT_FALSE(ui_.FillIdentityPrompt()->IsVisible());  // only what was shown comes back
+}
+
+TEST_F(BrowsingTest, AResetOfTheFormRestoresTheHighlightedFields) {
+    SetPreferences(0, config::pref::kPromptFillWebLogins);
+    SaveWebLogin(u"Bank", u"ann", u"pw");
+    Page(kLogin,
+         "<form><input id=user name=user style='background-color: white'>"
+         "<input id=pass type=password name=pass><input id=clear type=reset></form>");
+    ui_.QueuePassword(kPassword);
+    Open(kLogin);
+    const dom::ElementRef user = Browser().Find(u"#user");
+    ASSERT_EQ(Value(u"#user"), u"ann");
+    const std::u16string highlighted = user->BackgroundColor();
+    EXPECT_NE(highlighted, u"");
+    ASSERT_TRUE(Browser().Click(u"#clear"));
+    EXPECT_EQ(Value(u"#user"), u"");
+    EXPECT_NE(user->BackgroundColor(), highlighted);
+}
+
+TEST_F(BrowsingTest, ANoOnTheIdentityPromptHoldsWhileFramesNavigate) {
+    SaveIdentity(u"Ann", u"Ann");
+    Page(u"https://shop.example/menu", "<a href=/menu2>Next</a>");
+    Page(u"https://shop.example/menu2", "<p>more</p>");
+    Page(u"https://shop.example/frames",
+         "<title>Shop</title><frameset><frame src=/signup><frame src=/menu></frameset>");
+    ui_.QueuePassword(kPassword);
+    Open(u"https://shop.example/frames");
+    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
+    prompt->Press(PromptButton::No);
+    ASSERT_TRUE(Browser().Click(u"frame1:~Next"));
+    EXPECT_EQ(Browser().FrameBrowser(1)->LocationUrl(), u"https://shop.example/menu2");
+    EXPECT_FALSE(prompt->IsVisible());
+    Open(u"https://shop.example/frames");
+    EXPECT_TRUE(prompt->IsVisible());
+}
+
+TEST_F(BrowsingTest, ExcludeOnTheIdentityPromptEndsPromptsForTheSite) {
+    SaveIdentity(u"Ann", u"Ann");
+    ui_.QueuePassword(kPassword);
+    Open(kSignUp);
+    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
+    ui_.QueueAnswer(ui::Answer::Yes);
+    prompt->Press(PromptButton::Exclude);
+    EXPECT_FALSE(prompt->IsVisible());
+    EXPECT_EQ(text::ToUtf8(ui_.MessageTexts().back()),
+              "Are you sure you want to exclude the 'shop.example' web site from Veltrix "
+              "processing?");
+    Open(kSignUp);
+    EXPECT_FALSE(prompt->IsVisible());
+    EXPECT_EQ(Browser().RunCommand(u"fill"), com::S_OK);
+    EXPECT_FALSE(prompt->IsVisible());  // an excluded page has no forms to fill
+}
+
 // --- Frames and in-page downloads ---
 
 TEST_F(BrowsingTest, FramesAreCollectedAndTheLastStartedFrameDecides) {
@@ -384,6 +457,59 @@ TEST_F(BrowsingTest, LogoffForgetsThePasswordForEveryWindow) {
     Open(kLogin);
     EXPECT_EQ(ui_.Prompts().size(), 2u);
     EXPECT_EQ(Browser().RunCommand(u"generate"), com::E_NOTIMPL);
+}
+
+// --- The helper object itself, created in this process ---
+
+TEST_F(BrowsingTest, TheHelperNeedsABrowserForASite) {
+    com::ComPtr<IObjectWithSite> helper;
+    ASSERT_EQ(BHOView::Create(IObjectWithSite::kIid, helper.PutVoid()), com::S_OK);
+    com::ComPtr<IObjectWithSite> notABrowser;
+    ASSERT_EQ(BHOView::Create(IObjectWithSite::kIid, notABrowser.PutVoid()), com::S_OK);
+    EXPECT_EQ(helper->SetSite(notABrowser.Get()), com::E_FAIL);
+    void* site = nullptr;
+    EXPECT_EQ(helper->GetSite(IWebBrowser::kIid, &site), com::E_FAIL);
+    EXPECT_EQ(helper->SetSite(nullptr), com::S_OK);
+}
+
+TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
+    SetPreferences(config::pref::kManualFillWebLogins | config::pref::kManualFillForms,
+                   config::pref::kPromptFillWebLogins | config::pref::kPromptFillForms);
+    com::ComPtr<IBHOView> helper;
+    ASSERT_EQ(BHOView::Create(IBHOView::kIid, helper.PutVoid()), com::S_OK);
+    auto& view = static_cast<BHOView&>(*helper.Get());
+    browser_ = std::make_unique<browserhost::HeadlessBrowser>();
+    ASSERT_TRUE(browser_->AttachHelperObject(helper.Get()));
+    for (const auto& [address, file] : pageFiles_) {
+        browser_->MapPage(address, file);
+    }
+    Open(kLogin);
+
+    const auto request = [&](IBHOView::DispatchId command) {
+        const EditorRequest made = view.EditorRequestFor(command);
+        return text::ToUtf8(std::u16string(made.editorSwitch) + u"|" + made.name);
+    };
+    EXPECT_EQ(request(IBHOView::kIdentities), "/I|");
+    EXPECT_EQ(request(IBHOView::kWebLogins), "/W|");
+    EXPECT_EQ(request(IBHOView::kOptions), "/O|");
+    EXPECT_EQ(request(IBHOView::kSecureNotes), "/N|");
+    config::SetCurrentIdentity(u"Ann Lee");
+    EXPECT_EQ(request(IBHOView::kIdentities), "/I|Ann Lee");
+    view.Page().lastAutoSubmitted = u"Last one";
+    EXPECT_EQ(request(IBHOView::kWebLogins), "/W|Last one");
+    ASSERT_TRUE(AddWebLoginToIndex(kLogin, u"First"));
+    ASSERT_TRUE(AddWebLoginToIndex(kLogin, u"Second"));
+    EXPECT_EQ(request(IBHOView::kWebLogins), "/W|First");
+
+    // By name, as the page's external object calls them.
+    com::DispId id = 0;
+    ASSERT_EQ(helper->GetIdOfName(u"securenotes", &id), com::S_OK);
+    EXPECT_EQ(id, IBHOView::kSecureNotes);
+    EXPECT_EQ(helper->GetIdOfName(u"Nothing", &id), com::DISP_E_UNKNOWNNAME);
+    const com::Variant argument = std::u16string(u"x");
+    EXPECT_EQ(helper->Invoke(IBHOView::kLogoff, {&argument, 1}, nullptr),
+              com::DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(helper->Invoke(99, {}, nullptr), com::DISP_E_MEMBERNOTFOUND);
 }
 
 }  // namespace
