@@ -71,12 +71,6 @@ void CIdentityLogic::DestroyPrompt() {
     m_prompt.reset();
 }
 
-void CIdentityLogic::HidePrompt() {
-    if (m_prompt != nullptr) {
-        m_prompt->Hide();
-    }
-}
-
 int CIdentityLogic::CountIdentityForms() const {
     return static_cast<int>(std::count_if(m_page.forms.begin(), m_page.forms.end(), [](const auto& form) {
         return !form->loginForm && CFieldRecognizer::IsIdentityForm(RecognisedFields(*form));
@@ -84,7 +78,7 @@ int CIdentityLogic::CountIdentityForms() const {
 }
 
 void CIdentityLogic::Decide(bool manual) {
-    if (!manual && m_dismissed) {
+    if (!manual && Dismissed()) {
         return;
     }
     const std::uint32_t mode = FormMode();
@@ -163,28 +157,17 @@ void CIdentityLogic::OnIdentityChosen(std::u16string_view name) {
 }
 
 void CIdentityLogic::OnPromptButton(ui::PromptButton button) {
-    m_dismissed = true;
-    switch (button) {
-        case ui::PromptButton::Yes: {
-            const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedIdentity() : u"";
-            if (!name.empty()) {
-                config::SetCurrentIdentity(name);
-                config::SetIdentityCreditCard(name, m_prompt->SelectedCreditCard());
-                config::SetIdentityBankAccount(name, m_prompt->SelectedBankAccount());
-            }
-            HidePrompt();
-            FillWithIdentity(m_page.forms, name);
-            return;
-        }
-        case ui::PromptButton::No:
-            HidePrompt();
-            return;
-        case ui::PromptButton::Exclude:
-            if (ConfirmSiteExclusion(m_page.pageUrl, m_host)) {
-                HidePrompt();
-            }
-            return;
+    if (HandleDismissingButton(button)) {
+        return;
     }
+    const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedIdentity() : u"";
+    if (!name.empty()) {
+        config::SetCurrentIdentity(name);
+        config::SetIdentityCreditCard(name, m_prompt->SelectedCreditCard());
+        config::SetIdentityBankAccount(name, m_prompt->SelectedBankAccount());
+    }
+    HidePrompt();
+    FillWithIdentity(m_page.forms, name);
 }
 
 }  // namespace veltrix

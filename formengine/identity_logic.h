@@ -9,13 +9,14 @@
 
 #include "core/identity.h"
 #include "formengine/form_page_state.h"
+#include "formengine/prompt_logic.h"
 #include "ui/form_prompts.h"
 
 namespace veltrix {
 
-class CIdentityLogic final : public ui::IFillIdentityPromptHandler {
+class CIdentityLogic final : public CPromptLogic, public ui::IFillIdentityPromptHandler {
 public:
-    CIdentityLogic(FormPageState& page, IPageHost& host) : m_page(page), m_host(host) {}
+    CIdentityLogic(FormPageState& page, IPageHost& host) : CPromptLogic(page, host) {}
 
     void CreatePrompt();
     void DestroyPrompt();
@@ -27,11 +28,8 @@ public:
     void OnIdentityChosen(std::u16string_view name) override;
     void OnPromptButton(ui::PromptButton button) override;
 
-    void HidePrompt();
-    bool Dismissed() const { return m_dismissed; }
-    void ResetDismissed() { m_dismissed = false; }
-
 private:
+    ui::IPromptWindow* Window() const override { return m_prompt.get(); }
     // The page forms that are identity forms and not login forms.
     int CountIdentityForms() const;
     // Fills the prompt's lists; the number of Identities, or 0 when the current one does not load.
@@ -40,12 +38,9 @@ private:
     void SetIdentityList(std::u16string_view selected);
     void FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name);
 
-    FormPageState& m_page;
-    IPageHost& m_host;
     std::unique_ptr<ui::IFillIdentityPrompt> m_prompt;
     // The Identity whose cards and accounts the prompt lists.
     std::u16string m_listed;
-    bool m_dismissed = false;
 };
 
 }  // namespace veltrix

@@ -40,18 +40,12 @@ void CWebLoginLogic::DestroyPrompt() {
     m_matches.clear();
 }
 
-void CWebLoginLogic::HidePrompt() {
-    if (m_prompt != nullptr) {
-        m_prompt->Hide();
-    }
-}
-
 void CWebLoginLogic::ForgetForm(const CWebForm* form) {
     std::erase_if(m_matches, [form](const Match& match) { return match.form == form; });
 }
 
 bool CWebLoginLogic::Decide(bool manual) {
-    if (!manual && m_dismissed) {
+    if (!manual && Dismissed()) {
         return false;
     }
     const std::uint32_t mode = WebLoginMode();
@@ -141,27 +135,16 @@ void CWebLoginLogic::ShowPrompt() {
 }
 
 void CWebLoginLogic::OnPromptButton(ui::PromptButton button) {
-    m_dismissed = true;
-    switch (button) {
-        case ui::PromptButton::Yes: {
-            const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedWebLogin() : u"";
-            std::erase_if(m_matches, [&](const Match& match) { return match.name != name; });
-            if (!name.empty()) {
-                FillMatches();
-                SubmitAfterFill();
-            }
-            HidePrompt();
-            return;
-        }
-        case ui::PromptButton::No:
-            HidePrompt();
-            return;
-        case ui::PromptButton::Exclude:
-            if (ConfirmSiteExclusion(m_page.pageUrl, m_host)) {
-                HidePrompt();
-            }
-            return;
+    if (HandleDismissingButton(button)) {
+        return;
     }
+    const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedWebLogin() : u"";
+    std::erase_if(m_matches, [&](const Match& match) { return match.name != name; });
+    if (!name.empty()) {
+        FillMatches();
+        SubmitAfterFill();
+    }
+    HidePrompt();
 }
 
 }  // namespace veltrix

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "formengine/form_page_state.h"
+#include "formengine/prompt_logic.h"
 #include "ui/form_prompts.h"
 
 namespace veltrix {
 
-class CWebLoginLogic final : public ui::IPromptHandler {
+class CWebLoginLogic final : public CPromptLogic, public ui::IPromptHandler {
 public:
-    CWebLoginLogic(FormPageState& page, IPageHost& host) : m_page(page), m_host(host) {}
+    CWebLoginLogic(FormPageState& page, IPageHost& host) : CPromptLogic(page, host) {}
 
     // Creates the prompt, hidden, through the current UI; DestroyPrompt lets it go.
     void CreatePrompt();
@@ -27,10 +28,6 @@ public:
 
     void OnPromptButton(ui::PromptButton button) override;
 
-    void HidePrompt();
-    bool Dismissed() const { return m_dismissed; }
-    // A new top-level page: the prompt may come again.
-    void ResetDismissed() { m_dismissed = false; }
     // The form is about to be discarded: no match may refer to it.
     void ForgetForm(const CWebForm* form);
 
@@ -40,17 +37,15 @@ private:
         std::u16string name;
     };
 
+    ui::IPromptWindow* Window() const override { return m_prompt.get(); }
     void BuildMatches();
     // Fills every match in order; true when a fill succeeded.
     void FillMatches();
     void SubmitAfterFill();
     void ShowPrompt();
 
-    FormPageState& m_page;
-    IPageHost& m_host;
     std::unique_ptr<ui::IFillWebLoginPrompt> m_prompt;
     std::vector<Match> m_matches;
-    bool m_dismissed = false;
 };
 
 }  // namespace veltrix

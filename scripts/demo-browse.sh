@@ -27,4 +27,4 @@ echo "--- \"Shop login\":"
 vtx show weblogin "Shop login" | tr -d '\r'; echo
 echo "--- The Web Login index:"
 "$bin/vtxreg" /E "$demo/index.reg" 'HKEY_CURRENT_USER\Software\Orvane\Veltrix\Web Login URLs'
-iconv -f UTF-16LE -t UTF-8 "$demo/index.reg" | tr -d '\r\357\273\277'
+iconv -f UTF-16 -t UTF-8 "$demo/index.reg" | tr -d '\r'
