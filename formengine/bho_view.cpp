@@ -126,6 +126,8 @@ void BHOView::Detach() {
     m_webLogins.DestroyPrompt();
     m_link.Reset();
     m_navigation.Reset();
+    // The browser must not hand out a helper object that is gone.
+    m_browser->PutProperty(kBhoViewProperty, 0);
     m_browser.Reset();
 }
 

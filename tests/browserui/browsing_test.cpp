@@ -470,6 +470,16 @@ TEST_F(BrowsingTest, TheHelperNeedsABrowserForASite) {
     void* site = nullptr;
     EXPECT_EQ(helper->GetSite(IWebBrowser::kIid, &site), com::E_FAIL);
     EXPECT_EQ(helper->SetSite(nullptr), com::S_OK);
+
+    // Detached from a window, it no longer stands under the browser property.
+    browserhost::HeadlessBrowser window;
+    ASSERT_TRUE(window.AttachHelperObject(helper.Get()));
+    std::uint64_t pointer = 0;
+    ASSERT_EQ(window.Top()->GetProperty(kBhoViewProperty, &pointer), com::S_OK);
+    EXPECT_NE(pointer, 0u);
+    EXPECT_EQ(helper->SetSite(nullptr), com::S_OK);
+    ASSERT_EQ(window.Top()->GetProperty(kBhoViewProperty, &pointer), com::S_OK);
+    EXPECT_EQ(pointer, 0u);
 }
 
 TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
