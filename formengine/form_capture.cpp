@@ -140,7 +140,8 @@ std::vector<std::u16string> SentValues(std::u16string_view targetUrl, std::strin
 bool FormMatchesSentValues(const CWebForm& form, const std::vector<std::u16string>& values) {
     bool compared = false;
     for (const auto& field : form.fields) {
-        if (field->inputType == InputType::Checkbox && !field->checkedNow) {
+        // A browser sends no pair for a check box or radio button that is not checked.
+        if (field->IsCheckable() && !field->checkedNow) {
             continue;
         }
         if (std::find(values.begin(), values.end(), field->valueText) == values.end()) {

@@ -23,7 +23,7 @@ bool CaptureForm(CWebForm& form);
 std::vector<std::u16string> SentValues(std::u16string_view targetUrl, std::string_view postData);
 
 // True when the form has a field to compare and the value text of each field, except check boxes
-// that are not checked, is among `values` (exact comparison).
+// and radio buttons that are not checked, is among `values` (exact comparison).
 bool FormMatchesSentValues(const CWebForm& form, const std::vector<std::u16string>& values);
 
 // Puts the forms' fields in order into `candidate`, with the first form's page and frame address.

@@ -86,6 +86,16 @@ TEST_F(FormCaptureTest, ACheckedBoxMustBeAmongTheValues) {
     EXPECT_EQ(page_.submittedForms.size(), 1u);
 }
 
+TEST_F(FormCaptureTest, OnlyTheCheckedRadioButtonIsCompared) {
+    LoadPage("<form><input id=user name=user><input type=password id=pass name=pass>"
+             "<input type=radio name=kind value=personal checked>"
+             "<input type=radio name=kind value=business></form>");
+    Type(u"user", u"ann");
+    Type(u"pass", u"pw");
+    capture_.NoteNavigation(u"https://x/session", "user=ann&pass=pw&kind=personal");
+    EXPECT_EQ(page_.submittedForms.size(), 1u);
+}
+
 // --- What counts as entered ---
 
 TEST_F(FormCaptureTest, CaptureTellsWhetherAnythingWasEntered) {
