@@ -85,8 +85,8 @@ com::HRESULT BHOView::Attach(com::IUnknown* site) {
     ClearPageState();
     m_page.lastAutoSubmitted.clear();
     m_browser->PutProperty(kBhoViewProperty,
-                           reinterpret_cast<std::uintptr_t>(static_cast<com::IUnknown*>(
-                               static_cast<IBHOView*>(this))));
+                           reinterpret_cast<std::uintptr_t>(
+                               static_cast<com::IUnknown*>(static_cast<IBHOView*>(this))));
     m_fileManager = RunsInFileManager();
     if (com::CoCreateInstance(CLSID_OrvaneInterface, IOrvaneInterface::kIid, m_link.PutVoid()) ==
             com::S_OK &&

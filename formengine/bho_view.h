@@ -68,7 +68,6 @@ public:
     ~BHOView() override;
 
 private:
-
     // IPageHost.
     void ShowPrompt(ui::IPromptWindow& prompt, bool activate) override;
     void RefreshEditor() override;

@@ -7,8 +7,10 @@
 
 namespace veltrix {
 
-inline constexpr com::Guid CLSID_BHOView = com::GuidLiteral("{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}");
-inline constexpr com::Guid IID_IBHOView = com::GuidLiteral("{7B37513F-ECEC-4EB8-87BE-6565C6B122B6}");
+inline constexpr com::Guid CLSID_BHOView =
+    com::GuidLiteral("{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}");
+inline constexpr com::Guid IID_IBHOView =
+    com::GuidLiteral("{7B37513F-ECEC-4EB8-87BE-6565C6B122B6}");
 
 class IBHOView : public com::IDispatch {
 public:

@@ -50,7 +50,8 @@ std::u16string DecodeFormText(std::string_view encoded) {
     std::string bytes;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         const char c = encoded[i];
-        if (c == '%' && i + 2 < encoded.size() && HexDigit(encoded[i + 1]) >= 0 && HexDigit(encoded[i + 2]) >= 0) {
+        if (c == '%' && i + 2 < encoded.size() && HexDigit(encoded[i + 1]) >= 0 &&
+            HexDigit(encoded[i + 2]) >= 0) {
             bytes += static_cast<char>(HexDigit(encoded[i + 1]) * 16 + HexDigit(encoded[i + 2]));
             i += 2;
         } else {
@@ -170,8 +171,9 @@ bool HasEqualFields(const CWebLogin& candidate, const CWebLogin& saved) {
     const auto& savedFields = saved.GetFields();
     return !fields.empty() &&
            std::all_of(fields.begin(), fields.end(), [&](const CWebLoginField& field) {
-               return std::any_of(savedFields.begin(), savedFields.end(),
-                                  [&](const CWebLoginField& other) { return EqualFields(field, other); });
+               return std::any_of(
+                   savedFields.begin(), savedFields.end(),
+                   [&](const CWebLoginField& other) { return EqualFields(field, other); });
            });
 }
 
@@ -226,7 +228,8 @@ void CFormCapture::NoteFormSubmit(const dom::ElementRef& formElement) {
 }
 
 void CFormCapture::NoteNavigation(std::u16string_view targetUrl, std::string_view postData) {
-    if (text::StartsWithNoCase(targetUrl, u"javascript:") || config::IsExcludedSite(m_page.pageUrl)) {
+    if (text::StartsWithNoCase(targetUrl, u"javascript:") ||
+        config::IsExcludedSite(m_page.pageUrl)) {
         return;
     }
     if (m_page.submitState == 0) {
@@ -313,10 +316,9 @@ std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& 
             continue;
         }
         const std::u16string path = WebLoginPath(name);
-        if (FileExists(path) &&
-            ui::CurrentUi().ShowMessage(text::ReplaceFirst(formmsg::kReplaceFileQuestion, u"%s", path),
-                                        ui::Buttons::YesNo,
-                                        ui::Icon::Question) != ui::Answer::Yes) {
+        if (FileExists(path) && ui::CurrentUi().ShowMessage(
+                                    text::ReplaceFirst(formmsg::kReplaceFileQuestion, u"%s", path),
+                                    ui::Buttons::YesNo, ui::Icon::Question) != ui::Answer::Yes) {
             continue;
         }
         return name;

@@ -18,16 +18,16 @@ std::vector<std::u16string> IdentityNames() {
     const std::u16string folder = config::GetRecordFolder(RecordKind::Identity);
     const std::string extension = text::ToUtf8(RecordExtension(RecordKind::Identity));
     std::vector<std::u16string> names;
-    for (const std::string& file : platform::ListFilesWithExtension(text::ToUtf8(folder), extension)) {
+    for (const std::string& file :
+         platform::ListFilesWithExtension(text::ToUtf8(folder), extension)) {
         names.push_back(text::FromUtf8(file.substr(0, file.size() - extension.size() - 1)));
     }
     return names;
 }
 
 bool LoadIdentity(std::u16string_view name, CIdentity& identity) {
-    return !name.empty() &&
-           identity.Read(RecordPath(config::GetRecordFolder(RecordKind::Identity), name,
-                                    RecordKind::Identity));
+    return !name.empty() && identity.Read(RecordPath(config::GetRecordFolder(RecordKind::Identity),
+                                                     name, RecordKind::Identity));
 }
 
 int IndexOf(const ui::ChoiceList& list, std::u16string_view entry) {
@@ -72,9 +72,10 @@ void CIdentityLogic::DestroyPrompt() {
 }
 
 int CIdentityLogic::CountIdentityForms() const {
-    return static_cast<int>(std::count_if(m_page.forms.begin(), m_page.forms.end(), [](const auto& form) {
-        return !form->loginForm && CFieldRecognizer::IsIdentityForm(RecognisedFields(*form));
-    }));
+    return static_cast<int>(
+        std::count_if(m_page.forms.begin(), m_page.forms.end(), [](const auto& form) {
+            return !form->loginForm && CFieldRecognizer::IsIdentityForm(RecognisedFields(*form));
+        }));
 }
 
 void CIdentityLogic::Decide(bool manual) {
@@ -142,7 +143,8 @@ void CIdentityLogic::FillCardAndAccountLists(const CIdentity& identity, std::u16
     if (m_prompt == nullptr) {
         return;
     }
-    m_prompt->SetCreditCards(SubRecordChoices(identity.CreditCards(), config::GetIdentityCreditCard(name)));
+    m_prompt->SetCreditCards(
+        SubRecordChoices(identity.CreditCards(), config::GetIdentityCreditCard(name)));
     m_prompt->SetBankAccounts(
         SubRecordChoices(identity.BankAccounts(), config::GetIdentityBankAccount(name)));
 }

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formengine/form_page_state.h"

@@ -23,8 +23,9 @@ bool AutoSubmitWanted() {
 }
 
 void ShowMultipleFormsMessage() {
-    ui::CurrentUi().ShowMessage(text::ReplaceFirst(formmsg::kMultipleFormsFilled, u"%s", ui::kCaption),
-                                ui::Buttons::Ok, ui::Icon::Information);
+    ui::CurrentUi().ShowMessage(
+        text::ReplaceFirst(formmsg::kMultipleFormsFilled, u"%s", ui::kCaption), ui::Buttons::Ok,
+        ui::Icon::Information);
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ enum class PromptButton { Yes, No, Exclude };
 // The Save Web Login dialog's answer.
 enum class SaveWebLoginAnswer { Yes, No, Exclude };
 
-// A combo box's content: its entries in the order shown (the logic sorts the sorted lists), the selected one (-1: none) and whether the box
-// takes input.
+// A combo box's content: its entries in the order shown (the logic sorts the sorted lists), the
+// selected one (-1: none) and whether the box takes input.
 struct ChoiceList {
     std::vector<std::u16string> entries;
     int selected = -1;
@@ -58,7 +58,7 @@ struct ChoiceList {
 
     std::u16string SelectedText() const {
         return selected >= 0 && selected < static_cast<int>(entries.size()) ? entries[selected]
-                                                                           : std::u16string();
+                                                                            : std::u16string();
     }
 };
 

@@ -103,7 +103,9 @@ protected:
         return *browser_;
     }
 
-    void Open(std::u16string_view address) { ASSERT_TRUE(Browser().Navigate(std::u16string(address))); }
+    void Open(std::u16string_view address) {
+        ASSERT_TRUE(Browser().Navigate(std::u16string(address)));
+    }
 
     std::u16string Value(std::u16string_view selector) {
         const dom::ElementRef element = Browser().Find(selector);
@@ -122,8 +124,8 @@ protected:
         login.AddField({u"pass", 0, 1, std::u16string(pass), 0});
         login.AddField({u"remember", 0, 2, u"on", 0});
         login.SetOptions(options);
-        ASSERT_TRUE(login.Write(RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name,
-                                           RecordKind::WebLogin)));
+        ASSERT_TRUE(login.Write(
+            RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin)));
         ASSERT_TRUE(AddWebLoginToIndex(kLogin, name));
     }
 
@@ -134,8 +136,8 @@ protected:
         identity.SetField(u"lname", u"Lee");
         identity.SetField(u"email", u"ann@mail.example");
         identity.SetField(u"hcity", u"Springfield");
-        ASSERT_TRUE(identity.Write(RecordPath(config::GetRecordFolder(RecordKind::Identity), name,
-                                              RecordKind::Identity)));
+        ASSERT_TRUE(identity.Write(
+            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
@@ -242,7 +244,7 @@ TEST_F(BrowsingTest, TheNextVisitLogsInAutomaticallyButNeverTwice) {
     SaveWebLogin(u"Bank", u"ann", u"pw");
     ui_.QueuePassword(kPassword);
     Open(kLogin);
-    EXPECT_EQ(Address(), kSession);  // filled and submitted on load
+    EXPECT_EQ(Address(), kSession);                   // filled and submitted on load
     EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
     EXPECT_EQ(Browser().TopDocument()->Title(), u"Welcome");
 

@@ -87,9 +87,10 @@ TEST_F(FormCaptureTest, ACheckedBoxMustBeAmongTheValues) {
 }
 
 TEST_F(FormCaptureTest, OnlyTheCheckedRadioButtonIsCompared) {
-    LoadPage("<form><input id=user name=user><input type=password id=pass name=pass>"
-             "<input type=radio name=kind value=personal checked>"
-             "<input type=radio name=kind value=business></form>");
+    LoadPage(
+        "<form><input id=user name=user><input type=password id=pass name=pass>"
+        "<input type=radio name=kind value=personal checked>"
+        "<input type=radio name=kind value=business></form>");
     Type(u"user", u"ann");
     Type(u"pass", u"pw");
     capture_.NoteNavigation(u"https://x/session", "user=ann&pass=pw&kind=personal");
@@ -99,8 +100,9 @@ TEST_F(FormCaptureTest, OnlyTheCheckedRadioButtonIsCompared) {
 // --- What counts as entered ---
 
 TEST_F(FormCaptureTest, CaptureTellsWhetherAnythingWasEntered) {
-    LoadPage("<form><input id=t name=t><input id=c type=checkbox name=c checked>"
-             "<select id=s name=s><option>A<option selected>B</select></form>");
+    LoadPage(
+        "<form><input id=t name=t><input id=c type=checkbox name=c checked>"
+        "<select id=s name=s><option>A<option selected>B</select></form>");
     CWebForm& form = Form(0);
     EXPECT_FALSE(CaptureForm(form));
     Element(u"c")->SetChecked(false);
@@ -227,9 +229,9 @@ TEST_F(FormCaptureTest, AnInvalidOrEmptyNameBringsTheDialogBack) {
     SignInWithEnter();
     EXPECT_EQ(ui_.SaveWebLoginDefaults(),
               (std::vector<std::u16string>{u"Bank  Sign in", u"What?", u""}));
-    EXPECT_EQ(ui_.MessageTexts(), (std::vector<std::u16string>{
-                                      std::u16string(formmsg::kInvalidWebLoginName),
-                                      std::u16string(formmsg::kInvalidWebLoginName)}));
+    EXPECT_EQ(ui_.MessageTexts(),
+              (std::vector<std::u16string>{std::u16string(formmsg::kInvalidWebLoginName),
+                                           std::u16string(formmsg::kInvalidWebLoginName)}));
     EXPECT_TRUE(WebLoginExists(u"Fine"));
 }
 
@@ -282,7 +284,8 @@ TEST_F(FormCaptureTest, NoDeclinesAndAFailedWriteLeavesTheIndexAlone) {
 // --- The default name ---
 
 TEST(DefaultWebLoginNameTest, ReplacesForbiddenCharactersOrFallsBackToTheSite) {
-    EXPECT_EQ(DefaultWebLoginName(u"Mail: inbox/login", u"https://m.example/"), u"Mail  inbox login");
+    EXPECT_EQ(DefaultWebLoginName(u"Mail: inbox/login", u"https://m.example/"),
+              u"Mail  inbox login");
     EXPECT_EQ(DefaultWebLoginName(u"", u"http://www.shop.example:8080/cart?x=1"),
               u"shop.example 8080");
 }

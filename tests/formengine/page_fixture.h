@@ -42,7 +42,8 @@ protected:
         for (const char* folder : {"logins", "identities"}) {
             std::filesystem::create_directories(env_.Root() / folder);
         }
-        config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8((env_.Root() / "logins").string()));
+        config::SetRecordFolder(RecordKind::WebLogin,
+                                text::FromUtf8((env_.Root() / "logins").string()));
         config::SetRecordFolder(RecordKind::Identity,
                                 text::FromUtf8((env_.Root() / "identities").string()));
     }
@@ -64,10 +65,13 @@ protected:
         Element(id)->SetAttribute(u"value", value);
     }
 
-    std::u16string Value(std::u16string_view id) const { return Element(id)->GetAttribute(u"value"); }
+    std::u16string Value(std::u16string_view id) const {
+        return Element(id)->GetAttribute(u"value");
+    }
 
     std::u16string WebLoginPath(std::u16string_view name) const {
-        return RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+        return RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name,
+                          RecordKind::WebLogin);
     }
 
     bool WebLoginExists(std::u16string_view name) const {

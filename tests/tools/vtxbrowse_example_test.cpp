@@ -30,8 +30,8 @@ protected:
         for (const auto& arg : args) {
             command += " '" + arg + "'";
         }
-        command += " < '" + (dir / "stdin").string() + "' > '" + (dir / "stdout").string() +
-                   "' 2>&1";
+        command +=
+            " < '" + (dir / "stdin").string() + "' > '" + (dir / "stdout").string() + "' 2>&1";
         output_ = {};
         const auto result = platform::RunProcess("/bin/sh", {"-c", command}, 60000);
         output_ = test::ReadFileBytes(dir / "stdout");
@@ -78,8 +78,9 @@ TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
     const auto page = env_.Root() / "page.html";
     test::WriteFileBytes(page, "<title>Empty</title><p>nothing</p>");
     const auto script = env_.Root() / "check.vtxb";
-    test::WriteFileBytes(script, "page https://x.example/ page.html\nopen https://x.example/\n"
-                                 "expect prompt identity visible\n");
+    test::WriteFileBytes(script,
+                         "page https://x.example/ page.html\nopen https://x.example/\n"
+                         "expect prompt identity visible\n");
     EXPECT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 1) << output_;
     EXPECT_NE(output_.find("line 3"), std::string::npos) << output_;
 }
