@@ -485,26 +485,24 @@ bool HeadlessBrowser::Select(std::u16string_view selector,
     return true;
 }
 
-bool HeadlessBrowser::Click(std::u16string_view selector) {
+bool HeadlessBrowser::ActOn(std::u16string_view selector, const char* verb,
+                            bool (dom::MemoryElement::*action)()) {
     const auto element = closed_ ? nullptr : FindElement(selector);
     if (!element) {
-        Write("click: nothing at " + U8(selector));
+        Write(std::string(verb) + ": nothing at " + U8(selector));
         return false;
     }
-    const bool clicked = element->Click();
+    const bool done = ((*element).*action)();
     RunPending();
-    return clicked;
+    return done;
+}
+
+bool HeadlessBrowser::Click(std::u16string_view selector) {
+    return ActOn(selector, "click", &dom::MemoryElement::Click);
 }
 
 bool HeadlessBrowser::PressEnter(std::u16string_view selector) {
-    const auto element = closed_ ? nullptr : FindElement(selector);
-    if (!element) {
-        Write("enter: nothing at " + U8(selector));
-        return false;
-    }
-    const bool submitted = element->PressEnter();
-    RunPending();
-    return submitted;
+    return ActOn(selector, "enter", &dom::MemoryElement::PressEnter);
 }
 
 bool HeadlessBrowser::ScriptSubmit(std::u16string_view formSelector) {

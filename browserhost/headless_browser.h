@@ -143,6 +143,10 @@ private:
     std::shared_ptr<dom::MemoryDocument> DocumentFor(std::u16string_view selector,
                                                      std::u16string_view& rest);
     std::shared_ptr<dom::MemoryElement> FindElement(std::u16string_view selector);
+    // Carries out `action` on the element `selector` names and then the navigations it caused;
+    // false when there is no such element or the action failed.
+    bool ActOn(std::u16string_view selector, const char* verb,
+               bool (dom::MemoryElement::*action)());
 
     std::shared_ptr<WindowState> state_;
     com::ComPtr<BrowserObject> top_;

@@ -135,26 +135,13 @@ std::u16string ExcludedSiteKey(std::u16string_view siteKey) {
 
 // --- Parsing and formatting for the by-name table ---
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    return -1;
-}
-
 std::optional<std::uint64_t> ParseDigits(std::u16string_view digits, unsigned base) {
     if (digits.empty() || digits.size() > 10) {
         return std::nullopt;
     }
     std::uint64_t value = 0;
     for (char16_t c : digits) {
-        int digit = HexDigit(c);
+        int digit = text::HexDigitValue(c);
         if (digit < 0 || static_cast<unsigned>(digit) >= base) {
             return std::nullopt;
         }

@@ -31,28 +31,19 @@ bool FieldWasEntered(CFormField& field) {
     return !field.valueText.empty();
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Undoes the form encoding of one name or value: "%XX" is the byte XX and '+' a blank; the bytes
 // are UTF-8.
+int Hex(char c) {
+    return text::HexDigitValue(static_cast<unsigned char>(c));
+}
+
 std::u16string DecodeFormText(std::string_view encoded) {
     std::string bytes;
     for (std::size_t i = 0; i < encoded.size(); ++i) {
         const char c = encoded[i];
-        if (c == '%' && i + 2 < encoded.size() && HexDigit(encoded[i + 1]) >= 0 &&
-            HexDigit(encoded[i + 2]) >= 0) {
-            bytes += static_cast<char>(HexDigit(encoded[i + 1]) * 16 + HexDigit(encoded[i + 2]));
+        if (c == '%' && i + 2 < encoded.size() && Hex(encoded[i + 1]) >= 0 &&
+            Hex(encoded[i + 2]) >= 0) {
+            bytes += static_cast<char>(Hex(encoded[i + 1]) * 16 + Hex(encoded[i + 2]));
             i += 2;
         } else {
             bytes += c == '+' ? ' ' : c;

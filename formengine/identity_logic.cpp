@@ -55,10 +55,6 @@ ui::ChoiceList SubRecordChoices(const Records& records, std::u16string_view chos
     return list;
 }
 
-std::uint32_t FormMode() {
-    return config::GetPreferences();
-}
-
 }  // namespace
 
 void CIdentityLogic::CreatePrompt() {
@@ -82,7 +78,7 @@ void CIdentityLogic::Decide(bool manual) {
     if (!manual && Dismissed()) {
         return;
     }
-    const std::uint32_t mode = FormMode();
+    const std::uint32_t mode = config::GetPreferences();
     if ((mode & config::pref::kManualFillForms) != 0 && !manual) {
         HidePrompt();
         return;
@@ -101,7 +97,7 @@ void CIdentityLogic::Decide(bool manual) {
     if ((mode & config::pref::kManualFillForms) != 0 && manual && forms > 0) {
         const int identities = FillLists();
         if (identities == 1) {
-            FillWithIdentity(m_page.forms, IdentityNames().front());
+            FillWithIdentity(m_page.forms, m_identities.entries.front());
         } else if (identities > 1 && m_prompt != nullptr) {
             m_host.ShowPrompt(*m_prompt, false);
         }
@@ -111,7 +107,8 @@ void CIdentityLogic::Decide(bool manual) {
 }
 
 int CIdentityLogic::FillLists() {
-    const std::vector<std::u16string> names = IdentityNames();
+    m_identities = SortedChoices(IdentityNames());
+    const std::vector<std::u16string>& names = m_identities.entries;
     const std::u16string current = config::GetCurrentIdentity();
     m_listed.clear();
     if (m_prompt != nullptr) {
@@ -133,9 +130,8 @@ void CIdentityLogic::SetIdentityList(std::u16string_view selected) {
     if (m_prompt == nullptr) {
         return;
     }
-    ui::ChoiceList list = SortedChoices(IdentityNames());
-    list.selected = IndexOf(list, selected);
-    m_prompt->SetIdentities(list);
+    m_identities.selected = IndexOf(m_identities, selected);
+    m_prompt->SetIdentities(m_identities);
 }
 
 void CIdentityLogic::FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name) {

@@ -34,11 +34,13 @@ private:
     int CountIdentityForms() const;
     // Fills the prompt's lists; the number of Identities, or 0 when the current one does not load.
     int FillLists();
-    // Lists the Identity files with `selected` chosen.
+    // Shows the listed Identities with `selected` chosen.
     void SetIdentityList(std::u16string_view selected);
     void FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name);
 
     std::unique_ptr<ui::IFillIdentityPrompt> m_prompt;
+    // The Identity files as the prompt lists them, read once per decision.
+    ui::ChoiceList m_identities;
     // The Identity whose cards and accounts the prompt lists.
     std::u16string m_listed;
 };

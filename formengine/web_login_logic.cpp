@@ -14,10 +14,6 @@
 namespace veltrix {
 namespace {
 
-std::uint32_t WebLoginMode() {
-    return config::GetPreferences();
-}
-
 bool AutoSubmitWanted() {
     return (config::GetPreferences() & config::pref::kAutoSubmit) != 0;
 }
@@ -49,7 +45,7 @@ bool CWebLoginLogic::Decide(bool manual) {
     if (!manual && Dismissed()) {
         return false;
     }
-    const std::uint32_t mode = WebLoginMode();
+    const std::uint32_t mode = config::GetPreferences();
     if (m_page.forms.empty() || ((mode & config::pref::kManualFillWebLogins) != 0 && !manual)) {
         HidePrompt();
         return false;

@@ -39,7 +39,7 @@ private:
 
     ui::IPromptWindow* Window() const override { return m_prompt.get(); }
     void BuildMatches();
-    // Fills every match in order; true when a fill succeeded.
+    // Fills every match in order.
     void FillMatches();
     void SubmitAfterFill();
     void ShowPrompt();

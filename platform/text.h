@@ -37,6 +37,20 @@ bool IsBlank(char16_t c);
 // The text without blanks at either end.
 std::u16string Trim(std::u16string_view text);
 
+// The value of a hexadecimal digit (either case); -1 for any other character.
+constexpr int HexDigitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') {
+        return c - u'0';
+    }
+    if (c >= u'a' && c <= u'f') {
+        return c - u'a' + 10;
+    }
+    if (c >= u'A' && c <= u'F') {
+        return c - u'A' + 10;
+    }
+    return -1;
+}
+
 // `text` with its first `placeholder` replaced by `value` (unchanged when there is none).
 std::u16string ReplaceFirst(std::u16string_view text, std::u16string_view placeholder,
                             std::u16string_view value);

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
+
 namespace veltrix::com {
 
 struct Guid {
@@ -42,25 +44,12 @@ namespace guid_detail {
 
 inline constexpr std::size_t kBracedLength = 38;
 
-constexpr int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // Reads `digits` hexadecimal digits at `pos`; nullopt when one is not a digit.
 constexpr std::optional<std::uint32_t> ReadHex(std::string_view text, std::size_t pos,
                                                std::size_t digits) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int digit = HexValue(text[pos + i]);
+        const int digit = text::HexDigitValue(static_cast<unsigned char>(text[pos + i]));
         if (digit < 0) {
             return std::nullopt;
         }
