@@ -1,18 +1,10 @@
 #include "core/identity.h"
 
 #include <algorithm>
-
-#include "platform/text.h"
+#include <span>
 
 namespace veltrix {
 namespace {
-
-// The element key of the N-th sub-record: "cc1", "cc2", ... or "ba1", ...
-std::u16string NumberedKey(std::u16string_view prefix, std::size_t number) {
-    std::u16string key(prefix);
-    key += text::FromInt(static_cast<long long>(number));
-    return key;
-}
 
 // The first character of `text`, a whole surrogate pair when it starts with one.
 std::u16string_view FirstCharacter(std::u16string_view text) {
@@ -21,30 +13,13 @@ std::u16string_view FirstCharacter(std::u16string_view text) {
     return text.substr(0, pair ? 2 : 1);
 }
 
-// Stores each sub-record as the element prefix+N, N counting from 1 from the list's front. A
-// sub-record with every field empty writes no element but still takes its number.
-template <typename SubRecord>
-void StoreSubRecords(std::u16string& text, std::u16string_view prefix,
-                     const std::list<SubRecord>& records) {
-    std::size_t number = 1;
-    for (const SubRecord& record : records) {
-        CTaggedFile::PutTag(text, NumberedKey(prefix, number++), record.ToText());
+template <typename Key>
+std::optional<Key> FromName(std::span<const std::u16string_view> names, std::u16string_view name) {
+    auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end()) {
+        return std::nullopt;
     }
-}
-
-// Loads prefix1, prefix2, ... up to the first missing number, each to the front of the list.
-template <typename SubRecord>
-void LoadSubRecords(const std::u16string& text, std::u16string_view prefix,
-                    std::list<SubRecord>& records) {
-    for (std::size_t number = 1;; ++number) {
-        std::u16string value = CTaggedFile::FindTag(text, NumberedKey(prefix, number));
-        if (value.empty()) {
-            return;
-        }
-        SubRecord record;
-        record.LoadText(value);
-        records.push_front(std::move(record));
-    }
+    return static_cast<Key>(found - names.begin());
 }
 
 template <typename SubRecord>
@@ -68,80 +43,60 @@ auto FindById(List& records, std::u16string_view id) -> decltype(&records.front(
 
 }  // namespace
 
-// ---- TaggedFields ----------------------------------------------------------------------------
-
-bool TaggedFields::HasField(std::u16string_view key) const {
-    return std::find(m_keys.begin(), m_keys.end(), key) != m_keys.end();
+std::u16string_view KeyName(IdentityKey key) {
+    return kIdentityKeyNames[static_cast<std::size_t>(key)];
 }
 
-const std::u16string& TaggedFields::GetField(std::u16string_view key) const {
-    static const std::u16string empty;
-    auto found = std::find(m_keys.begin(), m_keys.end(), key);
-    return found == m_keys.end() ? empty
-                                 : m_values[static_cast<std::size_t>(found - m_keys.begin())];
+std::u16string_view KeyName(CardKey key) {
+    return kCardKeyNames[static_cast<std::size_t>(key)];
 }
 
-bool TaggedFields::SetField(std::u16string_view key, std::u16string_view value) {
-    auto found = std::find(m_keys.begin(), m_keys.end(), key);
-    if (found == m_keys.end()) {
-        return false;
+std::u16string_view KeyName(AccountKey key) {
+    return kAccountKeyNames[static_cast<std::size_t>(key)];
+}
+
+std::optional<IdentityKey> IdentityKeyFromName(std::u16string_view name) {
+    return FromName<IdentityKey>(kIdentityKeyNames, name);
+}
+
+std::optional<CardKey> CardKeyFromName(std::u16string_view name) {
+    return FromName<CardKey>(kCardKeyNames, name);
+}
+
+std::optional<AccountKey> AccountKeyFromName(std::u16string_view name) {
+    return FromName<AccountKey>(kAccountKeyNames, name);
+}
+
+std::optional<IdentityValueKey> LookupIdentityValueKey(std::u16string_view name) {
+    if (name.starts_with(u"cc")) {
+        if (auto key = CardKeyFromName(name)) {
+            return *key;
+        }
+        return std::nullopt;
     }
-    m_values[static_cast<std::size_t>(found - m_keys.begin())] = value;
-    return true;
-}
-
-bool TaggedFields::IsEmpty() const {
-    return std::all_of(m_values.begin(), m_values.end(),
-                       [](const std::u16string& value) { return value.empty(); });
-}
-
-void TaggedFields::Clear() {
-    for (std::u16string& value : m_values) {
-        value.clear();
+    if (name.starts_with(u"ba")) {
+        if (auto key = AccountKeyFromName(name)) {
+            return *key;
+        }
+        return std::nullopt;
     }
-}
-
-std::u16string TaggedFields::ToText() const {
-    std::u16string text;
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        CTaggedFile::PutTag(text, m_keys[i], m_values[i]);
+    if (name == kFullNameKey) {
+        return FullNameKey{};
     }
-    return text;
-}
-
-void TaggedFields::LoadText(const std::u16string& text) {
-    for (std::size_t i = 0; i < m_keys.size(); ++i) {
-        m_values[i] = CTaggedFile::FindTag(text, m_keys[i]);
+    if (auto key = IdentityKeyFromName(name)) {
+        return *key;
     }
-}
-
-// ---- CIdentity -------------------------------------------------------------------------------
-
-CIdentity::CIdentity(std::u16string_view path) {
-    if (!path.empty()) {
-        Read(path);
-    }
-}
-
-bool CIdentity::IsFieldKey(std::u16string_view key) {
-    return std::find(kIdentityKeys.begin(), kIdentityKeys.end(), key) != kIdentityKeys.end();
-}
-
-std::u16string CIdentity::GetTag(std::u16string_view key, const std::u16string* source) const {
-    if (source == nullptr && key == kFullNameKey) {
-        return GetFullName();
-    }
-    return CTaggedFile::GetTag(key, source);
+    return std::nullopt;
 }
 
 std::u16string CIdentity::GetFullName() const {
-    std::u16string name = GetField(u"fname");
+    std::u16string name = Get(IdentityKey::FirstName);
     name += u' ';
-    if (const std::u16string& middle = GetField(u"mname"); !middle.empty()) {
+    if (const std::u16string& middle = Get(IdentityKey::MiddleName); !middle.empty()) {
         name += FirstCharacter(middle);
         name += u". ";
     }
-    name += GetField(u"lname");
+    name += Get(IdentityKey::LastName);
     return name;
 }
 
@@ -182,31 +137,6 @@ const CBankAccount* CIdentity::FindBankAccount(std::u16string_view baid) const {
 void CIdentity::ClearLists() {
     m_cards.clear();
     m_accounts.clear();
-}
-
-void CIdentity::StoreText() {
-    m_text = m_fields.ToText();
-    StoreSubRecords(m_text, u"cc", m_cards);
-    StoreSubRecords(m_text, u"ba", m_accounts);
-}
-
-// Loading is meant for a fresh record; lists left from before are dropped so that a second
-// Read does not double them.
-void CIdentity::LoadFields() {
-    m_fields.LoadText(m_text);
-    ClearLists();
-    LoadSubRecords(m_text, u"cc", m_cards);
-    LoadSubRecords(m_text, u"ba", m_accounts);
-}
-
-void CIdentity::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        StoreText();
-        CTaggedFile::Serialize(ar);
-    } else {
-        CTaggedFile::Serialize(ar);
-        LoadFields();
-    }
 }
 
 }  // namespace veltrix

@@ -1,16 +1,19 @@
 // The Secure Note record: free text, stored whole and never parsed for elements.
 #pragma once
 
-#include <string_view>
-
-#include "core/tagged_file.h"
+#include <string>
 
 namespace veltrix {
 
-class CSecureNote : public CTaggedFile {
+class CSecureNote {
 public:
-    // An empty note; read from `path` at once when one is given (check GetReadStatus).
-    explicit CSecureNote(std::u16string_view path = {});
+    const std::u16string& GetText() const { return m_text; }
+    void SetText(std::u16string text) { m_text = std::move(text); }
+
+    bool operator==(const CSecureNote&) const = default;
+
+private:
+    std::u16string m_text;
 };
 
 }  // namespace veltrix

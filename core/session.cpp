@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/configuration.h"
-#include "core/encrypted_file.h"
+#include "core/record_io.h"
 #include "core/session_block.h"
 #include "core/verification_file.h"
 #include "platform/event_loop.h"
@@ -167,8 +167,7 @@ bool PromptForPassword(SessionBlock& block) {
         if (block.SetPassword(*entered)) {
             // The read asks the session again (finding the candidate) and ends the session on
             // a mismatch, with its message.
-            CEncryptedFile check;
-            if (check.Read(verificationFile)) {
+            if (ReadRecordText(verificationFile)) {
                 return true;
             }
         }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/record_names.h"
 #include "core/web_login_index.h"
@@ -265,7 +266,7 @@ bool CFormCapture::OfferSave(const std::vector<CWebForm*>& forms, bool manual) {
             CaptureForm(*form);
         }
     }
-    CWebLogin candidate(CWebLogin::Writer::Browser);
+    CWebLogin candidate;
     BuildCandidate(forms, candidate);
     if (AlreadySaved(candidate)) {
         return false;
@@ -280,8 +281,8 @@ bool CFormCapture::OfferSave(const std::vector<CWebForm*>& forms, bool manual) {
 
 bool CFormCapture::AlreadySaved(const CWebLogin& candidate) {
     for (const std::u16string& name : LookupWebLogins(candidate.GetPageUrl())) {
-        CWebLogin saved;
-        if (LoadWebLogin(m_page.load, name, saved) && HasEqualFields(candidate, saved)) {
+        const auto saved = LoadWebLogin(m_page.load, name);
+        if (saved && HasEqualFields(candidate, *saved)) {
             return true;
         }
     }
@@ -316,8 +317,8 @@ std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& 
     }
 }
 
-void CFormCapture::Save(CWebLogin& candidate, const std::u16string& name) {
-    if (!candidate.Write(WebLoginPath(name))) {
+void CFormCapture::Save(const CWebLogin& candidate, const std::u16string& name) {
+    if (!WriteWebLogin(WebLoginPath(name), candidate, WebLoginWriter::Browser)) {
         return;
     }
     m_host.RefreshEditor();

@@ -60,7 +60,7 @@ private:
     // Runs the dialog until the user saves, declines or excludes the site; the name to save
     // under, or empty.
     std::u16string AskName(std::u16string defaultName, const std::u16string& pageUrl);
-    void Save(CWebLogin& candidate, const std::u16string& name);
+    void Save(const CWebLogin& candidate, const std::u16string& name);
 
     FormPageState& m_page;
     IPageHost& m_host;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/web_login.h"
+#include "core/record_io.h"
 #include "formengine/web_form.h"
 #include "ui/form_prompts.h"
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "formengine/state_province_map.h"
 #include "formengine/text_normalisation.h"
@@ -64,8 +65,9 @@ std::u16string EnglishMonthName(std::u16string_view month) {
         u"January", u"February", u"March",     u"April",   u"May",      u"June",
         u"July",    u"August",   u"September", u"October", u"November", u"December"};
     const long number = text::ToInt(month);
-    return number >= 1 && number <= 12 ? std::u16string(kMonths[static_cast<std::size_t>(number - 1)])
-                                       : std::u16string();
+    return number >= 1 && number <= 12
+               ? std::u16string(kMonths[static_cast<std::size_t>(number - 1)])
+               : std::u16string();
 }
 
 // The year key that goes with a month key.
@@ -212,23 +214,28 @@ CIdentityFiller::CIdentityFiller(const CIdentity& identity, std::u16string name)
       m_card(FindChosen(identity.CreditCards(), config::GetIdentityCreditCard(m_name))),
       m_account(FindChosen(identity.BankAccounts(), config::GetIdentityBankAccount(m_name))) {}
 
-const CCreditCard* CIdentityFiller::ChosenCard() const { return m_card; }
-
-const CBankAccount* CIdentityFiller::ChosenAccount() const { return m_account; }
-
 std::u16string CIdentityFiller::IdentityValue(std::u16string_view key) const {
-    if (key.starts_with(u"cc")) {
-        const CCreditCard* card = ChosenCard();
-        return card != nullptr ? card->GetField(key) : std::u16string();
+    const std::optional<IdentityValueKey> typed = LookupIdentityValueKey(key);
+    if (!typed) {
+        return {};
     }
-    if (key.starts_with(u"ba")) {
-        const CBankAccount* account = ChosenAccount();
-        return account != nullptr ? account->GetField(key) : std::u16string();
-    }
-    if (key == u"fullname") {
-        return m_identity.GetFullName();
-    }
-    return m_identity.GetField(key);
+    return std::visit([this](auto typedKey) { return IdentityValue(typedKey); }, *typed);
+}
+
+std::u16string CIdentityFiller::IdentityValue(IdentityKey key) const {
+    return m_identity.Get(key);
+}
+
+std::u16string CIdentityFiller::IdentityValue(CardKey key) const {
+    return m_card != nullptr ? m_card->Get(key) : std::u16string();
+}
+
+std::u16string CIdentityFiller::IdentityValue(AccountKey key) const {
+    return m_account != nullptr ? m_account->Get(key) : std::u16string();
+}
+
+std::u16string CIdentityFiller::IdentityValue(FullNameKey) const {
+    return m_identity.GetFullName();
 }
 
 void CIdentityFiller::FillForm(CWebForm& form) const {
@@ -303,12 +310,13 @@ void CIdentityFiller::FillTextInput(CFormField& field) const {
     if (key == u"title") {
         if (const CFormField* next = field.Next()) {
             const bool personal = next->key == u"fname" || next->key == u"name";
-            SetValue(field, IdentityValue(personal ? u"title" : u"wtitle"));
+            SetValue(field, IdentityValue(personal ? IdentityKey::Title : IdentityKey::JobTitle));
         }
     } else if (key == u"name") {
-        SetValue(field, IdentityValue(u"fname") + u" " + IdentityValue(u"lname"));
+        SetValue(field, IdentityValue(IdentityKey::FirstName) + u" " +
+                            IdentityValue(IdentityKey::LastName));
     } else if (key == u"mname" && (field.size < 3 || field.maxLength < 3)) {
-        SetValue(field, Prefix(IdentityValue(u"mname"), 1));
+        SetValue(field, Prefix(IdentityValue(IdentityKey::MiddleName), 1));
     } else if (key == u"hstr" || key == u"wstr") {
         StreetRule(field);
     } else if (key == u"ccexpm" || key == u"ccvfromm") {
@@ -380,9 +388,10 @@ bool CIdentityFiller::YearRule(CFormField& field) const {
 }
 
 bool CIdentityFiller::BirthDateRule(CFormField& field) const {
-    const std::u16string month = IdentityValue(u"bdaym");
+    const std::u16string month = IdentityValue(IdentityKey::BirthMonth);
     if (field.size > 8 && field.maxLength > 8 && !month.empty()) {
-        return SetValue(field, month + u"/" + IdentityValue(u"bdayd") + u"/" + IdentityValue(u"bdayy"));
+        return SetValue(field, month + u"/" + IdentityValue(IdentityKey::BirthDay) + u"/" +
+                                   IdentityValue(IdentityKey::BirthYear));
     }
     return SetValue(field, month);
 }
@@ -418,7 +427,8 @@ bool CIdentityFiller::PhoneRule(CFormField& field) const {
         }
         const std::int32_t share = next->maxLength < field.size ? next->maxLength : next->size;
         SetValue(*next, Prefix(rest, share));
-        rest.erase(0, static_cast<std::size_t>(std::clamp<std::int32_t>(share, 0, static_cast<std::int32_t>(rest.size()))));
+        rest.erase(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
+                          share, 0, static_cast<std::int32_t>(rest.size()))));
     }
     return true;
 }
@@ -439,7 +449,9 @@ bool CIdentityFiller::SocialSecurityRule(CFormField& field) const {
         part3 = number.substr(7, 4);
     }
     SetValue(field, Prefix(number, 3));
-    auto takesPart = [](const CFormField* f) { return f != nullptr && (f->key.empty() || f->key == u"ssn"); };
+    auto takesPart = [](const CFormField* f) {
+        return f != nullptr && (f->key.empty() || f->key == u"ssn");
+    };
     CFormField* second = field.Next();
     if (takesPart(second)) {
         SetValue(*second, part2);
@@ -454,11 +466,13 @@ bool CIdentityFiller::SocialSecurityRule(CFormField& field) const {
 bool CIdentityFiller::ZipRule(CFormField& field) const {
     std::u16string zip = IdentityValue(field.key);
     bool any = false;
-    for (CFormField* box = &field; box != nullptr && !zip.empty() && (box->key == field.key || box->key.empty());
+    for (CFormField* box = &field;
+         box != nullptr && !zip.empty() && (box->key == field.key || box->key.empty());
          box = box->Next()) {
         const std::int32_t share = box->maxLength >= field.size ? box->size : box->maxLength;
         SetValue(*box, Prefix(zip, share));
-        zip.erase(0, static_cast<std::size_t>(std::clamp<std::int32_t>(share, 0, static_cast<std::int32_t>(zip.size()))));
+        zip.erase(0, static_cast<std::size_t>(std::clamp<std::int32_t>(
+                         share, 0, static_cast<std::int32_t>(zip.size()))));
         any = true;
     }
     return any;
@@ -487,7 +501,7 @@ bool CIdentityFiller::BirthDayHandler(CFormField& field) const {
         !Contains(ToLower(field.name), u"birth")) {
         return false;
     }
-    const std::u16string day = IdentityValue(u"bdayd");
+    const std::u16string day = IdentityValue(IdentityKey::BirthDay);
     if (SelectOption(field, day)) {
         return true;
     }
@@ -499,7 +513,7 @@ bool CIdentityFiller::MonthHandler(CFormField& field) const {
     if ((OptionsContain(field, u"01") || OptionsContain(field, u"1")) &&
         OptionsContain(field, u"12") && !OptionsHaveValue(field, u"13")) {
         if (key == u"bdaym" || key == u"bdayd") {
-            return SelectOption(field, IdentityValue(u"bdaym"));
+            return SelectOption(field, IdentityValue(IdentityKey::BirthMonth));
         }
         if (key == u"ccexpm" || key == u"ccvfromm") {
             return CardMonthHandler(field);
@@ -511,10 +525,9 @@ bool CIdentityFiller::MonthHandler(CFormField& field) const {
     }
     std::u16string month;
     if (key == u"bdaym") {
-        month = IdentityValue(u"bdaym");
+        month = IdentityValue(IdentityKey::BirthMonth);
     } else if (key == u"ccexpm" || key == u"ccexpy") {
-        const CCreditCard* card = ChosenCard();
-        month = card != nullptr ? card->GetField(u"ccexpm") : std::u16string();
+        month = IdentityValue(CardKey::ExpiryMonth);
     }
     const std::u16string name = EnglishMonthName(month);
     return !name.empty() && (SelectOption(field, name) || SelectOption(field, name.substr(0, 3)));
@@ -545,7 +558,7 @@ bool CIdentityFiller::CardTypeHandler(CFormField& field) const {
         !OptionsContain(field, u"EuroCard")) {
         return false;
     }
-    return SelectOption(field, IdentityValue(u"cctype"));
+    return SelectOption(field, IdentityValue(CardKey::Type));
 }
 
 // A list of states: by the full name of a known abbreviation, else by the abbreviation itself
@@ -554,7 +567,7 @@ bool CIdentityFiller::StateHandler(CFormField& field) const {
     if (!OptionsContain(field, u"Alabama") || !OptionsContain(field, u"Alaska")) {
         return false;
     }
-    const std::u16string state = IdentityValue(u"hst");
+    const std::u16string state = IdentityValue(IdentityKey::HomeState);
     if (auto name = StateOrProvinceName(state)) {
         return SelectOption(field, *name);
     }
@@ -567,12 +580,12 @@ bool FillWithIdentity(PageFormList& forms, std::u16string_view name) {
     if (name.empty()) {
         return false;
     }
-    CIdentity identity(RecordPath(config::GetRecordFolder(RecordKind::Identity), name,
-                                  RecordKind::Identity));
-    if (identity.GetReadStatus() != FileStatus::Success) {
+    const auto identity = ReadIdentity(
+        RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+    if (!identity) {
         return false;
     }
-    const CIdentityFiller filler(identity, std::u16string(name));
+    const CIdentityFiller filler(*identity, std::u16string(name));
     for (const auto& form : forms) {
         if (!form->loginForm) {
             filler.FillForm(*form);

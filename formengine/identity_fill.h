@@ -30,8 +30,12 @@ public:
     // `name` is the Identity's record name, under which its chosen card and account are stored.
     CIdentityFiller(const CIdentity& identity, std::u16string name);
 
-    // The value of an Identity key; card and account keys read the chosen card or account.
+    // The value of a stored key name; card and account keys read the chosen card or account.
     std::u16string IdentityValue(std::u16string_view key) const;
+    std::u16string IdentityValue(IdentityKey key) const;
+    std::u16string IdentityValue(CardKey key) const;
+    std::u16string IdentityValue(AccountKey key) const;
+    std::u16string IdentityValue(FullNameKey key) const;
 
     // Fills one form; a form filled before is reset first.
     void FillForm(CWebForm& form) const;
@@ -56,9 +60,6 @@ private:
     bool YearHandler(CFormField& field) const;
     bool CardTypeHandler(CFormField& field) const;
     bool StateHandler(CFormField& field) const;
-
-    const CCreditCard* ChosenCard() const;
-    const CBankAccount* ChosenAccount() const;
 
     const CIdentity& m_identity;
     std::u16string m_name;

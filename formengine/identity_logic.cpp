@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "formengine/identity_fill.h"
 #include "formengine/prompt_support.h"
@@ -26,8 +27,16 @@ std::vector<std::u16string> IdentityNames() {
 }
 
 bool LoadIdentity(std::u16string_view name, CIdentity& identity) {
-    return !name.empty() && identity.Read(RecordPath(config::GetRecordFolder(RecordKind::Identity),
-                                                     name, RecordKind::Identity));
+    if (name.empty()) {
+        return false;
+    }
+    auto read = ReadIdentity(
+        RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+    if (!read) {
+        return false;
+    }
+    identity = std::move(*read);
+    return true;
 }
 
 int IndexOf(const ui::ChoiceList& list, std::u16string_view entry) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "formengine/identity_fill.h"
 #include "platform/text.h"
 
@@ -126,13 +127,13 @@ bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login) {
 }
 
 bool CWebLoginFiller::Fits(const CWebForm& form, std::u16string_view name) {
-    CWebLogin login;
-    return LoadWebLogin(m_state.load, name, login) && WebLoginFitsForm(form, login);
+    const auto login = LoadWebLogin(m_state.load, name);
+    return login && WebLoginFitsForm(form, *login);
 }
 
 bool CWebLoginFiller::Fill(CWebForm& form, std::u16string_view name) {
-    CWebLogin login;
-    return LoadWebLogin(m_state.load, name, login) && FillFormFromWebLogin(form, login);
+    const auto login = LoadWebLogin(m_state.load, name);
+    return login && FillFormFromWebLogin(form, *login);
 }
 
 bool CWebLoginFiller::Submit(CWebForm& form, std::u16string_view name) {

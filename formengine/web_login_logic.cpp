@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/web_login_index.h"
 #include "formengine/form_messages.h"
 #include "formengine/prompt_support.h"
@@ -89,18 +91,17 @@ bool CWebLoginLogic::Decide(bool manual) {
 // is read once per decision.
 void CWebLoginLogic::BuildMatches() {
     m_matches.clear();
-    std::map<std::u16string, std::unique_ptr<CWebLogin>> loaded;
+    std::map<std::u16string, std::optional<CWebLogin>> loaded;
     const std::vector<std::u16string> names = LookupWebLogins(m_page.pageUrl);
     for (const auto& form : m_page.forms) {
         for (const std::u16string& name : names) {
             auto [entry, added] = loaded.try_emplace(name);
             if (added) {
-                auto login = std::make_unique<CWebLogin>();
-                if (LoadWebLogin(m_page.load, name, *login)) {
-                    entry->second = std::move(login);
+                if (auto login = LoadWebLogin(m_page.load, name)) {
+                    entry->second = std::move(*login);
                 }
             }
-            if (entry->second != nullptr && WebLoginFitsForm(*form, *entry->second)) {
+            if (entry->second && WebLoginFitsForm(*form, *entry->second)) {
                 m_matches.push_back({form.get(), name});
             }
         }

@@ -1,17 +1,15 @@
 #include "tools/vtx_commands.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <memory>
 
 #include "core/configuration.h"
-#include "core/identity.h"
-#include "core/session_password_source.h"
+#include "core/record_io.h"
 #include "core/record_names.h"
-#include "core/secure_note.h"
-#include "core/web_login.h"
+#include "core/session_password_source.h"
 #include "core/web_login_index.h"
 #include "platform/com/com_runtime.h"
 #include "platform/event_loop.h"
@@ -57,14 +55,23 @@ std::u16string RecordFile(RecordKind kind, const std::string& name) {
     return RecordPath(config::GetRecordFolder(kind), text::FromUtf8(name), kind);
 }
 
-std::unique_ptr<CTaggedFile> MakeRecord(RecordKind kind) {
+// Writes the record of `kind` that `text` holds, stored the way the editor stores it. A Web
+// Login is indexed under its page address: it may replace one of another address, unknown here.
+bool WriteRecord(RecordKind kind, std::u16string_view name, const std::u16string& path,
+                 std::u16string_view text) {
     switch (kind) {
         case RecordKind::Identity:
-            return std::make_unique<CIdentity>();
-        case RecordKind::WebLogin:
-            return std::make_unique<CWebLogin>(CWebLogin::Writer::Editor);
+            return WriteIdentity(path, IdentityFromText(text)).HasValue();
+        case RecordKind::WebLogin: {
+            const CWebLogin login = WebLoginFromText(text);
+            if (!WriteWebLogin(path, login, WebLoginWriter::Editor)) {
+                return false;
+            }
+            IndexWebLoginUnder(login.GetPageUrl(), name);
+            return true;
+        }
         default:
-            return std::make_unique<CSecureNote>();
+            return WriteSecureNote(path, SecureNoteFromText(text)).HasValue();
     }
 }
 
@@ -161,33 +168,27 @@ int ListRecords(RecordKind kind, std::ostream& out) {
 
 int ShowRecord(RecordKind kind, const std::string& name, std::ostream& out) {
     // The text is shown exactly as stored, so every kind is read as plain tagged text.
-    CTaggedFile record;
-    if (!record.Read(RecordFile(kind, name))) {
+    const auto recordText = ReadRecordText(RecordFile(kind, name));
+    if (!recordText) {
         return kFailure;
     }
-    out << text::ToUtf8(record.GetText());
+    out << text::ToUtf8(*recordText);
     return out.flush() ? kSuccess : kFailure;
 }
 
 int PutRecord(RecordKind kind, const std::string& name, std::istream& in) {
     const std::u16string recordName = text::FromUtf8(name);
     if (recordName.empty() || !IsValidName(recordName)) {
-        ui::ShowMessage(u"A record name cannot be empty or contain any of the following "
-                        u"characters:\n \" ' \\ / : * ? < > |",
-                        ui::Icon::Exclamation);
+        ui::ShowMessage(
+            u"A record name cannot be empty or contain any of the following "
+            u"characters:\n \" ' \\ / : * ? < > |",
+            ui::Icon::Exclamation);
         return kFailure;
     }
-    auto record = MakeRecord(kind);
-    record->ParseText(text::FromUtf8(ReadAll(in)));
-    if (!record->Write(RecordFile(kind, name))) {
-        return kFailure;
-    }
-    // The editor's writer indexes a Web Login when its page address changed since it was read;
-    // a record put from outside may replace one of another address, unknown here.
-    if (auto* login = dynamic_cast<CWebLogin*>(record.get())) {
-        IndexWebLoginUnder(login->GetPageUrl(), recordName);
-    }
-    return kSuccess;
+    // A record file's text ends at its first zero unit; so does the text put.
+    std::u16string recordText = text::FromUtf8(ReadAll(in));
+    recordText.resize(std::min(recordText.size(), recordText.find(u'\0')));
+    return WriteRecord(kind, recordName, RecordFile(kind, name), recordText) ? kSuccess : kFailure;
 }
 
 int GetConfig(const std::string& name, std::ostream& out) {
@@ -238,12 +239,13 @@ int Logoff(COrvanePasswordSource& passwords) {
 
 int Register(bool registering) {
     const std::filesystem::path library = platform::SiblingProgram(kCoreLibrary);
-    const com::HRESULT result = registering ? com::CallDllRegisterServer(library)
-                                            : com::CallDllUnregisterServer(library);
+    const com::HRESULT result =
+        registering ? com::CallDllRegisterServer(library) : com::CallDllUnregisterServer(library);
     if (com::FAILED(result)) {
-        ui::ShowMessage(text::FromUtf8((registering ? "Unable to register " : "Unable to unregister ") +
-                                       library.string() + ": " + com::LastLibraryError()),
-                        ui::Icon::Exclamation);
+        ui::ShowMessage(
+            text::FromUtf8((registering ? "Unable to register " : "Unable to unregister ") +
+                           library.string() + ": " + com::LastLibraryError()),
+            ui::Icon::Exclamation);
         return kFailure;
     }
     return kSuccess;

@@ -1,9 +1,8 @@
-#include "core/encrypted_file.h"
+#include "core/record_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <openssl/crypto.h>
 #include <openssl/rand.h>
 
 #include <cerrno>
@@ -13,18 +12,12 @@
 
 #include "core/blowfish_cipher.h"
 #include "core/messages.h"
-#include "core/password_source.h"
+#include "core/scoped_wipe.h"
+#include "core/tagged_text.h"
 #include "platform/folders.h"
 #include "platform/text.h"
-#include "ui/ui_port.h"
 
 namespace veltrix {
-
-namespace {
-const char16_t kNoPasswordMarker[] = u"";
-}  // namespace
-
-const char16_t* const NO_PASSWORD = kNoPasswordMarker;
 
 namespace {
 
@@ -57,23 +50,6 @@ int InjectedFault(WriteStep step, const std::filesystem::path& temporary) {
 }
 
 // ---- Small helpers ---------------------------------------------------------------------------
-
-// Overwrites secret bytes (the password, the plaintext) when they go out of scope.
-template <typename Container>
-class ScopedWipe {
-public:
-    explicit ScopedWipe(Container& secret) : m_secret(secret) {}
-    ~ScopedWipe() {
-        if (!m_secret.empty()) {
-            OPENSSL_cleanse(m_secret.data(), m_secret.size() * sizeof(m_secret[0]));
-        }
-    }
-    ScopedWipe(const ScopedWipe&) = delete;
-    ScopedWipe& operator=(const ScopedWipe&) = delete;
-
-private:
-    Container& m_secret;
-};
 
 class UniqueFd {
 public:
@@ -309,6 +285,7 @@ std::u16string SaveLoadMessage(std::u16string_view path, const FileError& error,
     std::u16string_view message;
     switch (error.kind) {
         case FileError::Kind::UserCancel:
+        case FileError::Kind::None:
             return {};
         case FileError::Kind::BadFormat:
             message = messages::kUnexpectedFormat;
@@ -333,189 +310,104 @@ void SetWriteFaultHook(WriteFaultHook hook) {
     Hook() = std::move(hook);
 }
 
-// ---- CEncryptedFile --------------------------------------------------------------------------
+// ---- Codec -----------------------------------------------------------------------------------
 
-void CEncryptedFile::Serialize(CArchive&) {}
-
-void CEncryptedFile::ReportSaveLoadException(std::u16string_view path, const FileError& error,
-                                             bool saving, std::u16string_view defaultMessage) {
-    std::u16string message = SaveLoadMessage(path, error, saving, defaultMessage);
-    if (!message.empty()) {
-        ui::ShowMessage(message, ui::Icon::Exclamation);
-    }
-}
-
-bool CEncryptedFile::GetSessionPassword(std::u16string& password) {
-    IPasswordSource* source = CurrentPasswordSource();
-    if (source == nullptr) {
-        ui::ShowMessage(messages::kUnableToLoadCore, ui::Icon::Exclamation);
-        return false;
-    }
-    std::u16string value;
-    if (!source->GetPassword(value)) {
-        return false;
-    }
-    password = std::move(value);
-    return true;
-}
-
-bool CEncryptedFile::EndSession() {
-    IPasswordSource* source = CurrentPasswordSource();
-    if (source == nullptr) {
-        ui::ShowMessage(messages::kUnableToLoadCore, ui::Icon::Exclamation);
-        return false;
-    }
-    return source->EndSession();
-}
-
-std::u16string CEncryptedFile::GetFileTitle() const {
-    std::size_t slash = m_pathName.rfind(u'/');
-    return slash == std::u16string::npos ? m_pathName : m_pathName.substr(slash + 1);
-}
-
-std::u16string CEncryptedFile::GetName() const {
-    std::u16string title = GetFileTitle();
-    std::size_t dot = title.rfind(u'.');
-    return dot == std::u16string::npos ? title : title.substr(0, dot);
-}
-
-bool CEncryptedFile::FailRead(FileStatus status) {
-    m_readStatus = status;
-    return false;
-}
-
-bool CEncryptedFile::FailWrite(FileStatus status) {
-    m_writeStatus = status;
-    return false;
-}
-
-// A wrong password, and every file that cannot be decrypted or whose header does not check out,
-// is reported alike; the session ends so that the next use asks for the password again.
-bool CEncryptedFile::ReportWrongPassword() {
-    ui::ShowMessage(messages::kPasswordMismatch);
-    EndSession();
-    return FailRead(FileStatus::WrongPassword);
-}
-
-bool CEncryptedFile::Read(std::u16string_view path) {
-    m_pathName = path;
-    std::vector<std::uint8_t> contents;
-    {
-        UniqueFd fd(open(NativePath(m_pathName).c_str(), O_RDONLY | O_CLOEXEC));
-        if (!fd.IsOpen()) {
-            ReportSaveLoadException(m_pathName, FileError::FromErrno(errno), false,
-                                    messages::kFailedToOpen);
-            return FailRead(FileStatus::CannotOpen);
-        }
-        if (int error = ReadAll(fd.Get(), contents); error != 0) {
-            fd.Close();
-            ReportSaveLoadException(m_pathName, FileError::FromErrno(error), false,
-                                    messages::kFailedToOpen);
-            return FailRead(FileStatus::ReadError);
-        }
-    }
-
-    std::u16string password;
-    ScopedWipe wipePassword(password);
-    if (!GetSessionPassword(password)) {
-        return FailRead(FileStatus::NoPassword);
-    }
-    // IV, then at least one whole block of ciphertext.
-    if (password.size() > kMaxPasswordLength || contents.size() < 2 * blowfish::kBlockSize ||
-        contents.size() % blowfish::kBlockSize != 0) {
-        return ReportWrongPassword();
-    }
-    blowfish::Iv iv;
-    std::copy_n(contents.begin(), iv.size(), iv.begin());
-    std::vector<std::uint8_t> key = KeyOf(password);
-    ScopedWipe wipeKey(key);
-    auto plaintext = blowfish::Decrypt(std::span(contents).subspan(blowfish::kBlockSize), key, iv);
-    if (!plaintext) {
-        return ReportWrongPassword();
-    }
-    ScopedWipe wipePlaintext(*plaintext);
-    return LoadPlaintext(*plaintext, password);
-}
-
-bool CEncryptedFile::LoadPlaintext(std::span<const std::uint8_t> plaintext,
-                                   std::u16string_view password) {
-    std::optional<PlaintextLayout> layout = ParseLayout(plaintext);
-    if (!layout ||
-        !StoredPasswordMatches(plaintext.subspan(layout->passwordOffset, layout->passwordBytes),
-                               password)) {
-        return ReportWrongPassword();
-    }
-    std::span<const std::uint8_t> payload = plaintext.subspan(layout->payloadOffset);
-    {
-        ui::BusyScope busy;
-        if (!payload.empty()) {
-            CArchive ar(payload);
-            Serialize(ar);
-        }
-    }
-    SetModifiedFlag(false);
-    m_readStatus = FileStatus::Success;
-    return true;
-}
-
-bool CEncryptedFile::Write(std::u16string_view path, const char16_t* password) {
-    if (!path.empty()) {
-        m_pathName = path;
-    }
-    ui::BusyScope busy;
-    if (m_pathName.empty()) {
-        ReportSaveLoadException(m_pathName, FileError{}, true, messages::kInvalidFilename);
-        return FailWrite(FileStatus::CannotOpen);
-    }
-    CArchive ar;
-    Serialize(ar);
-    std::span<const std::uint8_t> payload = ar.Bytes();
-
-    if (password == NO_PASSWORD) {
-        return ReplaceFile({}, payload);
-    }
-    std::u16string master;
-    ScopedWipe wipeMaster(master);
-    if (password != nullptr && *password != u'\0') {
-        master = password;
-    } else if (!GetSessionPassword(master)) {
-        return FailWrite(FileStatus::NoPassword);
-    }
+Result<std::vector<std::uint8_t>, CodecError> EncryptRecord(std::span<const std::uint8_t> payload,
+                                                            std::u16string_view password) {
     // The stored password's length must fit the header; longer ones are refused outright.
-    if (master.size() > kMaxPasswordLength) {
-        return FailWrite(FileStatus::WrongPassword);
+    if (password.size() > kMaxPasswordLength) {
+        return Fail(CodecError::PasswordTooLong);
     }
-    std::vector<std::uint8_t> plain = BuildPlaintext(master, payload);
+    std::vector<std::uint8_t> plain = BuildPlaintext(password, payload);
     ScopedWipe wipePlain(plain);
-    std::vector<std::uint8_t> key = KeyOf(master);
+    std::vector<std::uint8_t> key = KeyOf(password);
     ScopedWipe wipeKey(key);
     blowfish::Iv iv;
     if (RAND_bytes(iv.data(), static_cast<int>(iv.size())) != 1) {
-        return FailWrite(FileStatus::WrongPassword);
+        return Fail(CodecError::CipherFailure);
     }
     auto cipher = blowfish::Encrypt(plain, key, iv);
     if (!cipher) {
-        return FailWrite(FileStatus::WrongPassword);
+        return Fail(CodecError::CipherFailure);
     }
-    return ReplaceFile(iv, *cipher);
+    std::vector<std::uint8_t> file(iv.begin(), iv.end());
+    file.insert(file.end(), cipher->begin(), cipher->end());
+    return file;
 }
 
-// Writes IV and data to a fresh temporary file beside the record, flushes it to the disk and
-// renames it over the record, so that a failure at any step leaves the old record whole. The
-// temporary file is removed when a step fails.
-bool CEncryptedFile::ReplaceFile(std::span<const std::uint8_t> iv,
-                                 std::span<const std::uint8_t> data) {
-    const std::filesystem::path folder = TemporaryFolder(m_pathName);
-    errno = 0;
+// A wrong password, and every file that cannot be decrypted or whose header does not check out,
+// is the same error.
+Result<std::vector<std::uint8_t>, CodecError> DecryptRecord(std::span<const std::uint8_t> file,
+                                                            std::u16string_view password) {
+    // IV, then at least one whole block of ciphertext.
+    if (password.size() > kMaxPasswordLength || file.size() < 2 * blowfish::kBlockSize ||
+        file.size() % blowfish::kBlockSize != 0) {
+        return Fail(CodecError::WrongPassword);
+    }
+    blowfish::Iv iv;
+    std::copy_n(file.begin(), iv.size(), iv.begin());
+    std::vector<std::uint8_t> key = KeyOf(password);
+    ScopedWipe wipeKey(key);
+    auto plaintext = blowfish::Decrypt(file.subspan(blowfish::kBlockSize), key, iv);
+    if (!plaintext) {
+        return Fail(CodecError::WrongPassword);
+    }
+    ScopedWipe wipePlaintext(*plaintext);
+    const std::span<const std::uint8_t> plain(*plaintext);
+    std::optional<PlaintextLayout> layout = ParseLayout(plain);
+    if (!layout || !StoredPasswordMatches(
+                       plain.subspan(layout->passwordOffset, layout->passwordBytes), password)) {
+        return Fail(CodecError::WrongPassword);
+    }
+    const std::span<const std::uint8_t> payload = plain.subspan(layout->payloadOffset);
+    return std::vector<std::uint8_t>(payload.begin(), payload.end());
+}
+
+Result<std::vector<std::uint8_t>, CodecError> EncodeRecordFile(std::u16string_view text,
+                                                               std::u16string_view password) {
+    std::vector<std::uint8_t> payload = EncodePayload(text);
+    ScopedWipe wipePayload(payload);
+    return EncryptRecord(payload, password);
+}
+
+Result<std::u16string, CodecError> DecodeRecordFile(std::span<const std::uint8_t> file,
+                                                    std::u16string_view password) {
+    auto payload = DecryptRecord(file, password);
+    if (!payload) {
+        return Fail(payload.Error());
+    }
+    ScopedWipe wipePayload(*payload);
+    return DecodePayload(*payload);
+}
+
+// ---- File operations -------------------------------------------------------------------------
+
+Result<std::vector<std::uint8_t>, RecordError> ReadRecordFile(std::u16string_view path) {
+    std::vector<std::uint8_t> contents;
+    UniqueFd fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        return Fail(RecordError{FileStatus::CannotOpen, false, FileError::FromErrno(errno)});
+    }
+    if (int error = ReadAll(fd.Get(), contents); error != 0) {
+        return Fail(RecordError{FileStatus::ReadError, false, FileError::FromErrno(error)});
+    }
+    return contents;
+}
+
+Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
+                                            std::span<const std::uint8_t> contents) {
+    if (path.empty()) {
+        return Fail(RecordError{FileStatus::CannotOpen, true, FileError{}});
+    }
+    const std::filesystem::path folder = TemporaryFolder(path);
     std::optional<std::filesystem::path> created =
         platform::CreateUniqueTempFile(folder, kTemporaryPrefix);
     if (!created) {
-        return FailWrite(FileStatus::CannotOpen);
+        return Fail(RecordError{FileStatus::CannotOpen, true, FileError{FileError::Kind::None}});
     }
     TemporaryFile temporary(*created);
-    auto fail = [&](int error, std::u16string_view defaultMessage, FileStatus status) {
-        ReportSaveLoadException(m_pathName, FileError::FromErrno(error), true, defaultMessage);
-        return FailWrite(status);
+    auto fail = [](FileStatus status, int error) {
+        return Fail(RecordError{status, true, FileError::FromErrno(error)});
     };
 
     int error = InjectedFault(WriteStep::OpenTemporary, temporary.Path());
@@ -524,14 +416,11 @@ bool CEncryptedFile::ReplaceFile(std::span<const std::uint8_t> iv,
         error = errno;
     }
     if (error != 0) {
-        return fail(error, messages::kInvalidFilename, FileStatus::CannotOpen);
+        return fail(FileStatus::CannotOpen, error);
     }
     error = InjectedFault(WriteStep::WriteData, temporary.Path());
     if (error == 0) {
-        error = WriteAll(fd.Get(), iv);
-    }
-    if (error == 0) {
-        error = WriteAll(fd.Get(), data);
+        error = WriteAll(fd.Get(), contents);
     }
     if (error == 0) {
         error = InjectedFault(WriteStep::Flush, temporary.Path());
@@ -543,21 +432,30 @@ bool CEncryptedFile::ReplaceFile(std::span<const std::uint8_t> iv,
         error = closeError;
     }
     if (error != 0) {
-        return fail(error, messages::kFailedToSave, FileStatus::WriteError);
+        return fail(FileStatus::WriteError, error);
     }
-    const std::filesystem::path target = NativePath(m_pathName);
+    const std::filesystem::path target = NativePath(path);
     error = InjectedFault(WriteStep::Replace, temporary.Path());
     if (error == 0 && rename(temporary.Path().c_str(), target.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
-        return fail(error, messages::kFailedToSave, FileStatus::WriteError);
+        return fail(FileStatus::WriteError, error);
     }
     temporary.Keep();
     SyncFolder(folder);
-    SetModifiedFlag(false);
-    m_writeStatus = FileStatus::Success;
-    return true;
+    return {};
+}
+
+std::u16string RecordFileTitle(std::u16string_view path) {
+    const std::size_t slash = path.rfind(u'/');
+    return std::u16string(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::u16string RecordNameOf(std::u16string_view path) {
+    std::u16string title = RecordFileTitle(path);
+    const std::size_t dot = title.rfind(u'.');
+    return dot == std::u16string::npos ? title : title.substr(0, dot);
 }
 
 }  // namespace veltrix

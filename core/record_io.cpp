@@ -1,0 +1,224 @@
+#include "core/record_io.h"
+
+#include "core/configuration.h"
+#include "core/messages.h"
+#include "core/password_source.h"
+#include "core/record_kind.h"
+#include "core/scoped_wipe.h"
+#include "core/tagged_text.h"
+#include "core/web_login_index.h"
+
+namespace veltrix {
+namespace {
+
+Failure<FileStatus> Reported(std::u16string_view path, const RecordError& error) {
+    ReportRecordError(path, error);
+    return Fail(error.status);
+}
+
+// The session's master password into `password`; the failure otherwise.
+Result<void, RecordError> SessionPassword(std::u16string& password, bool saving) {
+    IPasswordSource* source = CurrentPasswordSource();
+    if (source == nullptr) {
+        return Fail(
+            RecordError{FileStatus::NoPassword, saving, FileError{FileError::Kind::None}, true});
+    }
+    if (!source->GetPassword(password)) {
+        return Fail(
+            RecordError{FileStatus::NoPassword, saving, FileError{FileError::Kind::None}, false});
+    }
+    return {};
+}
+
+// Reads the record file at `path` and makes a record of its text with `parse` (under the busy
+// cursor, like every loading of a record).
+template <typename Parse>
+auto ReadRecord(std::u16string_view path, Parse&& parse)
+    -> Result<decltype(parse(std::u16string())), FileStatus> {
+    auto contents = ReadRecordFile(path);
+    if (!contents) {
+        return Reported(path, contents.Error());
+    }
+    std::u16string password;
+    ScopedWipe wipePassword(password);
+    if (auto got = SessionPassword(password, false); !got) {
+        return Reported(path, got.Error());
+    }
+    auto payload = DecryptRecord(*contents, password);
+    if (!payload) {
+        return Reported(path, RecordError{FileStatus::WrongPassword, false,
+                                          FileError{FileError::Kind::None}, false});
+    }
+    ScopedWipe wipePayload(*payload);
+    ui::BusyScope busy;
+    return parse(DecodePayload(*payload));
+}
+
+Result<void, FileStatus> WriteRecord(std::u16string_view path, std::u16string_view text,
+                                     RecordPassword password) {
+    ui::BusyScope busy;
+    if (path.empty()) {
+        return Reported(path, RecordError{FileStatus::CannotOpen, true, FileError{}, false});
+    }
+    std::vector<std::uint8_t> contents;
+    ScopedWipe wipeContents(contents);
+    if (password.IsNone()) {
+        contents = EncodePayload(text);
+    } else {
+        std::u16string master(password.Password());
+        ScopedWipe wipeMaster(master);
+        if (password.IsSession()) {
+            if (auto got = SessionPassword(master, true); !got) {
+                return Reported(path, got.Error());
+            }
+        }
+        auto encoded = EncodeRecordFile(text, master);
+        if (!encoded) {
+            return Reported(path, RecordError{FileStatus::WrongPassword, true,
+                                              FileError{FileError::Kind::None}, false});
+        }
+        contents = std::move(*encoded);
+    }
+    if (auto replaced = ReplaceRecordFile(path, contents); !replaced) {
+        return Reported(path, replaced.Error());
+    }
+    return {};
+}
+
+// Restores the busy flag of a load context when the read is over.
+class BusyFlag {
+public:
+    explicit BusyFlag(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~BusyFlag() { m_flag = m_previous; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+}  // namespace
+
+// ---- Messages --------------------------------------------------------------------------------
+
+RecordErrorReport RecordErrorMessage(std::u16string_view path, const RecordError& error) {
+    switch (error.status) {
+        case FileStatus::CannotOpen:
+        case FileStatus::ReadError:
+        case FileStatus::WriteError: {
+            std::u16string_view fallback = messages::kFailedToOpen;
+            if (error.saving) {
+                fallback = error.status == FileStatus::CannotOpen ? messages::kInvalidFilename
+                                                                  : messages::kFailedToSave;
+            }
+            return {SaveLoadMessage(path, error.cause, error.saving, fallback)};
+        }
+        case FileStatus::NoPassword:
+            if (error.noPasswordSource) {
+                return {std::u16string(messages::kUnableToLoadCore)};
+            }
+            return {};
+        case FileStatus::WrongPassword:
+            if (!error.saving) {
+                return {std::u16string(messages::kPasswordMismatch), ui::Icon::None, true};
+            }
+            return {};
+        case FileStatus::NotDone:
+        case FileStatus::Success:
+            break;
+    }
+    return {};
+}
+
+void ReportRecordError(std::u16string_view path, const RecordError& error) {
+    const RecordErrorReport report = RecordErrorMessage(path, error);
+    if (!report.text.empty()) {
+        ui::ShowMessage(report.text, report.icon);
+    }
+    if (report.endsSession) {
+        EndPasswordSession();
+    }
+}
+
+bool EndPasswordSession() {
+    IPasswordSource* source = CurrentPasswordSource();
+    if (source == nullptr) {
+        ui::ShowMessage(messages::kUnableToLoadCore, ui::Icon::Exclamation);
+        return false;
+    }
+    return source->EndSession();
+}
+
+// ---- Text and records ------------------------------------------------------------------------
+
+Result<std::u16string, FileStatus> ReadRecordText(std::u16string_view path) {
+    return ReadRecord(path, [](std::u16string text) { return text; });
+}
+
+Result<void, FileStatus> WriteRecordText(std::u16string_view path, std::u16string_view text,
+                                         RecordPassword password) {
+    return WriteRecord(path, text, password);
+}
+
+Result<CIdentity, FileStatus> ReadIdentity(std::u16string_view path) {
+    return ReadRecord(path, [](const std::u16string& text) { return IdentityFromText(text); });
+}
+
+Result<void, FileStatus> WriteIdentity(std::u16string_view path, const CIdentity& identity,
+                                       RecordPassword password) {
+    std::u16string text = IdentityToText(identity);
+    ScopedWipe wipe(text);
+    return WriteRecord(path, text, password);
+}
+
+Result<CWebLogin, FileStatus> ReadWebLogin(std::u16string_view path) {
+    return ReadRecord(path, [](const std::u16string& text) { return WebLoginFromText(text); });
+}
+
+Result<void, FileStatus> WriteWebLogin(std::u16string_view path, const CWebLogin& login,
+                                       WebLoginWriter writer, RecordPassword password) {
+    std::u16string text = WebLoginToText(login, writer);
+    ScopedWipe wipe(text);
+    return WriteRecord(path, text, password);
+}
+
+Result<void, FileStatus> WriteEditedWebLogin(std::u16string_view path, const CWebLogin& login,
+                                             std::u16string& pageUrlAsRead) {
+    std::u16string text = WebLoginToText(login, WebLoginWriter::Editor);
+    ScopedWipe wipe(text);
+    if (login.GetPageUrl() != pageUrlAsRead) {
+        const std::u16string name = RecordNameOf(path);
+        RemoveWebLoginFromIndex(pageUrlAsRead, name);
+        AddWebLoginToIndex(login.GetPageUrl(), name);
+        pageUrlAsRead = login.GetPageUrl();
+    }
+    return WriteRecord(path, text, RecordPassword::Session());
+}
+
+Result<CSecureNote, FileStatus> ReadSecureNote(std::u16string_view path) {
+    return ReadRecord(path, [](const std::u16string& text) { return SecureNoteFromText(text); });
+}
+
+Result<void, FileStatus> WriteSecureNote(std::u16string_view path, const CSecureNote& note,
+                                         RecordPassword password) {
+    return WriteRecord(path, note.GetText(), password);
+}
+
+Result<CWebLogin, FileStatus> LoadWebLogin(WebLoginLoadContext& context, std::u16string_view name) {
+    if (context.cancelled) {
+        return Fail(FileStatus::NoPassword);
+    }
+    const std::u16string path =
+        RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+    auto login = [&] {
+        BusyFlag busy(context.busy);
+        return ReadWebLogin(path);
+    }();
+    if (!login && login.Error() == FileStatus::NoPassword) {
+        context.cancelled = true;
+    }
+    return login;
+}
+
+}  // namespace veltrix

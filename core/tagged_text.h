@@ -1,0 +1,71 @@
+// The tagged text every record is stored as: elements "<key>value</key>" joined by CR LF, values
+// being free text (line breaks, other elements, whole sub-records). The payload of a record file
+// is FF FE and the text in UTF-16LE; older payloads without the mark are ANSI text.
+//
+// Reading takes the first "<key>" anywhere in the text and the first "</key>" after it; a missing
+// closing tag reads as empty. Writing appends "<key>value</key>", or replaces the first element
+// of that key in place when the text already holds one, and fails (changing nothing) when that
+// element has no closing tag. TaggedText and TaggedTextWriter give these results in one pass.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace veltrix {
+
+// The value of the element `key` in `text`; empty when it is missing or not closed.
+std::u16string FindTag(std::u16string_view text, std::u16string_view key);
+// Sets the element `key` of `text` to `value`. An empty value leaves the text alone unless
+// `force`. False, changing nothing, when the element has an opening tag but no closing tag.
+bool PutTag(std::u16string& text, std::u16string_view key, std::u16string_view value,
+            bool force = false);
+
+// A text scanned once for its opening tags, so that each lookup costs only its own value.
+// Views into the text, which must outlive this object.
+class TaggedText {
+public:
+    explicit TaggedText(std::u16string_view text);
+
+    // Same result as FindTag(text, key).
+    std::u16string Find(std::u16string_view key) const;
+    std::u16string_view Text() const { return m_text; }
+
+private:
+    std::u16string_view m_text;
+    // Each key's first opening tag: the offset of its '<'.
+    std::unordered_map<std::u16string_view, std::size_t> m_first;
+};
+
+// Builds a tagged text element by element, with the results of PutTag on the text so far.
+class TaggedTextWriter {
+public:
+    // Same as PutTag(text, key, value, force) on the text written so far.
+    bool Put(std::u16string_view key, std::u16string_view value, bool force = false);
+
+    const std::u16string& Text() const { return m_text; }
+    std::u16string Take() { return std::move(m_text); }
+
+private:
+    void IndexFrom(std::size_t offset);
+
+    std::u16string m_text;
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view key) const {
+            return std::hash<std::u16string_view>{}(key);
+        }
+    };
+    // The keys whose opening tag the text holds: only those need PutTag's replacement.
+    std::unordered_set<std::u16string, KeyHash, std::equal_to<>> m_opened;
+};
+
+// The payload of a text, and the text of a payload (marked UTF-16LE, else ANSI).
+std::vector<std::uint8_t> EncodePayload(std::u16string_view text);
+std::u16string DecodePayload(std::span<const std::uint8_t> payload);
+
+}  // namespace veltrix
