@@ -52,8 +52,8 @@ void FillBenchIdentity(CIdentity& identity) {
     for (std::u16string_view key : kIdentityKeys) {
         identity.SetField(key, u"value of " + std::u16string(key));
     }
-    identity.SetField(u"hphone1", u"555");
-    identity.SetField(u"hphone2", u"1234567");
+    identity.Set(IdentityKey::HomePhone1, u"555");
+    identity.Set(IdentityKey::HomePhone2, u"1234567");
 }
 
 void BM_ParseLargePage(benchmark::State& state) {

@@ -132,10 +132,10 @@ protected:
     void SaveIdentity(std::u16string_view name, std::u16string_view first) {
         test::FakePasswordSource passwords(kPassword);
         CIdentity identity;
-        identity.SetField(u"fname", first);
-        identity.SetField(u"lname", u"Lee");
-        identity.SetField(u"email", u"ann@mail.example");
-        identity.SetField(u"hcity", u"Springfield");
+        identity.Set(IdentityKey::FirstName, first);
+        identity.Set(IdentityKey::LastName, u"Lee");
+        identity.Set(IdentityKey::Email, u"ann@mail.example");
+        identity.Set(IdentityKey::HomeCity, u"Springfield");
         ASSERT_TRUE(identity.Write(
             RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
     }

@@ -6,7 +6,7 @@
 
 #include "core/configuration.h"
 #include "core/messages.h"
-#include "core/secure_note.h"
+#include "core/record_io.h"
 #include "core/session_block.h"
 #include "core/session_password_source.h"
 #include "core/verification_file.h"
@@ -40,9 +40,8 @@ protected:
     // A record file written under an explicit password, without asking the session.
     void WriteNote(const std::u16string& file, const char16_t* password) {
         std::filesystem::create_directories(env_.VaultFolder());
-        CSecureNote note;
-        note.SetText(u"note");
-        ASSERT_TRUE(note.Write(Folder() + file, password));
+        ASSERT_TRUE(WriteRecordText(Folder() + file, u"note", RecordPassword::Given(password))
+                        .HasValue());
     }
 
     std::optional<std::u16string> Get() {

@@ -8,7 +8,7 @@
 #include "core/identity.h"
 #include "core/messages.h"
 #include "core/secure_note.h"
-#include "core/tagged_file.h"
+#include "core/record_io.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -82,9 +82,9 @@ TEST_F(VaultFixtures, EveryFileReadsToItsExpectedText) {
     for (const ExpectedRecord& record : records) {
         SCOPED_TRACE(record.file);
         test::FakePasswordSource source(record.password);
-        CTaggedFile file;
-        ASSERT_TRUE(file.Read(PathOf(record.file)));
-        EXPECT_EQ(file.GetText(), record.text);
+        const auto text = ReadRecordText(PathOf(record.file));
+        ASSERT_TRUE(text.HasValue());
+        EXPECT_EQ(*text, record.text);
     }
     EXPECT_TRUE(ui.Messages().empty());
 }
@@ -94,9 +94,9 @@ TEST_F(VaultFixtures, WrongOrDifferentlyCasedPasswordIsRefused) {
         SCOPED_TRACE(record.file);
         ui.Clear();
         test::FakePasswordSource source(text::FoldCase(record.password));
-        CTaggedFile file;
-        EXPECT_FALSE(file.Read(PathOf(record.file)));
-        EXPECT_EQ(file.GetReadStatus(), FileStatus::WrongPassword);
+        const auto text = ReadRecordText(PathOf(record.file));
+        ASSERT_FALSE(text.HasValue());
+        EXPECT_EQ(text.Error(), FileStatus::WrongPassword);
         EXPECT_EQ(source.EndSessionCalls(), 1);
         EXPECT_EQ(ui.MessageTexts(),
                   std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
@@ -105,18 +105,19 @@ TEST_F(VaultFixtures, WrongOrDifferentlyCasedPasswordIsRefused) {
 
 TEST_F(VaultFixtures, IdentityFileLoadsItsFieldsAndSubRecords) {
     test::FakePasswordSource source(u"Secret1");
-    CIdentity identity(PathOf("Ann Lee.vxi"));
-    ASSERT_EQ(identity.GetReadStatus(), FileStatus::Success);
-    EXPECT_EQ(identity.GetName(), u"Ann Lee");
-    EXPECT_EQ(identity.GetTag(kFullNameKey), u"Ann B. Lee");
-    EXPECT_EQ(identity.GetField(u"hstr"), u"12 Elm St\r\nApt 4");
+    const auto read = ReadIdentity(PathOf("Ann Lee.vxi"));
+    ASSERT_TRUE(read.HasValue());
+    const CIdentity& identity = *read;
+    EXPECT_EQ(RecordNameOf(PathOf("Ann Lee.vxi")), u"Ann Lee");
+    EXPECT_EQ(identity.GetFullName(), u"Ann B. Lee");
+    EXPECT_EQ(identity.Get(IdentityKey::HomeStreet), u"12 Elm St\r\nApt 4");
     ASSERT_EQ(identity.CreditCardCount(), 2u);
     // Loaded to the front: the file's cc2 comes first.
     EXPECT_EQ(identity.CreditCards().front().GetId(), u"Home");
     ASSERT_NE(identity.FindCreditCard(u"Work"), nullptr);
-    EXPECT_EQ(identity.FindCreditCard(u"Work")->GetField(u"ccexpm"), u"07");
+    EXPECT_EQ(identity.FindCreditCard(u"Work")->Get(CardKey::ExpiryMonth), u"07");
     ASSERT_NE(identity.FindBankAccount(u"Checking"), nullptr);
-    EXPECT_EQ(identity.FindBankAccount(u"Checking")->GetField(u"babank"), u"First Bank");
+    EXPECT_EQ(identity.FindBankAccount(u"Checking")->Get(AccountKey::Bank), u"First Bank");
 }
 
 // Our own writer produces files the fixtures' reader rules accept: a rewritten fixture reads to
@@ -128,12 +129,13 @@ TEST_F(VaultFixtures, RewrittenNoteReadsToTheSameText) {
         }
         SCOPED_TRACE(record.file);
         test::FakePasswordSource source(record.password);
-        CSecureNote note(PathOf(record.file));
-        ASSERT_EQ(note.GetReadStatus(), FileStatus::Success);
+        const auto note = ReadSecureNote(PathOf(record.file));
+        ASSERT_TRUE(note.HasValue());
         const std::u16string copy = text::FromUtf8((env.Root() / record.file).string());
-        ASSERT_TRUE(note.Write(copy));
-        CSecureNote reread(copy);
-        EXPECT_EQ(reread.GetText(), record.text);
+        ASSERT_TRUE(WriteSecureNote(copy, *note).HasValue());
+        const auto reread = ReadSecureNote(copy);
+        ASSERT_TRUE(reread.HasValue());
+        EXPECT_EQ(reread->GetText(), record.text);
         EXPECT_EQ(fs::file_size(env.Root() / record.file),
                   fs::file_size(VaultFolder() / record.file));
     }

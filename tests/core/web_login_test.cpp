@@ -1,5 +1,9 @@
 #include "core/web_login.h"
 
+#include "core/record_io.h"
+#include "core/record_text.h"
+#include "core/tagged_text.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -20,7 +24,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using Writer = CWebLogin::Writer;
+using Writer = WebLoginWriter;
 
 // The shared fake source, also noting whether the load context was busy while it was asked.
 class WatchingPasswordSource : public test::FakePasswordSource {
@@ -38,17 +42,13 @@ public:
     bool busyWhileAsked = false;
 };
 
-// The text a Web Login stores, without writing a file.
-std::u16string StoredText(CWebLogin& login) {
-    CArchive archive;
-    static_cast<CEncryptedFile&>(login).Serialize(archive);
-    return login.GetText();
+// The text the browser stores for a Web Login.
+std::u16string StoredText(const CWebLogin& login, Writer writer = Writer::Browser) {
+    return WebLoginToText(login, writer);
 }
 
-std::unique_ptr<CWebLogin> Parsed(const std::u16string& text, Writer writer = Writer::Browser) {
-    auto login = std::make_unique<CWebLogin>(writer);
-    login->ParseText(text);
-    return login;
+std::unique_ptr<CWebLogin> Parsed(const std::u16string& text) {
+    return std::make_unique<CWebLogin>(WebLoginFromText(text));
 }
 
 void FillSample(CWebLogin& login) {
@@ -80,28 +80,25 @@ const std::u16string kEditorText =
     u"<f4><tag>1</tag>\r\n<type>13</type>\r\n<data>b</data></f4>";
 
 TEST(WebLoginTextTest, EachWriterStoresItsOwnElementOrder) {
-    CWebLogin browser(Writer::Browser);
-    FillSample(browser);
-    EXPECT_EQ(StoredText(browser), kBrowserText);
-
-    CWebLogin editor(Writer::Editor);
-    FillSample(editor);
-    EXPECT_EQ(StoredText(editor), kEditorText);
+    CWebLogin login;
+    FillSample(login);
+    EXPECT_EQ(StoredText(login, Writer::Browser), kBrowserText);
+    EXPECT_EQ(StoredText(login, Writer::Editor), kEditorText);
+    EXPECT_EQ(WebLoginFromText(kBrowserText), login);
 }
 
 TEST(WebLoginTextTest, AnEmptyWebLoginStoresOptionsAndFieldsAsZero) {
     for (Writer writer : {Writer::Browser, Writer::Editor}) {
-        CWebLogin login(writer);
-        EXPECT_EQ(StoredText(login), u"<options>0</options>\r\n<fields>0</fields>");
+        EXPECT_EQ(StoredText(CWebLogin{}, writer), u"<options>0</options>\r\n<fields>0</fields>");
     }
 }
 
 TEST(WebLoginTextTest, AFrameAddressIsWrittenByBothWriters) {
     for (Writer writer : {Writer::Browser, Writer::Editor}) {
-        CWebLogin login(writer);
+        CWebLogin login;
         login.SetPageUrl(u"https://a.test/");
         login.SetFrameUrl(u"https://b.test/frame");
-        EXPECT_EQ(StoredText(login),
+        EXPECT_EQ(StoredText(login, writer),
                   u"<urlpage>https://a.test/</urlpage>\r\n<urlframe>https://b.test/frame</urlframe>"
                   u"\r\n<options>0</options>\r\n<fields>0</fields>");
     }
@@ -117,34 +114,23 @@ TEST(WebLoginTextTest, StateIsStoredOnlyForCheckBoxesAndRadioButtons) {
               u"<f2><name>r</name>\r\n<tag>0</tag>\r\n<type>3</type>\r\n<state>0</state></f2>");
 }
 
-TEST(WebLoginTextTest, StoringGoesThroughTheTaggedPayload) {
+TEST(WebLoginTextTest, TheEditorsFrameAddressIsReadBack) {
     CWebLogin login;
     FillSample(login);
-    CArchive archive;
-    static_cast<CEncryptedFile&>(login).Serialize(archive);
-    const auto bytes = archive.Bytes();
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-              CTaggedFile::EncodePayload(kBrowserText));
-
-    const auto payload = CTaggedFile::EncodePayload(kEditorText);
-    CArchive loading(payload);
-    CWebLogin loaded;
-    static_cast<CEncryptedFile&>(loaded).Serialize(loading);
+    const CWebLogin loaded = WebLoginFromText(kEditorText);
     EXPECT_EQ(loaded.GetFields(), login.GetFields());
     EXPECT_EQ(loaded.GetFrameUrl(), u"https://www.example.com/login");
 }
 
 TEST(WebLoginTextTest, ReadersAcceptBothOrders) {
     for (const auto& text : {kBrowserText, kEditorText}) {
-        for (Writer writer : {Writer::Browser, Writer::Editor}) {
-            auto login = Parsed(text, writer);
-            CWebLogin expected;
-            FillSample(expected);
-            EXPECT_EQ(login->GetFields(), expected.GetFields());
-            EXPECT_EQ(login->GetPageUrl(), u"https://www.example.com/login");
-            EXPECT_EQ(login->GetNotes(), u"Line 1\r\nLine 2");
-            EXPECT_EQ(login->GetOptions(), 0);
-        }
+        auto login = Parsed(text);
+        CWebLogin expected;
+        FillSample(expected);
+        EXPECT_EQ(login->GetFields(), expected.GetFields());
+        EXPECT_EQ(login->GetPageUrl(), u"https://www.example.com/login");
+        EXPECT_EQ(login->GetNotes(), u"Line 1\r\nLine 2");
+        EXPECT_EQ(login->GetOptions(), 0);
     }
 }
 
@@ -208,12 +194,26 @@ TEST(WebLoginTextTest, AutoSubmitBitKeepsTheOtherOptionBits) {
     EXPECT_EQ(login->GetOptions(), 6);
 }
 
-TEST(WebLoginTextTest, LoadingReplacesEarlierFields) {
+// A field element holding another field's element is read from its own first occurrence.
+TEST(WebLoginTextTest, AFieldValueHoldingElementsIsStoredAndReadBack) {
     CWebLogin login;
-    FillSample(login);
-    login.ParseText(u"<fields>0</fields>");
-    EXPECT_THAT(login.GetFields(), IsEmpty());
-    EXPECT_EQ(login.GetPageUrl(), u"");
+    login.AddField({u"a", 0, 0, u"<f2><name>x</name></f2>", 0});
+    login.AddField({u"b", 0, 0, u"<data>y</data>", 0});
+    const std::u16string text = StoredText(login);
+    std::u16string expected;
+    PutTag(expected, u"options", u"0");
+    PutTag(expected, u"fields", u"2");
+    PutTag(expected, u"f1", u"<name>a</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
+                            u"<data><f2><name>x</name></f2></data>");
+    PutTag(expected, u"f2", u"<name>b</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
+                            u"<data><data>y</data></data>");
+    EXPECT_EQ(text, expected);
+    // The second field's element replaced the one inside the first field's data.
+    const CWebLogin read = WebLoginFromText(text);
+    ASSERT_EQ(read.GetFields().size(), 2u);
+    EXPECT_EQ(read.GetFields()[0].name, u"a");
+    EXPECT_EQ(read.GetFields()[0].data, FindTag(FindTag(text, u"f1"), u"data"));
+    EXPECT_EQ(read.GetFields()[1].name, u"b");
 }
 
 class WebLoginFileTest : public ::testing::Test {
@@ -228,47 +228,50 @@ protected:
 };
 
 TEST_F(WebLoginFileTest, FilesRoundTripBetweenWriters) {
-    CWebLogin written(Writer::Browser);
+    CWebLogin written;
     FillSample(written);
     written.SetOptions(0x41);
-    ASSERT_TRUE(written.Write(PathOf(u"Round trip")));
+    ASSERT_TRUE(WriteWebLogin(PathOf(u"Round trip"), written, Writer::Browser).HasValue());
 
-    CWebLogin read(Writer::Editor);
-    ASSERT_TRUE(read.Read(PathOf(u"Round trip")));
-    EXPECT_EQ(read.GetText(), kBrowserText.substr(0, kBrowserText.find(u"<options>")) +
-                                  u"<options>65</options>" +
-                                  kBrowserText.substr(kBrowserText.find(u"\r\n<fields>")));
-    EXPECT_EQ(read.GetFields(), written.GetFields());
-    EXPECT_EQ(read.GetOptions(), 0x41);
-    EXPECT_EQ(read.GetFrameUrl(), u"");
-    EXPECT_EQ(read.GetPageUrlAsRead(), u"https://www.example.com/login");
-    EXPECT_EQ(read.GetName(), u"Round trip");
+    EXPECT_EQ(ReadRecordText(PathOf(u"Round trip")).Value(),
+              kBrowserText.substr(0, kBrowserText.find(u"<options>")) + u"<options>65</options>" +
+                  kBrowserText.substr(kBrowserText.find(u"\r\n<fields>")));
+    const auto read = ReadWebLogin(PathOf(u"Round trip"));
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, written);
+    EXPECT_EQ(read->GetOptions(), 0x41);
+    EXPECT_EQ(read->GetFrameUrl(), u"");
+
+    ASSERT_TRUE(WriteWebLogin(PathOf(u"Edited"), *read, Writer::Editor).HasValue());
+    EXPECT_EQ(ReadWebLogin(PathOf(u"Edited"))->GetFrameUrl(), u"https://www.example.com/login");
 }
 
 TEST_F(WebLoginFileTest, TheEditorKeepsTheUrlIndexCurrent) {
-    CWebLogin login(Writer::Editor);
+    CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
-    ASSERT_TRUE(login.Write(PathOf(u"Bank")));
+    std::u16string asRead;
+    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), login, asRead).HasValue());
     EXPECT_THAT(LookupWebLogins(u"http://bank.test/"), ElementsAre(u"Bank"));
-    EXPECT_EQ(login.GetPageUrlAsRead(), u"https://www.bank.test/login");
+    EXPECT_EQ(asRead, u"https://www.bank.test/login");
 
     login.SetPageUrl(u"https://secure.bank.test/");
-    ASSERT_TRUE(login.Write());
+    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), login, asRead).HasValue());
     EXPECT_THAT(LookupWebLogins(u"http://bank.test/"), IsEmpty());
     EXPECT_THAT(LookupWebLogins(u"https://secure.bank.test/x"), ElementsAre(u"Bank"));
 
     // An unchanged page address leaves the index alone.
     ASSERT_TRUE(RemoveWebLoginFromIndex(u"https://secure.bank.test/", u"Bank"));
-    CWebLogin reread(Writer::Editor);
-    ASSERT_TRUE(reread.Read(PathOf(u"Bank")));
-    ASSERT_TRUE(reread.Write());
+    const auto reread = ReadWebLogin(PathOf(u"Bank"));
+    ASSERT_TRUE(reread.HasValue());
+    std::u16string rereadAsRead = reread->GetPageUrl();
+    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), *reread, rereadAsRead).HasValue());
     EXPECT_THAT(LookupWebLogins(u"https://secure.bank.test/"), IsEmpty());
 }
 
 TEST_F(WebLoginFileTest, TheBrowserWriterLeavesTheIndexToItsCaller) {
-    CWebLogin login(Writer::Browser);
+    CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
-    ASSERT_TRUE(login.Write(PathOf(u"Bank")));
+    ASSERT_TRUE(WriteWebLogin(PathOf(u"Bank"), login).HasValue());
     EXPECT_THAT(LookupWebLogins(u"https://bank.test/"), IsEmpty());
 }
 
@@ -277,51 +280,47 @@ TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
         RecordKind::WebLogin, text::FromUtf8((test::TestDataFolder() / "vault").string())));
     WebLoginLoadContext context;
     passwords_.watched = &context;
-    CWebLogin login;
-
-    ASSERT_TRUE(LoadWebLogin(context, u"Example login", login));
+    const auto login = LoadWebLogin(context, u"Example login");
+    ASSERT_TRUE(login.HasValue());
     EXPECT_TRUE(passwords_.busyWhileAsked);
     EXPECT_FALSE(context.busy);
     EXPECT_FALSE(context.cancelled);
-    EXPECT_EQ(login.GetPageUrl(), u"https://www.example.com/login");
-    EXPECT_THAT(login.GetFields(), ElementsAre(CWebLoginField{u"user", 0, 0, u"ann", 0},
+    EXPECT_EQ(login->GetPageUrl(), u"https://www.example.com/login");
+    EXPECT_THAT(login->GetFields(), ElementsAre(CWebLoginField{u"user", 0, 0, u"ann", 0},
                                                CWebLoginField{u"pass", 0, 1, u"hunter2", 0},
                                                CWebLoginField{u"remember", 0, 2, u"on", 1}));
 
-    EXPECT_FALSE(LoadWebLogin(context, u"No such login", login));
+    EXPECT_EQ(LoadWebLogin(context, u"No such login").Error(), FileStatus::CannotOpen);
     EXPECT_FALSE(context.cancelled);
 }
 
 TEST_F(WebLoginFileTest, ACancelledPromptStopsFurtherLoads) {
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Write(PathOf(u"Saved")));
+    ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
         config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
 
     test::FakePasswordSource cancelling(std::nullopt);
     WebLoginLoadContext context;
-    CWebLogin login;
-    EXPECT_FALSE(LoadWebLogin(context, u"Saved", login));
+    EXPECT_FALSE(LoadWebLogin(context, u"Saved").HasValue());
     EXPECT_TRUE(context.cancelled);
     EXPECT_FALSE(context.busy);
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 
-    EXPECT_FALSE(LoadWebLogin(context, u"Saved", login));
+    EXPECT_FALSE(LoadWebLogin(context, u"Saved").HasValue());
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 }
 
 TEST_F(WebLoginFileTest, AWrongPasswordIsNotACancellation) {
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Write(PathOf(u"Saved")));
+    ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
         config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
 
     test::FakePasswordSource wrong(u"Other1");
     WebLoginLoadContext context;
-    CWebLogin login;
-    EXPECT_FALSE(LoadWebLogin(context, u"Saved", login));
+    const auto login = LoadWebLogin(context, u"Saved");
+    ASSERT_FALSE(login.HasValue());
     EXPECT_FALSE(context.cancelled);
-    EXPECT_EQ(login.GetReadStatus(), FileStatus::WrongPassword);
+    EXPECT_EQ(login.Error(), FileStatus::WrongPassword);
 }
 
 }  // namespace

@@ -319,7 +319,7 @@ TEST_F(FormCollectionTest, CheckBoxAndRadioValueTextIsTheirValueAttribute) {
 
 TEST_F(FormCollectionTest, RadioButtonWithoutWordsIsMatchedByItsValue) {
     // The initial value read at collection is what the fill compares when no text follows.
-    identity_.SetField(u"sex", u"F");
+    identity_.Set(IdentityKey::Sex, u"F");
     CWebForm& form = Load(
         "<form><table><tr><td>Sex</td><td><input type=radio name=sex value=M></td>"
         "<td><input type=radio name=sex value=F></td></tr></table></form>",

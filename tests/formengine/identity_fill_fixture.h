@@ -23,10 +23,10 @@ inline constexpr char16_t kFixturePageAddress[] = u"file:///tmp/page.html";
 class IdentityFillTest : public ::testing::Test {
 protected:
     IdentityFillTest() {
-        identity_.SetField(u"fname", u"Ann");
-        identity_.SetField(u"lname", u"Lee");
-        identity_.SetField(u"title", u"Dr");
-        identity_.SetField(u"wtitle", u"Engineer");
+        identity_.Set(IdentityKey::FirstName, u"Ann");
+        identity_.Set(IdentityKey::LastName, u"Lee");
+        identity_.Set(IdentityKey::Title, u"Dr");
+        identity_.Set(IdentityKey::JobTitle, u"Engineer");
     }
 
     // Builds the page and collects its forms; `keys` then replaces the first form's keys.

@@ -23,8 +23,8 @@ std::string Boxes(std::initializer_list<int> sizes) {
 }
 
 TEST_F(IdentityFillTest, PhoneNumberSpreadsOverThreeBoxes) {
-    identity_.SetField(u"hphone1", u"555");
-    identity_.SetField(u"hphone2", u"1234567");
+    identity_.Set(IdentityKey::HomePhone1, u"555");
+    identity_.Set(IdentityKey::HomePhone2, u"1234567");
     CWebForm& form = Load(Boxes({3, 3, 4}), {u"hphone1", u"hphone2", u""});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"555");
@@ -33,8 +33,8 @@ TEST_F(IdentityFillTest, PhoneNumberSpreadsOverThreeBoxes) {
 }
 
 TEST_F(IdentityFillTest, PhoneNumberInOneBoxLosesItsSeparators) {
-    identity_.SetField(u"hphone1", u"(555)");
-    identity_.SetField(u"hphone2", u"123-45 67");
+    identity_.Set(IdentityKey::HomePhone1, u"(555)");
+    identity_.Set(IdentityKey::HomePhone2, u"123-45 67");
     CWebForm& form = Load(Boxes({10}), {u"hphone1"});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"5551234567");
@@ -42,7 +42,7 @@ TEST_F(IdentityFillTest, PhoneNumberInOneBoxLosesItsSeparators) {
 
 TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
     for (std::u16string_view ssn : {u"123456789", u"123-45-6789"}) {
-        identity_.SetField(u"ssn", ssn);
+        identity_.Set(IdentityKey::SocialSecurityNumber, ssn);
         CWebForm& form = Load(Boxes({3, 2, 4}), {u"ssn", u"", u"ssn"});
         Fill(form);
         EXPECT_EQ(Value(form, 0), u"123");
@@ -52,7 +52,7 @@ TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
 }
 
 TEST_F(IdentityFillTest, ZipKeepsItsDashWhenSplit) {
-    identity_.SetField(u"hzip1", u"12345-6789");
+    identity_.Set(IdentityKey::HomeZip, u"12345-6789");
     CWebForm& form = Load(Boxes({5, 4}), {u"hzip1", u""});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"12345");
@@ -61,9 +61,9 @@ TEST_F(IdentityFillTest, ZipKeepsItsDashWhenSplit) {
 
 TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
     CCreditCard card;
-    card.SetField(u"ccid", u"Work");
-    card.SetField(u"ccexpm", u"07");
-    card.SetField(u"ccexpy", u"2029");
+    card.Set(CardKey::Id, u"Work");
+    card.Set(CardKey::ExpiryMonth, u"07");
+    card.Set(CardKey::ExpiryYear, u"2029");
     identity_.AddCreditCard(card);
     config::SetIdentityCreditCard(u"Ann", u"Work");
     const std::pair<int, std::u16string_view> cases[] = {
@@ -91,7 +91,7 @@ TEST_F(IdentityFillTest, TitleBeforeACompanyFieldIsTheJobTitle) {
 
 TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
     CCreditCard card;
-    card.SetField(u"ccid", u"Work");
+    card.Set(CardKey::Id, u"Work");
     identity_.AddCreditCard(card);
     config::SetIdentityCreditCard(u"Ann", u"Work");
     const std::string list =
@@ -100,7 +100,7 @@ TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
         {u"visa debit", u"Visa Debit"}, {u"VISA", u"Visa"}, {u"vis", u"Visa"}, {u"master", u"MasterCard"}};
     for (const auto& [stored, expected] : cases) {
-        identity_.FindCreditCard(u"Work")->SetField(u"cctype", stored);
+        identity_.FindCreditCard(u"Work")->Set(CardKey::Type, stored);
         CWebForm& form = Load(list, {u"cctype"});
         Fill(form);
         EXPECT_EQ(Selected(form, 0), expected) << text::ToUtf8(stored);
@@ -111,7 +111,7 @@ TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
     const std::string names =
         "<form><select><option>Alabama</option><option>Alaska</option>"
         "<option>California</option></select></form>";
-    identity_.SetField(u"hst", u"CA");
+    identity_.Set(IdentityKey::HomeState, u"CA");
     CWebForm& byName = Load(names, {u"hst"});
     Fill(byName);
     EXPECT_EQ(Selected(byName, 0), u"California");
@@ -120,14 +120,14 @@ TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
         "<form><select><option value=AL>Alabama</option><option value=AK>Alaska</option>"
         "<option value=AR>Arkansas</option><option value=AZ>Arizona</option>"
         "<option value=CA>California</option></select></form>";
-    identity_.SetField(u"hst", u"ca");  // not in the map: only the abbreviation pass finds it
+    identity_.Set(IdentityKey::HomeState, u"ca");  // not in the map: only the abbreviation pass finds it
     CWebForm& byCode = Load(codes, {u""});
     Fill(byCode);
     EXPECT_EQ(Selected(byCode, 0), u"California");
 }
 
 TEST_F(IdentityFillTest, ReadOnlyDisabledAndTooLongFieldsStayAsTheyWere) {
-    identity_.SetField(u"email", u"ann@example.com");
+    identity_.Set(IdentityKey::Email, u"ann@example.com");
     CWebForm& form = Load(
         "<form><input readonly value=keep><input disabled value=keep>"
         "<input maxlength=5 value=keep></form>",
@@ -140,7 +140,7 @@ TEST_F(IdentityFillTest, ReadOnlyDisabledAndTooLongFieldsStayAsTheyWere) {
 }
 
 TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
-    identity_.SetField(u"email", u"ann@example.com");
+    identity_.Set(IdentityKey::Email, u"ann@example.com");
     CWebForm& form = Load("<form><input value=Ann style='background-color: white'><input></form>",
                           {u"fname", u"email"});
     Fill(form);
@@ -167,7 +167,7 @@ TEST_F(IdentityFillTest, ASecondFillResetsTheFormFirst) {
 }
 
 TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
-    identity_.SetField(u"hstr", u"12 Elm St  \r\n\r\nApt 4");
+    identity_.Set(IdentityKey::HomeStreet, u"12 Elm St  \r\n\r\nApt 4");
     CWebForm& two = Load(Boxes({20, 20}), {u"hstr", u""});
     Fill(two);
     EXPECT_EQ(Value(two, 0), u"12 Elm St");
@@ -178,7 +178,7 @@ TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
 }
 
 TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
-    identity_.SetField(u"sex", u"F");
+    identity_.Set(IdentityKey::Sex, u"F");
     CWebForm& form = Load(
         "<form><p><input type=radio name=s value=1> Male <input type=radio name=s value=2> Female</p>"
         "</form>",

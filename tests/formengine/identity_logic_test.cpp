@@ -28,12 +28,12 @@ protected:
     void WriteIdentity(std::u16string_view name, std::u16string_view first,
                        std::initializer_list<std::u16string_view> cards = {}) {
         CIdentity identity;
-        identity.SetField(u"fname", first);
-        identity.SetField(u"email", std::u16string(first) + u"@mail.example");
+        identity.Set(IdentityKey::FirstName, first);
+        identity.Set(IdentityKey::Email, std::u16string(first) + u"@mail.example");
         for (std::u16string_view card : cards) {
             CCreditCard& added = identity.AddCreditCard();
-            added.SetField(u"ccid", card);
-            added.SetField(u"cc#", u"4111 " + std::u16string(card));
+            added.Set(CardKey::Id, card);
+            added.Set(CardKey::Number, u"4111 " + std::u16string(card));
         }
         ASSERT_TRUE(identity.Write(
             RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));

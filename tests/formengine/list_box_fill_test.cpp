@@ -76,7 +76,7 @@ protected:
         std::u16string_view id,
         std::initializer_list<std::pair<std::u16string_view, std::u16string_view>> fields) {
         CCreditCard card;
-        card.SetField(u"ccid", id);
+        card.Set(CardKey::Id, id);
         for (const auto& [key, value] : fields) {
             EXPECT_TRUE(card.SetField(key, value)) << text::ToUtf8(key);
         }
@@ -97,7 +97,7 @@ protected:
 // ---- Birth day ----
 
 TEST_F(ListBoxFillTest, BirthDayListIsFoundByKeyOrByBirthInLabelOrName) {
-    identity_.SetField(u"bdayd", u"15");
+    identity_.Set(IdentityKey::BirthDay, u"15");
     struct Case {
         const char* label;
         const char* name;
@@ -131,7 +131,7 @@ TEST_F(ListBoxFillTest, BirthDayWithALeadingZeroIsRetriedWithoutIt) {
         {u"10", 1, u"10"},  // a zero that does not lead is no reason to retry
     };
     for (const Case& c : cases) {
-        identity_.SetField(u"bdayd", c.day);
+        identity_.Set(IdentityKey::BirthDay, c.day);
         EXPECT_EQ(FillList(ListPage("Day", "dd", NumberOptions(1, 31, c.width)), u"bdayd"),
                   c.expected)
             << text::ToUtf8(c.day) << " width " << c.width;
@@ -140,8 +140,8 @@ TEST_F(ListBoxFillTest, BirthDayWithALeadingZeroIsRetriedWithoutIt) {
 
 TEST_F(ListBoxFillTest, BirthDayHandlerLeavesMonthNameListsToTheMonthHandler) {
     // The option values 1..12 would let the day 12 pick December if the day handler ran.
-    identity_.SetField(u"bdaym", u"3");
-    identity_.SetField(u"bdayd", u"12");
+    identity_.Set(IdentityKey::BirthMonth, u"3");
+    identity_.Set(IdentityKey::BirthDay, u"12");
     EXPECT_EQ(
         FillList(ListPage("Birth month", "birth_month", MonthNameOptions(false, true)), u"bdaym"),
         u"March");
@@ -152,8 +152,8 @@ TEST_F(ListBoxFillTest, BirthDayHandlerLeavesMonthNameListsToTheMonthHandler) {
 
 TEST_F(ListBoxFillTest, BirthDayHandlerLeavesListsWith1980ToTheYearHandler) {
     // A day of 19 would pick 1975, the first year containing it, if the day handler ran.
-    identity_.SetField(u"bdayd", u"19");
-    identity_.SetField(u"bdayy", u"1985");
+    identity_.Set(IdentityKey::BirthDay, u"19");
+    identity_.Set(IdentityKey::BirthYear, u"1985");
     EXPECT_EQ(
         FillList(ListPage("Year of birth", "birth_year", NumberOptions(1975, 1990)), u"bdayy"),
         u"1985");
@@ -161,8 +161,8 @@ TEST_F(ListBoxFillTest, BirthDayHandlerLeavesListsWith1980ToTheYearHandler) {
 
 TEST_F(ListBoxFillTest, BirthDayKeyFallsThroughToTheMonthWhenTheDayIsNotListed) {
     // Recognition may give the day key to a list of 1..12: the day is not there, the month is.
-    identity_.SetField(u"bdayd", u"25");
-    identity_.SetField(u"bdaym", u"7");
+    identity_.Set(IdentityKey::BirthDay, u"25");
+    identity_.Set(IdentityKey::BirthMonth, u"7");
     EXPECT_EQ(FillList(ListPage("Day", "dd", NumberOptions(1, 12)), u"bdayd"), u"7");
 }
 
@@ -185,7 +185,7 @@ TEST_F(ListBoxFillTest, NumericBirthMonthListTakesTheBirthMonth) {
         {u"", NumberOptions(1, 12), kUntouched},
     };
     for (const Case& c : cases) {
-        identity_.SetField(u"bdaym", c.month);
+        identity_.Set(IdentityKey::BirthMonth, c.month);
         EXPECT_EQ(FillList(ListPage("Month", "mm", c.options), u"bdaym"), c.expected)
             << text::ToUtf8(c.month);
     }
@@ -235,8 +235,8 @@ TEST_F(ListBoxFillTest, MonthNameListsTakeTheFullNameThenTheFirstThreeLetters) {
     ChooseCard(
         u"Visa",
         {{u"ccexpm", u"11"}, {u"ccexpy", u"2029"}, {u"ccvfromm", u"03"}, {u"ccvfromy", u"2021"}});
-    identity_.SetField(u"bdaym", u"07");
-    identity_.SetField(u"bdayd", u"12");
+    identity_.Set(IdentityKey::BirthMonth, u"07");
+    identity_.Set(IdentityKey::BirthDay, u"12");
     struct Case {
         std::u16string_view key;
         bool shortNames;
@@ -274,7 +274,7 @@ TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
 
 TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
     ChooseCard(u"Visa", {{u"ccexpy", u"2029"}, {u"ccvfromy", u"2021"}});
-    identity_.SetField(u"bdayy", u"1985");
+    identity_.Set(IdentityKey::BirthYear, u"1985");
     struct Case {
         std::u16string_view key;
         std::string options;
@@ -300,7 +300,7 @@ TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
 
 TEST_F(ListBoxFillTest, CardTypeListIsFilledWhateverTheKey) {
     ChooseCard(u"Visa", {{u"cctype", u"MasterCard"}});
-    identity_.SetField(u"hcountry", u"Canada");
+    identity_.Set(IdentityKey::HomeCountry, u"Canada");
     const std::string brands = Options({"VI=Visa", "MC=MasterCard", "AMEX=American Express"});
     for (std::u16string_view key : {u"", u"cctype", u"hcountry", u"ccname"}) {
         EXPECT_EQ(FillList(ListPage("Card", "brand", brands), key), u"MasterCard")
@@ -338,7 +338,7 @@ TEST_F(ListBoxFillTest, StateListOfNamesTakesTheNameOfTheStoredAbbreviation) {
         {u"QU", u"Quebec"}, {u"NF", u"Newfoundland and Labrador"}, {u"ON", u"Ontario"},
     };
     for (const auto& [state, expected] : cases) {
-        identity_.SetField(u"hst", state);
+        identity_.Set(IdentityKey::HomeState, state);
         EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), expected)
             << text::ToUtf8(state);
     }
@@ -347,16 +347,16 @@ TEST_F(ListBoxFillTest, StateListOfNamesTakesTheNameOfTheStoredAbbreviation) {
 TEST_F(ListBoxFillTest, StateMapLookupIsCaseSensitive) {
     // "tx" is no abbreviation of the map, the list has no abbreviation values, and "tx" is part of
     // no name: neither the handler nor the key's own pass selects anything.
-    identity_.SetField(u"hst", u"tx");
+    identity_.Set(IdentityKey::HomeState, u"tx");
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), kUntouched);
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u"hst"), kUntouched);
     // Quebec is "QU" in the map, not the postal "QC".
-    identity_.SetField(u"hst", u"QC");
+    identity_.Set(IdentityKey::HomeState, u"QC");
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), kUntouched);
 }
 
 TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
-    identity_.SetField(u"hst", u"tx");  // lower case: only the abbreviation pass can find it
+    identity_.Set(IdentityKey::HomeState, u"tx");  // lower case: only the abbreviation pass can find it
     struct Case {
         std::string options;
         std::u16string_view expected;
@@ -370,10 +370,10 @@ TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
     for (const Case& c : cases) {
         EXPECT_EQ(FillList(ListPage("State", "state", c.options), u""), c.expected) << c.options;
     }
-    identity_.SetField(u"hst", u"");
+    identity_.Set(IdentityKey::HomeState, u"");
     EXPECT_EQ(FillList(ListPage("State", "state", cases[0].options), u""), kUntouched);
     // Abbreviations alone, without the names, are no state list for the handler.
-    identity_.SetField(u"hst", u"TX");
+    identity_.Set(IdentityKey::HomeState, u"TX");
     EXPECT_EQ(FillList(ListPage("State", "state", Options({"AL=AL", "AK=AK", "AZ=AZ", "AR=AR", "TX=TX"})), u""),
               kUntouched);
 }
@@ -394,11 +394,11 @@ TEST_F(ListBoxFillTest, OtherListsTakeTheKeysValueThenItsLettersAndDigits) {
         {u"", kUntouched},
     };
     for (const auto& [stored, expected] : cases) {
-        identity_.SetField(u"hcountry", stored);
+        identity_.Set(IdentityKey::HomeCountry, stored);
         EXPECT_EQ(FillList(ListPage("Country", "country", countries), u"hcountry"), expected)
             << text::ToUtf8(stored);
     }
-    identity_.SetField(u"hcountry", u"Mexico");
+    identity_.Set(IdentityKey::HomeCountry, u"Mexico");
     EXPECT_EQ(FillList(ListPage("Country", "country", countries), u""), kUntouched);
 }
 
@@ -468,8 +468,8 @@ TEST_F(ListBoxFillTest, CardTypeFillAvoidsDebitAndElectronEntries) {
 // ---- Empty lists and highlighting ----
 
 TEST_F(ListBoxFillTest, ListBoxWithoutOptionsIsLeftAloneAndTheFormGoesOn) {
-    identity_.SetField(u"hst", u"TX");
-    identity_.SetField(u"hcity", u"Austin");
+    identity_.Set(IdentityKey::HomeState, u"TX");
+    identity_.Set(IdentityKey::HomeCity, u"Austin");
     CWebForm& form = Load("<form>State <select name=state></select> City <input name=city></form>",
                           {u"hst", u"hcity"});
     ASSERT_EQ(form.fields.at(0)->options->Count(), 0);
@@ -483,7 +483,7 @@ TEST_F(ListBoxFillTest, ListBoxWithoutOptionsIsLeftAloneAndTheFormGoesOn) {
 }
 
 TEST_F(ListBoxFillTest, ListIsHighlightedOnlyWhenItsSelectionChanged) {
-    identity_.SetField(u"hst", u"TX");
+    identity_.Set(IdentityKey::HomeState, u"TX");
     CWebForm& changed = Load(ListPage("State", "state", kStateNames), {u"hst"});
     Fill(changed);
     EXPECT_EQ(Selected(changed, 0), u"Texas");
@@ -500,8 +500,8 @@ TEST_F(ListBoxFillTest, ListIsHighlightedOnlyWhenItsSelectionChanged) {
 }
 
 TEST_F(ListBoxFillTest, CheckoutPageListsAreFilledInOnePass) {
-    identity_.SetField(u"hst", u"CA");
-    identity_.SetField(u"hcountry", u"USA");
+    identity_.Set(IdentityKey::HomeState, u"CA");
+    identity_.Set(IdentityKey::HomeCountry, u"USA");
     ChooseCard(u"Visa", {{u"cctype", u"Visa"}, {u"ccexpm", u"04"}, {u"ccexpy", u"2031"}});
     CWebForm& form = Load(
         "<form><table>"

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "core/configuration.h"
-#include "core/secure_note.h"
+#include "core/record_io.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "tests/support/child_process.h"
@@ -61,9 +61,9 @@ protected:
 
     void WriteRecord(const char16_t* password) {
         std::filesystem::create_directories(env_.VaultFolder());
-        CSecureNote note;
-        note.SetText(u"note");
-        ASSERT_TRUE(note.Write(text::FromUtf8((env_.VaultFolder() / "Locker.vxn").string()), password));
+        ASSERT_TRUE(WriteRecordText(text::FromUtf8((env_.VaultFolder() / "Locker.vxn").string()),
+                                    u"note", RecordPassword::Given(password))
+                        .HasValue());
     }
 
     // The session's shared memory objects of this test's namespace.

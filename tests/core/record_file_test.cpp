@@ -1,4 +1,4 @@
-#include "core/encrypted_file.h"
+#include "core/record_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,6 +10,8 @@
 
 #include "core/blowfish_cipher.h"
 #include "core/messages.h"
+#include "core/record_io.h"
+#include "core/tagged_text.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -20,24 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-// A record whose payload is given bytes; remembers what it loaded.
-class CBlobFile : public CEncryptedFile {
-public:
-    Bytes stored;
-    Bytes loaded;
-    int loads = 0;
-
-    void Serialize(CArchive& ar) override {
-        if (ar.IsStoring()) {
-            ar.Write(stored);
-        } else {
-            auto bytes = ar.Bytes();
-            loaded.assign(bytes.begin(), bytes.end());
-            ++loads;
-        }
-    }
-};
 
 std::u16string U16(const fs::path& path) {
     return text::FromUtf8(path.string());
@@ -115,15 +99,31 @@ std::u16string WithPath(std::u16string_view message, const fs::path& path) {
     return text;
 }
 
-class EncryptedFileTest : public ::testing::Test {
+class RecordFileTest : public ::testing::Test {
 protected:
     void TearDown() override { SetWriteFaultHook({}); }
 
     fs::path Record(const std::string& name = "Ann Lee.vxi") const { return env.Root() / name; }
 
-    // The only message shown so far is the password mismatch, with the session ended once.
-    void ExpectReportedAsWrongPassword(const CEncryptedFile& file) {
-        EXPECT_EQ(file.GetReadStatus(), FileStatus::WrongPassword);
+    Result<std::u16string, FileStatus> Read(const fs::path& path) {
+        return ReadRecordText(U16(path));
+    }
+    Result<void, FileStatus> Write(const fs::path& path,
+                                   RecordPassword password = RecordPassword::Session()) {
+        return WriteRecordText(U16(path), text, password);
+    }
+    // Writes `payload` as the record file at `path`, encrypted under `password`.
+    void WritePayload(const fs::path& path, const Bytes& bytes, std::u16string_view password) {
+        auto file = EncryptRecord(bytes, password);
+        ASSERT_TRUE(file.HasValue());
+        ASSERT_TRUE(ReplaceRecordFile(U16(path), *file).HasValue());
+    }
+
+    // The read failed, and the only message shown so far is the password mismatch, with the
+    // session ended once.
+    void ExpectReportedAsWrongPassword(const Result<std::u16string, FileStatus>& read) {
+        ASSERT_FALSE(read.HasValue());
+        EXPECT_EQ(read.Error(), FileStatus::WrongPassword);
         ASSERT_EQ(ui.Messages().size(), 1u);
         EXPECT_EQ(ui.Messages()[0].text, messages::kPasswordMismatch);
         EXPECT_EQ(ui.Messages()[0].icon, ui::Icon::None);
@@ -134,16 +134,15 @@ protected:
     test::IsolatedEnvironment env;
     ui::ScriptedUi ui;
     test::FakePasswordSource source{u"Secret1"};
+    // The record text and its payload.
+    std::u16string text = u"Ann";
     const Bytes payload = {0xFF, 0xFE, 'A', 0, 'n', 0, 'n', 0};
 };
 
 // ---- File layout -----------------------------------------------------------------------------
 
-TEST_F(EncryptedFileTest, WrittenFileHoldsHeaderPasswordAndPayload) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record())));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::Success);
+TEST_F(RecordFileTest, WrittenFileHoldsHeaderPasswordAndPayload) {
+    ASSERT_TRUE(Write(Record()).HasValue());
 
     auto plain = DecryptFile(Record(), u"Secret1");
     ASSERT_TRUE(plain.has_value());
@@ -151,32 +150,27 @@ TEST_F(EncryptedFileTest, WrittenFileHoldsHeaderPasswordAndPayload) {
     EXPECT_EQ(*plain, expected);
 }
 
-TEST_F(EncryptedFileTest, FileLengthIsIvPlusPaddedPlaintext) {
+TEST_F(RecordFileTest, FileLengthIsIvPlusPaddedPlaintext) {
     for (std::size_t extra = 0; extra <= 17; ++extra) {
         SCOPED_TRACE(extra);
-        CBlobFile file;
-        file.stored = Bytes(extra, 0x41);
-        ASSERT_TRUE(file.Write(U16(Record())));
+        auto file = EncryptRecord(Bytes(extra, 0x41), u"Secret1");
+        ASSERT_TRUE(file.HasValue());
         const std::size_t plainLength = 8 + 14 + extra;
         // A whole padding block when the plaintext already fills its last block.
-        EXPECT_EQ(fs::file_size(Record()), 8 + (plainLength / 8 + 1) * 8);
+        EXPECT_EQ(file->size(), 8 + (plainLength / 8 + 1) * 8);
     }
 }
 
-TEST_F(EncryptedFileTest, EachWriteUsesAFreshIv) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record())));
+TEST_F(RecordFileTest, EachWriteUsesAFreshIv) {
+    ASSERT_TRUE(Write(Record()).HasValue());
     Bytes first = FileBytes(Record());
-    ASSERT_TRUE(file.Write());
+    ASSERT_TRUE(Write(Record()).HasValue());
     Bytes second = FileBytes(Record());
     EXPECT_NE(Bytes(first.begin(), first.begin() + 8), Bytes(second.begin(), second.begin() + 8));
 }
 
-TEST_F(EncryptedFileTest, KeyIsThePasswordInWindows1252) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u"P\u00e4ssw\u00f6rd"));
+TEST_F(RecordFileTest, KeyIsThePasswordInWindows1252) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(u"P\u00e4ssw\u00f6rd")).HasValue());
     Bytes contents = FileBytes(Record());
     blowfish::Iv iv;
     std::copy_n(contents.begin(), 8, iv.begin());
@@ -188,119 +182,95 @@ TEST_F(EncryptedFileTest, KeyIsThePasswordInWindows1252) {
 
 // Characters outside Windows-1252 share the key byte '?', but the stored password tells them
 // apart.
-TEST_F(EncryptedFileTest, UnmappedCharactersShareAKeyButNotThePassword) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u"pass\u65e5\u672c"));
+TEST_F(RecordFileTest, UnmappedCharactersShareAKeyButNotThePassword) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(u"pass\u65e5\u672c")).HasValue());
     EXPECT_TRUE(DecryptFile(Record(), u"pass??").has_value());
 
     source.SetPassword(u"pass??");
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    ExpectReportedAsWrongPassword(reader);
+    ExpectReportedAsWrongPassword(Read(Record()));
 }
 
-TEST_F(EncryptedFileTest, NoPasswordWritesThePayloadAloneAndCannotBeReadBack) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), NO_PASSWORD));
+TEST_F(RecordFileTest, NoPasswordWritesThePayloadAloneAndCannotBeReadBack) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::None()).HasValue());
     EXPECT_EQ(FileBytes(Record()), payload);
     EXPECT_EQ(source.GetPasswordCalls(), 0);
 
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    ExpectReportedAsWrongPassword(reader);
+    ExpectReportedAsWrongPassword(Read(Record()));
 }
 
-// NO_PASSWORD is recognised by its address: an equal text elsewhere is an ordinary password.
-TEST_F(EncryptedFileTest, NoPasswordIsRecognisedByIdentityOnly) {
-    const std::u16string copy = NO_PASSWORD;
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), copy.c_str()));
+// Only None() writes without encryption: an empty given password is the session's.
+TEST_F(RecordFileTest, AnEmptyGivenPasswordIsTheSessionPassword) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(u"")).HasValue());
     EXPECT_NE(FileBytes(Record()), payload);
+    EXPECT_EQ(source.GetPasswordCalls(), 1);
     EXPECT_TRUE(DecryptFile(Record(), u"Secret1").has_value());
 }
 
 // ---- Reading back --------------------------------------------------------------------------
 
-TEST_F(EncryptedFileTest, RoundTripLoadsThePayloadAndClearsTheModifiedFlag) {
-    CBlobFile file;
-    file.stored = payload;
-    file.SetModifiedFlag();
-    ASSERT_TRUE(file.Write(U16(Record())));
-    EXPECT_FALSE(file.IsModified());
-
-    CBlobFile reader;
-    reader.SetModifiedFlag(true);
-    ASSERT_TRUE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.GetReadStatus(), FileStatus::Success);
-    EXPECT_EQ(reader.loaded, payload);
-    EXPECT_FALSE(reader.IsModified());
+TEST_F(RecordFileTest, RoundTripReadsTheTextWithoutMessages) {
+    text = u"<a>1</a>\r\n<b>line\r\nbreak \u00e9 \U0001F600</b>";
+    ASSERT_TRUE(Write(Record()).HasValue());
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, text);
     EXPECT_TRUE(ui.Messages().empty());
 }
 
-TEST_F(EncryptedFileTest, PlainRecordWithEmptyPayloadReadsBackWithoutLoading) {
-    CEncryptedFile plain;
-    ASSERT_TRUE(plain.Write(U16(Record())));
-    CBlobFile reader;
-    ASSERT_TRUE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.loads, 0);
-
-    // Any record file opens with a plain record exactly when the password matches.
-    CBlobFile blob;
-    blob.stored = payload;
-    ASSERT_TRUE(blob.Write(U16(Record("b.vxn"))));
-    CEncryptedFile check;
-    EXPECT_TRUE(check.Read(U16(Record("b.vxn"))));
+TEST_F(RecordFileTest, CodecRoundTripsTextUnderThePassword) {
+    auto file = EncodeRecordFile(u"<n>caf\u00e9</n>", u"Secret1");
+    ASSERT_TRUE(file.HasValue());
+    auto back = DecodeRecordFile(*file, u"Secret1");
+    ASSERT_TRUE(back.HasValue());
+    EXPECT_EQ(*back, u"<n>caf\u00e9</n>");
+    auto wrong = DecodeRecordFile(*file, u"Secret2");
+    ASSERT_FALSE(wrong.HasValue());
+    EXPECT_EQ(wrong.Error(), CodecError::WrongPassword);
 }
 
-TEST_F(EncryptedFileTest, ExplicitPasswordWritesForThatPasswordOnly) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u"Other pw"));
+// Any record file reads, as text, exactly when the password matches; an empty payload (no mark)
+// reads as empty text.
+TEST_F(RecordFileTest, EmptyPayloadReadsAsEmptyText) {
+    WritePayload(Record(), {}, u"Secret1");
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, u"");
+
+    WritePayload(Record("b.vxn"), payload, u"Secret1");
+    EXPECT_TRUE(Read(Record("b.vxn")).HasValue());
+}
+
+TEST_F(RecordFileTest, UnmarkedPayloadIsReadAsAnsi) {
+    WritePayload(Record("old.vxn"), {'<', 'n', '>', 'c', 'a', 'f', 0xE9, '<', '/', 'n', '>'},
+                 u"Secret1");
+    auto read = Read(Record("old.vxn"));
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, u"<n>caf\u00e9</n>");
+}
+
+TEST_F(RecordFileTest, EmptyTextStillWritesTheMark) {
+    text.clear();
+    ASSERT_TRUE(Write(Record("empty.vxn"), RecordPassword::None()).HasValue());
+    EXPECT_EQ(test::ReadFileBytes(Record("empty.vxn")), std::string("\xFF\xFE"));
+}
+
+TEST_F(RecordFileTest, ExplicitPasswordWritesForThatPasswordOnly) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(u"Other pw")).HasValue());
     EXPECT_EQ(source.GetPasswordCalls(), 0);
 
     source.SetPassword(u"Other pw");
-    CBlobFile reader;
-    EXPECT_TRUE(reader.Read(U16(Record())));
+    EXPECT_TRUE(Read(Record()).HasValue());
 }
 
-TEST_F(EncryptedFileTest, EmptyPasswordMeansTheSessionPassword) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u""));
-    EXPECT_EQ(source.GetPasswordCalls(), 1);
-    EXPECT_TRUE(DecryptFile(Record(), u"Secret1").has_value());
-}
-
-TEST_F(EncryptedFileTest, PasswordsDifferingInCaseDoNotOpenEachOther) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u"secret1"));
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    ExpectReportedAsWrongPassword(reader);
-    EXPECT_EQ(reader.loads, 0);
-}
-
-TEST_F(EncryptedFileTest, FailedReadKeepsTheRecordButTakesThePath) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), u"elsewhere"));
-    CBlobFile reader;
-    reader.loaded = {1, 2, 3};
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.loaded, (Bytes{1, 2, 3}));
-    EXPECT_EQ(reader.GetPathName(), U16(Record()));
+TEST_F(RecordFileTest, PasswordsDifferingInCaseDoNotOpenEachOther) {
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(u"secret1")).HasValue());
+    ExpectReportedAsWrongPassword(Read(Record()));
 }
 
 // ---- Damaged files ----------------------------------------------------------------------------
 
-TEST_F(EncryptedFileTest, ShortTruncatedAndOddLengthFilesAreWrongPasswords) {
-    CBlobFile file;
-    file.stored = Bytes(40, 0x41);
-    ASSERT_TRUE(file.Write(U16(Record())));
+TEST_F(RecordFileTest, ShortTruncatedAndOddLengthFilesAreWrongPasswords) {
+    WritePayload(Record(), Bytes(40, 0x41), u"Secret1");
     const Bytes whole = FileBytes(Record());
 
     // The first block decrypts to the header, whose last byte is no valid padding.
@@ -313,9 +283,9 @@ TEST_F(EncryptedFileTest, ShortTruncatedAndOddLengthFilesAreWrongPasswords) {
         const int ended = source.EndSessionCalls();
         PutFileBytes(Record("cut.vxn"),
                      Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
-        CBlobFile reader;
-        EXPECT_FALSE(reader.Read(U16(Record("cut.vxn"))));
-        EXPECT_EQ(reader.GetReadStatus(), FileStatus::WrongPassword);
+        auto read = Read(Record("cut.vxn"));
+        ASSERT_FALSE(read.HasValue());
+        EXPECT_EQ(read.Error(), FileStatus::WrongPassword);
         EXPECT_EQ(ui.MessageTexts(),
                   std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
         EXPECT_EQ(source.EndSessionCalls(), ended + 1);
@@ -324,26 +294,27 @@ TEST_F(EncryptedFileTest, ShortTruncatedAndOddLengthFilesAreWrongPasswords) {
     Bytes longer = whole;
     longer.insert(longer.end(), {1, 2, 3});
     PutFileBytes(Record("odd.vxn"), longer);
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record("odd.vxn"))));
-    EXPECT_EQ(reader.GetReadStatus(), FileStatus::WrongPassword);
+    auto read = Read(Record("odd.vxn"));
+    ASSERT_FALSE(read.HasValue());
+    EXPECT_EQ(read.Error(), FileStatus::WrongPassword);
 }
 
-TEST_F(EncryptedFileTest, CraftedFileWithAValidHeaderReads) {
+TEST_F(RecordFileTest, CraftedFileWithAValidHeaderReads) {
     WriteCraftedFile(Record(), u"Secret1", Plaintext(8, 22, 14, 8, u"Secret1", payload));
-    CBlobFile reader;
-    ASSERT_TRUE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.loaded, payload);
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, text);
+    auto bare = DecryptRecord(FileBytes(Record()), u"Secret1");
+    ASSERT_TRUE(bare.HasValue());
+    EXPECT_EQ(*bare, payload);
 }
 
-TEST_F(EncryptedFileTest, HeaderSizeOtherThanEightIsAWrongPassword) {
+TEST_F(RecordFileTest, HeaderSizeOtherThanEightIsAWrongPassword) {
     WriteCraftedFile(Record(), u"Secret1", Plaintext(10, 22, 14, 8, u"Secret1", payload));
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    ExpectReportedAsWrongPassword(reader);
+    ExpectReportedAsWrongPassword(Read(Record()));
 }
 
-TEST_F(EncryptedFileTest, HeaderOffsetsOutsideThePlaintextAreWrongPasswords) {
+TEST_F(RecordFileTest, HeaderOffsetsOutsideThePlaintextAreWrongPasswords) {
     struct Header {
         const char* what;
         int payloadOffset, passwordBytes, passwordOffset;
@@ -362,78 +333,74 @@ TEST_F(EncryptedFileTest, HeaderOffsetsOutsideThePlaintextAreWrongPasswords) {
         WriteCraftedFile(
             Record(), u"Secret1",
             Plaintext(8, h.payloadOffset, h.passwordBytes, h.passwordOffset, u"Secret1", payload));
-        CBlobFile reader;
-        EXPECT_FALSE(reader.Read(U16(Record())));
-        EXPECT_EQ(reader.GetReadStatus(), FileStatus::WrongPassword);
+        auto read = Read(Record());
+        ASSERT_FALSE(read.HasValue());
+        EXPECT_EQ(read.Error(), FileStatus::WrongPassword);
         EXPECT_EQ(ui.MessageTexts(),
                   std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
-        EXPECT_EQ(reader.loads, 0);
     }
 }
 
-TEST_F(EncryptedFileTest, PayloadAtTheVeryEndIsEmpty) {
+TEST_F(RecordFileTest, PayloadAtTheVeryEndIsEmpty) {
     WriteCraftedFile(Record(), u"Secret1", Plaintext(8, 22, 14, 8, u"Secret1", {}));
-    CBlobFile reader;
-    ASSERT_TRUE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.loads, 0);
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, u"");
 }
 
 // ---- Master password ------------------------------------------------------------------------
 
-TEST_F(EncryptedFileTest, PasswordsUpTo254CharactersAreAccepted) {
+TEST_F(RecordFileTest, PasswordsUpTo254CharactersAreAccepted) {
     const std::u16string longest(kMaxPasswordLength, u'x');
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record()), longest.c_str()));
+    ASSERT_TRUE(Write(Record(), RecordPassword::Given(longest)).HasValue());
     source.SetPassword(longest);
-    CBlobFile reader;
-    ASSERT_TRUE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.loaded, payload);
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, text);
 }
 
-TEST_F(EncryptedFileTest, LongerPasswordsAreRefused) {
+TEST_F(RecordFileTest, LongerPasswordsAreRefused) {
     const std::u16string tooLong(kMaxPasswordLength + 1, u'x');
-    CBlobFile file;
-    file.stored = payload;
-    EXPECT_FALSE(file.Write(U16(Record()), tooLong.c_str()));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::WrongPassword);
+    auto written = Write(Record(), RecordPassword::Given(tooLong));
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::WrongPassword);
     EXPECT_FALSE(fs::exists(Record()));
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_EQ(EncryptRecord(payload, tooLong).Error(), CodecError::PasswordTooLong);
 
-    ASSERT_TRUE(file.Write(U16(Record())));
+    ASSERT_TRUE(Write(Record()).HasValue());
     source.SetPassword(tooLong);
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    ExpectReportedAsWrongPassword(reader);
+    ExpectReportedAsWrongPassword(Read(Record()));
 }
 
-TEST_F(EncryptedFileTest, CancelledPasswordIsStatusFiveWithoutMessage) {
-    CBlobFile file;
-    file.stored = payload;
-    ASSERT_TRUE(file.Write(U16(Record())));
+TEST_F(RecordFileTest, CancelledPasswordIsStatusFiveWithoutMessage) {
+    ASSERT_TRUE(Write(Record()).HasValue());
     source.SetPassword(std::nullopt);
 
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record())));
-    EXPECT_EQ(reader.GetReadStatus(), FileStatus::NoPassword);
-    EXPECT_FALSE(file.Write(U16(Record("new.vxn"))));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::NoPassword);
+    auto read = Read(Record());
+    ASSERT_FALSE(read.HasValue());
+    EXPECT_EQ(read.Error(), FileStatus::NoPassword);
+    auto written = Write(Record("new.vxn"));
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::NoPassword);
     EXPECT_FALSE(fs::exists(Record("new.vxn")));
     EXPECT_TRUE(ui.Messages().empty());
     EXPECT_EQ(source.EndSessionCalls(), 0);
 }
 
-TEST(EncryptedFileWithoutSession, ReportsThatTheCoreCannotBeLoaded) {
+TEST(RecordFileWithoutSession, ReportsThatTheCoreCannotBeLoaded) {
     test::IsolatedEnvironment env;
     ui::ScriptedUi ui;
     SetPasswordSource(nullptr);
     test::WriteFileBytes(env.Root() / "a.vxn", std::string(32, 'x'));
 
-    CEncryptedFile file;
-    EXPECT_FALSE(file.Read(text::FromUtf8((env.Root() / "a.vxn").string())));
-    EXPECT_EQ(file.GetReadStatus(), FileStatus::NoPassword);
-    EXPECT_FALSE(file.Write(text::FromUtf8((env.Root() / "b.vxn").string())));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::NoPassword);
-    EXPECT_FALSE(file.EndSession());
+    auto read = ReadRecordText(text::FromUtf8((env.Root() / "a.vxn").string()));
+    ASSERT_FALSE(read.HasValue());
+    EXPECT_EQ(read.Error(), FileStatus::NoPassword);
+    auto written = WriteRecordText(text::FromUtf8((env.Root() / "b.vxn").string()), u"x");
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::NoPassword);
+    EXPECT_FALSE(EndPasswordSession());
     ASSERT_EQ(ui.Messages().size(), 3u);
     for (const auto& message : ui.Messages()) {
         EXPECT_EQ(message.text, messages::kUnableToLoadCore);
@@ -444,26 +411,26 @@ TEST(EncryptedFileWithoutSession, ReportsThatTheCoreCannotBeLoaded) {
 
 // ---- File errors -----------------------------------------------------------------------------
 
-TEST_F(EncryptedFileTest, MissingFileCannotBeOpened) {
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record("none.vxi"))));
-    EXPECT_EQ(reader.GetReadStatus(), FileStatus::CannotOpen);
+TEST_F(RecordFileTest, MissingFileCannotBeOpened) {
+    auto read = Read(Record("none.vxi"));
+    ASSERT_FALSE(read.HasValue());
+    EXPECT_EQ(read.Error(), FileStatus::CannotOpen);
     ASSERT_EQ(ui.Messages().size(), 1u);
     EXPECT_EQ(ui.Messages()[0].text, WithPath(messages::kFileNotFound, Record("none.vxi")));
     EXPECT_EQ(ui.Messages()[0].icon, ui::Icon::Exclamation);
     EXPECT_EQ(source.GetPasswordCalls(), 0);
 }
 
-TEST_F(EncryptedFileTest, UnreadableFileIsAReadError) {
+TEST_F(RecordFileTest, UnreadableFileIsAReadError) {
     fs::create_directory(Record("folder.vxi"));
-    CBlobFile reader;
-    EXPECT_FALSE(reader.Read(U16(Record("folder.vxi"))));
-    EXPECT_EQ(reader.GetReadStatus(), FileStatus::ReadError);
+    auto read = Read(Record("folder.vxi"));
+    ASSERT_FALSE(read.HasValue());
+    EXPECT_EQ(read.Error(), FileStatus::ReadError);
     EXPECT_EQ(ui.MessageTexts(),
               std::vector<std::u16string>{std::u16string(messages::kFailedToOpen)});
 }
 
-TEST_F(EncryptedFileTest, WriteWithoutFolderUsesTheCurrentFolder) {
+TEST_F(RecordFileTest, WriteWithoutFolderUsesTheCurrentFolder) {
     const fs::path previous = fs::current_path();
     fs::current_path(env.Root());
     fs::path seenTemporary;
@@ -473,9 +440,7 @@ TEST_F(EncryptedFileTest, WriteWithoutFolderUsesTheCurrentFolder) {
         }
         return 0;
     });
-    CBlobFile file;
-    file.stored = payload;
-    const bool written = file.Write(u"Plain name.vxn");
+    const bool written = WriteRecordText(u"Plain name.vxn", text).HasValue();
     fs::current_path(previous);
 
     ASSERT_TRUE(written);
@@ -485,20 +450,19 @@ TEST_F(EncryptedFileTest, WriteWithoutFolderUsesTheCurrentFolder) {
     EXPECT_TRUE(TemporaryFilesIn(env.Root()).empty());
 }
 
-TEST_F(EncryptedFileTest, TemporaryFileLiesBesideTheRecord) {
+TEST_F(RecordFileTest, TemporaryFileLiesBesideTheRecord) {
     fs::create_directory(env.Root() / "Identities");
     fs::path seenTemporary;
     SetWriteFaultHook([&](WriteStep, const fs::path& temporary) {
         seenTemporary = temporary;
         return 0;
     });
-    CBlobFile file;
-    ASSERT_TRUE(file.Write(U16(env.Root() / "Identities" / "Ann.vxi")));
+    ASSERT_TRUE(Write(env.Root() / "Identities" / "Ann.vxi").HasValue());
     EXPECT_EQ(fs::canonical(seenTemporary.parent_path()), fs::canonical(env.Root() / "Identities"));
 }
 
 // A write that fails at any step keeps the old record whole and leaves no temporary file.
-TEST_F(EncryptedFileTest, FailedWriteKeepsTheOldRecord) {
+TEST_F(RecordFileTest, FailedWriteKeepsTheOldRecord) {
     struct Fault {
         WriteStep step;
         int error;
@@ -513,9 +477,7 @@ TEST_F(EncryptedFileTest, FailedWriteKeepsTheOldRecord) {
         {WriteStep::Flush, EIO, FileStatus::WriteError, messages::kFailedToSave},
         {WriteStep::Replace, EXDEV, FileStatus::WriteError, messages::kFailedToSave},
     };
-    CBlobFile original;
-    original.stored = payload;
-    ASSERT_TRUE(original.Write(U16(Record())));
+    ASSERT_TRUE(Write(Record()).HasValue());
     const Bytes before = FileBytes(Record());
 
     for (const Fault& fault : faults) {
@@ -524,12 +486,9 @@ TEST_F(EncryptedFileTest, FailedWriteKeepsTheOldRecord) {
         ui.Clear();
         SetWriteFaultHook(
             [&](WriteStep step, const fs::path&) { return step == fault.step ? fault.error : 0; });
-        CBlobFile changed;
-        changed.stored = Bytes(100, 0x42);
-        changed.SetModifiedFlag();
-        EXPECT_FALSE(changed.Write(U16(Record())));
-        EXPECT_EQ(changed.GetWriteStatus(), fault.status);
-        EXPECT_TRUE(changed.IsModified());
+        auto written = WriteRecordText(U16(Record()), std::u16string(100, u'B'));
+        ASSERT_FALSE(written.HasValue());
+        EXPECT_EQ(written.Error(), fault.status);
         EXPECT_EQ(FileBytes(Record()), before);
         EXPECT_TRUE(TemporaryFilesIn(env.Root()).empty());
         ASSERT_EQ(ui.Messages().size(), 1u);
@@ -542,47 +501,56 @@ TEST_F(EncryptedFileTest, FailedWriteKeepsTheOldRecord) {
     }
 }
 
-TEST_F(EncryptedFileTest, ReplacingAFolderFailsAndLeavesNoTemporaryFile) {
+TEST_F(RecordFileTest, ReplacingAFolderFailsAndLeavesNoTemporaryFile) {
     fs::create_directories(Record("busy.vxi") / "inside");
-    CBlobFile file;
-    file.stored = payload;
-    EXPECT_FALSE(file.Write(U16(Record("busy.vxi"))));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::WriteError);
+    auto written = Write(Record("busy.vxi"));
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::WriteError);
     EXPECT_TRUE(fs::is_directory(Record("busy.vxi") / "inside"));
     EXPECT_TRUE(TemporaryFilesIn(env.Root()).empty());
 }
 
-TEST_F(EncryptedFileTest, MissingFolderCannotTakeTheTemporaryFile) {
-    CBlobFile file;
-    EXPECT_FALSE(file.Write(U16(env.Root() / "missing" / "a.vxn")));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::CannotOpen);
+TEST_F(RecordFileTest, MissingFolderCannotTakeTheTemporaryFile) {
+    auto written = Write(env.Root() / "missing" / "a.vxn");
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::CannotOpen);
     EXPECT_TRUE(ui.Messages().empty());
 
     test::WriteFileBytes(env.Root() / "plain", "x");
-    EXPECT_FALSE(file.Write(U16(env.Root() / "plain" / "a.vxn")));
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::CannotOpen);
+    written = Write(env.Root() / "plain" / "a.vxn");
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::CannotOpen);
 }
 
-TEST_F(EncryptedFileTest, WriteWithoutAnyPathIsAnInvalidFilename) {
-    CBlobFile file;
-    EXPECT_FALSE(file.Write());
-    EXPECT_EQ(file.GetWriteStatus(), FileStatus::CannotOpen);
+TEST_F(RecordFileTest, WriteWithoutAnyPathIsAnInvalidFilename) {
+    auto written = WriteRecordText(u"", text);
+    ASSERT_FALSE(written.HasValue());
+    EXPECT_EQ(written.Error(), FileStatus::CannotOpen);
     EXPECT_EQ(ui.MessageTexts(),
               std::vector<std::u16string>{std::u16string(messages::kInvalidFilename)});
+    EXPECT_EQ(source.GetPasswordCalls(), 0);
 }
 
-TEST_F(EncryptedFileTest, WriteWithoutPathKeepsThePathName) {
-    CBlobFile file;
-    ASSERT_TRUE(file.Write(U16(Record("first.vxn"))));
-    fs::remove(Record("first.vxn"));
-    ASSERT_TRUE(file.Write());
-    EXPECT_TRUE(fs::exists(Record("first.vxn")));
-    EXPECT_EQ(file.GetPathName(), U16(Record("first.vxn")));
+// The storage functions show nothing: the caller's mapping decides every message.
+TEST_F(RecordFileTest, StorageFailuresCarryTheirCauseAndShowNothing) {
+    auto missing = ReadRecordFile(U16(Record("none.vxi")));
+    ASSERT_FALSE(missing.HasValue());
+    EXPECT_EQ(missing.Error().status, FileStatus::CannotOpen);
+    EXPECT_EQ(missing.Error().cause.kind, FileError::Kind::File);
+    EXPECT_EQ(missing.Error().cause.error, ENOENT);
+
+    SetWriteFaultHook([](WriteStep step, const fs::path&) { return step == WriteStep::Flush ? EIO : 0; });
+    auto replaced = ReplaceRecordFile(U16(Record()), payload);
+    ASSERT_FALSE(replaced.HasValue());
+    EXPECT_EQ(replaced.Error().status, FileStatus::WriteError);
+    EXPECT_TRUE(replaced.Error().saving);
+    EXPECT_EQ(replaced.Error().cause.error, EIO);
+    EXPECT_TRUE(ui.Messages().empty());
 }
 
 // ---- Names and messages ---------------------------------------------------------------------
 
-TEST(EncryptedFileNames, TitleAndNameComeFromTheLastSlashAndDot) {
+TEST(RecordFileNames, TitleAndNameComeFromTheLastSlashAndDot) {
     struct Case {
         std::u16string_view path, title, name;
     };
@@ -594,14 +562,9 @@ TEST(EncryptedFileNames, TitleAndNameComeFromTheLastSlashAndDot) {
         {u"/vault/", u"", u""},
         {u"C:\\dir\\x.vxn", u"C:\\dir\\x.vxn", u"C:\\dir\\x"},
     };
-    test::IsolatedEnvironment env;
-    ui::ScriptedUi ui;
-    test::FakePasswordSource source(std::nullopt);
     for (const Case& c : cases) {
-        CEncryptedFile file;
-        file.Read(c.path);  // sets the path name even though it fails
-        EXPECT_EQ(file.GetFileTitle(), c.title);
-        EXPECT_EQ(file.GetName(), c.name);
+        EXPECT_EQ(RecordFileTitle(c.path), c.title);
+        EXPECT_EQ(RecordNameOf(c.path), c.name);
     }
 }
 
@@ -647,6 +610,44 @@ TEST(SaveLoadMessages, PathIsCutTo260Characters) {
     const std::u16string path = u"/" + std::u16string(300, u'p');
     std::u16string message = SaveLoadMessage(path, FileError::FromErrno(ENOENT), false, u"d");
     EXPECT_EQ(message, path.substr(0, 260) + u" was not found.");
+}
+
+// The one mapping from a failed record operation to what it shows.
+TEST(RecordErrorMessages, EachStatusShowsTheSystemsText) {
+    const std::u16string_view path = u"/v/a.vxi";
+    const FileError gone = FileError::FromErrno(ENOENT);
+    const FileError io = FileError::FromErrno(EIO);
+    const FileError none{FileError::Kind::None};
+    struct Case {
+        RecordError error;
+        std::u16string text;
+        ui::Icon icon = ui::Icon::Exclamation;
+        bool endsSession = false;
+    };
+    const Case cases[] = {
+        {{FileStatus::CannotOpen, false, gone}, u"/v/a.vxi was not found.", ui::Icon::Exclamation},
+        {{FileStatus::ReadError, false, io}, std::u16string(messages::kFailedToOpen)},
+        {{FileStatus::CannotOpen, true, io}, std::u16string(messages::kInvalidFilename)},
+        {{FileStatus::CannotOpen, true, FileError{}}, std::u16string(messages::kInvalidFilename)},
+        {{FileStatus::CannotOpen, true, none}, u""},
+        {{FileStatus::WriteError, true, io}, std::u16string(messages::kFailedToSave)},
+        {{FileStatus::NoPassword, false, none, true}, std::u16string(messages::kUnableToLoadCore)},
+        {{FileStatus::NoPassword, true, none, false}, u""},
+        {{FileStatus::WrongPassword, false, none},
+         std::u16string(messages::kPasswordMismatch),
+         ui::Icon::None,
+         true},
+        {{FileStatus::WrongPassword, true, none}, u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.error.status));
+        const RecordErrorReport report = RecordErrorMessage(path, c.error);
+        EXPECT_EQ(report.text, c.text);
+        if (!c.text.empty()) {
+            EXPECT_EQ(report.icon, c.icon);
+        }
+        EXPECT_EQ(report.endsSession, c.endsSession);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,205 @@
+#include "core/tagged_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace veltrix {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- Reading elements -------------------------------------------------------------------------
+
+TEST(TagGrammarFind, ValueBetweenTheFirstOpeningAndTheNextClosingTag) {
+    const std::u16string text = u"<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<fname>Bob</fname>";
+    EXPECT_EQ(FindTag(text, u"fname"), u"Ann");
+    EXPECT_EQ(FindTag(text, u"lname"), u"Lee");
+    EXPECT_EQ(FindTag(text, u"mname"), u"");
+}
+
+TEST(TagGrammarFind, MissingClosingTagReadsEmpty) {
+    EXPECT_EQ(FindTag(u"<fname>Ann", u"fname"), u"");
+    // A closing tag before the opening one does not count.
+    EXPECT_EQ(FindTag(u"</fname><fname>Ann", u"fname"), u"");
+}
+
+TEST(TagGrammarFind, KeysMatchExactlyAndCaseSensitively) {
+    const std::u16string text = u"<cc10>ten</cc10>\r\n<FNAME>upper</FNAME>\r\n<cc#>4111</cc#>";
+    EXPECT_EQ(FindTag(text, u"cc1"), u"");
+    EXPECT_EQ(FindTag(text, u"cc10"), u"ten");
+    EXPECT_EQ(FindTag(text, u"fname"), u"");
+    EXPECT_EQ(FindTag(text, u"cc#"), u"4111");
+}
+
+TEST(TagGrammarFind, ValuesMayHoldLineBreaksAndSubRecords) {
+    const std::u16string text = u"<cc1><ccid>Work</ccid>\r\n<cc#>4111</cc#></cc1>\r\n<x>a\r\nb</x>";
+    const std::u16string card = FindTag(text, u"cc1");
+    EXPECT_EQ(card, u"<ccid>Work</ccid>\r\n<cc#>4111</cc#>");
+    EXPECT_EQ(FindTag(card, u"cc#"), u"4111");
+    EXPECT_EQ(FindTag(text, u"x"), u"a\r\nb");
+}
+
+TEST(TagGrammarFind, ValueHoldingItsOwnClosingTagIsCutThere) {
+    std::u16string text;
+    ASSERT_TRUE(PutTag(text, u"pnotes", u"see </pnotes> here"));
+    EXPECT_EQ(FindTag(text, u"pnotes"), u"see ");
+}
+
+// ---- Writing elements ---------------------------------------------------------------------
+
+TEST(TagGrammarPut, AppendsElementsSeparatedByCrLf) {
+    std::u16string text;
+    EXPECT_TRUE(PutTag(text, u"title", u"Dr"));
+    EXPECT_EQ(text, u"<title>Dr</title>");
+    EXPECT_TRUE(PutTag(text, u"lname", u"Lee"));
+    EXPECT_EQ(text, u"<title>Dr</title>\r\n<lname>Lee</lname>");
+}
+
+TEST(TagGrammarPut, EmptyValueChangesNothingUnlessForced) {
+    std::u16string text = u"<fname>Ann</fname>";
+    EXPECT_TRUE(PutTag(text, u"fname", u""));
+    EXPECT_TRUE(PutTag(text, u"lname", u""));
+    EXPECT_EQ(text, u"<fname>Ann</fname>");
+
+    EXPECT_TRUE(PutTag(text, u"fname", u"", true));
+    EXPECT_EQ(text, u"<fname></fname>");
+    EXPECT_TRUE(PutTag(text, u"lname", u"", true));
+    EXPECT_EQ(text, u"<fname></fname>\r\n<lname></lname>");
+}
+
+TEST(TagGrammarPut, ReplacesTheFirstElementInPlace) {
+    std::u16string text = u"<a>1</a>\r\n<b>2</b>\r\n<a>3</a>";
+    EXPECT_TRUE(PutTag(text, u"a", u"one\r\nline"));
+    EXPECT_EQ(text, u"<a>one\r\nline</a>\r\n<b>2</b>\r\n<a>3</a>");
+}
+
+TEST(TagGrammarPut, OpeningTagWithoutClosingTagFailsAndKeepsTheText) {
+    std::u16string text = u"<a>1\r\n<b>2</b>";
+    EXPECT_FALSE(PutTag(text, u"a", u"x"));
+    EXPECT_EQ(text, u"<a>1\r\n<b>2</b>");
+}
+
+TEST(TagGrammarPut, WrittenValuesReadBack) {
+    const std::vector<std::u16string> values = {u"plain", u"multi\r\nline", u"<inner>x</inner>",
+                                                u"\u00e9\U0001F600", u" spaced "};
+    std::u16string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ASSERT_TRUE(
+            PutTag(text, u"k" + text::FromInt(static_cast<long long>(i)), values[i]));
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(FindTag(text, u"k" + text::FromInt(static_cast<long long>(i))),
+                  values[i]);
+    }
+}
+
+// ---- One pass each way -------------------------------------------------------------------
+
+// Every text made of up to four of these fragments reads alike through the one-pass index and
+// through the element grammar, for keys that occur, nest, overlap or are cut.
+TEST(TaggedTextIndex, FindsWhatTheGrammarFinds) {
+    const std::vector<std::u16string> fragments = {u"<a>", u"</a>", u"<b>", u"</b>", u"<<a>",
+                                                   u"x",   u"\r\n", u"<a",  u">",   u"<ab>"};
+    const std::vector<std::u16string> keys = {u"a", u"b", u"ab", u"c", u"/a"};
+    std::vector<std::u16string> texts = {u""};
+    for (int length = 0; length < 4; ++length) {
+        const std::size_t shorter = texts.size();
+        for (std::size_t i = 0; i < shorter; ++i) {
+            for (const std::u16string& fragment : fragments) {
+                texts.push_back(texts[i] + fragment);
+            }
+        }
+    }
+    for (const std::u16string& text : texts) {
+        const TaggedText indexed(text);
+        for (const std::u16string& key : keys) {
+            ASSERT_EQ(indexed.Find(key), FindTag(text, key))
+                << text::ToUtf8(text) << " / " << text::ToUtf8(key);
+        }
+    }
+}
+
+// Every sequence of three puts gives the text and the results PutTag gives, including values
+// that hold other elements, their own opening tag, or an opening tag without its closing one.
+TEST(TaggedTextWriterTest, BuildsWhatPutTagBuilds) {
+    const std::vector<std::u16string> keys = {u"a", u"b"};
+    const std::vector<std::u16string> values = {u"", u"1", u"<a>", u"</a>", u"<b>x</b>", u"<a"};
+    struct Put {
+        const std::u16string* key;
+        const std::u16string* value;
+        bool force;
+    };
+    std::vector<Put> puts;
+    for (const auto& key : keys) {
+        for (const auto& value : values) {
+            for (bool force : {false, true}) {
+                puts.push_back({&key, &value, force});
+            }
+        }
+    }
+    for (const Put& first : puts) {
+        for (const Put& second : puts) {
+            for (const Put& third : puts) {
+                TaggedTextWriter writer;
+                std::u16string expected;
+                for (const Put* put : {&first, &second, &third}) {
+                    const bool written = writer.Put(*put->key, *put->value, put->force);
+                    ASSERT_EQ(written, PutTag(expected, *put->key, *put->value, put->force));
+                    ASSERT_EQ(writer.Text(), expected);
+                }
+            }
+        }
+    }
+}
+
+TEST(TaggedTextWriterTest, AppendsInOrderAndHandsOverTheText) {
+    TaggedTextWriter writer;
+    EXPECT_TRUE(writer.Put(u"fname", u"Ann"));
+    EXPECT_TRUE(writer.Put(u"mname", u""));
+    EXPECT_TRUE(writer.Put(u"cc1", u"<ccid>Work</ccid>\r\n<cc#>4111</cc#>"));
+    EXPECT_TRUE(writer.Put(u"lname", u"", true));
+    const std::u16string text = writer.Take();
+    EXPECT_EQ(text,
+              u"<fname>Ann</fname>\r\n<cc1><ccid>Work</ccid>\r\n<cc#>4111</cc#></cc1>\r\n"
+              u"<lname></lname>");
+    const TaggedText read(text);
+    EXPECT_EQ(read.Find(u"cc1"), u"<ccid>Work</ccid>\r\n<cc#>4111</cc#>");
+    // Reading takes the first opening tag anywhere, inside a sub-record too.
+    EXPECT_EQ(read.Find(u"ccid"), u"Work");
+    EXPECT_EQ(read.Find(u"lname"), u"");
+}
+
+// ---- Payload -------------------------------------------------------------------------------
+
+TEST(TaggedPayload, StoresMarkThenUtf16LeWithoutTerminator) {
+    EXPECT_EQ(EncodePayload(u"A\u00e9"), (Bytes{0xFF, 0xFE, 'A', 0, 0xE9, 0}));
+    EXPECT_EQ(EncodePayload(u""), (Bytes{0xFF, 0xFE}));
+}
+
+TEST(TaggedPayload, MarkedPayloadEndsAtTheFirstZeroUnit) {
+    EXPECT_EQ(DecodePayload(Bytes{0xFF, 0xFE, 'A', 0, 'B', 0, 0, 0, 'C', 0}), u"AB");
+    EXPECT_EQ(DecodePayload(Bytes{0xFF, 0xFE}), u"");
+    EXPECT_EQ(DecodePayload(Bytes{0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE}), u"\U0001F600");
+}
+
+// The payload is read as if two zero bytes followed it: an odd last byte is a unit of its own.
+TEST(TaggedPayload, OddLastByteOfAMarkedPayloadIsKept) {
+    EXPECT_EQ(DecodePayload(Bytes{0xFF, 0xFE, 'A', 0, 'B'}), u"AB");
+    EXPECT_EQ(DecodePayload(Bytes{0xFF, 0xFE, 0}), u"");
+}
+
+TEST(TaggedPayload, UnmarkedPayloadIsWindows1252UpToTheFirstZeroByte) {
+    EXPECT_EQ(DecodePayload(Bytes{'<', 'a', '>', 0xE4, 0x80, '<', '/', 'a', '>'}),
+              u"<a>\u00e4\u20ac</a>");
+    EXPECT_EQ(DecodePayload(Bytes{'a', 'b', 0, 'c'}), u"ab");
+    EXPECT_EQ(DecodePayload(Bytes{0xFE, 0xFF, 'x'}), u"\u00fe\u00ffx");
+    EXPECT_EQ(DecodePayload(Bytes{0xFF}), u"\u00ff");
+    EXPECT_EQ(DecodePayload(Bytes{}), u"");
+}
+
+}  // namespace
+}  // namespace veltrix
