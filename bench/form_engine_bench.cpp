@@ -21,12 +21,31 @@ constexpr char16_t kAddress[] = u"https://shop.example.com/checkout";
 // A page of `forms` checkout-like forms of 25 fields each, with labels in table cells and some
 // prose between them, as large pages have.
 std::string LargePage(int forms) {
-    static const char* const kRows[] = {
-        "First name", "Last name", "E-mail", "Company", "Street address", "Address line 2",
-        "City", "Zip code", "Home phone", "Mobile phone", "Fax", "Job title", "Department",
-        "Card number", "Security code", "Name on card", "Bank name", "Account number",
-        "Routing number", "Social security number", "Driver's license", "Mother's maiden name",
-        "Place of birth", "Middle name", "Title"};
+    static const char* const kRows[] = {"First name",
+                                        "Last name",
+                                        "E-mail",
+                                        "Company",
+                                        "Street address",
+                                        "Address line 2",
+                                        "City",
+                                        "Zip code",
+                                        "Home phone",
+                                        "Mobile phone",
+                                        "Fax",
+                                        "Job title",
+                                        "Department",
+                                        "Card number",
+                                        "Security code",
+                                        "Name on card",
+                                        "Bank name",
+                                        "Account number",
+                                        "Routing number",
+                                        "Social security number",
+                                        "Driver's license",
+                                        "Mother's maiden name",
+                                        "Place of birth",
+                                        "Middle name",
+                                        "Title"};
     std::string html = "<html><head><title>Checkout</title></head><body>";
     for (int f = 0; f < forms; ++f) {
         html += "<div class=intro><p>";
@@ -36,21 +55,24 @@ std::string LargePage(int forms) {
         html += "</p></div><form action=/step" + std::to_string(f) + " method=post><table>";
         int i = 0;
         for (const char* label : kRows) {
-            html += "<tr><td class=label>" + std::string(label) + ":</td><td><input type=text name=f" +
-                    std::to_string(f) + "_" + std::to_string(i++) + " size=30></td></tr>";
+            html += "<tr><td class=label>" + std::string(label) +
+                    ":</td><td><input type=text name=f" + std::to_string(f) + "_" +
+                    std::to_string(i++) + " size=30></td></tr>";
         }
-        html += "<tr><td>Expires:</td><td><select name=m><option>01</option><option>02</option>"
-                "<option>03</option><option>04</option><option>05</option><option>06</option>"
-                "<option>07</option><option>08</option><option>09</option><option>10</option>"
-                "<option>11</option><option>12</option></select></td></tr>";
+        html +=
+            "<tr><td>Expires:</td><td><select name=m><option>01</option><option>02</option>"
+            "<option>03</option><option>04</option><option>05</option><option>06</option>"
+            "<option>07</option><option>08</option><option>09</option><option>10</option>"
+            "<option>11</option><option>12</option></select></td></tr>";
         html += "</table><input type=submit value=Continue></form>";
     }
     return html + "</body></html>";
 }
 
 void FillBenchIdentity(CIdentity& identity) {
-    for (std::u16string_view key : kIdentityKeys) {
-        identity.SetField(key, u"value of " + std::u16string(key));
+    for (std::size_t i = 0; i < kIdentityKeyNames.size(); ++i) {
+        identity.Set(static_cast<IdentityKey>(i),
+                     u"value of " + std::u16string(kIdentityKeyNames[i]));
     }
     identity.Set(IdentityKey::HomePhone1, u"555");
     identity.Set(IdentityKey::HomePhone2, u"1234567");
@@ -67,7 +89,8 @@ void BM_ParseLargePage(benchmark::State& state) {
 BENCHMARK(BM_ParseLargePage)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void BM_CollectAndRecogniseForms(benchmark::State& state) {
-    const auto document = dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
+    const auto document =
+        dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
     std::size_t fields = 0;
     for (auto _ : state) {
         PageFormList forms;
@@ -84,7 +107,8 @@ BENCHMARK(BM_CollectAndRecogniseForms)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void BM_FillWithIdentity(benchmark::State& state) {
     bench::BenchEnvironment settings;  // the fill reads the highlight preference
-    const auto document = dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
+    const auto document =
+        dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
     PageFormList forms;
     CollectForms(document, kAddress, forms);
     CIdentity identity;

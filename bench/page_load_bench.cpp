@@ -11,6 +11,7 @@
 #include "browserhost/headless_browser.h"
 #include "core/configuration.h"
 #include "core/password_source.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
@@ -41,7 +42,9 @@ void SaveWebLogins(int count) {
         login.SetPageUrl(kLogin);
         login.AddField({u"user", 0, 0, u"user" + text::FromInt(i), 0});
         login.AddField({u"pass", 0, 1, u"secret", 0});
-        login.Write(RecordPath(folder, name, RecordKind::WebLogin));
+        if (!WriteWebLogin(RecordPath(folder, name, RecordKind::WebLogin), login)) {
+            return;
+        }
         AddWebLoginToIndex(kLogin, name);
     }
 }

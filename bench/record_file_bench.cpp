@@ -1,8 +1,8 @@
-// The cost of writing and reading an Identity record file, beside the bare cipher cost of the
-// same plaintext, so that what file handling adds on top of the encryption shows.
+// The cost of an Identity record: its tagged text stored and loaded, the same with the record
+// file's codec under a password, and the files written and read, each beside the bare cipher cost
+// of the same plaintext, so that what the text and the files add on top of the encryption shows.
 #include <benchmark/benchmark.h>
 #include <openssl/rand.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +12,9 @@
 #include "core/blowfish_cipher.h"
 #include "core/identity.h"
 #include "core/password_source.h"
+#include "core/record_io.h"
+#include "core/record_text.h"
+#include "core/tagged_text.h"
 #include "platform/text.h"
 
 namespace veltrix {
@@ -30,106 +33,72 @@ public:
 
 using bench::BenchFolder;
 
-void FillIdentity(CIdentity& identity) {
-    for (std::u16string_view key : kIdentityKeys) {
-        identity.SetField(key, u"value of " + std::u16string(key));
+CIdentity BenchIdentity() {
+    CIdentity identity;
+    for (std::size_t i = 0; i < kIdentityKeyNames.size(); ++i) {
+        identity.Set(static_cast<IdentityKey>(i),
+                     u"value of " + std::u16string(kIdentityKeyNames[i]));
     }
-    for (int i = 1; i <= 3; ++i) {
+    for (int n = 1; n <= 3; ++n) {
         CCreditCard card;
-        for (std::u16string_view key : kCreditCardKeys) {
-            card.SetField(key, std::u16string(key) + u" " + text::FromInt(i));
+        for (std::size_t i = 0; i < kCardKeyNames.size(); ++i) {
+            card.Set(static_cast<CardKey>(i),
+                     std::u16string(kCardKeyNames[i]) + u" " + text::FromInt(n));
         }
         identity.AddCreditCard(std::move(card));
     }
-    for (int i = 1; i <= 2; ++i) {
+    for (int n = 1; n <= 2; ++n) {
         CBankAccount account;
-        for (std::u16string_view key : kBankAccountKeys) {
-            account.SetField(key, std::u16string(key) + u" " + text::FromInt(i));
+        for (std::size_t i = 0; i < kAccountKeyNames.size(); ++i) {
+            account.Set(static_cast<AccountKey>(i),
+                        std::u16string(kAccountKeyNames[i]) + u" " + text::FromInt(n));
         }
         identity.AddBankAccount(std::move(account));
     }
+    return identity;
 }
 
 // The plaintext a record file of this Identity encrypts: header, password and payload.
-std::vector<std::uint8_t> PlaintextOf(CIdentity& identity, const std::u16string& path) {
-    identity.Write(path, NO_PASSWORD);
-    std::string bytes;
-    {
-        std::FILE* file = std::fopen(text::ToUtf8(path).c_str(), "rb");
-        char chunk[4096];
-        for (std::size_t n; file && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-            bytes.append(chunk, n);
-        }
-        if (file) {
-            std::fclose(file);
-        }
-    }
+std::vector<std::uint8_t> PlaintextOf(const CIdentity& identity) {
+    const std::vector<std::uint8_t> payload = EncodePayload(IdentityToText(identity));
     std::vector<std::uint8_t> plain(8 + 2 * kPassword.size(), 0);
-    plain.insert(plain.end(), bytes.begin(), bytes.end());
+    plain.insert(plain.end(), payload.begin(), payload.end());
     return plain;
 }
 
-void BM_IdentityWriteRead(benchmark::State& state) {
-    FixedPasswordSource source;
-    SetPasswordSource(&source);
-    BenchFolder folder;
-    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
-    CIdentity identity;
-    FillIdentity(identity);
+// A record round trip in memory: the Identity stored to its tagged text and loaded back.
+void BM_IdentityTextRoundTrip(benchmark::State& state) {
+    const CIdentity identity = BenchIdentity();
     for (auto _ : state) {
-        bool ok = identity.Write(path);
-        CIdentity read(path);
-        ok = ok && read.GetReadStatus() == FileStatus::Success;
-        benchmark::DoNotOptimize(ok);
-        if (!ok) {
-            state.SkipWithError("write or read failed");
+        const CIdentity loaded = IdentityFromText(IdentityToText(identity));
+        benchmark::DoNotOptimize(loaded.CreditCardCount());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(PlaintextOf(identity).size()));
+}
+BENCHMARK(BM_IdentityTextRoundTrip);
+
+// The same with the record file's codec: text to file bytes under the password and back.
+void BM_IdentityRecordRoundTrip(benchmark::State& state) {
+    const CIdentity identity = BenchIdentity();
+    for (auto _ : state) {
+        auto file = EncodeRecordFile(IdentityToText(identity), kPassword);
+        auto text = file ? DecodeRecordFile(*file, kPassword) : Fail(CodecError::WrongPassword);
+        if (!text) {
+            state.SkipWithError("codec failed");
             break;
         }
+        const CIdentity loaded = IdentityFromText(*text);
+        benchmark::DoNotOptimize(loaded.CreditCardCount());
     }
-    state.SetBytesProcessed(
-        static_cast<std::int64_t>(state.iterations()) *
-        static_cast<std::int64_t>(std::filesystem::file_size(folder.Path() / "Bench.vxi")));
-    SetPasswordSource(nullptr);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(PlaintextOf(identity).size()));
 }
-BENCHMARK(BM_IdentityWriteRead);
+BENCHMARK(BM_IdentityRecordRoundTrip);
 
-// The two halves alone: the write includes flushing the file to the disk.
-void BM_IdentityWrite(benchmark::State& state) {
-    FixedPasswordSource source;
-    SetPasswordSource(&source);
-    BenchFolder folder;
-    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
-    CIdentity identity;
-    FillIdentity(identity);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(identity.Write(path));
-    }
-    SetPasswordSource(nullptr);
-}
-BENCHMARK(BM_IdentityWrite);
-
-void BM_IdentityRead(benchmark::State& state) {
-    FixedPasswordSource source;
-    SetPasswordSource(&source);
-    BenchFolder folder;
-    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
-    CIdentity identity;
-    FillIdentity(identity);
-    identity.Write(path);
-    for (auto _ : state) {
-        CIdentity read(path);
-        benchmark::DoNotOptimize(read.CreditCardCount());
-    }
-    SetPasswordSource(nullptr);
-}
-BENCHMARK(BM_IdentityRead);
-
+// The bare cipher: the same plaintext encrypted and decrypted.
 void BM_CipherOnly(benchmark::State& state) {
-    BenchFolder folder;
-    CIdentity identity;
-    FillIdentity(identity);
-    const std::vector<std::uint8_t> plain =
-        PlaintextOf(identity, text::FromUtf8((folder.Path() / "Plain.vxi").string()));
+    const std::vector<std::uint8_t> plain = PlaintextOf(BenchIdentity());
     const std::string key = text::ToAnsi(kPassword);
     const std::span<const std::uint8_t> keyBytes(reinterpret_cast<const std::uint8_t*>(key.data()),
                                                  key.size());
@@ -144,6 +113,57 @@ void BM_CipherOnly(benchmark::State& state) {
                             static_cast<std::int64_t>(plain.size()));
 }
 BENCHMARK(BM_CipherOnly);
+
+// Through the files: the write includes flushing the file to the disk.
+void BM_IdentityWriteRead(benchmark::State& state) {
+    FixedPasswordSource source;
+    SetPasswordSource(&source);
+    BenchFolder folder;
+    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
+    const CIdentity identity = BenchIdentity();
+    for (auto _ : state) {
+        const bool ok = WriteIdentity(path, identity).HasValue() && ReadIdentity(path).HasValue();
+        benchmark::DoNotOptimize(ok);
+        if (!ok) {
+            state.SkipWithError("write or read failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations()) *
+        static_cast<std::int64_t>(std::filesystem::file_size(folder.Path() / "Bench.vxi")));
+    SetPasswordSource(nullptr);
+}
+BENCHMARK(BM_IdentityWriteRead);
+
+void BM_IdentityWrite(benchmark::State& state) {
+    FixedPasswordSource source;
+    SetPasswordSource(&source);
+    BenchFolder folder;
+    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
+    const CIdentity identity = BenchIdentity();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(WriteIdentity(path, identity).HasValue());
+    }
+    SetPasswordSource(nullptr);
+}
+BENCHMARK(BM_IdentityWrite);
+
+void BM_IdentityRead(benchmark::State& state) {
+    FixedPasswordSource source;
+    SetPasswordSource(&source);
+    BenchFolder folder;
+    const std::u16string path = text::FromUtf8((folder.Path() / "Bench.vxi").string());
+    if (!WriteIdentity(path, BenchIdentity())) {
+        state.SkipWithError("write failed");
+    }
+    for (auto _ : state) {
+        auto read = ReadIdentity(path);
+        benchmark::DoNotOptimize(read.HasValue());
+    }
+    SetPasswordSource(nullptr);
+}
+BENCHMARK(BM_IdentityRead);
 
 }  // namespace
 }  // namespace veltrix

@@ -11,6 +11,7 @@
 #include "browserhost/headless_browser.h"
 #include "core/configuration.h"
 #include "core/orvane_interface.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
@@ -124,8 +125,10 @@ protected:
         login.AddField({u"pass", 0, 1, std::u16string(pass), 0});
         login.AddField({u"remember", 0, 2, u"on", 0});
         login.SetOptions(options);
-        ASSERT_TRUE(login.Write(
-            RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin)));
+        ASSERT_TRUE(veltrix::WriteWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+                                                      name, RecordKind::WebLogin),
+                                           login)
+                        .HasValue());
         ASSERT_TRUE(AddWebLoginToIndex(kLogin, name));
     }
 
@@ -136,8 +139,10 @@ protected:
         identity.Set(IdentityKey::LastName, u"Lee");
         identity.Set(IdentityKey::Email, u"ann@mail.example");
         identity.Set(IdentityKey::HomeCity, u"Springfield");
-        ASSERT_TRUE(identity.Write(
-            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
+        ASSERT_TRUE(veltrix::WriteIdentity(RecordPath(config::GetRecordFolder(RecordKind::Identity),
+                                                      name, RecordKind::Identity),
+                                           identity)
+                        .HasValue());
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
@@ -183,9 +188,10 @@ TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
     EXPECT_EQ(LookupWebLogins(kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
 
     test::FakePasswordSource passwords(kPassword);
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Read(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
-                                      u"Bank  Sign in", RecordKind::WebLogin)));
+    const auto read = ReadWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+                                              u"Bank  Sign in", RecordKind::WebLogin));
+    ASSERT_TRUE(read.HasValue());
+    const CWebLogin& saved = *read;
     EXPECT_EQ(saved.GetPageUrl(), kLogin);
     ASSERT_EQ(saved.GetFields().size(), 3u);
     EXPECT_EQ(saved.GetFields()[1].data, u"pw 1");

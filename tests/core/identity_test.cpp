@@ -312,8 +312,8 @@ TEST_F(IdentityFileTest, AFailedReadGivesItsStatus) {
     ASSERT_FALSE(missing.HasValue());
     EXPECT_EQ(missing.Error(), FileStatus::CannotOpen);
 
-    ASSERT_TRUE(WriteIdentity(Path("other.vxi"), CIdentity{}, RecordPassword::Given(u"Other"))
-                    .HasValue());
+    ASSERT_TRUE(
+        WriteIdentity(Path("other.vxi"), CIdentity{}, RecordPassword::Given(u"Other")).HasValue());
     const auto wrong = ReadIdentity(Path("other.vxi"));
     ASSERT_FALSE(wrong.HasValue());
     EXPECT_EQ(wrong.Error(), FileStatus::WrongPassword);

@@ -539,7 +539,8 @@ TEST_F(RecordFileTest, StorageFailuresCarryTheirCauseAndShowNothing) {
     EXPECT_EQ(missing.Error().cause.kind, FileError::Kind::File);
     EXPECT_EQ(missing.Error().cause.error, ENOENT);
 
-    SetWriteFaultHook([](WriteStep step, const fs::path&) { return step == WriteStep::Flush ? EIO : 0; });
+    SetWriteFaultHook(
+        [](WriteStep step, const fs::path&) { return step == WriteStep::Flush ? EIO : 0; });
     auto replaced = ReplaceRecordFile(U16(Record()), payload);
     ASSERT_FALSE(replaced.HasValue());
     EXPECT_EQ(replaced.Error().status, FileStatus::WriteError);

@@ -40,8 +40,8 @@ protected:
     // A record file written under an explicit password, without asking the session.
     void WriteNote(const std::u16string& file, const char16_t* password) {
         std::filesystem::create_directories(env_.VaultFolder());
-        ASSERT_TRUE(WriteRecordText(Folder() + file, u"note", RecordPassword::Given(password))
-                        .HasValue());
+        ASSERT_TRUE(
+            WriteRecordText(Folder() + file, u"note", RecordPassword::Given(password)).HasValue());
     }
 
     std::optional<std::u16string> Get() {
@@ -89,8 +89,10 @@ TEST_F(SessionTest, EnteredPasswordMustOpenAnExistingRecord) {
     ui_.QueuePassword(u"secret1");
     ui_.QueuePassword(u"Secret1");
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts(), (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter}));
-    EXPECT_EQ(ui_.MessageTexts(), std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
+    EXPECT_EQ(ui_.Prompts(),
+              (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter}));
+    EXPECT_EQ(ui_.MessageTexts(),
+              std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
 }
 
 TEST_F(SessionTest, CancelAfterAWrongEntryLeavesNoPassword) {
@@ -170,13 +172,14 @@ TEST_F(SessionTest, SetPasswordReplacesAndNullEndsTheSession) {
 TEST_F(SessionTest, EditorHearsOfTheEndWhileThePasswordIsStillThere) {
     std::vector<std::uint32_t> received;
     std::optional<std::u16string> seenInHandler;
-    auto editor = platform::Window::Create("VeltrixEditor", "Veltrix", [&](std::uint32_t message, std::uint64_t, std::int64_t) {
-        received.push_back(message);
-        if (message == session::WM_EDITOR_SESSIONENDED) {
-            seenInHandler = Get();
-        }
-        return std::int64_t{0};
-    });
+    auto editor = platform::Window::Create("VeltrixEditor", "Veltrix",
+                                           [&](std::uint32_t message, std::uint64_t, std::int64_t) {
+                                               received.push_back(message);
+                                               if (message == session::WM_EDITOR_SESSIONENDED) {
+                                                   seenInHandler = Get();
+                                               }
+                                               return std::int64_t{0};
+                                           });
     ASSERT_TRUE(editor);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
@@ -192,8 +195,9 @@ TEST_F(SessionTest, EditorHearsOfTheEndWhileThePasswordIsStillThere) {
 TEST_F(SessionTest, AVanishedEditorWindowIsForgottenWithoutAMessage) {
     platform::WindowHandle gone = 0;
     {
-        auto editor = platform::Window::Create("VeltrixEditor", "Veltrix",
-                                               [](std::uint32_t, std::uint64_t, std::int64_t) { return std::int64_t{0}; });
+        auto editor = platform::Window::Create(
+            "VeltrixEditor", "Veltrix",
+            [](std::uint32_t, std::uint64_t, std::int64_t) { return std::int64_t{0}; });
         gone = editor->Handle();
     }
     ui_.QueuePassword(u"Secret1");

@@ -88,12 +88,10 @@ TEST(TagGrammarPut, WrittenValuesReadBack) {
                                                 u"\u00e9\U0001F600", u" spaced "};
     std::u16string text;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        ASSERT_TRUE(
-            PutTag(text, u"k" + text::FromInt(static_cast<long long>(i)), values[i]));
+        ASSERT_TRUE(PutTag(text, u"k" + text::FromInt(static_cast<long long>(i)), values[i]));
     }
     for (std::size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(FindTag(text, u"k" + text::FromInt(static_cast<long long>(i))),
-                  values[i]);
+        EXPECT_EQ(FindTag(text, u"k" + text::FromInt(static_cast<long long>(i))), values[i]);
     }
 }
 
@@ -103,7 +101,7 @@ TEST(TagGrammarPut, WrittenValuesReadBack) {
 // through the element grammar, for keys that occur, nest, overlap or are cut.
 TEST(TaggedTextIndex, FindsWhatTheGrammarFinds) {
     const std::vector<std::u16string> fragments = {u"<a>", u"</a>", u"<b>", u"</b>", u"<<a>",
-                                                   u"x",   u"\r\n", u"<a",  u">",   u"<ab>"};
+                                                   u"x",   u"\r\n", u"<a",  u">",    u"<ab>"};
     const std::vector<std::u16string> keys = {u"a", u"b", u"ab", u"c", u"/a"};
     std::vector<std::u16string> texts = {u""};
     for (int length = 0; length < 4; ++length) {

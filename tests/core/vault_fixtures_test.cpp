@@ -7,8 +7,8 @@
 
 #include "core/identity.h"
 #include "core/messages.h"
-#include "core/secure_note.h"
 #include "core/record_io.h"
+#include "core/secure_note.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"

@@ -203,10 +203,12 @@ TEST(WebLoginTextTest, AFieldValueHoldingElementsIsStoredAndReadBack) {
     std::u16string expected;
     PutTag(expected, u"options", u"0");
     PutTag(expected, u"fields", u"2");
-    PutTag(expected, u"f1", u"<name>a</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
-                            u"<data><f2><name>x</name></f2></data>");
-    PutTag(expected, u"f2", u"<name>b</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
-                            u"<data><data>y</data></data>");
+    PutTag(expected, u"f1",
+           u"<name>a</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
+           u"<data><f2><name>x</name></f2></data>");
+    PutTag(expected, u"f2",
+           u"<name>b</name>\r\n<tag>0</tag>\r\n<type>0</type>\r\n"
+           u"<data><data>y</data></data>");
     EXPECT_EQ(text, expected);
     // The second field's element replaced the one inside the first field's data.
     const CWebLogin read = WebLoginFromText(text);
@@ -287,8 +289,8 @@ TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
     EXPECT_FALSE(context.cancelled);
     EXPECT_EQ(login->GetPageUrl(), u"https://www.example.com/login");
     EXPECT_THAT(login->GetFields(), ElementsAre(CWebLoginField{u"user", 0, 0, u"ann", 0},
-                                               CWebLoginField{u"pass", 0, 1, u"hunter2", 0},
-                                               CWebLoginField{u"remember", 0, 2, u"on", 1}));
+                                                CWebLoginField{u"pass", 0, 1, u"hunter2", 0},
+                                                CWebLoginField{u"remember", 0, 2, u"on", 1}));
 
     EXPECT_EQ(LoadWebLogin(context, u"No such login").Error(), FileStatus::CannotOpen);
     EXPECT_FALSE(context.cancelled);

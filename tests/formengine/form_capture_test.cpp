@@ -152,8 +152,9 @@ TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
     EXPECT_EQ(LookupWebLogins(kLoginAddress), (std::vector<std::u16string>{u"My bank"}));
     EXPECT_EQ(host_.refreshes, 1);
 
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Read(WebLoginPath(u"My bank")));
+    const auto read = ReadWebLogin(WebLoginPath(u"My bank"));
+    ASSERT_TRUE(read.HasValue());
+    const CWebLogin& saved = *read;
     EXPECT_EQ(saved.GetPageUrl(), kLoginAddress);
     EXPECT_EQ(saved.GetFrameUrl(), kLoginAddress);
     const std::vector<CWebLoginField> expected = {
@@ -214,8 +215,9 @@ TEST_F(FormCaptureTest, SaveFormOffersEveryFormWithDataWhateverThePreference) {
     ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Search");
     capture_.SaveForm();
     ASSERT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Read(WebLoginPath(u"Search")));
+    const auto read = ReadWebLogin(WebLoginPath(u"Search"));
+    ASSERT_TRUE(read.HasValue());
+    const CWebLogin& saved = *read;
     ASSERT_EQ(saved.GetFields().size(), 1u);
     EXPECT_EQ(saved.GetFields().front().data, u"rates");
 }
@@ -247,8 +249,9 @@ TEST_F(FormCaptureTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
     EXPECT_EQ(ui_.Messages().front().text,
               WebLoginPath(u"Old") + u" already exists.\nDo you want to replace it?");
     EXPECT_EQ(ui_.Messages().front().buttons, ui::Buttons::YesNo);
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Read(WebLoginPath(u"Old")));
+    const auto read = ReadWebLogin(WebLoginPath(u"Old"));
+    ASSERT_TRUE(read.HasValue());
+    const CWebLogin& saved = *read;
     EXPECT_EQ(saved.GetFields().front().name, u"user");
 }
 

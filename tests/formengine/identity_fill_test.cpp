@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
 #include "tests/support/fake_password_source.h"
@@ -98,7 +99,10 @@ TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
         "<form><select name=t><option>Visa Electron</option><option>Visa Debit</option>"
         "<option>Visa</option><option>MasterCard</option></select></form>";
     const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {u"visa debit", u"Visa Debit"}, {u"VISA", u"Visa"}, {u"vis", u"Visa"}, {u"master", u"MasterCard"}};
+        {u"visa debit", u"Visa Debit"},
+        {u"VISA", u"Visa"},
+        {u"vis", u"Visa"},
+        {u"master", u"MasterCard"}};
     for (const auto& [stored, expected] : cases) {
         identity_.FindCreditCard(u"Work")->Set(CardKey::Type, stored);
         CWebForm& form = Load(list, {u"cctype"});
@@ -120,7 +124,8 @@ TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
         "<form><select><option value=AL>Alabama</option><option value=AK>Alaska</option>"
         "<option value=AR>Arkansas</option><option value=AZ>Arizona</option>"
         "<option value=CA>California</option></select></form>";
-    identity_.Set(IdentityKey::HomeState, u"ca");  // not in the map: only the abbreviation pass finds it
+    identity_.Set(IdentityKey::HomeState,
+                  u"ca");  // not in the map: only the abbreviation pass finds it
     CWebForm& byCode = Load(codes, {u""});
     Fill(byCode);
     EXPECT_EQ(Selected(byCode, 0), u"California");
@@ -172,7 +177,8 @@ TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
     Fill(two);
     EXPECT_EQ(Value(two, 0), u"12 Elm St");
     EXPECT_EQ(Value(two, 1), u"Apt 4");
-    CWebForm& three = Load("<form><input><input><input value=keep></form>", {u"hstr", u"hstr", u""});
+    CWebForm& three =
+        Load("<form><input><input><input value=keep></form>", {u"hstr", u"hstr", u""});
     Fill(three);
     EXPECT_EQ(Value(three, 2), u"keep");
 }
@@ -180,7 +186,8 @@ TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
 TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
     identity_.Set(IdentityKey::Sex, u"F");
     CWebForm& form = Load(
-        "<form><p><input type=radio name=s value=1> Male <input type=radio name=s value=2> Female</p>"
+        "<form><p><input type=radio name=s value=1> Male <input type=radio name=s value=2> "
+        "Female</p>"
         "</form>",
         {u"sex", u"sex"});
     Fill(form);
@@ -191,9 +198,11 @@ TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
 TEST_F(IdentityFillTest, FillWithIdentityLoadsTheRecordAndSkipsLoginForms) {
     test::FakePasswordSource source(u"Secret1");
     std::filesystem::create_directories(env_.VaultFolder());
-    ASSERT_TRUE(identity_.Write(text::FromUtf8((env_.VaultFolder() / "Ann.vxi").string())));
-    Load("<form><input name=user><input type=password name=pass></form>"
-         "<form><input name=firstname size=20></form>");
+    ASSERT_TRUE(WriteIdentity(text::FromUtf8((env_.VaultFolder() / "Ann.vxi").string()), identity_)
+                    .HasValue());
+    Load(
+        "<form><input name=user><input type=password name=pass></form>"
+        "<form><input name=firstname size=20></form>");
     for (auto& field : forms_[1]->fields) {
         field->key = u"fname";
     }
@@ -206,7 +215,8 @@ TEST_F(IdentityFillTest, FillWithIdentityLoadsTheRecordAndSkipsLoginForms) {
 }
 
 TEST_F(IdentityFillTest, PasswordsGoIntoEveryPasswordInput) {
-    CWebForm& form = Load("<form><input name=user><input type=password><input type=password></form>");
+    CWebForm& form =
+        Load("<form><input name=user><input type=password><input type=password></form>");
     EXPECT_TRUE(FillPasswords(form, u"", false));
     EXPECT_TRUE(FillPasswords(form, u"s3cret!", true));
     EXPECT_EQ(Value(form, 0), u"");

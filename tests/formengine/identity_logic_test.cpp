@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "core/identity.h"
+#include "core/record_io.h"
 #include "tests/formengine/page_fixture.h"
 
 namespace veltrix {
@@ -35,17 +36,20 @@ protected:
             added.Set(CardKey::Id, card);
             added.Set(CardKey::Number, u"4111 " + std::u16string(card));
         }
-        ASSERT_TRUE(identity.Write(
-            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
+        ASSERT_TRUE(veltrix::WriteIdentity(RecordPath(config::GetRecordFolder(RecordKind::Identity),
+                                                      name, RecordKind::Identity),
+                                           identity)
+                        .HasValue());
     }
 
     // The card names of the stored Identity, in its order.
     std::vector<std::u16string> CardNames(std::u16string_view name) {
-        CIdentity identity;
-        EXPECT_TRUE(identity.Read(
-            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity)));
+        const auto identity = ReadIdentity(
+            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+        EXPECT_TRUE(identity.HasValue());
         std::vector<std::u16string> cards;
-        for (const CCreditCard& card : identity.CreditCards()) {
+        for (const CCreditCard& card :
+             identity ? identity->CreditCards() : std::list<CCreditCard>{}) {
             cards.push_back(card.GetId());
         }
         return cards;

@@ -72,13 +72,12 @@ std::string ListPage(std::string_view label, std::string_view name, const std::s
 class ListBoxFillTest : public IdentityFillTest {
 protected:
     // Adds a card to the Identity and makes it the chosen one.
-    CCreditCard& ChooseCard(
-        std::u16string_view id,
-        std::initializer_list<std::pair<std::u16string_view, std::u16string_view>> fields) {
+    CCreditCard& ChooseCard(std::u16string_view id,
+                            std::initializer_list<std::pair<CardKey, std::u16string_view>> fields) {
         CCreditCard card;
         card.Set(CardKey::Id, id);
         for (const auto& [key, value] : fields) {
-            EXPECT_TRUE(card.SetField(key, value)) << text::ToUtf8(key);
+            card.Set(key, value);
         }
         identity_.AddCreditCard(card);
         config::SetIdentityCreditCard(u"Ann", id);
@@ -192,7 +191,7 @@ TEST_F(ListBoxFillTest, NumericBirthMonthListTakesTheBirthMonth) {
 }
 
 TEST_F(ListBoxFillTest, CardMonthListTriesMonthSlashYearThenShortYearThenMonthThenLastDigit) {
-    ChooseCard(u"Visa", {{u"ccexpm", u"07"}, {u"ccexpy", u"2029"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"}, {CardKey::ExpiryYear, u"2029"}});
     struct Case {
         std::string options;
         std::u16string_view expected;
@@ -210,31 +209,33 @@ TEST_F(ListBoxFillTest, CardMonthListTriesMonthSlashYearThenShortYearThenMonthTh
 }
 
 TEST_F(ListBoxFillTest, ValidFromMonthListUsesTheValidFromYear) {
-    ChooseCard(
-        u"Visa",
-        {{u"ccexpm", u"07"}, {u"ccexpy", u"2029"}, {u"ccvfromm", u"03"}, {u"ccvfromy", u"2021"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"},
+                         {CardKey::ExpiryYear, u"2029"},
+                         {CardKey::ValidFromMonth, u"03"},
+                         {CardKey::ValidFromYear, u"2021"}});
     EXPECT_EQ(FillList(ListPage("Valid from", "vf", NumberOptions(1, 12, 2, "/21")), u"ccvfromm"),
               u"03/21");
     EXPECT_EQ(FillList(ListPage("Valid from", "vf", NumberOptions(1, 12)), u"ccvfromm"), u"3");
 }
 
 TEST_F(ListBoxFillTest, CardMonthListNeedsAChosenCard) {
-    ChooseCard(u"Visa", {{u"ccexpm", u"07"}, {u"ccexpy", u"2029"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"}, {CardKey::ExpiryYear, u"2029"}});
     config::SetIdentityCreditCard(u"Ann", u"");
     EXPECT_EQ(FillList(ListPage("Expires", "exp", NumberOptions(1, 12)), u"ccexpm"), kUntouched);
 }
 
 TEST_F(ListBoxFillTest, NumberListWithThirteenIsNoMonthList) {
     // The card-month handler would pick "7"; as a plain list, "07" matches no option.
-    ChooseCard(u"Visa", {{u"ccexpm", u"07"}, {u"ccexpy", u"2029"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"}, {CardKey::ExpiryYear, u"2029"}});
     EXPECT_EQ(FillList(ListPage("Expires", "exp", NumberOptions(1, 31)), u"ccexpm"), kUntouched);
     EXPECT_EQ(FillList(ListPage("Expires", "exp", NumberOptions(1, 12)), u"ccexpm"), u"7");
 }
 
 TEST_F(ListBoxFillTest, MonthNameListsTakeTheFullNameThenTheFirstThreeLetters) {
-    ChooseCard(
-        u"Visa",
-        {{u"ccexpm", u"11"}, {u"ccexpy", u"2029"}, {u"ccvfromm", u"03"}, {u"ccvfromy", u"2021"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"11"},
+                         {CardKey::ExpiryYear, u"2029"},
+                         {CardKey::ValidFromMonth, u"03"},
+                         {CardKey::ValidFromYear, u"2021"}});
     identity_.Set(IdentityKey::BirthMonth, u"07");
     identity_.Set(IdentityKey::BirthDay, u"12");
     struct Case {
@@ -261,8 +262,8 @@ TEST_F(ListBoxFillTest, MonthNameListsTakeTheFullNameThenTheFirstThreeLetters) {
 }
 
 TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
-    ChooseCard(u"Home", {{u"ccexpm", u"02"}, {u"ccexpy", u"2027"}});
-    ChooseCard(u"Work", {{u"ccexpm", u"10"}, {u"ccexpy", u"2030"}});
+    ChooseCard(u"Home", {{CardKey::ExpiryMonth, u"02"}, {CardKey::ExpiryYear, u"2027"}});
+    ChooseCard(u"Work", {{CardKey::ExpiryMonth, u"10"}, {CardKey::ExpiryYear, u"2030"}});
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(false)), u"ccexpm"), u"October");
     config::SetIdentityCreditCard(u"Ann", u"Home");
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(true)), u"ccexpm"), u"Feb");
@@ -273,7 +274,7 @@ TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
 // ---- Year ----
 
 TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
-    ChooseCard(u"Visa", {{u"ccexpy", u"2029"}, {u"ccvfromy", u"2021"}});
+    ChooseCard(u"Visa", {{CardKey::ExpiryYear, u"2029"}, {CardKey::ValidFromYear, u"2021"}});
     identity_.Set(IdentityKey::BirthYear, u"1985");
     struct Case {
         std::u16string_view key;
@@ -299,7 +300,7 @@ TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
 // ---- Card type ----
 
 TEST_F(ListBoxFillTest, CardTypeListIsFilledWhateverTheKey) {
-    ChooseCard(u"Visa", {{u"cctype", u"MasterCard"}});
+    ChooseCard(u"Visa", {{CardKey::Type, u"MasterCard"}});
     identity_.Set(IdentityKey::HomeCountry, u"Canada");
     const std::string brands = Options({"VI=Visa", "MC=MasterCard", "AMEX=American Express"});
     for (std::u16string_view key : {u"", u"cctype", u"hcountry", u"ccname"}) {
@@ -309,7 +310,7 @@ TEST_F(ListBoxFillTest, CardTypeListIsFilledWhateverTheKey) {
 }
 
 TEST_F(ListBoxFillTest, CardTypeListIsKnownByAnyOfItsThreeBrands) {
-    ChooseCard(u"Visa", {{u"cctype", u"Diners"}});
+    ChooseCard(u"Visa", {{CardKey::Type, u"Diners"}});
     struct Case {
         std::string options;
         std::u16string_view expected;
@@ -356,7 +357,8 @@ TEST_F(ListBoxFillTest, StateMapLookupIsCaseSensitive) {
 }
 
 TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
-    identity_.Set(IdentityKey::HomeState, u"tx");  // lower case: only the abbreviation pass can find it
+    identity_.Set(IdentityKey::HomeState,
+                  u"tx");  // lower case: only the abbreviation pass can find it
     struct Case {
         std::string options;
         std::u16string_view expected;
@@ -374,8 +376,10 @@ TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
     EXPECT_EQ(FillList(ListPage("State", "state", cases[0].options), u""), kUntouched);
     // Abbreviations alone, without the names, are no state list for the handler.
     identity_.Set(IdentityKey::HomeState, u"TX");
-    EXPECT_EQ(FillList(ListPage("State", "state", Options({"AL=AL", "AK=AK", "AZ=AZ", "AR=AR", "TX=TX"})), u""),
-              kUntouched);
+    EXPECT_EQ(
+        FillList(ListPage("State", "state", Options({"AL=AL", "AK=AK", "AZ=AZ", "AR=AR", "TX=TX"})),
+                 u""),
+        kUntouched);
 }
 
 // ---- The key's own value ----
@@ -458,7 +462,7 @@ TEST_F(ListBoxFillTest, SelectOptionExcludesDebitAndElectronByTheOptionTextOnly)
 }
 
 TEST_F(ListBoxFillTest, CardTypeFillAvoidsDebitAndElectronEntries) {
-    ChooseCard(u"Visa", {{u"cctype", u"Visa"}});
+    ChooseCard(u"Visa", {{CardKey::Type, u"Visa"}});
     EXPECT_EQ(FillList(ListPage("Card type", "type",
                                 Options({"Visa Electron", "Visa Debit", "Visa Classic"})),
                        u""),
@@ -502,7 +506,9 @@ TEST_F(ListBoxFillTest, ListIsHighlightedOnlyWhenItsSelectionChanged) {
 TEST_F(ListBoxFillTest, CheckoutPageListsAreFilledInOnePass) {
     identity_.Set(IdentityKey::HomeState, u"CA");
     identity_.Set(IdentityKey::HomeCountry, u"USA");
-    ChooseCard(u"Visa", {{u"cctype", u"Visa"}, {u"ccexpm", u"04"}, {u"ccexpy", u"2031"}});
+    ChooseCard(
+        u"Visa",
+        {{CardKey::Type, u"Visa"}, {CardKey::ExpiryMonth, u"04"}, {CardKey::ExpiryYear, u"2031"}});
     CWebForm& form = Load(
         "<form><table>"
         "<tr><td>State</td><td><select name=st><option value=''>Choose</option>" +

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "formengine/dom/html_builder.h"
@@ -87,7 +88,7 @@ protected:
         for (const CWebLoginField& field : fields) {
             login.AddField(field);
         }
-        ASSERT_TRUE(login.Write(WebLoginPath(name)));
+        ASSERT_TRUE(veltrix::WriteWebLogin(WebLoginPath(name), login).HasValue());
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {

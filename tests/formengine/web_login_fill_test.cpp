@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "formengine/dom/memory_dom.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
@@ -26,8 +27,7 @@ constexpr int kRadio = 3;
 constexpr int kListType = 13;
 constexpr char16_t kHighlight[] = u"80FF80";
 
-constexpr char kLoginPage[] =
-    "<form><input name=User><input type=password name=Pass></form>";
+constexpr char kLoginPage[] = "<form><input name=User><input type=password name=Pass></form>";
 
 class WebLoginFillTest : public IdentityFillTest {
 protected:
@@ -46,9 +46,9 @@ protected:
         for (const CWebLoginField& field : fields) {
             login.AddField(field);
         }
-        const std::u16string path = RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
-                                               name, RecordKind::WebLogin);
-        ASSERT_TRUE(login.Write(path));
+        const std::u16string path =
+            RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+        ASSERT_TRUE(WriteWebLogin(path, login).HasValue());
     }
 
     void SaveSiteLogin(std::u16string_view name, std::int32_t options = 0) {
@@ -81,8 +81,9 @@ TEST_F(WebLoginFillTest, FitsWhenEveryFieldNameIsSavedIgnoringCase) {
     EXPECT_TRUE(filler_.Fits(form, u"Site"));  // the saved check box the page lacks is ignored
     EXPECT_FALSE(state_.load.busy);
 
-    CWebForm& wider = Load("<form><input name=user><input type=password name=pass>"
-                           "<input name=pin></form>");
+    CWebForm& wider = Load(
+        "<form><input name=user><input type=password name=pass>"
+        "<input name=pin></form>");
     EXPECT_FALSE(filler_.Fits(wider, u"Site"));
 }
 
@@ -149,8 +150,9 @@ TEST_F(WebLoginFillTest, TextAndPasswordTakeTheSameNameIgnoringCaseAndTheSameTyp
 
 TEST_F(WebLoginFillTest, AFieldWithoutASavedEntryOfItsTypeKeepsItsContent) {
     Save(u"Site", {{u"code", 0, kPassword, u"1234", 0}, {u"user", 0, kText, u"ann", 0}});
-    CWebForm& form = Load("<form><input name=code value=old><input name=user maxlength=2>"
-                          "</form>");
+    CWebForm& form = Load(
+        "<form><input name=code value=old><input name=user maxlength=2>"
+        "</form>");
     ASSERT_TRUE(filler_.Fill(form, u"Site"));
     EXPECT_EQ(Value(form, 0), u"old");
     EXPECT_FALSE(form.fields[0]->written);
@@ -163,9 +165,10 @@ TEST_F(WebLoginFillTest, CheckBoxesTakeTheStateOfTheExactName) {
     Save(u"Site", {{u"remember", 0, kCheckBox, u"on", 1},
                    {u"news", 0, kCheckBox, u"on", 1},
                    {u"terms", 0, kCheckBox, u"on", 0}});
-    CWebForm& form = Load("<form><input type=checkbox name=Remember checked>"
-                          "<input type=checkbox name=news><input type=checkbox name=terms checked>"
-                          "</form>");
+    CWebForm& form = Load(
+        "<form><input type=checkbox name=Remember checked>"
+        "<input type=checkbox name=news><input type=checkbox name=terms checked>"
+        "</form>");
     ASSERT_TRUE(filler_.Fill(form, u"Site"));
     EXPECT_FALSE(Checked(form, 0));  // "Remember" has no saved check box of exactly its name
     EXPECT_TRUE(Checked(form, 1));
@@ -189,9 +192,10 @@ TEST_F(WebLoginFillTest, RadioButtonsFollowTheSavedButtonOfTheirValue) {
     Save(u"Site", {{u"plan", 0, kRadio, u"a", 0},
                    {u"plan", 0, kRadio, u"b", 1},
                    {u"plan", 0, kRadio, u"c", 0}});
-    const std::string page = "<form><input type=radio name=plan value=a checked>"
-                             "<input type=radio name=plan value=b>"
-                             "<input type=radio name=plan value=c></form>";
+    const std::string page =
+        "<form><input type=radio name=plan value=a checked>"
+        "<input type=radio name=plan value=b>"
+        "<input type=radio name=plan value=c></form>";
     CWebForm& form = Load(page);
     ASSERT_TRUE(filler_.Fill(form, u"Site"));
     EXPECT_FALSE(Checked(form, 0));
@@ -209,9 +213,10 @@ TEST_F(WebLoginFillTest, RadioButtonsFollowTheSavedButtonOfTheirValue) {
 
 TEST_F(WebLoginFillTest, ListBoxesSelectExactlyTheSavedOptionTexts) {
     Save(u"Site", {{u"colours", 1, kListType, u"Green|Blue|Pink", 0}});
-    CWebForm& form = Load("<form><select name=Colours multiple><option selected>Red</option>"
-                          "<option>green</option><option>Green</option><option>Blue</option>"
-                          "</select></form>");
+    CWebForm& form = Load(
+        "<form><select name=Colours multiple><option selected>Red</option>"
+        "<option>green</option><option>Green</option><option>Blue</option>"
+        "</select></form>");
     ASSERT_TRUE(filler_.Fill(form, u"Site"));
     EXPECT_EQ(Selected(form, 0), u"Green|Blue");
     EXPECT_TRUE(form.fields[0]->written);
@@ -220,8 +225,9 @@ TEST_F(WebLoginFillTest, ListBoxesSelectExactlyTheSavedOptionTexts) {
 
 TEST_F(WebLoginFillTest, ListBoxWithNoMatchingTextIsOnlyCleared) {
     Save(u"Site", {{u"colours", 1, kListType, u"Pink", 0}});
-    CWebForm& form = Load("<form><select name=colours multiple><option selected>Red</option>"
-                          "<option>Blue</option></select></form>");
+    CWebForm& form = Load(
+        "<form><select name=colours multiple><option selected>Red</option>"
+        "<option>Blue</option></select></form>");
     ASSERT_TRUE(filler_.Fill(form, u"Site"));
     EXPECT_EQ(Selected(form, 0), u"");
     EXPECT_FALSE(form.fields[0]->written);
@@ -236,8 +242,9 @@ TEST_F(WebLoginFillTest, TextAreasTakeTheirSavedData) {
 
 TEST_F(WebLoginFillTest, AFormThatDoesNotFitIsLeftAlone) {
     SaveSiteLogin(u"Site", CWebLogin::kOptionDisableAutoSubmit);
-    CWebForm& form = Load("<form><input name=user><input type=password name=pass>"
-                          "<input name=pin></form>");
+    CWebForm& form = Load(
+        "<form><input name=user><input type=password name=pass>"
+        "<input name=pin></form>");
     EXPECT_FALSE(filler_.Fill(form, u"Site"));
     for (const auto& field : form.fields) {
         EXPECT_FALSE(field->written);
@@ -272,8 +279,9 @@ protected:
 };
 
 TEST_F(WebLoginSubmitTest, TheSubmitInputIsPreferredToTheButton) {
-    CWebForm& form = Load("<form><input name=user><input type=button value=Login>"
-                          "<input type=submit value=Go></form>");
+    CWebForm& form = Load(
+        "<form><input name=user><input type=button value=Login>"
+        "<input type=submit value=Go></form>");
     ASSERT_NE(form.submitInput, nullptr);
     ASSERT_NE(form.submitButton, nullptr);
     ASSERT_TRUE(filler_.Submit(form, u"Site"));

@@ -21,7 +21,8 @@ constexpr int kWaitMs = 10000;
 class SessionProcessesTest : public ::testing::Test {
 protected:
     SessionProcessesTest() : clock_(env_.Root()) {
-        EXPECT_TRUE(platform::RunProcess(test::ProgramFolder() / "vtx", {"register"}, kWaitMs).Succeeded());
+        EXPECT_TRUE(
+            platform::RunProcess(test::ProgramFolder() / "vtx", {"register"}, kWaitMs).Succeeded());
     }
 
     struct Client {
@@ -45,7 +46,8 @@ protected:
         std::filesystem::create_directories(client.answers);
         std::vector<std::string> args{client.answers.string()};
         args.insert(args.end(), commands.begin(), commands.end());
-        client.process = std::make_unique<test::ChildProcess>(test::ProgramFolder() / "session_client", args);
+        client.process =
+            std::make_unique<test::ChildProcess>(test::ProgramFolder() / "session_client", args);
         return client;
     }
 
@@ -72,7 +74,8 @@ protected:
         const std::string ns = env_.Root().filename().string();
         for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
             const std::string name = entry.path().filename().string();
-            if (name.find(ns) != std::string::npos && name.find("Shared_Memory") != std::string::npos) {
+            if (name.find(ns) != std::string::npos &&
+                name.find("Shared_Memory") != std::string::npos) {
                 names.push_back(name);
             }
         }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/configuration.h"
+#include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
@@ -62,9 +63,10 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
     EXPECT_EQ(LookupWebLogins(u"https://www.shop.example/login"),
               std::vector<std::u16string>{u"Shop login"});
     test::FakePasswordSource passwords(text::FromUtf8(kPassword));
-    CWebLogin saved;
-    ASSERT_TRUE(saved.Read(RecordPath(config::GetRecordFolder(RecordKind::WebLogin), u"Shop login",
-                                      RecordKind::WebLogin)));
+    const auto read = ReadWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+                                              u"Shop login", RecordKind::WebLogin));
+    ASSERT_TRUE(read.HasValue());
+    const CWebLogin& saved = *read;
     EXPECT_EQ(saved.GetPageUrl(), u"https://www.shop.example/login");
     const std::vector<CWebLoginField> expected = {{u"user", 0, 0, u"ann", 0},
                                                   {u"pass", 0, 1, u"s3cret pw", 0},
