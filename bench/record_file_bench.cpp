@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -61,8 +62,9 @@ CIdentity BenchIdentity() {
 // The plaintext a record file of this Identity encrypts: header, password and payload.
 std::vector<std::uint8_t> PlaintextOf(const CIdentity& identity) {
     const std::vector<std::uint8_t> payload = EncodePayload(IdentityToText(identity));
-    std::vector<std::uint8_t> plain(8 + 2 * kPassword.size(), 0);
-    plain.insert(plain.end(), payload.begin(), payload.end());
+    const std::size_t prefix = 8 + 2 * kPassword.size();
+    std::vector<std::uint8_t> plain(prefix + payload.size(), 0);
+    std::copy(payload.begin(), payload.end(), plain.begin() + static_cast<std::ptrdiff_t>(prefix));
     return plain;
 }
 

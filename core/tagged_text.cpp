@@ -43,18 +43,15 @@ std::size_t FindClosingTag(std::u16string_view text, std::u16string_view key, st
 // finds them all.
 template <typename Found>
 void ScanOpeningTags(std::u16string_view text, std::size_t from, Found&& found) {
-    std::size_t open = text.find(u'<', from);
-    while (open != std::u16string_view::npos) {
-        const std::size_t next = text.find_first_of(u"<>", open + 1);
-        if (next == std::u16string_view::npos) {
-            return;
+    std::size_t open = std::u16string_view::npos;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit == u'<') {
+            open = i;
+        } else if (unit == u'>' && open != std::u16string_view::npos) {
+            found(text.substr(open + 1, i - open - 1), open);
+            open = std::u16string_view::npos;
         }
-        if (text[next] == u'<') {
-            open = next;
-            continue;
-        }
-        found(text.substr(open + 1, next - open - 1), open);
-        open = text.find(u'<', next + 1);
     }
 }
 
@@ -69,16 +66,19 @@ bool HasMark(std::span<const std::uint8_t> payload) {
 // UTF-16LE after the mark up to the first zero unit. The payload is read as if two zero bytes
 // followed it, so an odd last byte still makes a unit of its own.
 std::u16string DecodeUtf16(std::span<const std::uint8_t> units) {
-    std::u16string text;
-    text.reserve(units.size() / 2 + 1);
-    for (std::size_t i = 0; i < units.size(); i += 2) {
+    const std::size_t count = (units.size() + 1) / 2;
+    std::u16string text(count, u'\0');
+    std::size_t length = 0;
+    for (; length < count; ++length) {
+        const std::size_t i = 2 * length;
         const char16_t high = i + 1 < units.size() ? units[i + 1] : 0;
         const char16_t unit = static_cast<char16_t>(units[i] | (high << 8));
         if (unit == 0) {
             break;
         }
-        text += unit;
+        text[length] = unit;
     }
+    text.resize(length);
     return text;
 }
 
@@ -125,11 +125,88 @@ bool PutTag(std::u16string& text, std::u16string_view key, std::u16string_view v
     return true;
 }
 
+// ---- TagIndex --------------------------------------------------------------------------------
+
+namespace {
+
+// FNV-1a over the UTF-16 units: tag names are short.
+std::uint64_t HashName(std::u16string_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char16_t unit : name) {
+        hash = (hash ^ unit) * 1099511628211ull;
+    }
+    return hash;
+}
+
+}  // namespace
+
+void TagIndex::Add(std::u16string_view text, std::size_t open, std::size_t length) {
+    if (2 * (m_used + 1) > m_slots.size()) {
+        Grow();
+    }
+    const std::u16string_view name = text.substr(open + 1, length);
+    const std::uint64_t hash = HashName(name);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot& slot = m_slots[i];
+        if (slot.length == kEmpty) {
+            slot = {hash, open, length};
+            ++m_used;
+            return;
+        }
+        if (slot.hash == hash && slot.length == length &&
+            text.substr(slot.open + 1, length) == name) {
+            return;  // the first occurrence stays
+        }
+    }
+}
+
+std::size_t TagIndex::Find(std::u16string_view text, std::u16string_view name) const {
+    if (m_slots.empty()) {
+        return std::u16string_view::npos;
+    }
+    const std::uint64_t hash = HashName(name);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.length == kEmpty) {
+            return std::u16string_view::npos;
+        }
+        if (slot.hash == hash && slot.length == name.size() &&
+            text.substr(slot.open + 1, name.size()) == name) {
+            return slot.open;
+        }
+    }
+}
+
+void TagIndex::Clear() {
+    m_slots.clear();
+    m_used = 0;
+}
+
+// Doubles the table (at least 16 slots); every name in it is distinct, so placing needs only the
+// hashes.
+void TagIndex::Grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<std::size_t>(16, 2 * old.size()), Slot{});
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.length == kEmpty) {
+            continue;
+        }
+        std::size_t i = slot.hash & mask;
+        while (m_slots[i].length != kEmpty) {
+            i = (i + 1) & mask;
+        }
+        m_slots[i] = slot;
+    }
+}
+
 // ---- TaggedText ------------------------------------------------------------------------------
 
 TaggedText::TaggedText(std::u16string_view text) : m_text(text) {
-    ScanOpeningTags(m_text, 0, [this](std::u16string_view name, std::size_t offset) {
-        m_first.emplace(name, offset);  // the first occurrence stays
+    ScanOpeningTags(m_text, 0, [this](std::u16string_view name, std::size_t open) {
+        m_first.Add(m_text, open, name.size());
     });
 }
 
@@ -137,11 +214,11 @@ std::u16string TaggedText::Find(std::u16string_view key) const {
     if (!IsPlainKey(key)) {
         return FindTag(m_text, key);
     }
-    const auto found = m_first.find(key);
-    if (found == m_first.end()) {
+    const std::size_t open = m_first.Find(m_text, key);
+    if (open == std::u16string_view::npos) {
         return {};
     }
-    const std::size_t valueStart = found->second + key.size() + 2;
+    const std::size_t valueStart = open + key.size() + 2;
     const std::size_t end = FindClosingTag(m_text, key, valueStart);
     if (end == std::u16string_view::npos) {
         return {};
@@ -155,13 +232,13 @@ bool TaggedTextWriter::Put(std::u16string_view key, std::u16string_view value, b
     if (!force && value.empty()) {
         return true;
     }
-    if (!IsPlainKey(key) || m_opened.contains(key)) {
+    if (!IsPlainKey(key) || m_opened.Find(m_text, key) != std::u16string_view::npos) {
         // The text already opens this element (or the key is unusual): replace it as PutTag does,
         // then index the text anew.
         if (!PutTag(m_text, key, value, force)) {
             return false;
         }
-        m_opened.clear();
+        m_opened.Clear();
         IndexFrom(0);
         return true;
     }
@@ -176,21 +253,22 @@ bool TaggedTextWriter::Put(std::u16string_view key, std::u16string_view value, b
 }
 
 void TaggedTextWriter::IndexFrom(std::size_t offset) {
-    ScanOpeningTags(m_text, offset, [this](std::u16string_view name, std::size_t) {
-        if (!m_opened.contains(name)) {
-            m_opened.emplace(name);
-        }
+    ScanOpeningTags(m_text, offset, [this](std::u16string_view name, std::size_t open) {
+        m_opened.Add(m_text, open, name.size());
     });
 }
 
 // ---- Payload ---------------------------------------------------------------------------------
 
 std::vector<std::uint8_t> EncodePayload(std::u16string_view text) {
-    std::vector<std::uint8_t> payload;
-    payload.reserve(2 + 2 * text.size());
-    payload.assign(std::begin(kMark), std::end(kMark));
-    const std::vector<std::uint8_t> units = text::ToUtf16Le(text);
-    payload.insert(payload.end(), units.begin(), units.end());
+    std::vector<std::uint8_t> payload(2 + 2 * text.size());
+    payload[0] = kMark[0];
+    payload[1] = kMark[1];
+    std::uint8_t* out = payload.data() + 2;
+    for (char16_t unit : text) {
+        *out++ = static_cast<std::uint8_t>(unit & 0xFF);
+        *out++ = static_cast<std::uint8_t>(unit >> 8);
+    }
     return payload;
 }
 

@@ -12,8 +12,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace veltrix {
@@ -24,6 +22,30 @@ std::u16string FindTag(std::u16string_view text, std::u16string_view key);
 // `force`. False, changing nothing, when the element has an opening tag but no closing tag.
 bool PutTag(std::u16string& text, std::u16string_view key, std::u16string_view value,
             bool force = false);
+
+// Where each tag name first opens in a text: an open-addressing table whose entries point into
+// the text, so that indexing a tag allocates nothing.
+class TagIndex {
+public:
+    // Notes the opening tag at `open` ('<') of `text`, its name `length` units long; an earlier
+    // tag of the same name stays.
+    void Add(std::u16string_view text, std::size_t open, std::size_t length);
+    // The offset of the first opening tag `name` in `text`; npos when there is none.
+    std::size_t Find(std::u16string_view text, std::u16string_view name) const;
+    void Clear();
+
+private:
+    static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::size_t open = 0;
+        std::size_t length = kEmpty;
+    };
+    void Grow();
+
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
+};
 
 // A text scanned once for its opening tags, so that each lookup costs only its own value.
 // Views into the text, which must outlive this object.
@@ -37,8 +59,7 @@ public:
 
 private:
     std::u16string_view m_text;
-    // Each key's first opening tag: the offset of its '<'.
-    std::unordered_map<std::u16string_view, std::size_t> m_first;
+    TagIndex m_first;
 };
 
 // Builds a tagged text element by element, with the results of PutTag on the text so far.
@@ -54,14 +75,8 @@ private:
     void IndexFrom(std::size_t offset);
 
     std::u16string m_text;
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view key) const {
-            return std::hash<std::u16string_view>{}(key);
-        }
-    };
-    // The keys whose opening tag the text holds: only those need PutTag's replacement.
-    std::unordered_set<std::u16string, KeyHash, std::equal_to<>> m_opened;
+    // The tags the text opens: only a key among them needs PutTag's replacement.
+    TagIndex m_opened;
 };
 
 // The payload of a text, and the text of a payload (marked UTF-16LE, else ANSI).
