@@ -33,6 +33,9 @@ TEST(TagGrammarFind, KeysMatchExactlyAndCaseSensitively) {
     EXPECT_EQ(FindTag(text, u"cc10"), u"ten");
     EXPECT_EQ(FindTag(text, u"fname"), u"");
     EXPECT_EQ(FindTag(text, u"cc#"), u"4111");
+    // Nor does a closing tag of a longer key end the value.
+    EXPECT_EQ(FindTag(u"<a>x</ab>y</a>", u"a"), u"x</ab>y");
+    EXPECT_EQ(TaggedText(u"<a>x</ab>y</a>").Find(u"a"), u"x</ab>y");
 }
 
 TEST(TagGrammarFind, ValuesMayHoldLineBreaksAndSubRecords) {
