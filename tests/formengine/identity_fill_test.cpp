@@ -52,6 +52,37 @@ TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
     }
 }
 
+// A recognised field's key name reaches the Identity, the chosen card or account (in the
+// record's order), or the computed full name; other names read empty.
+TEST_F(IdentityFillTest, KeyNamesReadTheIdentityTheChosenSubRecordsOrTheFullName) {
+    CCreditCard card;
+    card.Set(CardKey::Id, u"Work");
+    card.Set(CardKey::Number, u"4111");
+    identity_.AddCreditCard(card);
+    card.Set(CardKey::Number, u"5500");
+    identity_.AddCreditCard(card);  // listed first, but stored second
+    CBankAccount account;
+    account.Set(AccountKey::Id, u"Main");
+    account.Set(AccountKey::Type, u"Checking");
+    identity_.AddBankAccount(account);
+    identity_.Set(IdentityKey::MiddleName, u"beth");
+
+    const CIdentityFiller unchosen(identity_, u"Ann");
+    EXPECT_EQ(unchosen.IdentityValue(u"cc#"), u"");
+    EXPECT_EQ(unchosen.IdentityValue(u"batype"), u"");
+
+    config::SetIdentityCreditCard(u"Ann", u"Work");
+    config::SetIdentityBankAccount(u"Ann", u"Main");
+    const CIdentityFiller filler(identity_, u"Ann");
+    EXPECT_EQ(filler.IdentityValue(u"wtitle"), u"Engineer");
+    EXPECT_EQ(filler.IdentityValue(u"cc#"), u"4111");
+    EXPECT_EQ(filler.IdentityValue(u"batype"), u"Checking");
+    EXPECT_EQ(filler.IdentityValue(u"fullname"), u"Ann b. Lee");
+    for (std::u16string_view unknown : {u"name", u"ccfoo", u"bax", u"FNAME", u""}) {
+        EXPECT_EQ(filler.IdentityValue(unknown), u"") << text::ToUtf8(unknown);
+    }
+}
+
 TEST_F(IdentityFillTest, ZipKeepsItsDashWhenSplit) {
     identity_.Set(IdentityKey::HomeZip, u"12345-6789");
     CWebForm& form = Load(Boxes({5, 4}), {u"hzip1", u""});
