@@ -1,5 +1,7 @@
 #include "formengine/field_patterns.h"
 
+#include "formengine/text_normalisation.h"
+
 namespace veltrix {
 
 namespace {
@@ -94,6 +96,28 @@ const SFieldPattern* FindFieldPattern(std::u16string_view key) {
     for (const SFieldPattern& row : kPatterns) {
         if (row.key == key) {
             return &row;
+        }
+    }
+    return nullptr;
+}
+
+std::span<const SFieldPatternWords> FieldPatternWords() {
+    static const std::vector<SFieldPatternWords> kWords = [] {
+        std::vector<SFieldPatternWords> words;
+        words.reserve(std::size(kPatterns));
+        for (const SFieldPattern& row : kPatterns) {
+            words.push_back({&row, SplitWords(row.include), SplitWords(row.exclude),
+                             SplitWords(row.previousKeys)});
+        }
+        return words;
+    }();
+    return kWords;
+}
+
+const SFieldPatternWords* FindFieldPatternWords(std::u16string_view key) {
+    for (const SFieldPatternWords& words : FieldPatternWords()) {
+        if (words.pattern->key == key) {
+            return &words;
         }
     }
     return nullptr;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace veltrix {
 
@@ -23,5 +24,19 @@ std::span<const SFieldPattern> FieldPatterns();
 
 // The row for `key`, or nullptr when no row produces that key.
 const SFieldPattern* FindFieldPattern(std::u16string_view key);
+
+// A row with its word lists split into words, as recognition reads it.
+struct SFieldPatternWords {
+    const SFieldPattern* pattern;
+    std::vector<std::u16string_view> include;
+    std::vector<std::u16string_view> exclude;
+    std::vector<std::u16string_view> previousKeys;
+};
+
+// Every row split into words, in the table's order; split once, on first use.
+std::span<const SFieldPatternWords> FieldPatternWords();
+
+// The split row for `key`, or nullptr when no row produces that key.
+const SFieldPatternWords* FindFieldPatternWords(std::u16string_view key);
 
 }  // namespace veltrix

@@ -19,7 +19,7 @@ std::u16string_view PreviousKey(const SFieldFacts& field) {
     return field.previousKey ? std::u16string_view(*field.previousKey) : std::u16string_view();
 }
 
-bool Vetoed(const SFieldPattern& row, std::u16string_view label, std::u16string_view name) {
+bool Vetoed(const SFieldPatternWords& row, std::u16string_view label, std::u16string_view name) {
     return ContainsAny(label, row.exclude) || ContainsAny(name, row.exclude);
 }
 
@@ -80,7 +80,7 @@ std::u16string CFieldRecognizer::RecogniseListContent(const SFieldFacts& field) 
         if (previous == u"bdayd" || label.find(u"birth") != std::u16string::npos) {
             return u"bdaym";
         }
-        const SFieldPattern* expiry = FindFieldPattern(u"ccexpm");
+        const SFieldPatternWords* expiry = FindFieldPatternWords(u"ccexpm");
         if (EqualsAny(previous, expiry->previousKeys) && !Vetoed(*expiry, label, name)) {
             return u"ccexpm";
         }
@@ -118,19 +118,19 @@ std::u16string CFieldRecognizer::Recognise(const SFieldFacts& field) const {
     }
     const std::u16string name = Normalise(field.name);
     const std::int32_t size = field.size;
-    const std::span<const SFieldPattern> rows = FieldPatterns();
+    const std::span<const SFieldPatternWords> rows = FieldPatternWords();
 
     if (!label.empty()) {
         // Pass 1: the whole label is an include word.
-        for (const SFieldPattern& row : rows) {
+        for (const SFieldPatternWords& row : rows) {
             if (EqualsAny(label, row.include) && !Vetoed(row, label, name)) {
-                return std::u16string(row.key);
+                return std::u16string(row.pattern->key);
             }
         }
         // Pass 2: the label contains an include word.
-        for (const SFieldPattern& row : rows) {
+        for (const SFieldPatternWords& row : rows) {
             if (ContainsAny(label, row.include) && !Vetoed(row, label, name)) {
-                return std::u16string(row.key);
+                return std::u16string(row.pattern->key);
             }
         }
     }
@@ -138,19 +138,20 @@ std::u16string CFieldRecognizer::Recognise(const SFieldFacts& field) const {
     // Pass 3: the key of the field before, for text inputs and list boxes.
     const std::u16string_view previous = PreviousKey(field);
     if ((field.inputType == InputType::Text || isSelect) && !previous.empty()) {
-        for (const SFieldPattern& row : rows) {
-            const bool sizeFits = isSelect || (row.minSize <= size && size <= row.maxSize);
+        for (const SFieldPatternWords& row : rows) {
+            const bool sizeFits =
+                isSelect || (row.pattern->minSize <= size && size <= row.pattern->maxSize);
             if (EqualsAny(previous, row.previousKeys) && !Vetoed(row, label, name) && sizeFits) {
-                return std::u16string(row.key);
+                return std::u16string(row.pattern->key);
             }
         }
     }
 
     // Pass 4: the name attribute contains an include word; only the minimum size counts.
-    for (const SFieldPattern& row : rows) {
+    for (const SFieldPatternWords& row : rows) {
         if (ContainsAny(name, row.include) && !ContainsAny(name, row.exclude) &&
-            (isSelect || size >= row.minSize)) {
-            return std::u16string(row.key);
+            (isSelect || size >= row.pattern->minSize)) {
+            return std::u16string(row.pattern->key);
         }
     }
     return kNoKey;

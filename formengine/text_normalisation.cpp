@@ -4,28 +4,13 @@
 
 namespace veltrix {
 
-namespace {
-
-bool IsAsciiAlnum(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+std::u16string Normalise(std::u16string_view text) {
+    return text::FoldCase(LettersAndDigits(text));
 }
 
-}  // namespace
-
-std::u16string LettersAndDigits(std::u16string_view text) {
-    std::u16string result;
-    result.reserve(text.size());
-    for (char16_t c : text) {
-        if (IsAsciiAlnum(c)) {
-            result.push_back(c);
-        }
-    }
-    return result;
+std::u16string ToLower(std::u16string_view text) {
+    return text::FoldCase(text);
 }
-
-std::u16string Normalise(std::u16string_view text) { return text::FoldCase(LettersAndDigits(text)); }
-
-std::u16string ToLower(std::u16string_view text) { return text::FoldCase(text); }
 
 std::vector<std::u16string_view> SplitWords(std::u16string_view list) {
     std::vector<std::u16string_view> words;
@@ -44,8 +29,8 @@ std::vector<std::u16string_view> SplitWords(std::u16string_view list) {
     }
 }
 
-bool EqualsAny(std::u16string_view text, std::u16string_view list) {
-    for (std::u16string_view word : SplitWords(list)) {
+bool EqualsAny(std::u16string_view text, std::span<const std::u16string_view> words) {
+    for (std::u16string_view word : words) {
         if (text == word) {
             return true;
         }
@@ -53,13 +38,21 @@ bool EqualsAny(std::u16string_view text, std::u16string_view list) {
     return false;
 }
 
-bool ContainsAny(std::u16string_view text, std::u16string_view list) {
-    for (std::u16string_view word : SplitWords(list)) {
+bool EqualsAny(std::u16string_view text, std::u16string_view list) {
+    return EqualsAny(text, SplitWords(list));
+}
+
+bool ContainsAny(std::u16string_view text, std::span<const std::u16string_view> words) {
+    for (std::u16string_view word : words) {
         if (text.find(word) != std::u16string_view::npos) {
             return true;
         }
     }
     return false;
+}
+
+bool ContainsAny(std::u16string_view text, std::u16string_view list) {
+    return ContainsAny(text, SplitWords(list));
 }
 
 }  // namespace veltrix

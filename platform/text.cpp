@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <limits>
 
 namespace veltrix::text {
 namespace {
@@ -44,18 +45,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-void AppendUtf16(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out += static_cast<char16_t>(cp);
-    } else {
-        cp -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (cp >> 10));
-        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
 }
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Decodes one UTF-8 sequence at `i`; advances `i` past it. Overlong forms, surrogates and values
 // beyond U+10FFFF are invalid and consume one byte.
@@ -109,11 +104,27 @@ std::string ToUtf8(std::u16string_view text) {
 }
 
 std::u16string FromUtf8(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
+    // UTF-16 never takes more units than UTF-8 takes bytes, so the result is sized once and
+    // ASCII, the bulk of most text, is copied a unit a byte.
+    std::u16string out(text.size(), u'\0');
+    std::size_t length = 0;
     for (std::size_t i = 0; i < text.size();) {
-        AppendUtf16(out, DecodeUtf8(text, i));
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out[length++] = byte;
+            ++i;
+            continue;
+        }
+        char32_t cp = DecodeUtf8(text, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out[length++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+            out[length++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out[length++] = static_cast<char16_t>(cp);
+        }
     }
+    out.resize(length);
     return out;
 }
 
@@ -190,16 +201,55 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0;
+}
+
+bool IsHtmlSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
 
 std::u16string Trim(std::u16string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+    return std::u16string(TrimView(text));
+}
+
+std::u16string_view TrimStart(std::u16string_view text, CharTest isBlank) {
+    while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    return text;
+}
+
+std::u16string_view TrimEnd(std::u16string_view text, CharTest isBlank) {
+    while (!text.empty() && isBlank(text.back())) {
         text.remove_suffix(1);
     }
-    return std::u16string(text);
+    return text;
+}
+
+std::u16string_view TrimView(std::u16string_view text, CharTest isBlank) {
+    return TrimEnd(TrimStart(text, isBlank), isBlank);
+}
+
+std::u16string LettersAndDigits(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (char16_t c : text) {
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')) {
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+std::u16string AsciiLower(std::u16string_view text) {
+    std::u16string lower(text);
+    for (char16_t& c : lower) {
+        if (c >= u'A' && c <= u'Z') {
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        }
+    }
+    return lower;
 }
 
 std::u16string FromInt(long long value) {
@@ -207,29 +257,104 @@ std::u16string FromInt(long long value) {
     return {digits.begin(), digits.end()};
 }
 
-long ToInt(std::u16string_view text) {
+namespace {
+
+// The blanks of the C conversions: space and tab to carriage return.
+bool IsCSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+template <std::integral T, typename Char>
+Result<T, IntegerError> ParseIntegerIn(std::basic_string_view<Char> text,
+                                       const IntegerFormat& format) {
+    using Limits = std::numeric_limits<T>;
+    auto unit = [](Char c) {
+        return static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c));
+    };
+    auto blank = [&](std::size_t i) {
+        return format.blank != nullptr && format.blank(unit(text[i]));
+    };
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) {
+    while (i < text.size() && blank(i)) {
         ++i;
     }
     bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
+    if (format.sign && i < text.size() && (text[i] == Char('+') || text[i] == Char('-'))) {
+        negative = text[i] == Char('-');
         ++i;
     }
-    // Accumulate in 64 bits and saturate, as the C conversion does on overflow.
-    long long value = 0;
-    constexpr long long kLimit = 0x80000000LL;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i] - u'0');
-        if (value > kLimit) {
-            value = kLimit;
+    // The largest magnitude the sign allows; digits beyond it are still read.
+    const std::uint64_t limit =
+        negative ? (Limits::is_signed ? static_cast<std::uint64_t>(-(Limits::min() + 1)) + 1 : 0)
+                 : static_cast<std::uint64_t>(Limits::max());
+    const auto base = static_cast<std::uint64_t>(format.base == 16 ? 16 : 10);
+    std::uint64_t magnitude = 0;
+    bool outOfRange = false;
+    const std::size_t first = i;
+    for (; i < text.size(); ++i) {
+        const int digit = HexDigitValue(unit(text[i]));
+        if (digit < 0 || static_cast<std::uint64_t>(digit) >= base) {
+            break;
+        }
+        const auto value = static_cast<std::uint64_t>(digit);
+        if (value > limit || magnitude > (limit - value) / base) {
+            outOfRange = true;
+        } else {
+            magnitude = magnitude * base + value;
         }
     }
-    if (negative) {
-        return static_cast<long>(-value);
+    if (i == first) {
+        return Fail(IntegerError::NoDigits);
     }
-    return static_cast<long>(value >= kLimit ? kLimit - 1 : value);
+    if (!format.prefix) {
+        while (i < text.size() && blank(i)) {
+            ++i;
+        }
+        if (i < text.size()) {
+            return Fail(IntegerError::TrailingText);
+        }
+    }
+    if (outOfRange && !format.clamp) {
+        return Fail(negative ? IntegerError::TooSmall : IntegerError::TooLarge);
+    }
+    if (outOfRange) {
+        return negative ? Limits::min() : Limits::max();
+    }
+    if (!negative || magnitude == 0) {
+        return static_cast<T>(magnitude);
+    }
+    if constexpr (Limits::is_signed) {
+        // magnitude <= -min, so magnitude - 1 fits T and the negation cannot overflow.
+        return static_cast<T>(-static_cast<T>(magnitude - 1) - 1);
+    }
+    return T{0};
+}
+
+}  // namespace
+
+template <std::integral T>
+Result<T, IntegerError> ParseInteger(std::u16string_view text, const IntegerFormat& format) {
+    return ParseIntegerIn<T>(text, format);
+}
+
+template <std::integral T>
+Result<T, IntegerError> ParseInteger(std::string_view text, const IntegerFormat& format) {
+    return ParseIntegerIn<T>(text, format);
+}
+
+#define VELTRIX_PARSE_INTEGER(T)                                                                 \
+    template Result<T, IntegerError> ParseInteger<T>(std::u16string_view, const IntegerFormat&); \
+    template Result<T, IntegerError> ParseInteger<T>(std::string_view, const IntegerFormat&);
+VELTRIX_PARSE_INTEGER(std::int32_t)
+VELTRIX_PARSE_INTEGER(std::uint32_t)
+VELTRIX_PARSE_INTEGER(std::int64_t)
+VELTRIX_PARSE_INTEGER(std::uint64_t)
+#undef VELTRIX_PARSE_INTEGER
+
+long ToInt(std::u16string_view text) {
+    const auto value = ParseInteger<std::int32_t>(
+        text, {.sign = true, .blank = IsCSpace, .prefix = true, .clamp = true});
+    return value ? *value : 0;
 }
 
 std::u16string ReplaceFirst(std::u16string_view text, std::u16string_view placeholder,

@@ -1,13 +1,22 @@
 // Text conversions: the vault and the form engine keep text as UTF-16; files, the terminal and
 // the operating system speak UTF-8; the cipher key and old record payloads use the ANSI code page,
 // which is Windows-1252 here so that vaults move between systems.
+//
+// Errors in the platform layer: a function that can fail returns a typed status (an enum of its
+// own, or bool where there is only one way to fail), std::optional when "none" is the only
+// failure, or Result<T, E> from platform/result.h when the caller needs to know why. HRESULT is
+// used only at COM boundaries (platform/com). No int 0/1/2 codes, and no exception leaves a
+// function: code that calls throwing library functions catches at its own boundary.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 namespace veltrix::text {
 
@@ -34,8 +43,22 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 
 // Blanks: space, the ASCII control blanks (tab to carriage return) and the no-break space.
 bool IsBlank(char16_t c);
+// The white space of HTML: space, tab, line feed, form feed and carriage return.
+bool IsHtmlSpace(char16_t c);
 // The text without blanks at either end.
 std::u16string Trim(std::u16string_view text);
+
+// What counts as a blank for the trimming views below.
+using CharTest = bool (*)(char16_t);
+// The text without `isBlank` characters at its start, its end, or both.
+std::u16string_view TrimStart(std::u16string_view text, CharTest isBlank = IsBlank);
+std::u16string_view TrimEnd(std::u16string_view text, CharTest isBlank = IsBlank);
+std::u16string_view TrimView(std::u16string_view text, CharTest isBlank = IsBlank);
+
+// Keeps only A-Z, a-z and 0-9 (spaces, punctuation and non-ASCII letters are dropped).
+std::u16string LettersAndDigits(std::u16string_view text);
+// Lower-cases A-Z only, as HTML does for tag and attribute names.
+std::u16string AsciiLower(std::u16string_view text);
 
 // The value of a hexadecimal digit (either case); -1 for any other character.
 constexpr int HexDigitValue(char16_t c) {
@@ -55,9 +78,35 @@ constexpr int HexDigitValue(char16_t c) {
 std::u16string ReplaceFirst(std::u16string_view text, std::u16string_view placeholder,
                             std::u16string_view value);
 
+// Why ParseInteger read no number.
+enum class IntegerError {
+    NoDigits,      // no digit where the number should start
+    TrailingText,  // something other than blanks after the number
+    TooLarge,      // above the type's range
+    TooSmall,      // below the type's range
+};
+
+// How ParseInteger reads a number.
+struct IntegerFormat {
+    int base = 10;             // 10, or 16 (digits in either case, no "0x")
+    bool sign = false;         // an optional '+' or '-' before the digits
+    CharTest blank = nullptr;  // characters skipped before the number (and after it when
+                               // the number must fill the text); none when null
+    bool prefix = false;       // the number ends at the first non-digit, whatever follows
+    bool clamp = false;        // a number out of range gives the nearest limit, no error
+};
+
+// The one integer parser: overflow-checked for the integer type T. T is one of std::int32_t,
+// std::uint32_t, std::int64_t and std::uint64_t.
+template <std::integral T>
+Result<T, IntegerError> ParseInteger(std::u16string_view text, const IntegerFormat& format = {});
+template <std::integral T>
+Result<T, IntegerError> ParseInteger(std::string_view text, const IntegerFormat& format = {});
+
 // Decimal conversions as the record formats use them.
 std::u16string FromInt(long long value);
-// Leading blanks, an optional sign, then digits up to the first other character; 0 when none.
+// Leading blanks, an optional sign, then digits up to the first other character, clamped to the
+// 32-bit range; 0 when none.
 long ToInt(std::u16string_view text);
 
 }  // namespace veltrix::text

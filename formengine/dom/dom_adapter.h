@@ -56,7 +56,8 @@ enum class FormEventKind {
 // A subscriber to a form's events (the form event handler of the helper object).
 class FormEventSink {
 public:
-    virtual void OnFormEvent(FormEventKind kind, const ElementRef& form, const ElementRef& source) = 0;
+    virtual void OnFormEvent(FormEventKind kind, const ElementRef& form,
+                             const ElementRef& source) = 0;
 
 protected:
     ~FormEventSink() = default;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <optional>
+#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -12,56 +14,49 @@ namespace {
 constexpr std::int32_t kNoMaxLength = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kDefaultInputSize = 20;
 
-std::u16string Lower(std::u16string_view s) {
-    std::u16string out(s);
-    for (char16_t& c : out) {
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    }
-    return out;
-}
-
-bool IsSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
 // Runs of white space become one blank, and the ends are trimmed.
 std::u16string CollapseTrim(std::u16string_view s) {
     std::u16string out;
     bool blank = false;
     for (char16_t c : s) {
-        if (IsSpace(c)) {
+        if (text::IsHtmlSpace(c)) {
             blank = !out.empty();
             continue;
         }
-        if (blank)
+        if (blank) {
             out.push_back(u' ');
+        }
         blank = false;
         out.push_back(c);
     }
     return out;
 }
 
-// Leading blanks, an optional sign and at least one digit; false when there is no number.
-bool ParseInt(std::u16string_view s, std::int32_t& out) {
-    std::size_t i = 0;
-    while (i < s.size() && IsSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'-' || s[i] == u'+'))
-        negative = s[i++] == u'-';
-    if (i >= s.size() || s[i] < u'0' || s[i] > u'9')
-        return false;
-    long long value = 0;
-    for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
-        value = value * 10 + (s[i] - u'0');
-        if (value > kNoMaxLength)
-            value = static_cast<long long>(kNoMaxLength) + 1;
+// An integer attribute as browsers read it: leading white space, an optional sign and at least
+// one digit, up to the first other character; a number beyond 32 bits is clamped.
+std::optional<std::int32_t> ParseIntAttribute(std::u16string_view s) {
+    const auto value = text::ParseInteger<std::int32_t>(
+        s, {.sign = true, .blank = text::IsHtmlSpace, .prefix = true, .clamp = true});
+    return value ? std::optional<std::int32_t>(*value) : std::nullopt;
+}
+
+// Visits the subtree under `element` in document order without recursion (a page decides its
+// depth): `visit` sees each child, text or element, and returns whether to enter an element.
+template <typename Visit>
+void WalkChildren(const MemoryElement& element, Visit visit) {
+    std::vector<std::pair<const MemoryElement*, std::size_t>> stack{{&element, 0}};
+    while (!stack.empty()) {
+        const MemoryElement* node = stack.back().first;
+        const std::size_t next = stack.back().second++;
+        if (next == node->Children().size()) {
+            stack.pop_back();
+            continue;
+        }
+        const MemoryElement::Child& child = node->Children()[next];
+        if (visit(child) && child.element) {
+            stack.emplace_back(child.element.get(), 0);
+        }
     }
-    if (negative)
-        value = -value;
-    value = std::clamp<long long>(value, std::numeric_limits<std::int32_t>::min(), kNoMaxLength);
-    out = static_cast<std::int32_t>(value);
-    return true;
 }
 
 // Elements the markup walk passes over as a whole: no content of their own, or content that is
@@ -80,7 +75,7 @@ bool IsListedControl(std::u16string_view tag) {
 }
 
 std::u16string BackgroundFromStyle(std::u16string_view style) {
-    const std::u16string folded = Lower(style);
+    const std::u16string folded = text::AsciiLower(style);
     const std::u16string_view property = u"background-color";
     std::size_t at = folded.find(property);
     if (at == std::u16string::npos)
@@ -95,84 +90,83 @@ std::u16string BackgroundFromStyle(std::u16string_view style) {
 }
 
 void CollectText(const MemoryElement& element, std::u16string& out) {
-    for (const auto& child : element.Children()) {
+    WalkChildren(element, [&out](const MemoryElement::Child& child) {
         if (!child.element) {
             out += child.text;
-        } else if (child.element->Tag() != u"script" && child.element->Tag() != u"style") {
-            CollectText(*child.element, out);
+            return false;
         }
-    }
+        return child.element->Tag() != u"script" && child.element->Tag() != u"style";
+    });
 }
 
 void CollectOptions(const MemoryElement& element, ElementList& out) {
-    for (const auto& child : element.Children()) {
-        if (!child.element || child.element->Tag() == u"select")
-            continue;
+    WalkChildren(element, [&out](const MemoryElement::Child& child) {
+        if (!child.element || child.element->Tag() == u"select") {
+            return false;
+        }
         if (child.element->Tag() == u"option") {
             out.push_back(child.element);
-        } else {
-            CollectOptions(*child.element, out);
+            return false;
         }
-    }
+        return true;
+    });
 }
 
-std::size_t IndexInParent(const MemoryElement& parent, const MemoryElement* child) {
+std::size_t PositionIn(const MemoryElement& parent, const MemoryElement* child) {
     const auto& children = parent.Children();
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        if (children[i].element.get() == child)
-            return i;
-    }
-    return children.size();
+    const std::size_t index = child->IndexInParent();
+    return index < children.size() && children[index].element.get() == child ? index
+                                                                             : children.size();
 }
 
 class MemoryMarkupPointer final : public MarkupPointer {
 public:
     MemoryMarkupPointer(std::shared_ptr<MemoryElement> container, std::size_t index)
-        : container_(std::move(container)), index_(index) {}
+        : m_container(std::move(container)), m_index(index) {}
 
     MarkupStep Left(std::size_t max_chars) override {
         max_chars = std::max<std::size_t>(max_chars, 1);
         for (;;) {
-            if (!container_)
+            if (!m_container)
                 return {};
-            const auto& children = container_->Children();
-            if (in_text_) {
-                const std::u16string& text = children[index_].text;
-                const std::size_t count = std::min(max_chars, offset_);
-                offset_ -= count;
-                in_text_ = offset_ > 0;
-                return {MarkupContext::Text, nullptr, text.substr(offset_, count)};
+            const auto& children = m_container->Children();
+            if (m_inText) {
+                const std::u16string& text = children[m_index].text;
+                const std::size_t count = std::min(max_chars, m_offset);
+                m_offset -= count;
+                m_inText = m_offset > 0;
+                return {MarkupContext::Text, nullptr, text.substr(m_offset, count)};
             }
-            if (index_ > 0) {
-                const auto& child = children[index_ - 1];
-                --index_;
+            if (m_index > 0) {
+                const auto& child = children[m_index - 1];
+                --m_index;
                 if (!child.element) {
-                    offset_ = child.text.size();
-                    in_text_ = offset_ > 0;
+                    m_offset = child.text.size();
+                    m_inText = m_offset > 0;
                     continue;
                 }
                 if (HasNoContent(child.element->Tag())) {
                     return {MarkupContext::NoScope, child.element, {}};
                 }
-                container_ = child.element;
-                index_ = container_->Children().size();
+                m_container = child.element;
+                m_index = m_container->Children().size();
                 return {MarkupContext::EnterScope, child.element, {}};
             }
-            auto parent = container_->ParentNode();
+            auto parent = m_container->ParentNode();
             if (!parent)
                 return {};
-            auto left = container_;
-            index_ = IndexInParent(*parent, left.get());
-            container_ = std::move(parent);
+            auto left = m_container;
+            m_index = PositionIn(*parent, left.get());
+            m_container = std::move(parent);
             return {MarkupContext::ExitScope, left, {}};
         }
     }
 
 private:
-    std::shared_ptr<MemoryElement> container_;
-    std::size_t index_ = 0;  // before this child, or inside it when in_text_
-    std::size_t offset_ = 0;
-    bool in_text_ = false;
+    std::shared_ptr<MemoryElement> m_container;
+    std::size_t m_index = 0;  // before this child, or inside it when m_inText
+    std::size_t m_offset = 0;
+    bool m_inText = false;
 };
 
 }  // namespace
@@ -180,10 +174,10 @@ private:
 // ---- MemoryElement ----
 
 MemoryElement::MemoryElement(std::u16string tag, std::vector<Attribute> attributes)
-    : tag_(std::move(tag)), attributes_(std::move(attributes)) {}
+    : m_tag(std::move(tag)), m_attributes(std::move(attributes)) {}
 
 const std::u16string* MemoryElement::RawAttribute(std::u16string_view name) const {
-    for (const auto& [key, value] : attributes_) {
+    for (const auto& [key, value] : m_attributes) {
         if (text::EqualsNoCase(key, name))
             return &value;
     }
@@ -192,7 +186,7 @@ const std::u16string* MemoryElement::RawAttribute(std::u16string_view name) cons
 
 std::u16string MemoryElement::InputType() const {
     const std::u16string* type = RawAttribute(u"type");
-    return type && !type->empty() ? Lower(*type) : std::u16string(u"text");
+    return type && !type->empty() ? text::AsciiLower(*type) : std::u16string(u"text");
 }
 
 bool MemoryElement::IsCheckable() const {
@@ -203,7 +197,7 @@ bool MemoryElement::IsCheckable() const {
 }
 
 bool MemoryElement::IsTextControl() const {
-    if (tag_ == u"textarea")
+    if (m_tag == u"textarea")
         return true;
     if (!IsInput())
         return false;
@@ -215,7 +209,7 @@ bool MemoryElement::IsTextControl() const {
 }
 
 std::u16string MemoryElement::TagName() const {
-    std::u16string out = tag_;
+    std::u16string out = m_tag;
     for (char16_t& c : out) {
         if (c >= u'a' && c <= u'z')
             c = static_cast<char16_t>(c - u'a' + u'A');
@@ -224,13 +218,13 @@ std::u16string MemoryElement::TagName() const {
 }
 
 std::u16string MemoryElement::GetAttribute(std::u16string_view name) const {
-    const std::u16string key = Lower(name);
+    const std::u16string key = text::AsciiLower(name);
     if (key == u"value") {
-        if (IsInput() || tag_ == u"textarea")
-            return value_;
-        if (tag_ == u"option")
+        if (IsInput() || m_tag == u"textarea")
+            return m_value;
+        if (m_tag == u"option")
             return OptionValue();
-        if (tag_ == u"select") {
+        if (m_tag == u"select") {
             for (const auto& option : Options()) {
                 if (option->IsSelected())
                     return option->OptionValue();
@@ -243,7 +237,7 @@ std::u16string MemoryElement::GetAttribute(std::u16string_view name) const {
             const std::u16string* type = RawAttribute(key);
             return type && !type->empty() ? *type : std::u16string(u"text");
         }
-        if (tag_ == u"button" && !RawAttribute(key))
+        if (m_tag == u"button" && !RawAttribute(key))
             return u"submit";
     }
     const std::u16string* raw = RawAttribute(key);
@@ -251,15 +245,16 @@ std::u16string MemoryElement::GetAttribute(std::u16string_view name) const {
 }
 
 std::int32_t MemoryElement::GetAttributeInt(std::u16string_view name) const {
-    const std::u16string key = Lower(name);
+    const std::u16string key = text::AsciiLower(name);
     const std::u16string* raw = RawAttribute(key);
-    std::int32_t value = -1;
-    const bool parsed = raw && ParseInt(*raw, value);
+    const std::optional<std::int32_t> number = raw ? ParseIntAttribute(*raw) : std::nullopt;
+    const bool parsed = number.has_value();
+    const std::int32_t value = number.value_or(-1);
     if (key == u"size" && IsInput())
         return parsed && value > 0 ? value : kDefaultInputSize;
-    if (key == u"size" && tag_ == u"select")
+    if (key == u"size" && m_tag == u"select")
         return parsed && value >= 0 ? value : 0;
-    if (key == u"maxlength" && (IsInput() || tag_ == u"textarea")) {
+    if (key == u"maxlength" && (IsInput() || m_tag == u"textarea")) {
         return parsed && value >= 0 ? value : kNoMaxLength;
     }
     return parsed ? value : -1;
@@ -268,24 +263,24 @@ std::int32_t MemoryElement::GetAttributeInt(std::u16string_view name) const {
 bool MemoryElement::SetAttribute(std::u16string_view name, std::u16string_view value) {
     if (name.empty())
         return false;
-    const std::u16string key = Lower(name);
-    if (key == u"value" && (IsInput() || tag_ == u"textarea")) {
-        value_ = value;
+    const std::u16string key = text::AsciiLower(name);
+    if (key == u"value" && (IsInput() || m_tag == u"textarea")) {
+        m_value = value;
         return true;
     }
-    for (auto& [existing, text] : attributes_) {
+    for (auto& [existing, text] : m_attributes) {
         if (existing == key) {
             text = value;
             return true;
         }
     }
-    attributes_.emplace_back(key, std::u16string(value));
+    m_attributes.emplace_back(key, std::u16string(value));
     return true;
 }
 
 ElementRef MemoryElement::Parent() const {
-    auto parent = parent_.lock();
-    if (!parent || parent->tag_.empty())
+    auto parent = m_parent.lock();
+    if (!parent || parent->m_tag.empty())
         return nullptr;
     return parent;
 }
@@ -297,12 +292,12 @@ std::u16string MemoryElement::InnerText() const {
 }
 
 std::u16string MemoryElement::AfterEndText() const {
-    auto parent = parent_.lock();
+    auto parent = m_parent.lock();
     if (!parent)
         return {};
     std::u16string text;
-    const auto& siblings = parent->children_;
-    for (std::size_t i = IndexInParent(*parent, this) + 1; i < siblings.size(); ++i) {
+    const auto& siblings = parent->m_children;
+    for (std::size_t i = PositionIn(*parent, this) + 1; i < siblings.size(); ++i) {
         if (siblings[i].element)
             break;
         text += siblings[i].text;
@@ -319,17 +314,17 @@ bool MemoryElement::Click() {
         // The state changes before the click is dispatched, as in browsers.
         const std::u16string type = InputType();
         if (type == u"checkbox")
-            checked_ = !checked_;
+            m_checked = !m_checked;
         if (type == u"radio")
             CheckRadio();
         action = type;
-    } else if (tag_ == u"button") {
-        action = Lower(GetAttribute(u"type"));
+    } else if (m_tag == u"button") {
+        action = text::AsciiLower(GetAttribute(u"type"));
     }
     Record({DomEvent::Kind::Click, self, nullptr, false});
     // The click bubbles up the tree: every enclosing form hears it, the innermost first.
-    for (auto ancestor = parent_.lock(); ancestor; ancestor = ancestor->parent_.lock()) {
-        if (ancestor->tag_ == u"form")
+    for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
+        if (ancestor->m_tag == u"form")
             ancestor->NotifyFormSinks(FormEventKind::Click, self);
     }
     auto form = FormOwner();
@@ -341,7 +336,7 @@ bool MemoryElement::Click() {
 }
 
 bool MemoryElement::UserSubmit(const std::shared_ptr<MemoryElement>& submitter) {
-    if (tag_ != u"form")
+    if (m_tag != u"form")
         return false;
     auto self = shared_from_this();
     NotifyFormSinks(FormEventKind::Submit, self);
@@ -363,27 +358,27 @@ bool MemoryElement::PressEnter() {
 
 std::uint32_t MemoryElement::AdviseFormEvents(FormEventSink* sink) {
     static std::atomic<std::uint32_t> last_cookie{0};
-    if (tag_ != u"form" || sink == nullptr)
+    if (m_tag != u"form" || sink == nullptr)
         return 0;
     std::uint32_t cookie = ++last_cookie;
     if (cookie == 0)
         cookie = ++last_cookie;
-    sinks_.push_back({cookie, sink});
+    m_sinks.push_back({cookie, sink});
     return cookie;
 }
 
 void MemoryElement::UnadviseFormEvents(std::uint32_t cookie) {
-    std::erase_if(sinks_, [cookie](const Subscription& s) { return s.cookie == cookie; });
+    std::erase_if(m_sinks, [cookie](const Subscription& s) { return s.cookie == cookie; });
 }
 
 void MemoryElement::NotifyFormSinks(FormEventKind kind, const ElementRef& source) {
-    if (sinks_.empty())
+    if (m_sinks.empty())
         return;
     // The subscribers may change the list (and even drop the last handle of this element).
     auto keep = shared_from_this();
-    const std::vector<Subscription> snapshot = sinks_;
+    const std::vector<Subscription> snapshot = m_sinks;
     for (const Subscription& subscription : snapshot) {
-        const bool still = std::any_of(sinks_.begin(), sinks_.end(), [&](const Subscription& s) {
+        const bool still = std::any_of(m_sinks.begin(), m_sinks.end(), [&](const Subscription& s) {
             return s.cookie == subscription.cookie;
         });
         if (still)
@@ -392,27 +387,27 @@ void MemoryElement::NotifyFormSinks(FormEventKind kind, const ElementRef& source
 }
 
 std::u16string MemoryElement::BackgroundColor() const {
-    return background_;
+    return m_background;
 }
 
 bool MemoryElement::SetBackgroundColor(std::u16string_view colour) {
-    background_ = colour;
+    m_background = colour;
     return true;
 }
 
 bool MemoryElement::IsDisabled() const {
     if (RawAttribute(u"disabled"))
         return true;
-    if (!IsListedControl(tag_) && tag_ != u"option")
+    if (!IsListedControl(m_tag) && m_tag != u"option")
         return false;
     // A control inside a disabled field set is disabled, unless it sits in the set's first legend.
     const MemoryElement* child = this;
-    for (auto ancestor = parent_.lock(); ancestor; ancestor = ancestor->parent_.lock()) {
-        if (tag_ == u"option" && ancestor->tag_ == u"select")
+    for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
+        if (m_tag == u"option" && ancestor->m_tag == u"select")
             return ancestor->IsDisabled();
-        if (ancestor->tag_ == u"fieldset" && ancestor->RawAttribute(u"disabled")) {
-            for (const auto& c : ancestor->children_) {
-                if (c.element && c.element->tag_ == u"legend") {
+        if (ancestor->m_tag == u"fieldset" && ancestor->RawAttribute(u"disabled")) {
+            for (const auto& c : ancestor->m_children) {
+                if (c.element && c.element->m_tag == u"legend") {
                     if (c.element.get() == child)
                         return false;
                     break;
@@ -430,7 +425,7 @@ bool MemoryElement::IsReadOnly() const {
 }
 
 bool MemoryElement::IsChecked() const {
-    return IsCheckable() && checked_;
+    return IsCheckable() && m_checked;
 }
 
 bool MemoryElement::SetChecked(bool checked) {
@@ -439,31 +434,33 @@ bool MemoryElement::SetChecked(bool checked) {
     if (checked && InputType() == u"radio") {
         CheckRadio();
     } else {
-        checked_ = checked;
+        m_checked = checked;
     }
     return true;
 }
 
 ElementList MemoryElement::FormElements() const {
     ElementList out;
-    auto doc = Doc();
-    if (tag_ != u"form" || !doc)
+    if (m_tag != u"form" || !Doc()) {
         return out;
-    for (const auto& element : doc->all_) {
-        if (element->form_owner_.lock().get() == this)
-            out.push_back(element);
+    }
+    out.reserve(m_formElements.size());
+    for (const auto& element : m_formElements) {
+        if (auto live = element.lock()) {
+            out.push_back(std::move(live));
+        }
     }
     return out;
 }
 
 bool MemoryElement::Reset() {
-    if (tag_ != u"form")
+    if (m_tag != u"form")
         return false;
     NotifyFormSinks(FormEventKind::Reset, shared_from_this());
     const ElementList elements = FormElements();
     for (const auto& element : elements) {
         auto* control = static_cast<MemoryElement*>(element.get());
-        if (control->tag_ != u"option")
+        if (control->m_tag != u"option")
             control->ResetControl();
     }
     // Radio groups and list boxes settle once every default is back.
@@ -479,7 +476,7 @@ bool MemoryElement::Reset() {
 }
 
 bool MemoryElement::Submit() {
-    if (tag_ != u"form")
+    if (m_tag != u"form")
         return false;
     Record({DomEvent::Kind::Submit, shared_from_this(), nullptr, false});
     return true;
@@ -487,37 +484,37 @@ bool MemoryElement::Submit() {
 
 ElementList MemoryElement::Options() const {
     ElementList out;
-    if (tag_ == u"select")
+    if (m_tag == u"select")
         CollectOptions(*this, out);
     return out;
 }
 
 std::u16string MemoryElement::OptionText() const {
-    return tag_ == u"option" ? InnerText() : std::u16string();
+    return m_tag == u"option" ? InnerText() : std::u16string();
 }
 
 std::u16string MemoryElement::OptionValue() const {
-    if (tag_ != u"option")
+    if (m_tag != u"option")
         return {};
     const std::u16string* value = RawAttribute(u"value");
     return value ? *value : OptionText();
 }
 
 bool MemoryElement::IsSelected() const {
-    return tag_ == u"option" && selected_;
+    return m_tag == u"option" && m_selected;
 }
 
 bool MemoryElement::SetSelected(bool selected) {
-    if (tag_ != u"option")
+    if (m_tag != u"option")
         return false;
-    selected_ = selected;
+    m_selected = selected;
     auto select = OwningSelect();
     if (!select)
         return true;
     if (selected && !select->RawAttribute(u"multiple")) {
         for (const auto& option : select->Options()) {
             if (option.get() != this)
-                static_cast<MemoryElement*>(option.get())->selected_ = false;
+                static_cast<MemoryElement*>(option.get())->m_selected = false;
         }
     }
     select->FixSelection(false);
@@ -525,28 +522,42 @@ bool MemoryElement::SetSelected(bool selected) {
 }
 
 std::shared_ptr<MemoryElement> MemoryElement::OwningSelect() const {
-    for (auto ancestor = parent_.lock(); ancestor; ancestor = ancestor->parent_.lock()) {
-        if (ancestor->tag_ == u"select")
+    for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
+        if (ancestor->m_tag == u"select")
             return ancestor;
-        if (ancestor->tag_ != u"optgroup")
+        if (ancestor->m_tag != u"optgroup")
             return nullptr;
     }
     return nullptr;
 }
 
 void MemoryElement::CheckRadio() {
-    checked_ = true;
+    m_checked = true;
     const std::u16string* name = RawAttribute(u"name");
     auto doc = Doc();
     if (!name || name->empty() || !doc)
         return;
+    // The group is the radio buttons of the same name and form owner: the form's elements, or
+    // the document's elements without a form.
     auto owner = FormOwner();
-    for (const auto& other : doc->all_) {
-        if (other.get() == this || !other->IsInput() || other->InputType() != u"radio")
-            continue;
-        const std::u16string* other_name = other->RawAttribute(u"name");
-        if (other_name && *other_name == *name && other->FormOwner() == owner) {
-            other->checked_ = false;
+    auto uncheck = [&](MemoryElement& other) {
+        if (&other == this || !other.IsInput() || other.InputType() != u"radio") {
+            return;
+        }
+        const std::u16string* other_name = other.RawAttribute(u"name");
+        if (other_name && *other_name == *name && other.FormOwner() == owner) {
+            other.m_checked = false;
+        }
+    };
+    if (owner) {
+        for (const auto& element : owner->m_formElements) {
+            if (auto other = element.lock()) {
+                uncheck(*other);
+            }
+        }
+    } else {
+        for (const auto& other : doc->m_all) {
+            uncheck(*other);
         }
     }
 }
@@ -558,15 +569,15 @@ void MemoryElement::FixSelection(bool from_defaults) {
     for (const auto& option : Options())
         options.push_back(static_cast<MemoryElement*>(option.get()));
     if (from_defaults) {
-        for (auto* option : options) option->selected_ = option->RawAttribute(u"selected");
+        for (auto* option : options) option->m_selected = option->RawAttribute(u"selected");
     }
     if (RawAttribute(u"multiple"))
         return;
     MemoryElement* chosen = nullptr;
     for (auto* option : options) {
-        if (option->selected_) {
+        if (option->m_selected) {
             if (chosen)
-                chosen->selected_ = false;
+                chosen->m_selected = false;
             chosen = option;
         }
     }
@@ -574,7 +585,7 @@ void MemoryElement::FixSelection(bool from_defaults) {
         return;
     for (auto* option : options) {
         if (!option->IsDisabled()) {
-            option->selected_ = true;
+            option->m_selected = true;
             return;
         }
     }
@@ -584,17 +595,17 @@ void MemoryElement::ResetControl() {
     if (IsInput()) {
         const std::u16string* value = RawAttribute(u"value");
         // A check box or radio button without a value reports "on", as browsers do.
-        value_ = value ? *value : (IsCheckable() ? u"on" : std::u16string());
+        m_value = value ? *value : (IsCheckable() ? u"on" : std::u16string());
         if (IsCheckable()) {
-            checked_ = RawAttribute(u"checked") != nullptr;
+            m_checked = RawAttribute(u"checked") != nullptr;
         }
-    } else if (tag_ == u"textarea") {
-        value_.clear();
-        for (const auto& child : children_) {
+    } else if (m_tag == u"textarea") {
+        m_value.clear();
+        for (const auto& child : m_children) {
             if (!child.element)
-                value_ += child.text;
+                m_value += child.text;
         }
-    } else if (tag_ == u"select") {
+    } else if (m_tag == u"select") {
         FixSelection(true);
     }
 }
@@ -607,20 +618,20 @@ void MemoryElement::Record(DomEvent event) const {
 // ---- MemoryDocument ----
 
 MemoryDocument::MemoryDocument(std::u16string address)
-    : address_(std::move(address)),
-      root_(std::make_shared<MemoryElement>(std::u16string(),
-                                            std::vector<MemoryElement::Attribute>{})) {}
+    : m_address(std::move(address)),
+      m_root(std::make_shared<MemoryElement>(std::u16string(),
+                                             std::vector<MemoryElement::Attribute>{})) {}
 
 std::shared_ptr<MemoryDocument> MemoryDocument::Create(std::u16string address) {
     std::shared_ptr<MemoryDocument> doc(new MemoryDocument(std::move(address)));
-    doc->root_->document_ = doc;
+    doc->m_root->m_document = doc;
     return doc;
 }
 
 ElementList MemoryDocument::Forms() const {
     ElementList out;
-    for (const auto& element : all_) {
-        if (element->tag_ == u"form")
+    for (const auto& element : m_all) {
+        if (element->m_tag == u"form")
             out.push_back(element);
     }
     return out;
@@ -633,88 +644,116 @@ std::u16string MemoryDocument::Title() const {
 
 std::unique_ptr<MarkupPointer> MemoryDocument::MarkupBefore(const ElementRef& element) const {
     auto node = std::dynamic_pointer_cast<MemoryElement>(element);
-    auto parent = node ? node->parent_.lock() : nullptr;
+    auto parent = node ? node->m_parent.lock() : nullptr;
     if (!parent || node->Doc().get() != this) {
-        return std::make_unique<MemoryMarkupPointer>(root_, 0);
+        return std::make_unique<MemoryMarkupPointer>(m_root, 0);
     }
-    return std::make_unique<MemoryMarkupPointer>(parent, IndexInParent(*parent, node.get()));
+    return std::make_unique<MemoryMarkupPointer>(parent, PositionIn(*parent, node.get()));
 }
 
 std::shared_ptr<MemoryElement> MemoryDocument::CreateElement(
     std::u16string tag, std::vector<MemoryElement::Attribute> attributes) {
-    auto element = std::make_shared<MemoryElement>(Lower(tag), std::move(attributes));
-    for (auto& attribute : element->attributes_) attribute.first = Lower(attribute.first);
-    element->document_ = weak_from_this();
+    auto element = std::make_shared<MemoryElement>(text::AsciiLower(tag), std::move(attributes));
+    for (auto& attribute : element->m_attributes) {
+        attribute.first = text::AsciiLower(attribute.first);
+    }
+    element->m_document = weak_from_this();
     return element;
 }
 
 void MemoryDocument::AppendChild(const std::shared_ptr<MemoryElement>& parent,
                                  const std::shared_ptr<MemoryElement>& child) {
-    const auto& target = parent ? parent : root_;
-    child->parent_ = target;
-    target->children_.push_back({child, {}});
+    const auto& target = parent ? parent : m_root;
+    child->m_parent = target;
+    child->m_indexInParent = target->m_children.size();
+    target->m_children.push_back({child, {}});
 }
 
 void MemoryDocument::AppendText(const std::shared_ptr<MemoryElement>& parent, std::u16string text) {
-    const auto& target = parent ? parent : root_;
+    const auto& target = parent ? parent : m_root;
     // Adjacent texts are one text, as in a parsed document.
-    if (!target->children_.empty() && !target->children_.back().element) {
-        target->children_.back().text += text;
+    if (!target->m_children.empty() && !target->m_children.back().element) {
+        target->m_children.back().text += text;
     } else {
-        target->children_.push_back({nullptr, std::move(text)});
+        target->m_children.push_back({nullptr, std::move(text)});
     }
 }
 
 void MemoryDocument::SetParserForm(const std::shared_ptr<MemoryElement>& element,
                                    const std::shared_ptr<MemoryElement>& form) {
-    element->parser_form_ = form;
+    element->m_parserForm = form;
 }
 
 void MemoryDocument::Finish() {
-    all_.clear();
-    std::vector<MemoryElement*> stack{root_.get()};
+    // Document order, with the nearest enclosing form of each element, in one iterative walk.
+    m_all.clear();
+    std::vector<std::shared_ptr<MemoryElement>> enclosingForms;
+    std::vector<std::pair<MemoryElement*, MemoryElement*>> stack{{m_root.get(), nullptr}};
     while (!stack.empty()) {
-        MemoryElement* element = stack.back();
+        auto [element, enclosing] = stack.back();
         stack.pop_back();
-        const auto& children = element->children_;
+        MemoryElement* inner = element->m_tag == u"form" ? element : enclosing;
+        const auto& children = element->m_children;
         for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            if (it->element)
-                stack.push_back(it->element.get());
-        }
-        if (element != root_.get())
-            all_.push_back(element->shared_from_this());
-    }
-
-    for (const auto& element : all_) {
-        std::shared_ptr<MemoryElement> owner;
-        const std::u16string* named = element->RawAttribute(u"form");
-        if (element->tag_ == u"form") {
-            owner = nullptr;
-        } else if (named && IsListedControl(element->tag_)) {
-            owner = ElementById(*named);
-            if (owner && owner->tag_ != u"form")
-                owner = nullptr;
-        } else if (auto parser_form = element->parser_form_.lock()) {
-            owner = parser_form;
-        } else {
-            for (auto a = element->parent_.lock(); a; a = a->parent_.lock()) {
-                if (a->tag_ == u"form") {
-                    owner = a;
-                    break;
-                }
+            if (it->element) {
+                stack.emplace_back(it->element.get(), inner);
             }
         }
-        element->form_owner_ = owner;
-    }
-
-    for (const auto& element : all_) {
-        if (element->tag_ != u"option")
-            element->ResetControl();
-        if (const std::u16string* style = element->RawAttribute(u"style")) {
-            element->background_ = BackgroundFromStyle(*style);
+        if (element != m_root.get()) {
+            m_all.push_back(element->shared_from_this());
+            enclosingForms.push_back(enclosing ? enclosing->shared_from_this() : nullptr);
         }
     }
-    for (const auto& element : all_) {
+
+    // The elements by id (the first of each id), made when a "form" attribute needs them.
+    std::unordered_map<std::u16string_view, MemoryElement*> byId;
+    bool byIdMade = false;
+    auto formById = [&](std::u16string_view id) -> std::shared_ptr<MemoryElement> {
+        if (!byIdMade) {
+            for (const auto& element : m_all) {
+                if (const std::u16string* value = element->RawAttribute(u"id")) {
+                    byId.try_emplace(*value, element.get());
+                }
+            }
+            byIdMade = true;
+        }
+        auto found = byId.find(id);
+        if (found == byId.end() || found->second->m_tag != u"form") {
+            return nullptr;
+        }
+        return found->second->shared_from_this();
+    };
+
+    for (const auto& element : m_all) {
+        element->m_formElements.clear();
+    }
+    for (std::size_t i = 0; i < m_all.size(); ++i) {
+        const auto& element = m_all[i];
+        std::shared_ptr<MemoryElement> owner;
+        const std::u16string* named = element->RawAttribute(u"form");
+        if (element->m_tag == u"form") {
+            owner = nullptr;
+        } else if (named && IsListedControl(element->m_tag)) {
+            owner = formById(*named);
+        } else if (auto parser_form = element->m_parserForm.lock()) {
+            owner = parser_form;
+        } else {
+            owner = enclosingForms[i];
+        }
+        element->m_formOwner = owner;
+        if (owner) {
+            owner->m_formElements.push_back(element);
+        }
+    }
+
+    for (const auto& element : m_all) {
+        if (element->m_tag != u"option")
+            element->ResetControl();
+        if (const std::u16string* style = element->RawAttribute(u"style")) {
+            element->m_background = BackgroundFromStyle(*style);
+        }
+    }
+    for (const auto& element : m_all) {
         if (element->RawAttribute(u"checked") && element->IsCheckable() &&
             element->InputType() == u"radio") {
             element->CheckRadio();
@@ -723,7 +762,7 @@ void MemoryDocument::Finish() {
 }
 
 std::shared_ptr<MemoryElement> MemoryDocument::ElementById(std::u16string_view id) const {
-    for (const auto& element : all_) {
+    for (const auto& element : m_all) {
         const std::u16string* value = element->RawAttribute(u"id");
         if (value && *value == id)
             return element;
@@ -734,18 +773,18 @@ std::shared_ptr<MemoryElement> MemoryDocument::ElementById(std::u16string_view i
 std::vector<std::shared_ptr<MemoryElement>> MemoryDocument::ElementsByTag(
     std::u16string_view tag) const {
     std::vector<std::shared_ptr<MemoryElement>> out;
-    const std::u16string folded = Lower(tag);
-    for (const auto& element : all_) {
-        if (element->tag_ == folded)
+    const std::u16string folded = text::AsciiLower(tag);
+    for (const auto& element : m_all) {
+        if (element->m_tag == folded)
             out.push_back(element);
     }
     return out;
 }
 
 void MemoryDocument::Record(DomEvent event) {
-    events_.push_back(event);
-    if (listener_)
-        listener_(event);
+    m_events.push_back(event);
+    if (m_listener)
+        m_listener(event);
 }
 
 }  // namespace veltrix::dom

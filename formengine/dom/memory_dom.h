@@ -64,11 +64,11 @@ public:
     bool IsSelected() const override;
     bool SetSelected(bool selected) override;
 
-    const std::u16string& Tag() const { return tag_; }
+    const std::u16string& Tag() const { return m_tag; }
     // The attribute as written; nullptr when missing.
     const std::u16string* RawAttribute(std::u16string_view name) const;
     // The form this element belongs to (for any element, not only controls); null for none.
-    std::shared_ptr<MemoryElement> FormOwner() const { return form_owner_.lock(); }
+    std::shared_ptr<MemoryElement> FormOwner() const { return m_formOwner.lock(); }
 
     // A form: the submit the user makes with a submit control (`submitter`) or the Enter key
     // (null): the submit event to the form's subscribers, then the submit itself. False for
@@ -86,18 +86,20 @@ public:
         std::shared_ptr<MemoryElement> element;
         std::u16string text;
     };
-    const std::vector<Child>& Children() const { return children_; }
-    std::shared_ptr<MemoryElement> ParentNode() const { return parent_.lock(); }
+    const std::vector<Child>& Children() const { return m_children; }
+    // The element's position among its parent's children.
+    std::size_t IndexInParent() const { return m_indexInParent; }
+    std::shared_ptr<MemoryElement> ParentNode() const { return m_parent.lock(); }
 
 private:
     friend class MemoryDocument;
 
-    bool IsInput() const { return tag_ == u"input"; }
+    bool IsInput() const { return m_tag == u"input"; }
     // The input's type folded to lower case.
     std::u16string InputType() const;
     bool IsCheckable() const;
     std::shared_ptr<MemoryElement> OwningSelect() const;
-    std::shared_ptr<MemoryDocument> Doc() const { return document_.lock(); }
+    std::shared_ptr<MemoryDocument> Doc() const { return m_document.lock(); }
     void CheckRadio();
     void FixSelection(bool from_defaults);
     void ResetControl();
@@ -106,24 +108,27 @@ private:
     // comes is told, so a subscriber may subscribe or unsubscribe others meanwhile.
     void NotifyFormSinks(FormEventKind kind, const ElementRef& source);
 
-    std::u16string tag_;
-    std::vector<Attribute> attributes_;
-    std::vector<Child> children_;
-    std::weak_ptr<MemoryElement> parent_;
-    std::weak_ptr<MemoryDocument> document_;
-    std::weak_ptr<MemoryElement> parser_form_;
-    std::weak_ptr<MemoryElement> form_owner_;
+    std::u16string m_tag;
+    std::vector<Attribute> m_attributes;
+    std::vector<Child> m_children;
+    std::weak_ptr<MemoryElement> m_parent;
+    std::weak_ptr<MemoryDocument> m_document;
+    std::weak_ptr<MemoryElement> m_parserForm;
+    std::weak_ptr<MemoryElement> m_formOwner;
+    std::size_t m_indexInParent = 0;
+    // A form: the elements it owns, in document order (set by Finish).
+    std::vector<std::weak_ptr<MemoryElement>> m_formElements;
 
-    std::u16string value_;
-    bool checked_ = false;
-    bool selected_ = false;
-    std::u16string background_;
+    std::u16string m_value;
+    bool m_checked = false;
+    bool m_selected = false;
+    std::u16string m_background;
 
     struct Subscription {
         std::uint32_t cookie;
         FormEventSink* sink;
     };
-    std::vector<Subscription> sinks_;
+    std::vector<Subscription> m_sinks;
 };
 
 class MemoryDocument final : public Document, public std::enable_shared_from_this<MemoryDocument> {
@@ -132,7 +137,7 @@ public:
 
     ElementList Forms() const override;
     std::u16string Title() const override;
-    std::u16string Address() const override { return address_; }
+    std::u16string Address() const override { return m_address; }
     std::unique_ptr<MarkupPointer> MarkupBefore(const ElementRef& element) const override;
 
     // Building.
@@ -150,15 +155,15 @@ public:
     void Finish();
 
     // Every element in document order.
-    const std::vector<std::shared_ptr<MemoryElement>>& AllElements() const { return all_; }
+    const std::vector<std::shared_ptr<MemoryElement>>& AllElements() const { return m_all; }
     std::shared_ptr<MemoryElement> ElementById(std::u16string_view id) const;
     std::vector<std::shared_ptr<MemoryElement>> ElementsByTag(std::u16string_view tag) const;
 
     // The journal of clicks, submits and resets, and a listener told of each as it happens.
-    const std::vector<DomEvent>& Events() const { return events_; }
-    void ClearEvents() { events_.clear(); }
+    const std::vector<DomEvent>& Events() const { return m_events; }
+    void ClearEvents() { m_events.clear(); }
     void SetListener(std::function<void(const DomEvent&)> listener) {
-        listener_ = std::move(listener);
+        m_listener = std::move(listener);
     }
 
 private:
@@ -166,11 +171,11 @@ private:
     explicit MemoryDocument(std::u16string address);
     void Record(DomEvent event);
 
-    std::u16string address_;
-    std::shared_ptr<MemoryElement> root_;
-    std::vector<std::shared_ptr<MemoryElement>> all_;
-    std::vector<DomEvent> events_;
-    std::function<void(const DomEvent&)> listener_;
+    std::u16string m_address;
+    std::shared_ptr<MemoryElement> m_root;
+    std::vector<std::shared_ptr<MemoryElement>> m_all;
+    std::vector<DomEvent> m_events;
+    std::function<void(const DomEvent&)> m_listener;
 };
 
 }  // namespace veltrix::dom

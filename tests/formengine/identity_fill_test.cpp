@@ -23,22 +23,50 @@ std::string Boxes(std::initializer_list<int> sizes) {
     return html + "</form>";
 }
 
-TEST_F(IdentityFillTest, PhoneNumberSpreadsOverThreeBoxes) {
-    identity_.Set(IdentityKey::HomePhone1, u"555");
-    identity_.Set(IdentityKey::HomePhone2, u"1234567");
-    CWebForm& form = Load(Boxes({3, 3, 4}), {u"hphone1", u"hphone2", u""});
-    Fill(form);
-    EXPECT_EQ(Value(form, 0), u"555");
-    EXPECT_EQ(Value(form, 1), u"123");
-    EXPECT_EQ(Value(form, 2), u"4567");
-}
-
-TEST_F(IdentityFillTest, PhoneNumberInOneBoxLosesItsSeparators) {
+// How a phone number (555 / 123-4567) spreads over the boxes that follow its first part.
+TEST_F(IdentityFillTest, PhoneNumberFollowsTheSizesAndLimitsOfItsBoxes) {
     identity_.Set(IdentityKey::HomePhone1, u"(555)");
     identity_.Set(IdentityKey::HomePhone2, u"123-45 67");
-    CWebForm& form = Load(Boxes({10}), {u"hphone1"});
-    Fill(form);
-    EXPECT_EQ(Value(form, 0), u"5551234567");
+    struct Case {
+        const char* html;
+        std::initializer_list<std::u16string_view> keys;
+        std::initializer_list<std::u16string_view> values;
+    };
+    const Case cases[] = {
+        // One box wide enough for the whole number: the digits alone.
+        {"<form><input size=10></form>", {u"hphone1"}, {u"5551234567"}},
+        // Three boxes: the first part, then the rest by each box's size.
+        {"<form><input size=3><input size=3><input size=4></form>",
+         {u"hphone1", u"hphone2", u""},
+         {u"555", u"123", u"4567"}},
+        // A box shown short but limited to the whole number takes it all when nothing follows...
+        {"<form><input size=3 maxlength=10></form>", {u"hphone1"}, {u"5551234567"}},
+        // ...or when a labelled field for something else follows.
+        {"<form><input size=3 maxlength=10> Given name <input size=10></form>",
+         {u"hphone1", u"fname"},
+         {u"5551234567", u"Ann"}},
+        // A box for the rest follows: the number is split after all.
+        {"<form><input size=3 maxlength=10> Number <input size=7></form>",
+         {u"hphone1", u"hphone2"},
+         {u"555", u"1234567"}},
+        // A box whose limit is below the first box's size takes only as many as its limit.
+        {"<form><input size=4><input size=6 maxlength=3><input size=4></form>",
+         {u"hphone1", u"hphone2", u""},
+         {u"555", u"123", u"4567"}},
+        // A box whose limit is not below the first box's size takes as many as its size.
+        {"<form><input size=3><input size=3 maxlength=3><input size=4></form>",
+         {u"hphone1", u"hphone2", u""},
+         {u"555", u"123", u"4567"}},
+    };
+    for (const Case& c : cases) {
+        CWebForm& form = Load(c.html, c.keys);
+        Fill(form);
+        std::size_t i = 0;
+        for (std::u16string_view expected : c.values) {
+            EXPECT_EQ(Value(form, i), expected) << c.html << " field " << i;
+            ++i;
+        }
+    }
 }
 
 TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
