@@ -1,6 +1,9 @@
 // The form engine on a large page: parsing the HTML, collecting and recognising its forms, and
-// filling them from an Identity, each timed on its own.
+// filling them from an Identity, each timed on its own; and the whole scan ("vtx form scan": the
+// document built from HTML, then its forms collected) beside a bare parse of the same bytes, its
+// anchor.
 #include <benchmark/benchmark.h>
+#include <gumbo.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -87,6 +90,39 @@ void BM_ParseLargePage(benchmark::State& state) {
     state.counters["kB"] = static_cast<double>(html.size()) / 1024;
 }
 BENCHMARK(BM_ParseLargePage)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// The anchor: the HTML5 parser alone on the same bytes, its tree freed again.
+void BM_BareGumboParse(benchmark::State& state) {
+    const std::string html = LargePage(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        GumboOutput* output =
+            gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+        benchmark::DoNotOptimize(output);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * html.size()));
+    state.counters["kB"] = static_cast<double>(html.size()) / 1024;
+}
+BENCHMARK(BM_BareGumboParse)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// What "vtx form scan" does with a page: build the document, collect and recognise its forms.
+void BM_ScanLargePage(benchmark::State& state) {
+    const std::string html = LargePage(static_cast<int>(state.range(0)));
+    std::size_t fields = 0;
+    for (auto _ : state) {
+        const auto document = dom::BuildDocumentFromHtml(html, kAddress);
+        PageFormList forms;
+        CollectForms(document, kAddress, forms);
+        fields = 0;
+        for (const auto& form : forms) {
+            fields += form->fields.size();
+        }
+        benchmark::DoNotOptimize(forms);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * html.size()));
+    state.counters["fields"] = static_cast<double>(fields);
+}
+BENCHMARK(BM_ScanLargePage)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void BM_CollectAndRecogniseForms(benchmark::State& state) {
     const auto document =

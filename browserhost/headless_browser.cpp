@@ -380,12 +380,12 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::DocumentFor(std::u16string
     const std::size_t colon = selector.find(u':');
     const std::u16string_view digits =
         colon == std::u16string_view::npos ? std::u16string_view() : selector.substr(5, colon - 5);
-    if (digits.empty() || digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(),
-                     [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+    const auto index = text::ParseInteger<std::uint32_t>(digits);
+    if (!index || digits.size() > 6) {
         return TopDocument();
+    }
     rest = selector.substr(colon + 1);
-    return FrameDocument(static_cast<std::size_t>(text::ToInt(digits)));
+    return FrameDocument(*index);
 }
 
 std::shared_ptr<dom::MemoryElement> HeadlessBrowser::FindElement(std::u16string_view selector) {

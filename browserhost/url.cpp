@@ -87,23 +87,13 @@ std::u16string RemoveDotSegments(std::u16string_view path) {
     return result;
 }
 
-int HexDigit(char16_t c) {
-    if (IsDigit(c))
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
 // Percent-decodes the bytes of a UTF-8 path.
 std::string PercentDecode(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = HexDigit(static_cast<unsigned char>(text[i + 1]));
-            const int low = HexDigit(static_cast<unsigned char>(text[i + 2]));
+            const int high = text::HexDigitValue(static_cast<unsigned char>(text[i + 1]));
+            const int low = text::HexDigitValue(static_cast<unsigned char>(text[i + 2]));
             if (high >= 0 && low >= 0) {
                 out.push_back(static_cast<char>(high * 16 + low));
                 i += 2;

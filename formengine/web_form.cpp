@@ -17,17 +17,18 @@ bool TagIs(const dom::ElementRef& element, std::u16string_view tag) {
     return element != nullptr && text::EqualsNoCase(element->TagName(), tag);
 }
 
-std::optional<FieldKind> KindOfTag(const dom::ElementRef& element) {
-    if (TagIs(element, u"input")) {
+std::optional<FieldKind> KindOfTag(const dom::Element& element) {
+    const std::u16string tag = element.TagName();
+    if (text::EqualsNoCase(tag, u"input")) {
         return FieldKind::Input;
     }
-    if (TagIs(element, u"select")) {
+    if (text::EqualsNoCase(tag, u"select")) {
         return FieldKind::Select;
     }
-    if (TagIs(element, u"textarea")) {
+    if (text::EqualsNoCase(tag, u"textarea")) {
         return FieldKind::TextArea;
     }
-    if (TagIs(element, u"a")) {
+    if (text::EqualsNoCase(tag, u"a")) {
         return FieldKind::Anchor;
     }
     return std::nullopt;
@@ -54,7 +55,8 @@ bool TakeLabelStep(const dom::MarkupStep& step, const CFormField& field, std::u1
         case dom::MarkupContext::EnterScope:
             return !TagIs(step.element, u"option") && !TagIs(step.element, u"textarea");
         case dom::MarkupContext::ExitScope:
-            return !TagIs(step.element, u"form") && !(TagIs(step.element, u"tr") && label.size() > 2);
+            return !TagIs(step.element, u"form") &&
+                   !(TagIs(step.element, u"tr") && label.size() > 2);
         case dom::MarkupContext::NoScope:
             if (TagIs(step.element, u"input")) {
                 const CFormField* previous = field.Previous();
@@ -78,11 +80,14 @@ bool SaysSubmit(std::u16string_view text, bool orNext) {
 
 bool ImageSaysSubmit(const dom::Element& image) {
     const std::u16string src = image.GetAttribute(u"src");
-    const std::u16string file = src.substr(src.rfind(u'/') == std::u16string::npos ? 0 : src.rfind(u'/') + 1);
+    const std::u16string file =
+        src.substr(src.rfind(u'/') == std::u16string::npos ? 0 : src.rfind(u'/') + 1);
     const std::u16string name = ToLower(image.GetAttribute(u"name"));
-    auto nameHas = [&](std::u16string_view word) { return name.find(word) != std::u16string::npos; };
-    return nameHas(u"login") || nameHas(u"submit") || SaysSubmit(image.GetAttribute(u"alt"), false) ||
-           SaysSubmit(file, false);
+    auto nameHas = [&](std::u16string_view word) {
+        return name.find(word) != std::u16string::npos;
+    };
+    return nameHas(u"login") || nameHas(u"submit") ||
+           SaysSubmit(image.GetAttribute(u"alt"), false) || SaysSubmit(file, false);
 }
 
 std::unique_ptr<CFormField> BuildField(const dom::Document& document, CWebForm& form,
@@ -93,8 +98,9 @@ std::unique_ptr<CFormField> BuildField(const dom::Document& document, CWebForm& 
     field->element = element;
     field->form = &form;
     field->index = static_cast<std::int32_t>(form.fields.size());
-    field->inputType = kind == FieldKind::Input ? InputTypeFromAttribute(element->GetAttribute(u"type"))
-                                                : InputType::Other;
+    field->inputType = kind == FieldKind::Input
+                           ? InputTypeFromAttribute(element->GetAttribute(u"type"))
+                           : InputType::Other;
     field->name = element->GetAttribute(u"name");
     field->size = element->GetAttributeInt(u"size");
     if (kind == FieldKind::Select) {
@@ -255,7 +261,7 @@ bool CollectForms(const dom::DocumentRef& document, const std::u16string& pageUr
         form->pageUrl = pageUrl;
         form->frameUrl = document->Address();
         for (const auto& element : formElement->FormElements()) {
-            if (auto kind = KindOfTag(element)) {
+            if (auto kind = KindOfTag(*element)) {
                 PlaceField(*form, BuildField(*document, *form, element, *kind, recognizer));
             }
         }

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace veltrix::platform {
 
 std::optional<std::filesystem::path> UserDataFolder(std::error_code& error) {
@@ -55,14 +57,15 @@ std::vector<std::string> ListFilesWithExtension(const std::filesystem::path& fol
 std::optional<std::filesystem::path> CreateUniqueTempFile(const std::filesystem::path& folder,
                                                           std::string_view prefix) {
     std::string pattern = (folder / (std::string(prefix.substr(0, 3)) + "XXXXXX.tmp")).string();
-    int fd = mkstemps(pattern.data(), 4);
-    if (fd < 0) {
+    const UniqueFd fd(mkstemps(pattern.data(), 4));
+    if (!fd) {
         return std::nullopt;
     }
-    close(fd);
     return std::filesystem::path(pattern);
 }
 
-std::string ErrorText(int error) { return std::strerror(error); }
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
 
 }  // namespace veltrix::platform

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/unique_fd.h"
+
 extern char** environ;
 
 namespace veltrix::platform {
@@ -79,26 +81,27 @@ bool StartDetachedProcess(const std::filesystem::path& program,
     }
     argv.push_back(nullptr);
     // The grandchild reports a failed exec through the pipe; a successful exec closes it.
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
         return false;
     }
+    UniqueFd reportRead(ends[0]);
+    UniqueFd reportWrite(ends[1]);
     const pid_t child = fork();
     if (child == 0) {
-        close(report[0]);
+        reportRead.Reset();
         const pid_t grandchild = fork();
         if (grandchild == 0) {
             setsid();
             execve(argv[0], argv.data(), environ);
             const int error = errno;
-            [[maybe_unused]] ssize_t written = write(report[1], &error, sizeof error);
+            [[maybe_unused]] ssize_t written = write(reportWrite.Get(), &error, sizeof error);
             _exit(127);
         }
         _exit(grandchild < 0 ? 1 : 0);
     }
-    close(report[1]);
+    reportWrite.Reset();
     if (child < 0) {
-        close(report[0]);
         return false;
     }
     int status = 0;
@@ -106,9 +109,8 @@ bool StartDetachedProcess(const std::filesystem::path& program,
     int error = 0;
     ssize_t got = 0;
     do {
-        got = read(report[0], &error, sizeof error);
+        got = read(reportRead.Get(), &error, sizeof error);
     } while (got < 0 && errno == EINTR);
-    close(report[0]);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 

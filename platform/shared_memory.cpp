@@ -87,38 +87,37 @@ std::optional<SharedMemory> SharedMemory::OpenOrCreate(std::string_view logicalN
                                                        std::size_t size) {
     const std::string objectName = SharedMemoryObjectName(logicalName);
     for (int round = 0; round < kOpenRounds; ++round) {
-        int fd = shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, kObjectMode);
-        if (fd >= 0) {
+        UniqueFd fd(shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL, kObjectMode));
+        if (fd) {
             // The mode is exact whatever the umask; a fresh object is sized before anyone maps it.
-            if (fchmod(fd, kObjectMode) != 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
-                close(fd);
+            if (fchmod(fd.Get(), kObjectMode) != 0 ||
+                ftruncate(fd.Get(), static_cast<off_t>(size)) != 0) {
+                fd.Reset();
                 shm_unlink(objectName.c_str());
                 return std::nullopt;
             }
-            return Map(fd, objectName, size, true);
+            return Map(std::move(fd), objectName, size, true);
         }
         if (errno != EEXIST) {
             return std::nullopt;
         }
-        fd = shm_open(objectName.c_str(), O_RDWR, 0);
-        if (fd < 0) {
+        fd.Reset(shm_open(objectName.c_str(), O_RDWR, 0));
+        if (!fd) {
             if (errno == ENOENT) {
                 continue;
             }
             return std::nullopt;
         }
         struct stat info {};
-        if (fstat(fd, &info) != 0 || !OwnedByUs(info)) {
-            close(fd);
+        if (fstat(fd.Get(), &info) != 0 || !OwnedByUs(info)) {
             return std::nullopt;
         }
         // The creator may not have sized it yet; both set the same size.
         if (static_cast<std::size_t>(info.st_size) < size &&
-            ftruncate(fd, static_cast<off_t>(size)) != 0) {
-            close(fd);
+            ftruncate(fd.Get(), static_cast<off_t>(size)) != 0) {
             return std::nullopt;
         }
-        return Map(fd, objectName, size, false);
+        return Map(std::move(fd), objectName, size, false);
     }
     return std::nullopt;
 }
@@ -126,26 +125,25 @@ std::optional<SharedMemory> SharedMemory::OpenOrCreate(std::string_view logicalN
 std::optional<SharedMemory> SharedMemory::OpenExisting(std::string_view logicalName,
                                                        std::size_t size) {
     const std::string objectName = SharedMemoryObjectName(logicalName);
-    const int fd = shm_open(objectName.c_str(), O_RDWR, 0);
-    if (fd < 0) {
+    UniqueFd fd(shm_open(objectName.c_str(), O_RDWR, 0));
+    if (!fd) {
         return std::nullopt;
     }
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !OwnedByUs(info) ||
+    if (fstat(fd.Get(), &info) != 0 || !OwnedByUs(info) ||
         static_cast<std::size_t>(info.st_size) < size) {
-        close(fd);
         return std::nullopt;
     }
-    return Map(fd, objectName, size, false);
+    return Map(std::move(fd), objectName, size, false);
 }
 
-std::optional<SharedMemory> SharedMemory::Map(int fd, std::string objectName, std::size_t size,
+std::optional<SharedMemory> SharedMemory::Map(UniqueFd fd, std::string objectName, std::size_t size,
                                               bool created) {
     struct stat info {};
-    void* data = fstat(fd, &info) == 0
-                     ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0)
+    void* data = fstat(fd.Get(), &info) == 0
+                     ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.Get(), 0)
                      : MAP_FAILED;
-    close(fd);  // the mapping keeps the object open
+    fd.Reset();  // the mapping keeps the object open
     if (data == MAP_FAILED) {
         if (created) {
             shm_unlink(objectName.c_str());
@@ -167,12 +165,8 @@ bool SharedMemory::Remove(std::string_view logicalName) {
 }
 
 bool SharedMemory::Exists(std::string_view logicalName) {
-    const int fd = shm_open(SharedMemoryObjectName(logicalName).c_str(), O_RDONLY, 0);
-    if (fd < 0) {
-        return false;
-    }
-    close(fd);
-    return true;
+    const UniqueFd fd(shm_open(SharedMemoryObjectName(logicalName).c_str(), O_RDONLY, 0));
+    return fd.Valid();
 }
 
 bool SharedMemory::RemoveName() const {

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+
 namespace veltrix::platform {
 
 inline constexpr const char* kNamespaceVariable = "VELTRIX_NAMESPACE";
@@ -52,7 +54,7 @@ public:
 
 private:
     SharedMemory() = default;
-    static std::optional<SharedMemory> Map(int fd, std::string objectName, std::size_t size,
+    static std::optional<SharedMemory> Map(UniqueFd fd, std::string objectName, std::size_t size,
                                            bool created);
     void Unmap();
 

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "platform/text.h"
+#include "platform/unique_fd.h"
 
 namespace veltrix::platform {
 namespace {
@@ -27,14 +29,14 @@ const char* ClockFile() {
 
 // Reads at most a small buffer: the file holds one number.
 std::string ReadSmallFile(const char* path) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         return {};
     }
     char buffer[64];
     std::string content;
     ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) != 0) {
+    while ((got = read(fd.Get(), buffer, sizeof buffer)) != 0) {
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -46,32 +48,19 @@ std::string ReadSmallFile(const char* path) {
             break;
         }
     }
-    close(fd);
     return content;
 }
 
-// Leading blanks, an optional sign, digits; anything else makes the offset 0.
-std::int64_t ParseOffset(const std::string& text) {
-    std::size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return 0;
-    }
-    if (text[begin] == '+') {
-        ++begin;
-    }
-    std::int64_t value = 0;
-    const char* first = text.data() + begin;
-    const char* last = text.data() + text.size();
-    auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end == first) {
-        return 0;
-    }
-    for (const char* rest = end; rest != last; ++rest) {
-        if (*rest != ' ' && *rest != '\t' && *rest != '\r' && *rest != '\n') {
-            return 0;
-        }
-    }
-    return value;
+bool IsLineBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// Blanks, an optional sign, digits, blanks; anything else (or a number beyond 64 bits) makes the
+// offset 0.
+std::int64_t ParseOffset(const std::string& content) {
+    const auto value =
+        text::ParseInteger<std::int64_t>(content, {.sign = true, .blank = IsLineBlank});
+    return value ? *value : 0;
 }
 
 }  // namespace

@@ -15,6 +15,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/text.h"
+#include "platform/unique_fd.h"
+
 namespace veltrix::platform {
 namespace {
 
@@ -79,8 +82,8 @@ std::optional<WindowHandle> ParseHandleName(const std::string& name) {
     if (name.size() != 8 || name.find_first_not_of("0123456789abcdef") != std::string::npos) {
         return std::nullopt;
     }
-    const auto handle = static_cast<WindowHandle>(std::strtoul(name.c_str(), nullptr, 16));
-    return handle != 0 ? std::optional<WindowHandle>(handle) : std::nullopt;
+    const auto handle = text::ParseInteger<std::uint32_t>(name, {.base = 16});
+    return handle && *handle != 0 ? std::optional<WindowHandle>(*handle) : std::nullopt;
 }
 
 // Info values are one line each: '%', CR and LF are written as %XX.
@@ -101,8 +104,12 @@ std::string Escape(const std::string& text) {
 std::string Unescape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::strtoul(text.substr(i + 1, 2).c_str(), nullptr, 16));
+        const auto code = text[i] == '%' && i + 2 < text.size()
+                              ? text::ParseInteger<std::uint32_t>(
+                                    std::string_view(text).substr(i + 1, 2), {.base = 16})
+                              : Fail(text::IntegerError::NoDigits);
+        if (code) {
+            out += static_cast<char>(*code);
             i += 2;
         } else {
             out += text[i];
@@ -119,7 +126,9 @@ bool ProcessIsAlive(pid_t pid) {
 pid_t TemporaryOwner(const std::string& name) {
     for (const char* prefix : {kTemporarySocketPrefix, kTemporaryInfoPrefix}) {
         if (name.starts_with(prefix)) {
-            return static_cast<pid_t>(std::strtol(name.c_str() + std::strlen(prefix), nullptr, 10));
+            const auto pid = text::ParseInteger<std::int32_t>(
+                std::string_view(name).substr(std::strlen(prefix)), {.prefix = true});
+            return pid ? static_cast<pid_t>(*pid) : 0;
         }
     }
     return 0;
@@ -210,7 +219,8 @@ std::optional<WindowInfo> EndpointFolder::ReadInfo(WindowHandle handle) const {
     }
     WindowInfo info;
     info.handle = handle;
-    info.processId = static_cast<pid_t>(std::strtol(pid.c_str(), nullptr, 10));
+    const auto processId = text::ParseInteger<std::int32_t>(pid, {.sign = true, .prefix = true});
+    info.processId = processId ? static_cast<pid_t>(*processId) : 0;
     info.className = Unescape(className);
     info.title = Unescape(title);
     return info;
@@ -228,29 +238,21 @@ std::vector<WindowHandle> EndpointFolder::Handles() const {
     return handles;
 }
 
-int EndpointFolder::Connect(WindowHandle handle) const {
+UniqueFd EndpointFolder::Connect(WindowHandle handle) const {
     sockaddr_un address{};
     if (!MakeSocketAddress(SocketPath(handle), address)) {
         errno = ENAMETOOLONG;
-        return -1;
+        return {};
     }
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        const int error = errno;
-        close(fd);
-        errno = error;
-        return -1;
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (fd && connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        fd.Reset();  // keeps errno as connect left it
     }
     return fd;
 }
 
 EndpointState EndpointFolder::Probe(WindowHandle handle) const {
-    const int fd = Connect(handle);
-    if (fd >= 0) {
-        close(fd);
+    if (Connect(handle)) {
         return EndpointState::Alive;
     }
     switch (errno) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/unique_fd.h"
 #include "platform/winmsg.h"
 
 namespace veltrix::platform {
@@ -48,8 +49,8 @@ public:
     // Handles of the endpoints present, live or not, in ascending order.
     std::vector<WindowHandle> Handles() const;
 
-    // Opens a non-blocking connection to the endpoint; -1 with errno set on failure.
-    int Connect(WindowHandle handle) const;
+    // Opens a non-blocking connection to the endpoint; none, with errno set, on failure.
+    UniqueFd Connect(WindowHandle handle) const;
     // Whether the endpoint answers; a dead one is removed.
     EndpointState Probe(WindowHandle handle) const;
     // Removes the files of an endpoint: the info file first, so that a handle is never reused

@@ -12,12 +12,9 @@ WindowServer& WindowServer::ForThisThread() {
     return server;
 }
 
-WindowServer::~WindowServer() {
-    // At thread exit the event loop may already be gone: only close what is ours.
-    for (const auto& [fd, pending] : pending_) {
-        close(fd);
-    }
-}
+// At thread exit the event loop may already be gone: only the connections are closed, with the
+// pending requests that own them.
+WindowServer::~WindowServer() = default;
 
 void WindowServer::Add(WindowHandle handle, int listenFd, MessageHandler handler) {
     Served served;
@@ -103,6 +100,7 @@ void WindowServer::AcceptAll(int listenFd, WindowHandle handle) {
             break;
         }
         Pending pending;
+        pending.connection.Reset(fd);
         pending.handle = handle;
         pending.accepted = std::chrono::steady_clock::now();
         pending.watch = ThreadEventLoop().WatchReadable(
@@ -152,12 +150,12 @@ void WindowServer::DispatchInOrder(Handling handling) {
             continue;
         }
         const WindowHandle handle = it->second.handle;
+        const UniqueFd connection = std::move(it->second.connection);
         arrivals_.erase(arrivals_.begin() + static_cast<std::ptrdiff_t>(next));
         pending_.erase(it);
         if (request) {
             Dispatch(fd, handle, *request);
         }
-        close(fd);
         next = 0;
     }
     UpdateStallTimer();
@@ -186,9 +184,8 @@ void WindowServer::Drop(int fd) {
     if (it->second.watch != 0) {
         ThreadEventLoop().Unwatch(it->second.watch);
     }
-    pending_.erase(it);
+    pending_.erase(it);  // closes the connection
     arrivals_.erase(std::find(arrivals_.begin(), arrivals_.end(), fd));
-    close(fd);
 }
 
 // While requests wait, a timer makes sure they are taken up even when nothing else happens: soon

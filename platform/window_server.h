@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "platform/unique_fd.h"
 #include "platform/window_frames.h"
 #include "platform/winmsg.h"
 
@@ -66,6 +67,7 @@ private:
         std::shared_ptr<MessageHandler> handler;
     };
     struct Pending {
+        UniqueFd connection;  // closed when the request is done with
         WindowHandle handle = 0;
         WatchId watch = 0;
         std::vector<std::uint8_t> buffer;

@@ -11,11 +11,12 @@
 #include <limits>
 #include <random>
 
+#include "platform/host_services.h"
 #include "platform/text.h"
+#include "platform/unique_fd.h"
 #include "platform/window_endpoints.h"
 #include "platform/window_frames.h"
 #include "platform/window_server.h"
-#include "platform/host_services.h"
 
 namespace veltrix::platform {
 namespace {
@@ -25,21 +26,6 @@ using Clock = std::chrono::steady_clock;
 // How often a sender retries a peer whose queue of connections is full.
 constexpr auto kBusyRetry = std::chrono::milliseconds(5);
 constexpr int kHandleAttempts = 64;
-
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : fd_(fd) {}
-    ~FdCloser() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-
-private:
-    int fd_;
-};
 
 int MillisecondsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -78,18 +64,19 @@ bool WaitServing(int fd, short events, Clock::time_point deadline) {
     }
 }
 
-int ConnectWithin(const EndpointFolder& folder, WindowHandle window, Clock::time_point deadline) {
+UniqueFd ConnectWithin(const EndpointFolder& folder, WindowHandle window,
+                       Clock::time_point deadline) {
     for (;;) {
-        const int fd = folder.Connect(window);
-        if (fd >= 0) {
+        UniqueFd fd = folder.Connect(window);
+        if (fd) {
             return fd;
         }
         if (errno == ECONNREFUSED) {
             folder.Remove(window);  // the owner died and left its endpoint behind
-            return -1;
+            return {};
         }
         if (errno != EAGAIN || Clock::now() >= deadline) {
-            return -1;
+            return {};
         }
         WaitServing(-1, 0, std::min(deadline, Clock::now() + kBusyRetry));
     }
@@ -133,19 +120,15 @@ std::optional<MessageReply> ReceiveReply(int fd, Clock::time_point deadline) {
     return DecodeReply(frame);
 }
 
-// Connects to the window's endpoint and writes the request; -1 on failure.
-int Deliver(const MessageRequest& request, Clock::time_point deadline) {
+// Connects to the window's endpoint and writes the request; none on failure.
+UniqueFd Deliver(const MessageRequest& request, Clock::time_point deadline) {
     const auto folder = EndpointFolder::Open();
     if (!folder) {
-        return -1;
+        return {};
     }
-    const int fd = ConnectWithin(*folder, request.target, deadline);
-    if (fd < 0) {
-        return -1;
-    }
-    if (!SendAll(fd, EncodeRequest(request), deadline)) {
-        close(fd);
-        return -1;
+    UniqueFd fd = ConnectWithin(*folder, request.target, deadline);
+    if (!fd || !SendAll(fd.Get(), EncodeRequest(request), deadline)) {
+        return {};
     }
     return fd;
 }
@@ -165,26 +148,25 @@ bool IsAlive(const EndpointFolder& folder, WindowHandle window) {
            folder.Probe(window) == EndpointState::Alive;
 }
 
-// A listening socket bound to a temporary name in `folder`; -1 on failure.
-int ListenTemporary(const EndpointFolder& folder, std::filesystem::path& path) {
+// A listening socket bound to a temporary name in `folder`; none on failure.
+UniqueFd ListenTemporary(const EndpointFolder& folder, std::filesystem::path& path) {
     path = folder.TemporarySocketPath();
     sockaddr_un address{};
     if (!MakeSocketAddress(path, address)) {
-        return -1;
+        return {};
     }
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return -1;
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd) {
+        return {};
     }
     unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
+    if (bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        return {};
     }
-    if (listen(fd, SOMAXCONN) != 0) {
-        close(fd);
+    if (listen(fd.Get(), SOMAXCONN) != 0) {
+        fd.Reset();
         unlink(path.c_str());
-        return -1;
+        return {};
     }
     return fd;
 }
@@ -212,8 +194,8 @@ std::unique_ptr<Window> Window::Create(std::string className, std::string title,
         return nullptr;
     }
     std::filesystem::path temporary;
-    const int fd = ListenTemporary(*folder, temporary);
-    if (fd < 0) {
+    UniqueFd fd = ListenTemporary(*folder, temporary);
+    if (!fd) {
         return nullptr;
     }
     const WindowHandle handle = ClaimFreeHandle(*folder, temporary);
@@ -225,19 +207,18 @@ std::unique_ptr<Window> Window::Create(std::string className, std::string title,
             folder->Remove(handle);
         }
         unlink(temporary.c_str());
-        close(fd);
         return nullptr;
     }
-    WindowServer::ForThisThread().Add(handle, fd, std::move(handler));
+    WindowServer::ForThisThread().Add(handle, fd.Get(), std::move(handler));
     return std::unique_ptr<Window>(
-        new Window(folder->Path(), std::move(info), fd, status.st_dev, status.st_ino));
+        new Window(folder->Path(), std::move(info), std::move(fd), status.st_dev, status.st_ino));
 }
 
-Window::Window(std::filesystem::path folder, WindowInfo info, int listenFd, dev_t device,
+Window::Window(std::filesystem::path folder, WindowInfo info, UniqueFd listenFd, dev_t device,
                ino_t inode)
     : folder_(std::move(folder)),
       info_(std::move(info)),
-      listenFd_(listenFd),
+      m_listenFd(std::move(listenFd)),
       device_(device),
       inode_(inode) {}
 
@@ -249,7 +230,6 @@ Window::~Window() {
         status.st_ino == inode_) {
         folder.Remove(info_.handle);
     }
-    close(listenFd_);
 }
 
 bool Window::SetTitle(std::string title) {
@@ -279,12 +259,11 @@ std::optional<std::int64_t> SendMessageTimeout(WindowHandle window, std::uint32_
         return (*handler)(message, wParam, lParam);
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-    const int fd = Deliver({MessageKind::Send, window, message, wParam, lParam}, deadline);
-    if (fd < 0) {
+    const UniqueFd fd = Deliver({MessageKind::Send, window, message, wParam, lParam}, deadline);
+    if (!fd) {
         return std::nullopt;
     }
-    FdCloser closer(fd);
-    const auto reply = ReceiveReply(fd, deadline);
+    const auto reply = ReceiveReply(fd.Get(), deadline);
     if (!reply || !reply->handled) {
         return std::nullopt;
     }
@@ -300,12 +279,7 @@ bool PostMessage(WindowHandle window, std::uint32_t message, std::uint64_t wPara
         return host->postMessage(window, message, wParam, lParam);
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(kPostTimeoutMs);
-    const int fd = Deliver({MessageKind::Post, window, message, wParam, lParam}, deadline);
-    if (fd < 0) {
-        return false;
-    }
-    close(fd);
-    return true;
+    return Deliver({MessageKind::Post, window, message, wParam, lParam}, deadline).Valid();
 }
 
 bool IsWindow(WindowHandle window) {

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 namespace veltrix::platform {
 
 using WindowHandle = std::uint32_t;  // 0 names no window
@@ -55,12 +57,13 @@ public:
     bool SetTitle(std::string title);
 
 private:
-    Window(std::filesystem::path folder, WindowInfo info, int listenFd, dev_t device, ino_t inode);
+    Window(std::filesystem::path folder, WindowInfo info, UniqueFd listenFd, dev_t device,
+           ino_t inode);
 
     std::filesystem::path folder_;  // the endpoint folder at creation
     WindowInfo info_;
-    int listenFd_;
-    dev_t device_;  // identity of the endpoint file, so that only our own is removed
+    UniqueFd m_listenFd;  // served by the thread's window server, closed here
+    dev_t device_;        // identity of the endpoint file, so that only our own is removed
     ino_t inode_;
 };
 

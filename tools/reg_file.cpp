@@ -44,10 +44,6 @@ std::u16string NormalisePath(std::u16string_view path) {
     return normal;
 }
 
-std::string Narrow(std::u16string_view text) {
-    return text::ToUtf8(text);
-}
-
 // ---- Writing ----
 
 std::u16string Quote(std::u16string_view text) {
@@ -140,12 +136,9 @@ void WriteKey(Registry& registry, const RegKeyName& key, std::u16string& out) {
 }
 
 std::string EncodeUtf16LeWithBom(std::u16string_view text) {
+    const std::vector<std::uint8_t> units = text::ToUtf16Le(text);
     std::string bytes = "\xFF\xFE";
-    bytes.reserve(2 + text.size() * 2);
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
+    bytes.append(units.begin(), units.end());
     return bytes;
 }
 
@@ -178,42 +171,30 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
     return lines;
 }
 
-bool IsBlank(char16_t c) {
+// Blanks of a line of the file: spaces and tabs only.
+bool IsRegBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
 std::u16string_view TrimLeft(std::u16string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return text;
+    return text::TrimStart(text, IsRegBlank);
 }
 
 std::u16string_view TrimRight(std::u16string_view text) {
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return text::TrimEnd(text, IsRegBlank);
 }
 
 std::u16string_view Trim(std::u16string_view text) {
-    return TrimLeft(TrimRight(text));
+    return text::TrimView(text, IsRegBlank);
 }
 
+// One to `maxDigits` hexadecimal digits, nothing else.
 std::optional<std::uint32_t> ParseHexNumber(std::u16string_view digits, std::size_t maxDigits) {
-    if (digits.empty() || digits.size() > maxDigits) {
+    if (digits.size() > maxDigits) {
         return std::nullopt;
     }
-    std::uint32_t number = 0;
-    for (char16_t c : digits) {
-        const char16_t lower = text::FoldChar(c);
-        const auto* digit = std::char_traits<char16_t>::find(kDigits, 16, lower);
-        if (digit == nullptr) {
-            return std::nullopt;
-        }
-        number = number << 4 | static_cast<std::uint32_t>(digit - kDigits);
-    }
-    return number;
+    const auto number = text::ParseInteger<std::uint32_t>(digits, {.base = 16});
+    return number ? std::optional<std::uint32_t>(*number) : std::nullopt;
 }
 
 // A line of the file that cannot be read; carries its message to ParseRegFile.
@@ -240,7 +221,8 @@ private:
     void ParseHeader() {
         index_ = 0;
         if (lines_.empty() || TrimRight(lines_[0]) != kRegFileHeader) {
-            throw ParseFailure{"the file does not begin with \"" + Narrow(kRegFileHeader) + "\""};
+            throw ParseFailure{"the file does not begin with \"" + text::ToUtf8(kRegFileHeader) +
+                               "\""};
         }
     }
 
@@ -253,7 +235,7 @@ private:
         } else if (line.front() == u'"' || line.front() == u'@') {
             ParseValue(line);
         } else {
-            throw ParseFailure{"unrecognised line \"" + Narrow(line) + "\""};
+            throw ParseFailure{"unrecognised line \"" + text::ToUtf8(line) + "\""};
         }
     }
 
@@ -269,7 +251,7 @@ private:
         auto key = ParseKeyName(name);
         if (!key) {
             const std::u16string_view hive = name.substr(0, name.find(u'\\'));
-            throw ParseFailure{"unknown hive \"" + Narrow(hive) + "\""};
+            throw ParseFailure{"unknown hive \"" + text::ToUtf8(hive) + "\""};
         }
         if (remove && key->path.empty()) {
             throw ParseFailure{"the root of a hive cannot be deleted"};
@@ -365,7 +347,7 @@ private:
             return RegistryValue{static_cast<ValueType>(*type),
                                  ParseHexBytes(data.substr(close + 2))};
         }
-        throw ParseFailure{"unrecognised value data \"" + Narrow(data) + "\""};
+        throw ParseFailure{"unrecognised value data \"" + text::ToUtf8(data) + "\""};
     }
 
     // Comma-separated hex bytes; a line ending in a backslash continues on the next line.
@@ -389,7 +371,7 @@ private:
             if (!trailingComma) {
                 auto byte = ParseHexNumber(token, 2);
                 if (!byte) {
-                    throw ParseFailure{"bad hex byte \"" + Narrow(token) + "\""};
+                    throw ParseFailure{"bad hex byte \"" + text::ToUtf8(token) + "\""};
                 }
                 bytes.push_back(static_cast<std::uint8_t>(*byte));
             }
@@ -429,8 +411,9 @@ bool ApplyChange(Registry& registry, const RegChange& change) {
 }
 
 std::string Describe(const RegChange& change) {
-    const std::string key = Narrow(change.key.Display());
-    const std::string value = change.name.empty() ? "(default)" : "\"" + Narrow(change.name) + "\"";
+    const std::string key = text::ToUtf8(change.key.Display());
+    const std::string value =
+        change.name.empty() ? "(default)" : "\"" + text::ToUtf8(change.name) + "\"";
     switch (change.kind) {
         case RegChange::Kind::CreateKey:
             return "cannot create the key " + key;

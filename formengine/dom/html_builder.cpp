@@ -19,20 +19,17 @@ struct Range {
     std::size_t end;
 };
 
-// Rendered text: every run of white space is one blank.
-std::u16string Collapse(std::u16string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
+// Rendered text: every run of white space is one blank (in place: the text only shrinks).
+void Collapse(std::u16string& s) {
+    std::size_t length = 0;
     for (char16_t c : s) {
-        if (text::IsHtmlSpace(c)) {
-            if (out.empty() || out.back() != u' ') {
-                out.push_back(u' ');
-            }
-        } else {
-            out.push_back(c);
+        if (!text::IsHtmlSpace(c)) {
+            s[length++] = c;
+        } else if (length == 0 || s[length - 1] != u' ') {
+            s[length++] = u' ';
         }
     }
-    return out;
+    s.resize(length);
 }
 
 bool KeepsWhiteSpace(std::u16string_view tag) {
@@ -232,8 +229,10 @@ private:
 
     void AddText(const GumboNode* node, const std::shared_ptr<MemoryElement>& parent, bool raw) {
         std::u16string value = text::FromUtf8(node->v.text.text);
-        m_doc->AppendText(TextParent(parent, node->v.text.start_pos.offset),
-                          raw ? std::move(value) : Collapse(value));
+        if (!raw) {
+            Collapse(value);
+        }
+        m_doc->AppendText(TextParent(parent, node->v.text.start_pos.offset), std::move(value));
     }
 
     // Builds the document's tree in document order, iteratively.

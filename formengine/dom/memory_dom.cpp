@@ -622,6 +622,20 @@ MemoryDocument::MemoryDocument(std::u16string address)
       m_root(std::make_shared<MemoryElement>(std::u16string(),
                                              std::vector<MemoryElement::Attribute>{})) {}
 
+MemoryDocument::~MemoryDocument() {
+    std::vector<std::shared_ptr<MemoryElement>> stack{m_root};
+    while (!stack.empty()) {
+        const std::shared_ptr<MemoryElement> element = std::move(stack.back());
+        stack.pop_back();
+        for (auto& child : element->m_children) {
+            if (child.element) {
+                stack.push_back(std::move(child.element));
+            }
+        }
+        element->m_children.clear();
+    }
+}
+
 std::shared_ptr<MemoryDocument> MemoryDocument::Create(std::u16string address) {
     std::shared_ptr<MemoryDocument> doc(new MemoryDocument(std::move(address)));
     doc->m_root->m_document = doc;
@@ -687,7 +701,7 @@ void MemoryDocument::SetParserForm(const std::shared_ptr<MemoryElement>& element
 void MemoryDocument::Finish() {
     // Document order, with the nearest enclosing form of each element, in one iterative walk.
     m_all.clear();
-    std::vector<std::shared_ptr<MemoryElement>> enclosingForms;
+    std::vector<MemoryElement*> enclosingForms;
     std::vector<std::pair<MemoryElement*, MemoryElement*>> stack{{m_root.get(), nullptr}};
     while (!stack.empty()) {
         auto [element, enclosing] = stack.back();
@@ -701,7 +715,7 @@ void MemoryDocument::Finish() {
         }
         if (element != m_root.get()) {
             m_all.push_back(element->shared_from_this());
-            enclosingForms.push_back(enclosing ? enclosing->shared_from_this() : nullptr);
+            enclosingForms.push_back(enclosing);
         }
     }
 
@@ -737,8 +751,8 @@ void MemoryDocument::Finish() {
             owner = formById(*named);
         } else if (auto parser_form = element->m_parserForm.lock()) {
             owner = parser_form;
-        } else {
-            owner = enclosingForms[i];
+        } else if (enclosingForms[i] != nullptr) {
+            owner = enclosingForms[i]->shared_from_this();
         }
         element->m_formOwner = owner;
         if (owner) {

@@ -134,6 +134,8 @@ private:
 class MemoryDocument final : public Document, public std::enable_shared_from_this<MemoryDocument> {
 public:
     static std::shared_ptr<MemoryDocument> Create(std::u16string address);
+    // Takes the tree apart without recursion, however deep the page nested it.
+    ~MemoryDocument() override;
 
     ElementList Forms() const override;
     std::u16string Title() const override;

@@ -13,8 +13,8 @@
 #include "platform/event_loop.h"
 #include "platform/window_endpoints.h"
 #include "platform/window_frames.h"
-#include "tests/support/child_process.h"
 #include "tests/platform/winmsg_peer_protocol.h"
+#include "tests/support/child_process.h"
 #include "tests/support/test_environment.h"
 
 namespace veltrix::platform {
@@ -272,13 +272,12 @@ TEST(PostMessage, ASilentConnectionHoldsUpTheQueueOnlyForAWhile) {
     auto window = Window::Create("Queue", "", recorder.Handler());
     ASSERT_TRUE(window);
     // A peer that connects and never writes its request comes first in the queue.
-    const int silent = EndpointFolder::Open()->Connect(window->Handle());
-    ASSERT_GE(silent, 0);
+    const UniqueFd silent = EndpointFolder::Open()->Connect(window->Handle());
+    ASSERT_TRUE(silent);
     ASSERT_TRUE(PostMessage(window->Handle(), kRemember, 0, 8));
     const auto start = Clock::now();
     EXPECT_TRUE(ThreadEventLoop().RunUntil([&] { return recorder.digits == 8; }, 20000));
     EXPECT_GE(MillisecondsSince(start), 1000);
-    close(silent);
 }
 
 TEST(Window, DestroyingItFailsTheMessagesWaitingForIt) {

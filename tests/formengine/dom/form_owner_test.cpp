@@ -35,7 +35,8 @@ using Ids = std::vector<std::string>;
 
 TEST(FormOwner, TextRightBeforeTheEndTagStaysInTheForm) {
     auto doc = Parse(
-        "<form id=f><input id=m type=radio name=s> Male <input id=w type=radio name=s> Female</form>"
+        "<form id=f><input id=m type=radio name=s> Male <input id=w type=radio name=s> "
+        "Female</form>"
         "<p>after</p>");
     EXPECT_EQ(U8(ById(*doc, "m")->AfterEndText()), " Male ");
     EXPECT_EQ(U8(ById(*doc, "w")->AfterEndText()), " Female");
@@ -83,6 +84,28 @@ TEST(FormOwner, FormAttributeNamesTheOwner) {
     EXPECT_EQ(doc->ElementById(u"d")->FormOwner(), nullptr);
     EXPECT_EQ(doc->ElementById(u"e")->FormOwner(), nullptr);
     EXPECT_EQ(doc->ElementById(u"p")->FormOwner(), nullptr);
+}
+
+TEST(FormOwner, FormAttributeNamesTheFirstElementWithThatId) {
+    auto doc = Parse(
+        "<p id=dup></p><form id=dup><input id=a></form><form id=f><input id=b form=dup></form>");
+    EXPECT_EQ(doc->ElementById(u"b")->FormOwner(), nullptr);
+    EXPECT_EQ(OwnedIds(*doc, "f"), Ids{});
+}
+
+TEST(FormOwner, EachOfManyFormsOpenedInTableCellsOwnsItsOwnControls) {
+    std::string html = "<table>";
+    for (int i = 0; i < 4; ++i) {
+        const std::string n = std::to_string(i);
+        html += "<tr><td><form id=f" + n + "><input id=a" + n + "></td><td>text <input id=b" + n +
+                "></form> after</td><td><input id=c" + n + "></td></tr>";
+    }
+    auto doc = Parse(html + "</table><input id=z>");
+    for (int i = 0; i < 4; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(OwnedIds(*doc, ("f" + n).c_str()), (Ids{"a" + n, "b" + n})) << i;
+    }
+    EXPECT_EQ(doc->ElementById(u"z")->FormOwner(), nullptr);
 }
 
 TEST(FormOwner, EndTagsInsideTextCommentsAndAttributesDoNotCloseTheForm) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,43 @@ TEST(MemoryDomDefaults, IntegerAttributesHaveTheBrowsersEffectiveValues) {
         EXPECT_EQ(ById(*doc, "e")->GetAttributeInt(c.attribute), c.expected)
             << c.html << " " << U8(c.attribute);
     }
+}
+
+// A page decides how deep its tree is: building, reading and freeing it never recurse.
+TEST(MemoryDomTree, AVeryDeepTreeIsWalkedAndFreedWithoutRecursion) {
+    constexpr int kDepth = 200000;
+    auto doc = MemoryDocument::Create(u"file:///deep.html");
+    auto nest = [&](std::shared_ptr<MemoryElement> parent) {
+        for (int i = 0; i < kDepth; ++i) {
+            auto div = doc->CreateElement(u"div", {});
+            doc->AppendChild(parent, div);
+            parent = div;
+        }
+        return parent;
+    };
+    auto form = doc->CreateElement(u"form", {});
+    doc->AppendChild(nullptr, form);
+    auto select = doc->CreateElement(u"select", {});
+    const auto bottom = nest(form);
+    doc->AppendChild(bottom, select);
+    doc->AppendText(bottom, u"  deep \n text ");
+    auto option = doc->CreateElement(u"OPTION", {{u"ID", u"o"}});
+    doc->AppendChild(nest(select), option);
+    doc->AppendText(option, u"x");
+    doc->Finish();
+
+    EXPECT_EQ(option->FormOwner(), form);
+    EXPECT_EQ(form->FormElements().size(), 2u * kDepth + 2);
+    EXPECT_EQ(U8(form->InnerText()), "x deep text");
+    ASSERT_EQ(select->Options().size(), 1u);
+    EXPECT_EQ(select->Options().front(), option);
+    EXPECT_TRUE(option->IsSelected());
+    std::weak_ptr<MemoryElement> gone = select;
+    form.reset();
+    select.reset();
+    doc.reset();
+    EXPECT_TRUE(gone.expired());
+    EXPECT_EQ(option->Parent(), nullptr);  // a handle outlives its document
 }
 
 TEST(MemoryDomDefaults, TextAttributesKeepWhatThePageWroteAndFillTheDefaults) {
