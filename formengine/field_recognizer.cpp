@@ -30,7 +30,12 @@ std::u16string YearText(std::int32_t year) {
 
 }  // namespace
 
-CFieldRecognizer::CFieldRecognizer() : m_currentYear(CurrentLocalYear()) {}
+std::int32_t CFieldRecognizer::CurrentYear() const {
+    if (!m_currentYear) {
+        m_currentYear = CurrentLocalYear();
+    }
+    return *m_currentYear;
+}
 
 std::int32_t CFieldRecognizer::CurrentLocalYear() {
     const std::time_t now = std::time(nullptr);
@@ -86,8 +91,8 @@ std::u16string CFieldRecognizer::RecogniseListContent(const SFieldFacts& field) 
         }
         return {};
     }
-    const std::u16string nextYear = YearText(m_currentYear + 1);
-    const std::u16string yearAfter = YearText(m_currentYear + 2);
+    const std::u16string nextYear = YearText(CurrentYear() + 1);
+    const std::u16string yearAfter = YearText(CurrentYear() + 2);
     if ((has(nextYear) && has(yearAfter)) || (contains(nextYear) && contains(yearAfter))) {
         if (previous.starts_with(u"cc")) {
             return u"ccexpy";

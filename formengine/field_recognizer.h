@@ -36,8 +36,9 @@ struct SRecognisedField {
 
 class CFieldRecognizer {
 public:
-    // Recognition against the current local calendar year (used for expiry-year lists).
-    CFieldRecognizer();
+    // Recognition against the current local calendar year (used for expiry-year lists), read
+    // when a list first needs it: the first local-time conversion of a process loads the zone.
+    CFieldRecognizer() = default;
     explicit CFieldRecognizer(std::int32_t currentYear) : m_currentYear(currentYear) {}
 
     // The Identity key of the control, or empty when it is not recognised.
@@ -57,7 +58,9 @@ public:
     static std::int32_t CurrentLocalYear();
 
 private:
-    std::int32_t m_currentYear;
+    std::int32_t CurrentYear() const;
+
+    mutable std::optional<std::int32_t> m_currentYear;
 };
 
 }  // namespace veltrix

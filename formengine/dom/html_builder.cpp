@@ -255,6 +255,7 @@ private:
                 case GUMBO_NODE_ELEMENT:
                 case GUMBO_NODE_TEMPLATE: {
                     auto element = AddElement(node, frame.element);
+                    MemoryDocument::ReserveChildren(*element, node->v.element.children.length);
                     const bool raw = frame.raw || KeepsWhiteSpace(element->Tag());
                     // `frame` is not used after the push, which may move it.
                     stack.push_back({&node->v.element.children, std::move(element), raw});

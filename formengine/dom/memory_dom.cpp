@@ -623,16 +623,25 @@ MemoryDocument::MemoryDocument(std::u16string address)
                                              std::vector<MemoryElement::Attribute>{})) {}
 
 MemoryDocument::~MemoryDocument() {
-    std::vector<std::shared_ptr<MemoryElement>> stack{m_root};
-    while (!stack.empty()) {
-        const std::shared_ptr<MemoryElement> element = std::move(stack.back());
-        stack.pop_back();
-        for (auto& child : element->m_children) {
+    // Elements nobody else holds are taken apart here, one at a time, so that freeing a deep
+    // tree never recurses; an element a handle still holds keeps its subtree.
+    std::vector<std::shared_ptr<MemoryElement>> stack;
+    auto takeChildren = [&stack](MemoryElement& element) {
+        for (auto& child : element.m_children) {
             if (child.element) {
                 stack.push_back(std::move(child.element));
             }
         }
-        element->m_children.clear();
+        element.m_children.clear();
+    };
+    m_all.clear();
+    takeChildren(*m_root);
+    while (!stack.empty()) {
+        const std::shared_ptr<MemoryElement> element = std::move(stack.back());
+        stack.pop_back();
+        if (element.use_count() == 1) {
+            takeChildren(*element);
+        }
     }
 }
 

@@ -149,6 +149,10 @@ public:
     void AppendChild(const std::shared_ptr<MemoryElement>& parent,
                      const std::shared_ptr<MemoryElement>& child);
     void AppendText(const std::shared_ptr<MemoryElement>& parent, std::u16string text);
+    // Room for `count` children, when the builder knows how many are coming.
+    static void ReserveChildren(MemoryElement& parent, std::size_t count) {
+        parent.m_children.reserve(count);
+    }
     // The form the parser had open when it created element (the form owner unless the element
     // names another form with its "form" attribute).
     static void SetParserForm(const std::shared_ptr<MemoryElement>& element,

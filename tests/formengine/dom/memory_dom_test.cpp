@@ -63,7 +63,7 @@ TEST(MemoryDomTree, AVeryDeepTreeIsWalkedAndFreedWithoutRecursion) {
     auto form = doc->CreateElement(u"form", {});
     doc->AppendChild(nullptr, form);
     auto select = doc->CreateElement(u"select", {});
-    const auto bottom = nest(form);
+    auto bottom = nest(form);
     doc->AppendChild(bottom, select);
     doc->AppendText(bottom, u"  deep \n text ");
     auto option = doc->CreateElement(u"OPTION", {{u"ID", u"o"}});
@@ -77,12 +77,15 @@ TEST(MemoryDomTree, AVeryDeepTreeIsWalkedAndFreedWithoutRecursion) {
     ASSERT_EQ(select->Options().size(), 1u);
     EXPECT_EQ(select->Options().front(), option);
     EXPECT_TRUE(option->IsSelected());
+    // Freed with the document, but for what a handle still holds.
     std::weak_ptr<MemoryElement> gone = select;
     form.reset();
     select.reset();
+    bottom.reset();
     doc.reset();
     EXPECT_TRUE(gone.expired());
-    EXPECT_EQ(option->Parent(), nullptr);  // a handle outlives its document
+    EXPECT_EQ(option->Parent(), nullptr);
+    EXPECT_EQ(U8(option->OptionText()), "x");
 }
 
 TEST(MemoryDomDefaults, TextAttributesKeepWhatThePageWroteAndFillTheDefaults) {
