@@ -96,8 +96,8 @@ struct IntegerFormat {
     bool clamp = false;        // a number out of range gives the nearest limit, no error
 };
 
-// The one integer parser: overflow-checked for the integer type T. T is one of std::int32_t,
-// std::uint32_t, std::int64_t and std::uint64_t.
+// The one integer parser: overflow-checked for the integer type T, one of std::int32_t,
+// std::uint32_t, std::int64_t and std::uint64_t. Narrow text is read a byte a character.
 template <std::integral T>
 Result<T, IntegerError> ParseInteger(std::u16string_view text, const IntegerFormat& format = {});
 template <std::integral T>

@@ -78,14 +78,17 @@ std::u16string BackgroundFromStyle(std::u16string_view style) {
     const std::u16string folded = text::AsciiLower(style);
     const std::u16string_view property = u"background-color";
     std::size_t at = folded.find(property);
-    if (at == std::u16string::npos)
+    if (at == std::u16string::npos) {
         return {};
+    }
     std::size_t colon = folded.find(u':', at + property.size());
-    if (colon == std::u16string::npos)
+    if (colon == std::u16string::npos) {
         return {};
+    }
     std::size_t end = folded.find(u';', colon);
-    if (end == std::u16string::npos)
+    if (end == std::u16string::npos) {
         end = style.size();
+    }
     return CollapseTrim(style.substr(colon + 1, end - colon - 1));
 }
 
@@ -127,8 +130,9 @@ public:
     MarkupStep Left(std::size_t max_chars) override {
         max_chars = std::max<std::size_t>(max_chars, 1);
         for (;;) {
-            if (!m_container)
+            if (!m_container) {
                 return {};
+            }
             const auto& children = m_container->Children();
             if (m_inText) {
                 const std::u16string& text = children[m_index].text;
@@ -153,8 +157,9 @@ public:
                 return {MarkupContext::EnterScope, child.element, {}};
             }
             auto parent = m_container->ParentNode();
-            if (!parent)
+            if (!parent) {
                 return {};
+            }
             auto left = m_container;
             m_index = PositionIn(*parent, left.get());
             m_container = std::move(parent);
@@ -178,8 +183,9 @@ MemoryElement::MemoryElement(std::u16string tag, std::vector<Attribute> attribut
 
 const std::u16string* MemoryElement::RawAttribute(std::u16string_view name) const {
     for (const auto& [key, value] : m_attributes) {
-        if (text::EqualsNoCase(key, name))
+        if (text::EqualsNoCase(key, name)) {
             return &value;
+        }
     }
     return nullptr;
 }
@@ -190,17 +196,20 @@ std::u16string MemoryElement::InputType() const {
 }
 
 bool MemoryElement::IsCheckable() const {
-    if (!IsInput())
+    if (!IsInput()) {
         return false;
+    }
     const std::u16string type = InputType();
     return type == u"checkbox" || type == u"radio";
 }
 
 bool MemoryElement::IsTextControl() const {
-    if (m_tag == u"textarea")
+    if (m_tag == u"textarea") {
         return true;
-    if (!IsInput())
+    }
+    if (!IsInput()) {
         return false;
+    }
     static constexpr std::u16string_view kTypes[] = {
         u"text", u"password", u"search", u"url",  u"tel",      u"email",         u"number",
         u"date", u"month",    u"week",   u"time", u"datetime", u"datetime-local"};
@@ -211,8 +220,9 @@ bool MemoryElement::IsTextControl() const {
 std::u16string MemoryElement::TagName() const {
     std::u16string out = m_tag;
     for (char16_t& c : out) {
-        if (c >= u'a' && c <= u'z')
+        if (c >= u'a' && c <= u'z') {
             c = static_cast<char16_t>(c - u'a' + u'A');
+        }
     }
     return out;
 }
@@ -220,14 +230,17 @@ std::u16string MemoryElement::TagName() const {
 std::u16string MemoryElement::GetAttribute(std::u16string_view name) const {
     const std::u16string key = text::AsciiLower(name);
     if (key == u"value") {
-        if (IsInput() || m_tag == u"textarea")
+        if (IsInput() || m_tag == u"textarea") {
             return m_value;
-        if (m_tag == u"option")
+        }
+        if (m_tag == u"option") {
             return OptionValue();
+        }
         if (m_tag == u"select") {
             for (const auto& option : Options()) {
-                if (option->IsSelected())
+                if (option->IsSelected()) {
                     return option->OptionValue();
+                }
             }
             return {};
         }
@@ -237,8 +250,9 @@ std::u16string MemoryElement::GetAttribute(std::u16string_view name) const {
             const std::u16string* type = RawAttribute(key);
             return type && !type->empty() ? *type : std::u16string(u"text");
         }
-        if (m_tag == u"button" && !RawAttribute(key))
+        if (m_tag == u"button" && !RawAttribute(key)) {
             return u"submit";
+        }
     }
     const std::u16string* raw = RawAttribute(key);
     return raw ? *raw : std::u16string();
@@ -250,10 +264,12 @@ std::int32_t MemoryElement::GetAttributeInt(std::u16string_view name) const {
     const std::optional<std::int32_t> number = raw ? ParseIntAttribute(*raw) : std::nullopt;
     const bool parsed = number.has_value();
     const std::int32_t value = number.value_or(-1);
-    if (key == u"size" && IsInput())
+    if (key == u"size" && IsInput()) {
         return parsed && value > 0 ? value : kDefaultInputSize;
-    if (key == u"size" && m_tag == u"select")
+    }
+    if (key == u"size" && m_tag == u"select") {
         return parsed && value >= 0 ? value : 0;
+    }
     if (key == u"maxlength" && (IsInput() || m_tag == u"textarea")) {
         return parsed && value >= 0 ? value : kNoMaxLength;
     }
@@ -261,8 +277,9 @@ std::int32_t MemoryElement::GetAttributeInt(std::u16string_view name) const {
 }
 
 bool MemoryElement::SetAttribute(std::u16string_view name, std::u16string_view value) {
-    if (name.empty())
+    if (name.empty()) {
         return false;
+    }
     const std::u16string key = text::AsciiLower(name);
     if (key == u"value" && (IsInput() || m_tag == u"textarea")) {
         m_value = value;
@@ -280,8 +297,9 @@ bool MemoryElement::SetAttribute(std::u16string_view name, std::u16string_view v
 
 ElementRef MemoryElement::Parent() const {
     auto parent = m_parent.lock();
-    if (!parent || parent->m_tag.empty())
+    if (!parent || parent->m_tag.empty()) {
         return nullptr;
+    }
     return parent;
 }
 
@@ -293,30 +311,35 @@ std::u16string MemoryElement::InnerText() const {
 
 std::u16string MemoryElement::AfterEndText() const {
     auto parent = m_parent.lock();
-    if (!parent)
+    if (!parent) {
         return {};
+    }
     std::u16string text;
     const auto& siblings = parent->m_children;
     for (std::size_t i = PositionIn(*parent, this) + 1; i < siblings.size(); ++i) {
-        if (siblings[i].element)
+        if (siblings[i].element) {
             break;
+        }
         text += siblings[i].text;
     }
     return text;
 }
 
 bool MemoryElement::Click() {
-    if (IsDisabled())
+    if (IsDisabled()) {
         return false;
+    }
     auto self = shared_from_this();
     std::u16string action;
     if (IsInput()) {
         // The state changes before the click is dispatched, as in browsers.
         const std::u16string type = InputType();
-        if (type == u"checkbox")
+        if (type == u"checkbox") {
             m_checked = !m_checked;
-        if (type == u"radio")
+        }
+        if (type == u"radio") {
             CheckRadio();
+        }
         action = type;
     } else if (m_tag == u"button") {
         action = text::AsciiLower(GetAttribute(u"type"));
@@ -324,20 +347,24 @@ bool MemoryElement::Click() {
     Record({DomEvent::Kind::Click, self, nullptr, false});
     // The click bubbles up the tree: every enclosing form hears it, the innermost first.
     for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
-        if (ancestor->m_tag == u"form")
+        if (ancestor->m_tag == u"form") {
             ancestor->NotifyFormSinks(FormEventKind::Click, self);
+        }
     }
     auto form = FormOwner();
-    if (form && (action == u"submit" || action == u"image"))
+    if (form && (action == u"submit" || action == u"image")) {
         form->UserSubmit(self);
-    if (form && action == u"reset")
+    }
+    if (form && action == u"reset") {
         form->Reset();
+    }
     return true;
 }
 
 bool MemoryElement::UserSubmit(const std::shared_ptr<MemoryElement>& submitter) {
-    if (m_tag != u"form")
+    if (m_tag != u"form") {
         return false;
+    }
     auto self = shared_from_this();
     NotifyFormSinks(FormEventKind::Submit, self);
     Record({DomEvent::Kind::Submit, self, submitter, true});
@@ -345,24 +372,28 @@ bool MemoryElement::UserSubmit(const std::shared_ptr<MemoryElement>& submitter) 
 }
 
 bool MemoryElement::PressEnter() {
-    if (!IsInput() || IsDisabled())
+    if (!IsInput() || IsDisabled()) {
         return false;
+    }
     static constexpr std::u16string_view kTypes[] = {u"text", u"password", u"email", u"search",
                                                      u"tel",  u"url",      u"number"};
     const std::u16string type = InputType();
-    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes))
+    if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes)) {
         return false;
+    }
     auto form = FormOwner();
     return form && form->UserSubmit();
 }
 
 std::uint32_t MemoryElement::AdviseFormEvents(FormEventSink* sink) {
     static std::atomic<std::uint32_t> last_cookie{0};
-    if (m_tag != u"form" || sink == nullptr)
+    if (m_tag != u"form" || sink == nullptr) {
         return 0;
+    }
     std::uint32_t cookie = ++last_cookie;
-    if (cookie == 0)
+    if (cookie == 0) {
         cookie = ++last_cookie;
+    }
     m_sinks.push_back({cookie, sink});
     return cookie;
 }
@@ -372,8 +403,9 @@ void MemoryElement::UnadviseFormEvents(std::uint32_t cookie) {
 }
 
 void MemoryElement::NotifyFormSinks(FormEventKind kind, const ElementRef& source) {
-    if (m_sinks.empty())
+    if (m_sinks.empty()) {
         return;
+    }
     // The subscribers may change the list (and even drop the last handle of this element).
     auto keep = shared_from_this();
     const std::vector<Subscription> snapshot = m_sinks;
@@ -381,8 +413,9 @@ void MemoryElement::NotifyFormSinks(FormEventKind kind, const ElementRef& source
         const bool still = std::any_of(m_sinks.begin(), m_sinks.end(), [&](const Subscription& s) {
             return s.cookie == subscription.cookie;
         });
-        if (still)
+        if (still) {
             subscription.sink->OnFormEvent(kind, keep, source);
+        }
     }
 }
 
@@ -396,20 +429,24 @@ bool MemoryElement::SetBackgroundColor(std::u16string_view colour) {
 }
 
 bool MemoryElement::IsDisabled() const {
-    if (RawAttribute(u"disabled"))
+    if (RawAttribute(u"disabled")) {
         return true;
-    if (!IsListedControl(m_tag) && m_tag != u"option")
+    }
+    if (!IsListedControl(m_tag) && m_tag != u"option") {
         return false;
+    }
     // A control inside a disabled field set is disabled, unless it sits in the set's first legend.
     const MemoryElement* child = this;
     for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
-        if (m_tag == u"option" && ancestor->m_tag == u"select")
+        if (m_tag == u"option" && ancestor->m_tag == u"select") {
             return ancestor->IsDisabled();
+        }
         if (ancestor->m_tag == u"fieldset" && ancestor->RawAttribute(u"disabled")) {
             for (const auto& c : ancestor->m_children) {
                 if (c.element && c.element->m_tag == u"legend") {
-                    if (c.element.get() == child)
+                    if (c.element.get() == child) {
                         return false;
+                    }
                     break;
                 }
             }
@@ -429,8 +466,9 @@ bool MemoryElement::IsChecked() const {
 }
 
 bool MemoryElement::SetChecked(bool checked) {
-    if (!IsCheckable())
+    if (!IsCheckable()) {
         return false;
+    }
     if (checked && InputType() == u"radio") {
         CheckRadio();
     } else {
@@ -454,14 +492,16 @@ ElementList MemoryElement::FormElements() const {
 }
 
 bool MemoryElement::Reset() {
-    if (m_tag != u"form")
+    if (m_tag != u"form") {
         return false;
+    }
     NotifyFormSinks(FormEventKind::Reset, shared_from_this());
     const ElementList elements = FormElements();
     for (const auto& element : elements) {
         auto* control = static_cast<MemoryElement*>(element.get());
-        if (control->m_tag != u"option")
+        if (control->m_tag != u"option") {
             control->ResetControl();
+        }
     }
     // Radio groups and list boxes settle once every default is back.
     for (const auto& element : elements) {
@@ -476,16 +516,18 @@ bool MemoryElement::Reset() {
 }
 
 bool MemoryElement::Submit() {
-    if (m_tag != u"form")
+    if (m_tag != u"form") {
         return false;
+    }
     Record({DomEvent::Kind::Submit, shared_from_this(), nullptr, false});
     return true;
 }
 
 ElementList MemoryElement::Options() const {
     ElementList out;
-    if (m_tag == u"select")
+    if (m_tag == u"select") {
         CollectOptions(*this, out);
+    }
     return out;
 }
 
@@ -494,8 +536,9 @@ std::u16string MemoryElement::OptionText() const {
 }
 
 std::u16string MemoryElement::OptionValue() const {
-    if (m_tag != u"option")
+    if (m_tag != u"option") {
         return {};
+    }
     const std::u16string* value = RawAttribute(u"value");
     return value ? *value : OptionText();
 }
@@ -505,16 +548,19 @@ bool MemoryElement::IsSelected() const {
 }
 
 bool MemoryElement::SetSelected(bool selected) {
-    if (m_tag != u"option")
+    if (m_tag != u"option") {
         return false;
+    }
     m_selected = selected;
     auto select = OwningSelect();
-    if (!select)
+    if (!select) {
         return true;
+    }
     if (selected && !select->RawAttribute(u"multiple")) {
         for (const auto& option : select->Options()) {
-            if (option.get() != this)
+            if (option.get() != this) {
                 static_cast<MemoryElement*>(option.get())->m_selected = false;
+            }
         }
     }
     select->FixSelection(false);
@@ -523,10 +569,12 @@ bool MemoryElement::SetSelected(bool selected) {
 
 std::shared_ptr<MemoryElement> MemoryElement::OwningSelect() const {
     for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
-        if (ancestor->m_tag == u"select")
+        if (ancestor->m_tag == u"select") {
             return ancestor;
-        if (ancestor->m_tag != u"optgroup")
+        }
+        if (ancestor->m_tag != u"optgroup") {
             return nullptr;
+        }
     }
     return nullptr;
 }
@@ -535,8 +583,9 @@ void MemoryElement::CheckRadio() {
     m_checked = true;
     const std::u16string* name = RawAttribute(u"name");
     auto doc = Doc();
-    if (!name || name->empty() || !doc)
+    if (!name || name->empty() || !doc) {
         return;
+    }
     // The group is the radio buttons of the same name and form owner: the form's elements, or
     // the document's elements without a form.
     auto owner = FormOwner();
@@ -566,23 +615,29 @@ void MemoryElement::CheckRadio() {
 // always has one (the first enabled option when none is chosen).
 void MemoryElement::FixSelection(bool from_defaults) {
     std::vector<MemoryElement*> options;
-    for (const auto& option : Options())
+    for (const auto& option : Options()) {
         options.push_back(static_cast<MemoryElement*>(option.get()));
-    if (from_defaults) {
-        for (auto* option : options) option->m_selected = option->RawAttribute(u"selected");
     }
-    if (RawAttribute(u"multiple"))
+    if (from_defaults) {
+        for (auto* option : options) {
+            option->m_selected = option->RawAttribute(u"selected");
+        }
+    }
+    if (RawAttribute(u"multiple")) {
         return;
+    }
     MemoryElement* chosen = nullptr;
     for (auto* option : options) {
         if (option->m_selected) {
-            if (chosen)
+            if (chosen) {
                 chosen->m_selected = false;
+            }
             chosen = option;
         }
     }
-    if (chosen || GetAttributeInt(u"size") > 1)
+    if (chosen || GetAttributeInt(u"size") > 1) {
         return;
+    }
     for (auto* option : options) {
         if (!option->IsDisabled()) {
             option->m_selected = true;
@@ -602,8 +657,9 @@ void MemoryElement::ResetControl() {
     } else if (m_tag == u"textarea") {
         m_value.clear();
         for (const auto& child : m_children) {
-            if (!child.element)
+            if (!child.element) {
                 m_value += child.text;
+            }
         }
     } else if (m_tag == u"select") {
         FixSelection(true);
@@ -611,8 +667,9 @@ void MemoryElement::ResetControl() {
 }
 
 void MemoryElement::Record(DomEvent event) const {
-    if (auto doc = Doc())
+    if (auto doc = Doc()) {
         doc->Record(std::move(event));
+    }
 }
 
 // ---- MemoryDocument ----
@@ -654,8 +711,9 @@ std::shared_ptr<MemoryDocument> MemoryDocument::Create(std::u16string address) {
 ElementList MemoryDocument::Forms() const {
     ElementList out;
     for (const auto& element : m_all) {
-        if (element->m_tag == u"form")
+        if (element->m_tag == u"form") {
             out.push_back(element);
+        }
     }
     return out;
 }
@@ -770,8 +828,9 @@ void MemoryDocument::Finish() {
     }
 
     for (const auto& element : m_all) {
-        if (element->m_tag != u"option")
+        if (element->m_tag != u"option") {
             element->ResetControl();
+        }
         if (const std::u16string* style = element->RawAttribute(u"style")) {
             element->m_background = BackgroundFromStyle(*style);
         }
@@ -787,8 +846,9 @@ void MemoryDocument::Finish() {
 std::shared_ptr<MemoryElement> MemoryDocument::ElementById(std::u16string_view id) const {
     for (const auto& element : m_all) {
         const std::u16string* value = element->RawAttribute(u"id");
-        if (value && *value == id)
+        if (value && *value == id) {
             return element;
+        }
     }
     return nullptr;
 }
@@ -798,16 +858,18 @@ std::vector<std::shared_ptr<MemoryElement>> MemoryDocument::ElementsByTag(
     std::vector<std::shared_ptr<MemoryElement>> out;
     const std::u16string folded = text::AsciiLower(tag);
     for (const auto& element : m_all) {
-        if (element->m_tag == folded)
+        if (element->m_tag == folded) {
             out.push_back(element);
+        }
     }
     return out;
 }
 
 void MemoryDocument::Record(DomEvent event) {
     m_events.push_back(event);
-    if (m_listener)
+    if (m_listener) {
         m_listener(event);
+    }
 }
 
 }  // namespace veltrix::dom

@@ -50,7 +50,7 @@ TEST(MemoryDomDefaults, IntegerAttributesHaveTheBrowsersEffectiveValues) {
 
 // A page decides how deep its tree is: building, reading and freeing it never recurse.
 TEST(MemoryDomTree, AVeryDeepTreeIsWalkedAndFreedWithoutRecursion) {
-    constexpr int kDepth = 200000;
+    constexpr int kDepth = 100000;
     auto doc = MemoryDocument::Create(u"file:///deep.html");
     auto nest = [&](std::shared_ptr<MemoryElement> parent) {
         for (int i = 0; i < kDepth; ++i) {
