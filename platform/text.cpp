@@ -170,13 +170,6 @@ std::u16string FromUtf16Le(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-char16_t FoldChar(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
-        return static_cast<char16_t>(c + 0x20);
-    }
-    return c;
-}
-
 std::u16string FoldCase(std::u16string_view text) {
     std::u16string folded(text);
     for (char16_t& c : folded) {
@@ -199,14 +192,6 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool IsBlank(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0;
-}
-
-bool IsHtmlSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
 }
 
 std::u16string Trim(std::u16string_view text) {

@@ -36,15 +36,24 @@ std::u16string FromUtf16Le(std::span<const std::uint8_t> bytes);
 
 // Case folding used where the system compares names without regard to case (registry keys and
 // values, Web Login names): ASCII and Latin-1 letters fold to lower case.
-char16_t FoldChar(char16_t c);
+constexpr char16_t FoldChar(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+        return static_cast<char16_t>(c + 0x20);
+    }
+    return c;
+}
 std::u16string FoldCase(std::u16string_view text);
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 
 // Blanks: space, the ASCII control blanks (tab to carriage return) and the no-break space.
-bool IsBlank(char16_t c);
+constexpr bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0xA0;
+}
 // The white space of HTML: space, tab, line feed, form feed and carriage return.
-bool IsHtmlSpace(char16_t c);
+constexpr bool IsHtmlSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
 // The text without blanks at either end.
 std::u16string Trim(std::u16string_view text);
 
