@@ -53,8 +53,9 @@ const CommandShape kCommands[] = {
 std::string Join(std::initializer_list<const char*> words, const char* separator) {
     std::string out;
     for (const char* word : words) {
-        if (!out.empty())
+        if (!out.empty()) {
             out += separator;
+        }
         out += word;
     }
     return out;
@@ -65,14 +66,16 @@ bool Check(const ScriptLine& line, std::string& error) {
     bool known = false;
     std::vector<std::string> subs;
     for (const auto& shape : kCommands) {
-        if (command != shape.command)
+        if (command != shape.command) {
             continue;
+        }
         known = true;
         std::size_t first = 1;
         if (shape.sub) {
             subs.push_back(shape.sub);
-            if (line.words.size() < 2 || line.words[1] != shape.sub)
+            if (line.words.size() < 2 || line.words[1] != shape.sub) {
                 continue;
+            }
             first = 2;
         }
         const std::size_t count = line.words.size() - first;
@@ -108,7 +111,9 @@ bool Check(const ScriptLine& line, std::string& error) {
         error = "unknown command '" + command + "'";
     } else {
         std::string list;
-        for (const auto& sub : subs) list += (list.empty() ? "" : ", ") + sub;
+        for (const auto& sub : subs) {
+            list += (list.empty() ? "" : ", ") + sub;
+        }
         error = "'" + command + "' needs one of " + list +
                 (line.words.size() > 1 ? ", not '" + line.words[1] + "'" : "");
     }
@@ -121,9 +126,12 @@ bool SplitScriptWords(std::string_view line, std::vector<std::string>& words, st
     words.clear();
     std::size_t i = 0;
     while (true) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        if (i >= line.size())
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) {
+            ++i;
+        }
+        if (i >= line.size()) {
             return true;
+        }
         std::string word;
         while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
             if (line[i] != '"') {
@@ -169,14 +177,16 @@ bool ParseScript(std::string_view text, std::vector<ScriptLine>& lines, std::str
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = text.size();
+        }
         const std::string_view raw = text.substr(start, end - start);
         ++number;
         start = end + 1;
         const std::size_t first = raw.find_first_not_of(" \t\r");
-        if (first == std::string_view::npos || raw[first] == '#')
+        if (first == std::string_view::npos || raw[first] == '#') {
             continue;
+        }
         ScriptLine line;
         line.number = number;
         std::string problem;

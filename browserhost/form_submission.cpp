@@ -20,10 +20,12 @@ std::vector<FormPair> SuccessfulControls(const dom::MemoryElement& form,
     for (const auto& element : form.FormElements()) {
         const auto& control = static_cast<const dom::MemoryElement&>(*element);
         const std::u16string& tag = control.Tag();
-        if (tag != u"input" && tag != u"select" && tag != u"textarea" && tag != u"button")
+        if (tag != u"input" && tag != u"select" && tag != u"textarea" && tag != u"button") {
             continue;
-        if (control.IsDisabled())
+        }
+        if (control.IsDisabled()) {
             continue;
+        }
         const std::u16string name = control.GetAttribute(u"name");
         const bool isSubmitter = &control == submitter;
         if (tag == u"input") {
@@ -37,14 +39,17 @@ std::vector<FormPair> SuccessfulControls(const dom::MemoryElement& form,
                 }
                 continue;
             }
-            if (name.empty())
+            if (name.empty()) {
                 continue;
+            }
             if (type == u"submit") {
-                if (isSubmitter)
+                if (isSubmitter) {
                     pairs.emplace_back(name, control.GetAttribute(u"value"));
+                }
             } else if (type == u"checkbox" || type == u"radio") {
-                if (control.IsChecked())
+                if (control.IsChecked()) {
                     pairs.emplace_back(name, control.GetAttribute(u"value"));
+                }
             } else if (!IsButtonOrFile(type)) {
                 pairs.emplace_back(name, control.GetAttribute(u"value"));
             }
@@ -52,8 +57,9 @@ std::vector<FormPair> SuccessfulControls(const dom::MemoryElement& form,
             continue;
         } else if (tag == u"select") {
             for (const auto& option : control.Options()) {
-                if (option->IsSelected() && !option->IsDisabled())
+                if (option->IsSelected() && !option->IsDisabled()) {
                     pairs.emplace_back(name, option->OptionValue());
+                }
             }
         } else if (tag == u"textarea") {
             pairs.emplace_back(name, control.GetAttribute(u"value"));
@@ -87,8 +93,9 @@ std::string FormUrlEncode(std::u16string_view text) {
 std::string EncodeFormData(const std::vector<FormPair>& pairs) {
     std::string out;
     for (const auto& [name, value] : pairs) {
-        if (!out.empty())
+        if (!out.empty()) {
             out += '&';
+        }
         out += FormUrlEncode(name) + '=' + FormUrlEncode(value);
     }
     return out;

@@ -84,8 +84,9 @@ void HeadlessBrowser::MapPage(std::u16string address, std::filesystem::path file
 }
 
 int HeadlessBrowser::LoadHelperObjects() {
-    if (closed_)
+    if (closed_) {
         return 0;
+    }
     auto& registry = platform::Registry::Default();
     int loaded = 0;
     for (const auto& name :
@@ -102,15 +103,17 @@ int HeadlessBrowser::LoadHelperObjects() {
             Write("helper object " + clsid->ToString() + " not created: " + HexResult(hr));
             continue;
         }
-        if (AttachHelperObject(object.Get()))
+        if (AttachHelperObject(object.Get())) {
             ++loaded;
+        }
     }
     return loaded;
 }
 
 bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
-    if (object == nullptr || closed_)
+    if (object == nullptr || closed_) {
         return false;
+    }
     com::ComPtr<IObjectWithSite> site;
     com::HRESULT hr = object->QueryInterface(IObjectWithSite::kIid, site.PutVoid());
     if (com::FAILED(hr)) {
@@ -129,16 +132,18 @@ bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
 }
 
 bool HeadlessBrowser::Navigate(std::u16string address, std::string postData) {
-    if (closed_ || address.empty())
+    if (closed_ || address.empty()) {
         return false;
+    }
     NavigateBrowser(top_, std::move(address), std::move(postData));
     RunPending();
     return true;
 }
 
 bool HeadlessBrowser::Reload() {
-    if (closed_ || top_->Url().empty())
+    if (closed_ || top_->Url().empty()) {
         return false;
+    }
     return Navigate(top_->Url());
 }
 
@@ -183,8 +188,9 @@ void HeadlessBrowser::Write(std::string line) {
 }
 
 std::string HeadlessBrowser::NameOf(const BrowserObject* browser) const {
-    if (browser == top_.Get())
+    if (browser == top_.Get()) {
         return "top";
+    }
     const auto frames = Frames();
     const auto it = std::find(frames.begin(), frames.end(), browser);
     return it == frames.end() ? "frame?" : "frame" + std::to_string(it - frames.begin());
@@ -192,12 +198,15 @@ std::string HeadlessBrowser::NameOf(const BrowserObject* browser) const {
 
 void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
     std::string line = EventName(id) + " " + NameOf(static_cast<BrowserObject*>(event.browser));
-    if (!event.url.empty())
+    if (!event.url.empty()) {
         line += " " + U8(event.url);
-    if (!event.postData.empty())
+    }
+    if (!event.postData.empty()) {
         line += " post=" + event.postData;
-    if (id == dispid::kWindowStateChanged)
+    }
+    if (id == dispid::kWindowStateChanged) {
         line += " state=" + std::to_string(event.windowState);
+    }
     Write(std::move(line));
     // A subscriber may subscribe or unsubscribe others (or itself) while it is told.
     const auto snapshot = state_->sinks;
@@ -206,8 +215,9 @@ void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
         const bool still = std::any_of(sinks.begin(), sinks.end(), [&](const auto& s) {
             return s.cookie == subscription.cookie;
         });
-        if (still)
+        if (still) {
             subscription.sink->OnBrowserEvent(id, event);
+        }
     }
 }
 
@@ -218,8 +228,9 @@ void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
     before.url = address;
     before.postData = std::move(postData);
     Fire(dispid::kBeforeNavigate2, before);
-    if (IsJavaScriptUrl(address))
+    if (IsJavaScriptUrl(address)) {
         return;
+    }
 
     Show(browser, LoadDocument(address), address);
     BrowserEvent done;
@@ -227,7 +238,9 @@ void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
     done.url = address;
     Fire(dispid::kNavigateComplete2, done);
     int depth = 0;
-    for (auto* parent = browser->ParentBrowser(); parent; parent = parent->ParentBrowser()) ++depth;
+    for (auto* parent = browser->ParentBrowser(); parent; parent = parent->ParentBrowser()) {
+        ++depth;
+    }
     LoadFrames(browser, depth);
     Fire(dispid::kDocumentComplete, done);
 }
@@ -249,13 +262,15 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u1
         [&]() -> std::optional<std::filesystem::path> {
         for (const auto& key : {address, WithoutFragment(address), WithoutQuery(address)}) {
             const auto it = pages_.find(key);
-            if (it != pages_.end())
+            if (it != pages_.end()) {
                 return it->second;
+            }
         }
         std::error_code error;
         auto local = FileFromUrl(address);
-        if (local && std::filesystem::is_regular_file(*local, error))
+        if (local && std::filesystem::is_regular_file(*local, error)) {
             return local;
+        }
         return std::nullopt;
     }();
     if (file) {
@@ -276,15 +291,18 @@ void HeadlessBrowser::Show(const com::ComPtr<BrowserObject>& browser,
 
 void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int depth) {
     const auto document = browser->Page();
-    if (!document)
+    if (!document) {
         return;
+    }
     std::vector<std::u16string> sources;
     for (const auto& element : document->AllElements()) {
-        if (element->Tag() != u"frame" && element->Tag() != u"iframe")
+        if (element->Tag() != u"frame" && element->Tag() != u"iframe") {
             continue;
+        }
         const std::u16string* source = element->RawAttribute(u"src");
-        if (source && !text::Trim(*source).empty())
+        if (source && !text::Trim(*source).empty()) {
             sources.push_back(ResolveUrl(browser->Url(), *source));
+        }
     }
     if (!sources.empty() && depth >= kMaxFrameDepth) {
         Write("frames nested too deeply in " + U8(browser->Url()) + ": not loaded");
@@ -297,8 +315,9 @@ void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int 
         before.browser = frame.Get();
         before.url = source;
         Fire(dispid::kBeforeNavigate2, before);
-        if (IsJavaScriptUrl(source))
+        if (IsJavaScriptUrl(source)) {
             continue;
+        }
         Show(frame, LoadDocument(source), source);
         BrowserEvent done;
         done.browser = frame.Get();
@@ -311,8 +330,9 @@ void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int 
 
 void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& event) {
     const auto document = browser->Page();
-    if (!document || closed_)
+    if (!document || closed_) {
         return;
+    }
     Pending next;
     next.browser = com::ComPtr<BrowserObject>(browser);
     if (event.kind == dom::DomEvent::Kind::Submit) {
@@ -329,10 +349,13 @@ void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& ev
     } else if (event.kind == dom::DomEvent::Kind::Click) {
         // A click on a link, or on something inside one, follows it.
         auto node = AsMemory(event.element);
-        while (node && node->Tag() != u"a") node = node->ParentNode();
+        while (node && node->Tag() != u"a") {
+            node = node->ParentNode();
+        }
         const std::u16string* href = node ? node->RawAttribute(u"href") : nullptr;
-        if (!href || text::Trim(*href).starts_with(u'#'))
+        if (!href || text::Trim(*href).starts_with(u'#')) {
             return;
+        }
         next.url = ResolveUrl(document->Address(), *href);
         Write("link followed in " + NameOf(browser) + " to " + U8(next.url));
     } else {
@@ -344,8 +367,9 @@ void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& ev
 }
 
 void HeadlessBrowser::RunPending() {
-    if (settling_)
+    if (settling_) {
         return;
+    }
     settling_ = true;
     int count = 0;
     while (!pending_.empty() && !closed_) {
@@ -359,8 +383,9 @@ void HeadlessBrowser::RunPending() {
         const auto frames = Frames();
         const bool inWindow = next.browser == top_ || std::find(frames.begin(), frames.end(),
                                                                 next.browser.Get()) != frames.end();
-        if (!inWindow)
+        if (!inWindow) {
             continue;
+        }
         NavigateBrowser(next.browser, std::move(next.url), std::move(next.postData));
     }
     settling_ = false;
@@ -375,8 +400,9 @@ void HeadlessBrowser::SettleNavigations() {
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::DocumentFor(std::u16string_view selector,
                                                                   std::u16string_view& rest) {
     rest = selector;
-    if (!selector.starts_with(u"frame"))
+    if (!selector.starts_with(u"frame")) {
         return TopDocument();
+    }
     const std::size_t colon = selector.find(u':');
     const std::u16string_view digits =
         colon == std::u16string_view::npos ? std::u16string_view() : selector.substr(5, colon - 5);
@@ -391,31 +417,36 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::DocumentFor(std::u16string
 std::shared_ptr<dom::MemoryElement> HeadlessBrowser::FindElement(std::u16string_view selector) {
     std::u16string_view rest;
     const auto document = DocumentFor(selector, rest);
-    if (!document || rest.empty())
+    if (!document || rest.empty()) {
         return nullptr;
-    if (rest.starts_with(u'#'))
+    }
+    if (rest.starts_with(u'#')) {
         return document->ElementById(rest.substr(1));
+    }
     if (rest.starts_with(u'~')) {
         const std::u16string_view wanted = rest.substr(1);
         for (const auto& element : document->AllElements()) {
             const std::u16string& tag = element->Tag();
             if (tag == u"a" || tag == u"button") {
-                if (element->InnerText() == wanted)
+                if (element->InnerText() == wanted) {
                     return element;
+                }
             } else if (tag == u"input") {
                 const std::u16string type = Folded(element->GetAttribute(u"type"));
                 if ((type == u"submit" || type == u"button" || type == u"reset" ||
                      type == u"image") &&
-                    element->GetAttribute(u"value") == wanted)
+                    element->GetAttribute(u"value") == wanted) {
                     return element;
+                }
             }
         }
         return nullptr;
     }
     for (const auto& element : document->AllElements()) {
         const std::u16string* name = element->RawAttribute(u"name");
-        if (name && *name == rest)
+        if (name && *name == rest) {
             return element;
+        }
     }
     return nullptr;
 }
@@ -431,8 +462,9 @@ bool HeadlessBrowser::Type(std::u16string_view selector, std::u16string_view tex
         return false;
     }
     const std::int32_t maxLength = element->GetAttributeInt(u"maxlength");
-    if (maxLength >= 0 && text.size() > static_cast<std::size_t>(maxLength))
+    if (maxLength >= 0 && text.size() > static_cast<std::size_t>(maxLength)) {
         text = text.substr(0, static_cast<std::size_t>(maxLength));
+    }
     return element->SetAttribute(u"value", text);
 }
 
@@ -444,11 +476,13 @@ bool HeadlessBrowser::SetChecked(std::u16string_view selector, bool checked) {
         Write("check: no checkbox or radio " + U8(selector));
         return false;
     }
-    if (element->IsChecked() == checked)
+    if (element->IsChecked() == checked) {
         return true;
+    }
     // A click cannot clear a radio button; only another button of its group can.
-    if (type == u"radio" && !checked)
+    if (type == u"radio" && !checked) {
         return false;
+    }
     element->Click();
     RunPending();
     return element->IsChecked() == checked;
@@ -462,8 +496,9 @@ bool HeadlessBrowser::Select(std::u16string_view selector,
         return false;
     }
     const bool multiple = element->RawAttribute(u"multiple") != nullptr;
-    if (optionTexts.empty() || (!multiple && optionTexts.size() > 1))
+    if (optionTexts.empty() || (!multiple && optionTexts.size() > 1)) {
         return false;
+    }
     const auto options = element->Options();
     std::vector<dom::ElementRef> chosen;
     for (const auto& wanted : optionTexts) {
@@ -479,8 +514,9 @@ bool HeadlessBrowser::Select(std::u16string_view selector,
     }
     for (const auto& option : options) {
         const bool on = std::find(chosen.begin(), chosen.end(), option) != chosen.end();
-        if (multiple || on)
+        if (multiple || on) {
             option->SetSelected(on);
+        }
     }
     return true;
 }
@@ -518,8 +554,9 @@ bool HeadlessBrowser::ScriptSubmit(std::u16string_view formSelector) {
 }
 
 bool HeadlessBrowser::InPageDownload(std::optional<std::filesystem::path> newContent) {
-    if (closed_)
+    if (closed_) {
         return false;
+    }
     BrowserEvent event;
     event.browser = top_.Get();
     Fire(dispid::kDownloadBegin, event);
@@ -540,8 +577,9 @@ bool HeadlessBrowser::InPageDownload(std::optional<std::filesystem::path> newCon
 }
 
 void HeadlessBrowser::SetWindowState(bool visible, bool enabled) {
-    if (closed_)
+    if (closed_) {
         return;
+    }
     BrowserEvent event;
     event.browser = top_.Get();
     event.windowState =
@@ -551,8 +589,9 @@ void HeadlessBrowser::SetWindowState(bool visible, bool enabled) {
 }
 
 void HeadlessBrowser::Close() {
-    if (closed_)
+    if (closed_) {
         return;
+    }
     BrowserEvent event;
     event.browser = top_.Get();
     Fire(dispid::kOnQuit, event);
@@ -560,7 +599,9 @@ void HeadlessBrowser::Close() {
     pending_.clear();
     auto helpers = std::move(helpers_);
     helpers_.clear();
-    for (auto& helper : helpers) helper->SetSite(nullptr);
+    for (auto& helper : helpers) {
+        helper->SetSite(nullptr);
+    }
     helpers.clear();
     // Whoever did not unsubscribe is let go now.
     auto sinks = std::move(state_->sinks);
@@ -592,8 +633,9 @@ com::HRESULT HeadlessBrowser::RunCommand(std::u16string_view command) {
         Write("command: unknown " + U8(command));
         return com::E_INVALIDARG;
     }
-    if (closed_)
+    if (closed_) {
         return com::E_FAIL;
+    }
     std::uint64_t value = 0;
     com::HRESULT hr = top_->GetProperty(kBhoViewProperty, &value);
     if (com::FAILED(hr) || value == 0) {

@@ -56,7 +56,9 @@ ui::PromptButton Button(const std::string& word) {
 
 std::string Entries(const ui::ChoiceList& list) {
     std::string out;
-    for (const auto& entry : list.entries) out += (out.empty() ? "" : ", ") + Quoted(entry);
+    for (const auto& entry : list.entries) {
+        out += (out.empty() ? "" : ", ") + Quoted(entry);
+    }
     return out.empty() ? "none" : out;
 }
 
@@ -82,8 +84,9 @@ ui::SaveWebLoginAnswer EchoingUi::AskSaveWebLogin(std::u16string& name) {
     const std::u16string offered = name;
     const ui::SaveWebLoginAnswer answer = ScriptedUi::AskSaveWebLogin(name);
     out_ << "Save Web Login dialog: " << Quoted(offered) << " -> " << SaveAnswerName(answer);
-    if (answer == ui::SaveWebLoginAnswer::Yes)
+    if (answer == ui::SaveWebLoginAnswer::Yes) {
         out_ << " as " << Quoted(name);
+    }
     out_ << '\n' << std::flush;
     return answer;
 }
@@ -96,8 +99,9 @@ ScriptRunner::ScriptRunner(HeadlessBrowser& browser, ui::ScriptedUi& ui,
 
 bool ScriptRunner::Run(const std::vector<ScriptLine>& lines, std::string& error) {
     for (const auto& line : lines) {
-        if (!RunLine(line, error))
+        if (!RunLine(line, error)) {
             return false;
+        }
     }
     return true;
 }
@@ -108,8 +112,9 @@ bool ScriptRunner::RunLine(const ScriptLine& line, std::string& error) {
     // Timers of the loaded libraries get their turn between lines.
     platform::ThreadEventLoop().ProcessEvents(0);
     ReportPrompts();
-    if (!ok)
+    if (!ok) {
         error = "line " + std::to_string(line.number) + ": " + problem;
+    }
     return ok;
 }
 
@@ -133,34 +138,43 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         return browser_.Navigate(U16(w[1]), w.size() > 2 ? w[2] : std::string()) ||
                fail("cannot navigate to " + w[1]);
     }
-    if (command == "reload")
+    if (command == "reload") {
         return browser_.Reload() || fail("no page to reload");
-    if (command == "type")
+    }
+    if (command == "type") {
         return browser_.Type(U16(w[1]), U16(w[2])) || fail("cannot type into " + w[1]);
+    }
     if (command == "check" || command == "uncheck") {
         return browser_.SetChecked(U16(w[1]), command == "check") ||
                fail("cannot " + command + " " + w[1]);
     }
     if (command == "select") {
         std::vector<std::u16string> texts;
-        for (std::size_t i = 2; i < w.size(); ++i) texts.push_back(U16(w[i]));
+        for (std::size_t i = 2; i < w.size(); ++i) {
+            texts.push_back(U16(w[i]));
+        }
         return browser_.Select(U16(w[1]), texts) || fail("cannot select those options in " + w[1]);
     }
-    if (command == "click")
+    if (command == "click") {
         return browser_.Click(U16(w[1])) || fail("cannot click " + w[1]);
+    }
     if (command == "enter") {
-        if (!browser_.Find(U16(w[1])))
+        if (!browser_.Find(U16(w[1]))) {
             return fail("nothing at " + w[1]);
-        if (!browser_.PressEnter(U16(w[1])))
+        }
+        if (!browser_.PressEnter(U16(w[1]))) {
             out_ << "Enter in " << w[1] << " submits nothing\n";
+        }
         return true;
     }
-    if (command == "submit")
+    if (command == "submit") {
         return browser_.ScriptSubmit(U16(w[1])) || fail("no form at " + w[1]);
+    }
     if (command == "download") {
         std::optional<std::filesystem::path> content;
-        if (w.size() > 1)
+        if (w.size() > 1) {
             content = file(w[1]);
+        }
         return browser_.InPageDownload(content) || fail("the download did not load");
     }
     if (command == "command") {
@@ -180,12 +194,15 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         browser_.Close();
         return true;
     }
-    if (command == "answer")
+    if (command == "answer") {
         return Answer(w, error);
-    if (command == "prompt")
+    }
+    if (command == "prompt") {
         return Prompt(w, error);
-    if (command == "expect")
+    }
+    if (command == "expect") {
         return Expect(w, error);
+    }
     return fail("unknown command '" + command + "'");
 }
 
@@ -285,8 +302,9 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
             }
         }
         std::string shown;
-        for (std::size_t i = messagesChecked_; i < messages.size(); ++i)
+        for (std::size_t i = messagesChecked_; i < messages.size(); ++i) {
             shown += (shown.empty() ? "" : ", ") + Quoted(messages[i].text);
+        }
         error = "expect message: no message with \"" + w[2] +
                 "\" since the last check (shown: " + (shown.empty() ? "none" : shown) + ")";
         messagesChecked_ = messages.size();
@@ -309,7 +327,9 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
                                           offers.end());
         saveOffersChecked_ = offers.size();
         std::string names;
-        for (const auto& name : fresh) names += (names.empty() ? "" : ", ") + Quoted(name);
+        for (const auto& name : fresh) {
+            names += (names.empty() ? "" : ", ") + Quoted(name);
+        }
         if (what == "no-save-offer") {
             if (!fresh.empty()) {
                 error = "expect no-save-offer: the Save Web Login dialog was shown (" + names + ")";
@@ -339,8 +359,9 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
 void ScriptRunner::ReportPrompts() {
     const auto report = [this](const char* title, bool visible, bool& shown,
                                const std::string& lists) {
-        if (visible == shown)
+        if (visible == shown) {
             return;
+        }
         shown = visible;
         out_ << title << (visible ? " shown: " + lists : std::string(" hidden")) << '\n';
     };

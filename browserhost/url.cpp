@@ -17,14 +17,17 @@ bool IsDigit(char16_t c) {
 
 // The length of the scheme of `url` (without the colon), 0 when it has none.
 std::size_t SchemeLength(std::u16string_view url) {
-    if (url.empty() || !IsAlpha(url[0]))
+    if (url.empty() || !IsAlpha(url[0])) {
         return 0;
+    }
     for (std::size_t i = 1; i < url.size(); ++i) {
         const char16_t c = url[i];
-        if (c == u':')
+        if (c == u':') {
             return i;
-        if (!IsAlpha(c) && !IsDigit(c) && c != u'+' && c != u'-' && c != u'.')
+        }
+        if (!IsAlpha(c) && !IsDigit(c) && c != u'+' && c != u'-' && c != u'.') {
             return 0;
+        }
     }
     return 0;
 }
@@ -52,8 +55,9 @@ Parts Split(std::u16string_view url) {
     }
     const std::size_t question = rest.find(u'?');
     parts.path = rest.substr(0, question);
-    if (question != std::u16string_view::npos)
+    if (question != std::u16string_view::npos) {
         parts.query = rest.substr(question);
+    }
     return parts;
 }
 
@@ -64,15 +68,17 @@ std::u16string RemoveDotSegments(std::u16string_view path) {
     bool trailingSlash = false;
     while (start <= path.size()) {
         std::size_t end = path.find(u'/', start);
-        if (end == std::u16string_view::npos)
+        if (end == std::u16string_view::npos) {
             end = path.size();
+        }
         const std::u16string_view segment = path.substr(start, end - start);
         const bool last = end == path.size();
         if (segment == u".") {
             trailingSlash = last;
         } else if (segment == u"..") {
-            if (!out.empty())
+            if (!out.empty()) {
                 out.pop_back();
+            }
             trailingSlash = last;
         } else {
             out.emplace_back(segment);
@@ -81,9 +87,12 @@ std::u16string RemoveDotSegments(std::u16string_view path) {
         start = end + 1;
     }
     std::u16string result;
-    for (const auto& segment : out) result += u"/" + segment;
-    if (trailingSlash || result.empty())
+    for (const auto& segment : out) {
+        result += u"/" + segment;
+    }
+    if (trailingSlash || result.empty()) {
         result += u"/";
+    }
     return result;
 }
 
@@ -122,23 +131,29 @@ bool IsJavaScriptUrl(std::u16string_view url) {
 std::u16string ResolveUrl(std::u16string_view base, std::u16string_view reference) {
     const std::u16string trimmed = text::Trim(reference);
     const std::u16string_view ref = trimmed;
-    if (ref.empty())
+    if (ref.empty()) {
         return WithoutFragment(base);
-    if (SchemeLength(ref) > 0)
+    }
+    if (SchemeLength(ref) > 0) {
         return std::u16string(ref);
+    }
     const Parts parts = Split(base);
     if (!parts.hasAuthority) {
-        if (ref.starts_with(u'#') && !base.empty())
+        if (ref.starts_with(u'#') && !base.empty()) {
             return WithoutFragment(base) + std::u16string(ref);
+        }
         return std::u16string(ref);
     }
     const std::u16string origin = parts.scheme + u"://" + parts.authority;
-    if (ref.starts_with(u"//"))
+    if (ref.starts_with(u"//")) {
         return parts.scheme + u":" + std::u16string(ref);
-    if (ref.starts_with(u'#'))
+    }
+    if (ref.starts_with(u'#')) {
         return WithoutFragment(base) + std::u16string(ref);
-    if (ref.starts_with(u'?'))
+    }
+    if (ref.starts_with(u'?')) {
         return origin + (parts.path.empty() ? u"/" : parts.path) + std::u16string(ref);
+    }
 
     // A path, with its own query and fragment.
     const std::size_t pathEnd = std::min(ref.size(), ref.find_first_of(u"?#"));
@@ -156,22 +171,26 @@ std::u16string ResolveUrl(std::u16string_view base, std::u16string_view referenc
 }
 
 std::optional<std::filesystem::path> FileFromUrl(std::u16string_view url) {
-    if (!text::StartsWithNoCase(url, u"file:"))
+    if (!text::StartsWithNoCase(url, u"file:")) {
         return std::nullopt;
+    }
     std::u16string_view rest = url.substr(5);
     rest = rest.substr(0, std::min(rest.size(), rest.find_first_of(u"?#")));
     if (rest.starts_with(u"//")) {
         rest.remove_prefix(2);
         const std::size_t slash = rest.find(u'/');
-        if (slash == std::u16string_view::npos)
+        if (slash == std::u16string_view::npos) {
             return std::nullopt;
+        }
         const std::u16string_view host = rest.substr(0, slash);
-        if (!host.empty() && !text::EqualsNoCase(host, u"localhost"))
+        if (!host.empty() && !text::EqualsNoCase(host, u"localhost")) {
             return std::nullopt;
+        }
         rest.remove_prefix(slash);
     }
-    if (!rest.starts_with(u'/'))
+    if (!rest.starts_with(u'/')) {
         return std::nullopt;
+    }
     return std::filesystem::path(PercentDecode(text::ToUtf8(rest)));
 }
 

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/tick.h"
 #include "platform/host_services.h"
+#include "platform/tick.h"
 
 namespace veltrix::platform {
 namespace {

@@ -18,9 +18,13 @@ bool OwnSend(WindowHandle window, std::uint32_t message, std::uint64_t wParam, s
 
 }  // namespace
 
-void UseHostServices(const HostServices* services) { hostServices.store(services); }
+void UseHostServices(const HostServices* services) {
+    hostServices.store(services);
+}
 
-const HostServices* HostServicesInUse() { return hostServices.load(); }
+const HostServices* HostServicesInUse() {
+    return hostServices.load();
+}
 
 const HostServices& OwnServices() {
     static const HostServices services{

@@ -21,7 +21,8 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
 
 // Starts `program` (a path) with `args` and lets it run on its own: it is not a child of this
 // process, so nothing has to wait for it. False when it could not be started.
-bool StartDetachedProcess(const std::filesystem::path& program, const std::vector<std::string>& args);
+bool StartDetachedProcess(const std::filesystem::path& program,
+                          const std::vector<std::string>& args);
 
 // The folder of the module (program or shared library) that holds this code: the install folder,
 // where the system finds its other programs.

@@ -39,7 +39,8 @@ TEST(ListFilesWithExtension, ListsMatchingRegularFilesSorted) {
         test::WriteFileBytes(temp.Path() / name, "");
     }
     std::filesystem::create_directory(temp.Path() / "folder.vxi");
-    EXPECT_EQ(ListFilesWithExtension(temp.Path(), "vxi"), (std::vector<std::string>{"a.vxi", "b.vxi"}));
+    EXPECT_EQ(ListFilesWithExtension(temp.Path(), "vxi"),
+              (std::vector<std::string>{"a.vxi", "b.vxi"}));
     EXPECT_TRUE(ListFilesWithExtension(temp.Path() / "missing", "vxi").empty());
 }
 

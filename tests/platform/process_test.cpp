@@ -17,8 +17,8 @@ TEST(RunProcess, ReportsTheExitCode) {
 
 TEST(RunProcess, PassesArgumentsUnchanged) {
     // The script fails unless it receives the one argument with its blank and quote intact.
-    auto result = RunProcess("/bin/sh", {"-c", "[ \"$1\" = 'a \"b' ] && [ $# -eq 1 ]", "sh", "a \"b"},
-                             10000);
+    auto result =
+        RunProcess("/bin/sh", {"-c", "[ \"$1\" = 'a \"b' ] && [ $# -eq 1 ]", "sh", "a \"b"}, 10000);
     EXPECT_TRUE(result.Succeeded());
 }
 
