@@ -86,6 +86,17 @@ TEST(FormOwner, FormAttributeNamesTheOwner) {
     EXPECT_EQ(doc->ElementById(u"p")->FormOwner(), nullptr);
 }
 
+TEST(FormOwner, EndTagsInTextCommentsAndAttributesDoNotCloseAFormTheParserLeftEmpty) {
+    // The controls sit outside the form element, so only the source tells their owner.
+    auto doc = Parse(
+        "<table><tr><td><form id=f><input id=a></td><td><!-- </form> --><input id=b "
+        "title='</form>'><script>s = '</FORM>';</script><textarea id=c></form "
+        "></textarea></td></tr>"
+        "<tr><td><input id=d></form><input id=e></td></tr></table>");
+    EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"a", "b", "c", "d"}));
+    EXPECT_EQ(doc->ElementById(u"e")->FormOwner(), nullptr);
+}
+
 TEST(FormOwner, FormAttributeNamesTheFirstElementWithThatId) {
     auto doc = Parse(
         "<p id=dup></p><form id=dup><input id=a></form><form id=f><input id=b form=dup></form>");
