@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -13,6 +11,7 @@
 #include "formengine/bho_view_interface.h"
 #include "formengine/dom/html_builder.h"
 #include "platform/com/com_runtime.h"
+#include "platform/file_io.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -247,13 +246,12 @@ void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::BuildFromFile(
     const std::filesystem::path& file, const std::u16string& address) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    auto html = platform::ReadWholeFile(file);
+    if (!html) {
         Write("cannot read " + file.string() + " for " + U8(address));
         return nullptr;
     }
-    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return dom::BuildDocumentFromHtml(html, address);
+    return dom::BuildDocumentFromHtml(*html, address);
 }
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u16string& address) {

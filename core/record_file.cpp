@@ -14,12 +14,16 @@
 #include "core/messages.h"
 #include "core/scoped_wipe.h"
 #include "core/tagged_text.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/unique_fd.h"
 
 namespace veltrix {
 
 namespace {
+
+using platform::UniqueFd;
 
 // The verification block: four signed 16-bit values, then the master password in UTF-16LE.
 constexpr std::size_t kHeaderSize = 8;
@@ -51,28 +55,6 @@ int InjectedFault(WriteStep step, const std::filesystem::path& temporary) {
 
 // ---- Small helpers ---------------------------------------------------------------------------
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { Close(); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    bool IsOpen() const { return m_fd >= 0; }
-    int Get() const { return m_fd; }
-    // Closes the file; the errno value of a failure, else 0.
-    int Close() {
-        int error = 0;
-        if (m_fd >= 0 && close(m_fd) != 0) {
-            error = errno;
-        }
-        m_fd = -1;
-        return error;
-    }
-
-private:
-    int m_fd;
-};
-
 // A temporary file that is removed unless it was kept.
 class TemporaryFile {
 public:
@@ -97,43 +79,10 @@ std::filesystem::path NativePath(std::u16string_view path) {
     return std::filesystem::path(text::ToUtf8(path));
 }
 
-// Reads the whole file; the errno value of a failure, else 0.
-int ReadAll(int fd, std::vector<std::uint8_t>& contents) {
-    std::uint8_t chunk[8192];
-    for (;;) {
-        ssize_t count = read(fd, chunk, sizeof chunk);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            return errno;
-        }
-        if (count == 0) {
-            return 0;
-        }
-        contents.insert(contents.end(), chunk, chunk + count);
-    }
-}
-
-// Writes all of `bytes`; the errno value of a failure, else 0.
-int WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        ssize_t count = write(fd, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            return errno;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(count));
-    }
-    return 0;
-}
-
 // Makes a completed rename durable; a failure here does not undo the write.
 void SyncFolder(const std::filesystem::path& folder) {
     UniqueFd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.IsOpen()) {
+    if (fd.Valid()) {
         fsync(fd.Get());
     }
 }
@@ -383,15 +332,15 @@ Result<std::u16string, CodecError> DecodeRecordFile(std::span<const std::uint8_t
 // ---- File operations -------------------------------------------------------------------------
 
 Result<std::vector<std::uint8_t>, RecordError> ReadRecordFile(std::u16string_view path) {
-    std::vector<std::uint8_t> contents;
     UniqueFd fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.IsOpen()) {
+    if (!fd.Valid()) {
         return Fail(RecordError{FileStatus::CannotOpen, false, FileError::FromErrno(errno)});
     }
-    if (int error = ReadAll(fd.Get(), contents); error != 0) {
+    std::string contents;
+    if (int error = platform::ReadAll(fd.Get(), contents); error != 0) {
         return Fail(RecordError{FileStatus::ReadError, false, FileError::FromErrno(error)});
     }
-    return contents;
+    return std::vector<std::uint8_t>(contents.begin(), contents.end());
 }
 
 Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
@@ -412,7 +361,7 @@ Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
 
     int error = InjectedFault(WriteStep::OpenTemporary, temporary.Path());
     UniqueFd fd(error != 0 ? -1 : open(temporary.Path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (error == 0 && !fd.IsOpen()) {
+    if (error == 0 && !fd.Valid()) {
         error = errno;
     }
     if (error != 0) {
@@ -420,7 +369,7 @@ Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
     }
     error = InjectedFault(WriteStep::WriteData, temporary.Path());
     if (error == 0) {
-        error = WriteAll(fd.Get(), contents);
+        error = platform::WriteAll(fd.Get(), contents);
     }
     if (error == 0) {
         error = InjectedFault(WriteStep::Flush, temporary.Path());

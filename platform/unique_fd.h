@@ -39,6 +39,12 @@ public:
         }
         m_fd = fd;
     }
+    // Closes the descriptor held, if any; the errno value of a failed close, else 0. Writers call
+    // it to learn whether their data reached the file.
+    int Close() {
+        const int fd = Release();
+        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    }
 
 private:
     int m_fd = -1;

@@ -1,14 +1,13 @@
 #include "tools/vtx_form_commands.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 
 #include "core/configuration.h"
 #include "formengine/dom/html_builder.h"
 #include "formengine/identity_fill.h"
 #include "formengine/web_form.h"
+#include "platform/file_io.h"
 #include "platform/text.h"
 #include "tools/vtx_commands.h"
 #include "ui/ui_port.h"
@@ -27,7 +26,9 @@ std::string Cell(std::u16string_view text) {
     return cell;
 }
 
-int Number(auto value) { return static_cast<int>(value); }
+int Number(auto value) {
+    return static_cast<int>(value);
+}
 
 struct LoadedPage {
     std::shared_ptr<dom::MemoryDocument> document;
@@ -36,17 +37,16 @@ struct LoadedPage {
 
 // Reads the page and collects its forms; its address is its file: URL.
 std::optional<LoadedPage> LoadPage(const std::string& page) {
-    std::ifstream file(page, std::ios::binary);
-    if (!file) {
+    auto html = platform::ReadWholeFile(page);
+    if (!html) {
         ui::ShowMessage(text::FromUtf8("Cannot read the page " + page), ui::Icon::Exclamation);
         return std::nullopt;
     }
-    const std::string html{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     std::error_code error;
     const std::u16string address =
         u"file://" + text::FromUtf8(std::filesystem::absolute(page, error).string());
     LoadedPage loaded;
-    loaded.document = dom::BuildDocumentFromHtml(html, address);
+    loaded.document = dom::BuildDocumentFromHtml(*html, address);
     CollectForms(loaded.document, address, loaded.forms);
     return loaded;
 }
