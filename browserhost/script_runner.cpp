@@ -37,24 +37,25 @@ const char* AnswerName(ui::Answer answer) {
     return "?";
 }
 
-const char* SaveAnswerName(ui::SaveWebLoginAnswer answer) {
+const char* SaveAnswerName(formviews::SaveWebLoginAnswer answer) {
     switch (answer) {
-        case ui::SaveWebLoginAnswer::Yes:
+        case formviews::SaveWebLoginAnswer::Yes:
             return "Yes";
-        case ui::SaveWebLoginAnswer::No:
+        case formviews::SaveWebLoginAnswer::No:
             return "No";
-        case ui::SaveWebLoginAnswer::Exclude:
+        case formviews::SaveWebLoginAnswer::Exclude:
             return "Exclude";
     }
     return "?";
 }
 
-ui::PromptButton Button(const std::string& word) {
-    return word == "yes" ? ui::PromptButton::Yes
-                         : (word == "no" ? ui::PromptButton::No : ui::PromptButton::Exclude);
+formviews::PromptButton Button(const std::string& word) {
+    return word == "yes"
+               ? formviews::PromptButton::Yes
+               : (word == "no" ? formviews::PromptButton::No : formviews::PromptButton::Exclude);
 }
 
-std::string Entries(const ui::ChoiceList& list) {
+std::string Entries(const formviews::ChoiceList& list) {
     std::string out;
     for (const auto& entry : list.entries) {
         out += (out.empty() ? "" : ", ") + Quoted(entry);
@@ -80,20 +81,20 @@ std::optional<std::u16string> EchoingUi::PromptPassword(ui::PasswordPrompt promp
     return password;
 }
 
-ui::SaveWebLoginAnswer EchoingUi::AskSaveWebLogin(std::u16string& name) {
+formviews::SaveWebLoginAnswer EchoingUi::EchoingFormViews::AskSaveWebLogin(std::u16string& name) {
     const std::u16string offered = name;
-    const ui::SaveWebLoginAnswer answer = ScriptedUi::AskSaveWebLogin(name);
-    out_ << "Save Web Login dialog: " << Quoted(offered) << " -> " << SaveAnswerName(answer);
-    if (answer == ui::SaveWebLoginAnswer::Yes) {
-        out_ << " as " << Quoted(name);
+    const formviews::SaveWebLoginAnswer answer = MemoryFormViews::AskSaveWebLogin(name);
+    m_out << "Save Web Login dialog: " << Quoted(offered) << " -> " << SaveAnswerName(answer);
+    if (answer == formviews::SaveWebLoginAnswer::Yes) {
+        m_out << " as " << Quoted(name);
     }
-    out_ << '\n' << std::flush;
+    m_out << '\n' << std::flush;
     return answer;
 }
 
 // ---- ScriptRunner ----
 
-ScriptRunner::ScriptRunner(HeadlessBrowser& browser, ui::ScriptedUi& ui,
+ScriptRunner::ScriptRunner(HeadlessBrowser& browser, EchoingUi& ui,
                            std::filesystem::path scriptFolder, std::ostream& out)
     : browser_(browser), ui_(ui), folder_(std::move(scriptFolder)), out_(out) {}
 
@@ -217,10 +218,11 @@ bool ScriptRunner::Answer(const std::vector<std::string>& w, std::string& /*erro
                         : a == "cancel" ? ui::Answer::Cancel
                                         : ui::Answer::Retry);
     } else {
-        const ui::SaveWebLoginAnswer answer = w[2] == "yes"  ? ui::SaveWebLoginAnswer::Yes
-                                              : w[2] == "no" ? ui::SaveWebLoginAnswer::No
-                                                             : ui::SaveWebLoginAnswer::Exclude;
-        ui_.QueueSaveWebLogin(
+        const formviews::SaveWebLoginAnswer answer =
+            w[2] == "yes"  ? formviews::SaveWebLoginAnswer::Yes
+            : w[2] == "no" ? formviews::SaveWebLoginAnswer::No
+                           : formviews::SaveWebLoginAnswer::Exclude;
+        ui_.FormViews().QueueSaveWebLogin(
             answer, w.size() > 3 ? std::optional<std::u16string>(U16(w[3])) : std::nullopt);
     }
     return true;
@@ -228,7 +230,7 @@ bool ScriptRunner::Answer(const std::vector<std::string>& w, std::string& /*erro
 
 bool ScriptRunner::Prompt(const std::vector<std::string>& w, std::string& error) {
     if (w[1] == "identity") {
-        ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+        formviews::MemoryFillIdentityPrompt* prompt = ui_.FormViews().FillIdentityPrompt();
         if (!prompt || !prompt->IsVisible()) {
             error = "the Fill Identity prompt is not shown";
             return false;
@@ -251,7 +253,7 @@ bool ScriptRunner::Prompt(const std::vector<std::string>& w, std::string& error)
         }
         prompt->Press(Button(w[2]));
     } else {
-        ui::MemoryFillWebLoginPrompt* prompt = ui_.FillWebLoginPrompt();
+        formviews::MemoryFillWebLoginPrompt* prompt = ui_.FormViews().FillWebLoginPrompt();
         if (!prompt || !prompt->IsVisible()) {
             error = "the Fill Web Login prompt is not shown";
             return false;
@@ -311,9 +313,11 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
         return false;
     }
     if (what == "prompt") {
-        const bool visible =
-            w[2] == "identity" ? ui_.FillIdentityPrompt() && ui_.FillIdentityPrompt()->IsVisible()
-                               : ui_.FillWebLoginPrompt() && ui_.FillWebLoginPrompt()->IsVisible();
+        const bool visible = w[2] == "identity"
+                                 ? ui_.FormViews().FillIdentityPrompt() &&
+                                       ui_.FormViews().FillIdentityPrompt()->IsVisible()
+                                 : ui_.FormViews().FillWebLoginPrompt() &&
+                                       ui_.FormViews().FillWebLoginPrompt()->IsVisible();
         if (visible != (w[3] == "visible")) {
             error = "expect prompt " + w[2] + ": it is " + (visible ? "visible" : "hidden");
             return false;
@@ -321,7 +325,7 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
         return true;
     }
     if (what == "save-offer" || what == "no-save-offer") {
-        const auto& offers = ui_.SaveWebLoginDefaults();
+        const auto& offers = ui_.FormViews().SaveWebLoginDefaults();
         std::vector<std::u16string> fresh(offers.begin() + static_cast<std::ptrdiff_t>(std::min(
                                                                saveOffersChecked_, offers.size())),
                                           offers.end());
@@ -365,10 +369,10 @@ void ScriptRunner::ReportPrompts() {
         shown = visible;
         out_ << title << (visible ? " shown: " + lists : std::string(" hidden")) << '\n';
     };
-    const auto* identity = ui_.FillIdentityPrompt();
+    const auto* identity = ui_.FormViews().FillIdentityPrompt();
     report("Fill Identity prompt", identity && identity->IsVisible(), identityShown_,
            identity ? "Identities " + Entries(identity->Identities()) : std::string());
-    const auto* webLogin = ui_.FillWebLoginPrompt();
+    const auto* webLogin = ui_.FormViews().FillWebLoginPrompt();
     report("Fill Web Login prompt", webLogin && webLogin->IsVisible(), webLoginShown_,
            webLogin ? "Web Logins " + Entries(webLogin->WebLogins()) : std::string());
     out_ << std::flush;

@@ -11,28 +11,44 @@
 
 #include "browserhost/browse_script.h"
 #include "browserhost/headless_browser.h"
+#include "formengine/views/memory_form_views.h"
 #include "ui/scripted_ui.h"
+#include "ui/views.h"
 
 namespace veltrix::browserhost {
 
-// The scripted UI that also prints each message box, password prompt and Save Web Login dialog
-// as it is shown, with the answer it gets.
+// The scripted UI, with the in-memory form views installed beside it for its lifetime, that also
+// prints each message box, password prompt and Save Web Login dialog as it is shown, with the
+// answer it gets.
 class EchoingUi : public ui::ScriptedUi {
 public:
-    explicit EchoingUi(std::ostream& out) : out_(out) {}
+    explicit EchoingUi(std::ostream& out) : out_(out), m_formViews(out) {}
 
     ui::Answer ShowMessage(std::u16string_view text, ui::Buttons buttons, ui::Icon icon) override;
     std::optional<std::u16string> PromptPassword(ui::PasswordPrompt prompt) override;
-    ui::SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name) override;
+
+    // The form prompts and Save Web Login answers the script acts on.
+    formviews::MemoryFormViews& FormViews() { return m_formViews; }
 
 private:
+    class EchoingFormViews final : public formviews::MemoryFormViews {
+    public:
+        explicit EchoingFormViews(std::ostream& out) : m_out(out) {}
+        formviews::SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name) override;
+
+    private:
+        std::ostream& m_out;
+    };
+
     std::ostream& out_;
+    EchoingFormViews m_formViews;
+    ui::ViewFactory m_views{&m_formViews};
 };
 
 class ScriptRunner {
 public:
     // Files the script names are found relative to `scriptFolder`; progress goes to `out`.
-    ScriptRunner(HeadlessBrowser& browser, ui::ScriptedUi& ui, std::filesystem::path scriptFolder,
+    ScriptRunner(HeadlessBrowser& browser, EchoingUi& ui, std::filesystem::path scriptFolder,
                  std::ostream& out);
 
     // Runs the lines in order. False at the first line that fails, with `error` as
@@ -49,7 +65,7 @@ private:
     void ReportPrompts();
 
     HeadlessBrowser& browser_;
-    ui::ScriptedUi& ui_;
+    EchoingUi& ui_;
     std::filesystem::path folder_;
     std::ostream& out_;
     std::size_t messagesChecked_ = 0;

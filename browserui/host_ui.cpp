@@ -5,18 +5,20 @@
 #include <atomic>
 #include <filesystem>
 
+#include "browserui/host_ui_export.h"
+#include "browserui/qt/qt_ui_plugin.h"
 #include "platform/com/module_path.h"
 #include "platform/host_services.h"
-#include "ui/qt/qt_ui_plugin.h"
 #include "ui/ui_port.h"
+#include "ui/views.h"
 
 namespace veltrix::browserui {
 namespace {
 
-using HostUiEntry = ui::IUserInterface* (*)();
+using HostUiEntry = const HostUi* (*)();
 
-// QCoreApplication::self, the application object of a Qt program (null before it is created).
-constexpr char kQtApplicationInstance[] = "_ZN16QCoreApplication4selfE";
+// Loaded only in a process that has it loaded already: the plugin must never bring Qt into a
+// program that does not run it.
 constexpr char kQtWidgetsLibrary[] = "libQt6Widgets.so.6";
 
 std::atomic<HostUiSource> installed{HostUiSource::None};
@@ -26,16 +28,7 @@ const void* ModuleBase(const void* address) {
     return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
 }
 
-// The host's event loop and window messaging, so that this library's timers run in the host's
-// loop and its messages reach the host's own windows.
-void UseHostPlatformServices() {
-    using ServicesEntry = const platform::HostServices* (*)();
-    if (void* entry = dlsym(RTLD_DEFAULT, kHostServicesEntry)) {
-        platform::UseHostServices(reinterpret_cast<ServicesEntry>(entry)());
-    }
-}
-
-// The host's export, unless the symbol found is this module's own.
+// The host's registration, unless the symbol found is this module's own.
 HostUiSource FromHostExport() {
     void* entry = dlsym(RTLD_DEFAULT, kHostUiEntry);
     if (entry == nullptr) {
@@ -44,36 +37,38 @@ HostUiSource FromHostExport() {
     if (ModuleBase(entry) == ModuleBase(reinterpret_cast<const void*>(&InstallHostUi))) {
         return HostUiSource::SameModule;
     }
-    ui::IUserInterface* hostUi = reinterpret_cast<HostUiEntry>(entry)();
-    if (hostUi == nullptr) {
+    const HostUi* host = reinterpret_cast<HostUiEntry>(entry)();
+    if (host == nullptr || host->version != kHostUiVersion || host->userInterface == nullptr) {
         return HostUiSource::None;
     }
-    ui::SetCurrentUi(hostUi);
-    UseHostPlatformServices();
+    ui::SetCurrentUi(host->userInterface);
+    ui::SetCurrentViewFactory(host->views);
+    // This library's timers run in the host's loop and its messages reach the host's windows.
+    if (host->services != nullptr) {
+        platform::UseHostServices(host->services);
+    }
     return HostUiSource::HostExport;
 }
 
-bool RunsQtWidgetsApplication() {
+bool QtWidgetsLoaded() {
     void* widgets = dlopen(kQtWidgetsLibrary, RTLD_LAZY | RTLD_NOLOAD);
     if (widgets == nullptr) {
         return false;
     }
     dlclose(widgets);
-    auto* instance = static_cast<void* const*>(dlsym(RTLD_DEFAULT, kQtApplicationInstance));
-    return instance != nullptr && *instance != nullptr;
+    return true;
 }
 
 // In a Qt program that offers no services of its own, this library's timers run in the Qt event
 // loop of the plugin; window messages stay this library's own.
-void UseQtEventLoop(void* plugin) {
-    static ui::QtEventLoopPluginEntry entry = reinterpret_cast<ui::QtEventLoopPluginEntry>(
-        dlsym(plugin, ui::kQtEventLoopPluginEntry));
-    if (entry == nullptr) {
+void UseQtEventLoop(const QtUiPlugin& plugin) {
+    static platform::IEventLoop* (*const threadEventLoop)() = plugin.threadEventLoop;
+    if (threadEventLoop == nullptr) {
         return;
     }
     static platform::HostServices services = platform::OwnServices();
     services.threadEventLoop = []() -> platform::IEventLoop* {
-        if (platform::IEventLoop* loop = entry()) {
+        if (platform::IEventLoop* loop = threadEventLoop()) {
             return loop;
         }
         // No Qt application any more: a loop of this library's own for the thread.
@@ -83,23 +78,27 @@ void UseQtEventLoop(void* plugin) {
     platform::UseHostServices(&services);
 }
 
-// The Qt UI plugin beside this library; it stays loaded for the life of the process.
+// The Qt UI plugin beside this library, once the Qt application exists; the plugin stays loaded
+// for the life of the process.
 HostUiSource FromQtPlugin() {
-    if (!RunsQtWidgetsApplication()) {
+    if (!QtWidgetsLoaded()) {
         return HostUiSource::None;
     }
     const std::filesystem::path folder =
         com::ModulePathOf(reinterpret_cast<const void*>(&InstallHostUi)).parent_path();
-    void* plugin = dlopen((folder / ui::kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto entry = plugin != nullptr
-                     ? reinterpret_cast<ui::QtUiPluginEntry>(dlsym(plugin, ui::kQtUiPluginEntry))
+    void* library = dlopen((folder / kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = library != nullptr
+                     ? reinterpret_cast<QtUiPluginEntry>(dlsym(library, kQtUiPluginEntry))
                      : nullptr;
-    ui::IUserInterface* qtUi = entry != nullptr ? entry() : nullptr;
-    if (qtUi == nullptr) {
+    const QtUiPlugin* plugin = entry != nullptr ? entry() : nullptr;
+    if (plugin == nullptr || plugin->version != kQtUiPluginVersion ||
+        plugin->userInterface == nullptr || plugin->applicationRunning == nullptr ||
+        !plugin->applicationRunning()) {
         return HostUiSource::None;
     }
-    ui::SetCurrentUi(qtUi);
-    UseQtEventLoop(plugin);
+    ui::SetCurrentUi(plugin->userInterface);
+    ui::SetCurrentViewFactory(plugin->views);
+    UseQtEventLoop(*plugin);
     return HostUiSource::QtPlugin;
 }
 

@@ -2,7 +2,6 @@
 #include "browserui/host_ui_export.h"
 
 #include "platform/host_services.h"
-#include "ui/form_prompts.h"
 
 namespace {
 
@@ -20,29 +19,24 @@ public:
         return CurrentUi().PromptPassword(prompt);
     }
     void SetBusy(bool busy) override { CurrentUi().SetBusy(busy); }
-    std::unique_ptr<veltrix::ui::IFillIdentityPrompt> CreateFillIdentityPrompt(
-        veltrix::ui::IFillIdentityPromptHandler& handler) override {
-        return CurrentUi().CreateFillIdentityPrompt(handler);
-    }
-    std::unique_ptr<veltrix::ui::IFillWebLoginPrompt> CreateFillWebLoginPrompt(
-        veltrix::ui::IPromptHandler& handler) override {
-        return CurrentUi().CreateFillWebLoginPrompt(handler);
-    }
-    veltrix::ui::SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name) override {
-        return CurrentUi().AskSaveWebLogin(name);
-    }
     veltrix::ui::ScreenRect WorkArea() override { return CurrentUi().WorkArea(); }
+};
+
+// Forwards to the program's current view factory at each call, likewise.
+class HostViewsForwarder final : public veltrix::ui::IViewFactory {
+public:
+    veltrix::ui::IFeatureViews* Find(std::string_view feature) override {
+        return veltrix::ui::CurrentViewFactory().Find(feature);
+    }
 };
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"), used)) veltrix::ui::IUserInterface*
-VeltrixHostUserInterface() {
-    static HostUiForwarder forwarder;
-    return &forwarder;
-}
-
-extern "C" __attribute__((visibility("default"), used)) const veltrix::platform::HostServices*
-VeltrixHostPlatformServices() {
-    return &veltrix::platform::OwnServices();
+extern "C" __attribute__((visibility("default"), used)) const veltrix::browserui::HostUi*
+VeltrixHostUiV1() {
+    static HostUiForwarder ui;
+    static HostViewsForwarder views;
+    static const veltrix::browserui::HostUi hostUi{veltrix::browserui::kHostUiVersion, &ui, &views,
+                                                   &veltrix::platform::OwnServices()};
+    return &hostUi;
 }

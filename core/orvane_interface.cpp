@@ -1,10 +1,8 @@
 #include "core/orvane_interface.h"
 
-#include <array>
 #include <string_view>
 
 #include "core/session.h"
-#include "platform/text.h"
 
 namespace veltrix {
 namespace {
@@ -15,18 +13,6 @@ using com::HRESULT;
 HRESULT FromSession(int result) {
     return result == 0 ? com::S_OK : com::S_FALSE;
 }
-
-struct Member {
-    std::u16string_view name;
-    com::DispId id;
-};
-
-constexpr std::array<Member, 4> kMembers = {{
-    {u"GetPassword", IOrvaneInterface::kGetPassword},
-    {u"SetPassword", IOrvaneInterface::kSetPassword},
-    {u"RegisterEditor", IOrvaneInterface::kRegisterEditor},
-    {u"RefreshEditor", IOrvaneInterface::kRefreshEditor},
-}};
 
 HRESULT InvokeGetPassword(IOrvaneInterface& self, com::Variant* result) {
     const char16_t* password = nullptr;
@@ -102,21 +88,12 @@ HRESULT OrvaneInterface::RefreshEditor() {
 }
 
 HRESULT OrvaneInterface::GetIdOfName(std::u16string_view name, com::DispId* id) {
-    if (id == nullptr) {
-        return com::E_POINTER;
-    }
-    for (const Member& member : kMembers) {
-        if (text::EqualsNoCase(member.name, name)) {
-            *id = member.id;
-            return com::S_OK;
-        }
-    }
-    return com::DISP_E_UNKNOWNNAME;
+    return com::DispatchTable(kMembers).IdOfName(name, id);
 }
 
 HRESULT OrvaneInterface::Invoke(com::DispId id, std::span<const com::Variant> args,
                                 com::Variant* result) {
-    if (id < kGetPassword || id > kRefreshEditor) {
+    if (!com::DispatchTable(kMembers).Contains(id)) {
         return com::DISP_E_MEMBERNOTFOUND;
     }
     if (!ArgumentCountFits(id, args.size())) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/com/com_object.h"
+#include "platform/com/dispatch_table.h"
 
 namespace veltrix {
 
@@ -26,6 +27,13 @@ public:
         kSetPassword = 2,
         kRegisterEditor = 3,
         kRefreshEditor = 4,
+    };
+    // The by-name calls' names.
+    static constexpr com::DispatchMember kMembers[] = {
+        {u"GetPassword", kGetPassword},
+        {u"SetPassword", kSetPassword},
+        {u"RegisterEditor", kRegisterEditor},
+        {u"RefreshEditor", kRefreshEditor},
     };
 
     // The master password (prompting when none is known); `*password` points into the session:

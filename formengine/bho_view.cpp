@@ -1,7 +1,6 @@
 #include "formengine/bho_view.h"
 
 #include <algorithm>
-#include <array>
 
 #include "core/configuration.h"
 #include "core/web_login_index.h"
@@ -15,22 +14,6 @@
 
 namespace veltrix {
 namespace {
-
-struct CommandName {
-    std::u16string_view name;
-    IBHOView::DispatchId id;
-};
-
-constexpr std::array<CommandName, 8> kCommandNames = {{
-    {u"FillForm", IBHOView::kFillForm},
-    {u"SaveForm", IBHOView::kSaveForm},
-    {u"GeneratePassword", IBHOView::kGeneratePassword},
-    {u"Options", IBHOView::kOptions},
-    {u"Identities", IBHOView::kIdentities},
-    {u"WebLogins", IBHOView::kWebLogins},
-    {u"SecureNotes", IBHOView::kSecureNotes},
-    {u"Logoff", IBHOView::kLogoff},
-}};
 
 // The helper object also loads into file-manager windows, whose process is the desktop shell.
 bool RunsInFileManager() {
@@ -259,7 +242,7 @@ void BHOView::DownloadComplete() {
 }
 
 void BHOView::WindowStateChanged(std::uint32_t state) {
-    ui::IPromptWindow* prompts[] = {m_identities.Prompt(), m_webLogins.Prompt()};
+    formviews::IPromptWindow* prompts[] = {m_identities.Prompt(), m_webLogins.Prompt()};
     bool* wasVisible[] = {&m_identityPromptWasVisible, &m_webLoginPromptWasVisible};
     const bool shown = (state & kWindowStateUserVisible) != 0 && (state & kWindowStateEnabled) != 0;
     for (std::size_t i = 0; i < 2; ++i) {
@@ -352,7 +335,7 @@ bool BHOView::IsExcluded() const {
     return config::IsExcludedSite(m_page.pageUrl);
 }
 
-void BHOView::ShowPrompt(ui::IPromptWindow& prompt, bool activate) {
+void BHOView::ShowPrompt(formviews::IPromptWindow& prompt, bool activate) {
     const ui::ScreenRect window = m_browser ? m_browser->WindowRect() : ui::ScreenRect{};
     const auto [x, y] = PromptPosition(window, prompt.Size(), ui::CurrentUi().WorkArea());
     prompt.ShowAt(x, y, activate);
@@ -425,16 +408,7 @@ com::HRESULT BHOView::Launch(DispatchId command) const {
 }
 
 com::HRESULT BHOView::GetIdOfName(std::u16string_view name, com::DispId* id) {
-    if (id == nullptr) {
-        return com::E_POINTER;
-    }
-    for (const CommandName& command : kCommandNames) {
-        if (text::EqualsNoCase(command.name, name)) {
-            *id = command.id;
-            return com::S_OK;
-        }
-    }
-    return com::DISP_E_UNKNOWNNAME;
+    return com::DispatchTable(kMembers).IdOfName(name, id);
 }
 
 com::HRESULT BHOView::Invoke(com::DispId id, std::span<const com::Variant> args,

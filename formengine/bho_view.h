@@ -69,7 +69,7 @@ public:
 
 private:
     // IPageHost.
-    void ShowPrompt(ui::IPromptWindow& prompt, bool activate) override;
+    void ShowPrompt(formviews::IPromptWindow& prompt, bool activate) override;
     void RefreshEditor() override;
     // dom::FormEventSink.
     void OnFormEvent(dom::FormEventKind kind, const dom::ElementRef& form,

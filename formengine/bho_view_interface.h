@@ -3,6 +3,7 @@
 // property kBhoViewProperty and query it for IBHOView.
 #pragma once
 
+#include "platform/com/dispatch_table.h"
 #include "platform/com/unknown.h"
 
 namespace veltrix {
@@ -27,6 +28,17 @@ public:
         kWebLogins,
         kSecureNotes,
         kLogoff,
+    };
+    // The by-name calls' names.
+    static constexpr com::DispatchMember kMembers[] = {
+        {u"FillForm", kFillForm},
+        {u"SaveForm", kSaveForm},
+        {u"GeneratePassword", kGeneratePassword},
+        {u"Options", kOptions},
+        {u"Identities", kIdentities},
+        {u"WebLogins", kWebLogins},
+        {u"SecureNotes", kSecureNotes},
+        {u"Logoff", kLogoff},
     };
 
     // Fills the page as the user asked for it (Web Login first, else an Identity).

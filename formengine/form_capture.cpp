@@ -10,8 +10,9 @@
 #include "core/web_login_index.h"
 #include "formengine/form_messages.h"
 #include "formengine/prompt_support.h"
+#include "formengine/views/form_prompts.h"
+#include "formengine/views/form_views.h"
 #include "platform/text.h"
-#include "ui/form_prompts.h"
 #include "ui/ui_port.h"
 
 namespace veltrix {
@@ -291,15 +292,15 @@ bool CFormCapture::AlreadySaved(const CWebLogin& candidate) {
 
 std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& pageUrl) {
     for (;;) {
-        switch (ui::CurrentUi().AskSaveWebLogin(name)) {
-            case ui::SaveWebLoginAnswer::No:
+        switch (formviews::FormViews().AskSaveWebLogin(name)) {
+            case formviews::SaveWebLoginAnswer::No:
                 return {};
-            case ui::SaveWebLoginAnswer::Exclude:
+            case formviews::SaveWebLoginAnswer::Exclude:
                 if (ConfirmSiteExclusion(pageUrl, m_host)) {
                     return {};
                 }
                 continue;
-            case ui::SaveWebLoginAnswer::Yes:
+            case formviews::SaveWebLoginAnswer::Yes:
                 break;
         }
         // An empty name would make a file that no name reaches.

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/record_io.h"
+#include "formengine/views/form_prompts.h"
 #include "formengine/web_form.h"
-#include "ui/form_prompts.h"
 
 namespace veltrix {
 
@@ -44,7 +44,7 @@ struct FormPageState {
 class IPageHost {
 public:
     // Shows a prompt near the top right corner of the browser window.
-    virtual void ShowPrompt(ui::IPromptWindow& prompt, bool activate) = 0;
+    virtual void ShowPrompt(formviews::IPromptWindow& prompt, bool activate) = 0;
     // Tells a running editor that records or the excluded sites changed.
     virtual void RefreshEditor() = 0;
 

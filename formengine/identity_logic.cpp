@@ -7,6 +7,7 @@
 #include "core/record_kind.h"
 #include "formengine/identity_fill.h"
 #include "formengine/prompt_support.h"
+#include "formengine/views/form_views.h"
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "ui/ui_port.h"
@@ -39,7 +40,7 @@ bool LoadIdentity(std::u16string_view name, CIdentity& identity) {
     return true;
 }
 
-int IndexOf(const ui::ChoiceList& list, std::u16string_view entry) {
+int IndexOf(const formviews::ChoiceList& list, std::u16string_view entry) {
     const auto found = std::find(list.entries.begin(), list.entries.end(), entry);
     return found == list.entries.end() ? -1 : static_cast<int>(found - list.entries.begin());
 }
@@ -47,8 +48,8 @@ int IndexOf(const ui::ChoiceList& list, std::u16string_view entry) {
 // A card or account list: the names in the Identity's order with the chosen one selected, and an
 // empty entry after them; disabled when the Identity has none.
 template <typename Records>
-ui::ChoiceList SubRecordChoices(const Records& records, std::u16string_view chosen) {
-    ui::ChoiceList list;
+formviews::ChoiceList SubRecordChoices(const Records& records, std::u16string_view chosen) {
+    formviews::ChoiceList list;
     for (const auto& record : records) {
         list.entries.push_back(record.GetId());
     }
@@ -68,7 +69,7 @@ ui::ChoiceList SubRecordChoices(const Records& records, std::u16string_view chos
 
 void CIdentityLogic::CreatePrompt() {
     if (m_prompt == nullptr) {
-        m_prompt = ui::CurrentUi().CreateFillIdentityPrompt(*this);
+        m_prompt = formviews::FormViews().CreateFillIdentityPrompt(*this);
     }
 }
 
@@ -163,7 +164,7 @@ void CIdentityLogic::OnIdentityChosen(std::u16string_view name) {
     }
 }
 
-void CIdentityLogic::OnPromptButton(ui::PromptButton button) {
+void CIdentityLogic::OnPromptButton(formviews::PromptButton button) {
     if (HandleDismissingButton(button)) {
         return;
     }

@@ -10,26 +10,26 @@
 #include "core/identity.h"
 #include "formengine/form_page_state.h"
 #include "formengine/prompt_logic.h"
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
 
 namespace veltrix {
 
-class CIdentityLogic final : public CPromptLogic, public ui::IFillIdentityPromptHandler {
+class CIdentityLogic final : public CPromptLogic, public formviews::IFillIdentityPromptHandler {
 public:
     CIdentityLogic(FormPageState& page, IPageHost& host) : CPromptLogic(page, host) {}
 
     void CreatePrompt();
     void DestroyPrompt();
-    ui::IFillIdentityPrompt* Prompt() const { return m_prompt.get(); }
+    formviews::IFillIdentityPrompt* Prompt() const { return m_prompt.get(); }
 
     // The decision; `manual`: the user asked for the fill.
     void Decide(bool manual);
 
     void OnIdentityChosen(std::u16string_view name) override;
-    void OnPromptButton(ui::PromptButton button) override;
+    void OnPromptButton(formviews::PromptButton button) override;
 
 private:
-    ui::IPromptWindow* Window() const override { return m_prompt.get(); }
+    formviews::IPromptWindow* Window() const override { return m_prompt.get(); }
     // The page forms that are identity forms and not login forms.
     int CountIdentityForms() const;
     // Fills the prompt's lists; the number of Identities, or 0 when the current one does not load.
@@ -38,9 +38,9 @@ private:
     void SetIdentityList(std::u16string_view selected);
     void FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name);
 
-    std::unique_ptr<ui::IFillIdentityPrompt> m_prompt;
+    std::unique_ptr<formviews::IFillIdentityPrompt> m_prompt;
     // The Identity files as the prompt lists them, read once per decision.
-    ui::ChoiceList m_identities;
+    formviews::ChoiceList m_identities;
     // The Identity whose cards and accounts the prompt lists.
     std::u16string m_listed;
 };

@@ -5,20 +5,20 @@
 namespace veltrix {
 
 void CPromptLogic::HidePrompt() {
-    if (ui::IPromptWindow* window = Window()) {
+    if (formviews::IPromptWindow* window = Window()) {
         window->Hide();
     }
 }
 
-bool CPromptLogic::HandleDismissingButton(ui::PromptButton button) {
+bool CPromptLogic::HandleDismissingButton(formviews::PromptButton button) {
     m_dismissed = true;
     switch (button) {
-        case ui::PromptButton::Yes:
+        case formviews::PromptButton::Yes:
             return false;
-        case ui::PromptButton::No:
+        case formviews::PromptButton::No:
             HidePrompt();
             return true;
-        case ui::PromptButton::Exclude:
+        case formviews::PromptButton::Exclude:
             if (ConfirmSiteExclusion(m_page.pageUrl, m_host)) {
                 HidePrompt();
             }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "formengine/form_page_state.h"
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
 
 namespace veltrix {
 
@@ -18,10 +18,10 @@ protected:
     CPromptLogic(FormPageState& page, IPageHost& host) : m_page(page), m_host(host) {}
     ~CPromptLogic() = default;
 
-    virtual ui::IPromptWindow* Window() const = 0;
+    virtual formviews::IPromptWindow* Window() const = 0;
     // Marks the prompt dismissed and carries out No (hide) and Exclude (hide once the site is
     // excluded); false for Yes, which is the caller's.
-    bool HandleDismissingButton(ui::PromptButton button);
+    bool HandleDismissingButton(formviews::PromptButton button);
 
     FormPageState& m_page;
     IPageHost& m_host;

@@ -23,11 +23,11 @@ bool ConfirmSiteExclusion(std::u16string_view pageUrl, IPageHost& host) {
     return true;
 }
 
-ui::ChoiceList SortedChoices(std::vector<std::u16string> names) {
+formviews::ChoiceList SortedChoices(std::vector<std::u16string> names) {
     std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
         return text::FoldCase(a) < text::FoldCase(b);
     });
-    ui::ChoiceList list;
+    formviews::ChoiceList list;
     list.entries = std::move(names);
     return list;
 }

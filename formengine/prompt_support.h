@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formengine/form_page_state.h"
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
 
 namespace veltrix {
 
@@ -24,6 +24,6 @@ std::pair<std::int32_t, std::int32_t> PromptPosition(const ui::ScreenRect& windo
                                                      const ui::ScreenRect& workArea);
 
 // The names sorted without regard to case, as a sorted combo box lists them; nothing selected.
-ui::ChoiceList SortedChoices(std::vector<std::u16string> names);
+formviews::ChoiceList SortedChoices(std::vector<std::u16string> names);
 
 }  // namespace veltrix

@@ -9,6 +9,7 @@
 #include "core/web_login_index.h"
 #include "formengine/form_messages.h"
 #include "formengine/prompt_support.h"
+#include "formengine/views/form_views.h"
 #include "formengine/web_login_fill.h"
 #include "platform/text.h"
 #include "ui/ui_port.h"
@@ -30,7 +31,7 @@ void ShowMultipleFormsMessage() {
 
 void CWebLoginLogic::CreatePrompt() {
     if (m_prompt == nullptr) {
-        m_prompt = ui::CurrentUi().CreateFillWebLoginPrompt(*this);
+        m_prompt = formviews::FormViews().CreateFillWebLoginPrompt(*this);
     }
 }
 
@@ -63,7 +64,7 @@ bool CWebLoginLogic::Decide(bool manual) {
             names.push_back(match.name);
         }
     }
-    ui::ChoiceList choices = SortedChoices(names);
+    formviews::ChoiceList choices = SortedChoices(names);
     choices.selected = 0;
     if (m_prompt != nullptr) {
         m_prompt->SetWebLogins(choices);
@@ -132,7 +133,7 @@ void CWebLoginLogic::ShowPrompt() {
     }
 }
 
-void CWebLoginLogic::OnPromptButton(ui::PromptButton button) {
+void CWebLoginLogic::OnPromptButton(formviews::PromptButton button) {
     if (HandleDismissingButton(button)) {
         return;
     }

@@ -9,24 +9,24 @@
 
 #include "formengine/form_page_state.h"
 #include "formengine/prompt_logic.h"
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
 
 namespace veltrix {
 
-class CWebLoginLogic final : public CPromptLogic, public ui::IPromptHandler {
+class CWebLoginLogic final : public CPromptLogic, public formviews::IPromptHandler {
 public:
     CWebLoginLogic(FormPageState& page, IPageHost& host) : CPromptLogic(page, host) {}
 
     // Creates the prompt, hidden, through the current UI; DestroyPrompt lets it go.
     void CreatePrompt();
     void DestroyPrompt();
-    ui::IFillWebLoginPrompt* Prompt() const { return m_prompt.get(); }
+    formviews::IFillWebLoginPrompt* Prompt() const { return m_prompt.get(); }
 
     // The decision; true when it filled the page or showed the prompt. `manual`: the user asked
     // for the fill.
     bool Decide(bool manual);
 
-    void OnPromptButton(ui::PromptButton button) override;
+    void OnPromptButton(formviews::PromptButton button) override;
 
     // The form is about to be discarded: no match may refer to it.
     void ForgetForm(const CWebForm* form);
@@ -37,14 +37,14 @@ private:
         std::u16string name;
     };
 
-    ui::IPromptWindow* Window() const override { return m_prompt.get(); }
+    formviews::IPromptWindow* Window() const override { return m_prompt.get(); }
     void BuildMatches();
     // Fills every match in order.
     void FillMatches();
     void SubmitAfterFill();
     void ShowPrompt();
 
-    std::unique_ptr<ui::IFillWebLoginPrompt> m_prompt;
+    std::unique_ptr<formviews::IFillWebLoginPrompt> m_prompt;
     std::vector<Match> m_matches;
 };
 

@@ -2,9 +2,6 @@
 
 #include <atomic>
 
-#include "ui/form_prompts.h"
-#include "ui/memory_prompts.h"
-
 namespace veltrix::ui {
 namespace {
 
@@ -12,7 +9,8 @@ namespace {
 class SilentUi : public IUserInterface {
 public:
     Answer ShowMessage(std::u16string_view, Buttons buttons, Icon) override {
-        return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
+        return buttons == Buttons::Ok ? Answer::Ok
+                                      : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
     }
     std::optional<std::u16string> PromptPassword(PasswordPrompt) override { return std::nullopt; }
 };
@@ -22,24 +20,16 @@ std::atomic<IUserInterface*> currentUi{&silentUi};
 
 }  // namespace
 
-std::unique_ptr<IFillIdentityPrompt> IUserInterface::CreateFillIdentityPrompt(
-    IFillIdentityPromptHandler& handler) {
-    return std::make_unique<MemoryFillIdentityPrompt>(handler);
+IUserInterface& CurrentUi() {
+    return *currentUi.load();
 }
 
-std::unique_ptr<IFillWebLoginPrompt> IUserInterface::CreateFillWebLoginPrompt(
-    IPromptHandler& handler) {
-    return std::make_unique<MemoryFillWebLoginPrompt>(handler);
+void SetCurrentUi(IUserInterface* ui) {
+    currentUi.store(ui != nullptr ? ui : &silentUi);
 }
 
-SaveWebLoginAnswer IUserInterface::AskSaveWebLogin(std::u16string& /*name*/) {
-    return SaveWebLoginAnswer::No;
+void ShowMessage(std::u16string_view text, Icon icon) {
+    CurrentUi().ShowMessage(text, Buttons::Ok, icon);
 }
-
-IUserInterface& CurrentUi() { return *currentUi.load(); }
-
-void SetCurrentUi(IUserInterface* ui) { currentUi.store(ui != nullptr ? ui : &silentUi); }
-
-void ShowMessage(std::u16string_view text, Icon icon) { CurrentUi().ShowMessage(text, Buttons::Ok, icon); }
 
 }  // namespace veltrix::ui

@@ -1,9 +1,23 @@
-// The UI port: every message box and dialog the logic shows goes through this interface, so the
-// logic runs the same under Qt, in the terminal and headless in tests.
+// The UI port: what every program shows. The logic shows its message boxes and password prompts
+// through this interface, so that it runs the same under Qt, in the terminal and headless in tests.
+//
+// Conventions of the UI layer:
+// - The port holds only what every program shares: message boxes, the master-password prompts,
+//   the wait cursor, the work area, and help pages (help.h). It does not grow with dialogs: a
+//   feature declares the views of its own dialogs beside its logic and a program's view factory
+//   hands them out (views.h explains the pattern).
+// - Each implementation installs itself as the process's UI (SetCurrentUi): TerminalUi in vtx,
+//   QtUserInterface (ui/qt) in Qt programs, ScriptedUi in tests; until then a silent one declines
+//   every question. A library loaded into a program uses the program's (browserui/host_ui.h).
+// - Only Qt implementation targets (ui/qt, <feature>/qt) link Qt; logic never includes a Qt
+//   header, and this folder's headers outside ui/qt include none.
+// - Texts shown are the system's own strings, kept in one place per feature; every message box is
+//   captioned kCaption.
+// - Modal calls return the user's answer; a missing answer (no application, nothing queued) is
+//   what the window's Escape key would give. Nothing throws out of the port.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,12 +46,6 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
-class IFillIdentityPrompt;
-class IFillIdentityPromptHandler;
-class IFillWebLoginPrompt;
-class IPromptHandler;
-enum class SaveWebLoginAnswer;
-
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
@@ -49,15 +57,6 @@ public:
     // A wait cursor around longer operations; ignored where there is none.
     virtual void SetBusy(bool /*busy*/) {}
 
-    // The form prompts of a browser window (form_prompts.h): modeless windows, created hidden,
-    // that report their buttons to `handler` (which outlives them). The default implementation
-    // keeps their state in memory and shows nothing.
-    virtual std::unique_ptr<IFillIdentityPrompt> CreateFillIdentityPrompt(
-        IFillIdentityPromptHandler& handler);
-    virtual std::unique_ptr<IFillWebLoginPrompt> CreateFillWebLoginPrompt(IPromptHandler& handler);
-    // The Save Web Login dialog, modal. `name` comes in as the default name and goes out as
-    // typed. The default implementation answers No.
-    virtual SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name);
     // The part of the screen windows may cover.
     virtual ScreenRect WorkArea() { return {0, 0, 1920, 1080}; }
 };

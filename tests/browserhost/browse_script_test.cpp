@@ -6,6 +6,7 @@
 
 #include "browserhost/browse_script.h"
 #include "browserhost/script_runner.h"
+#include "formengine/views/form_views.h"
 #include "tests/browserhost/fake_helper.h"
 #include "tests/support/child_process.h"
 #include "tests/support/test_environment.h"
@@ -139,7 +140,7 @@ TEST_F(ScriptRunnerTest, QueuedAnswersAndShownMessages) {
                                         ui::Icon::Question);
         } else if (id == dispid::kBeforeNavigate2 && !event.postData.empty()) {
             std::u16string name = u"Member Login";
-            ui::CurrentUi().AskSaveWebLogin(name);
+            formviews::FormViews().AskSaveWebLogin(name);
         }
     };
     ASSERT_TRUE(browser_.AttachHelperObject(static_cast<IObjectWithSite*>(helper.Get())));

@@ -16,20 +16,21 @@
 #include "core/web_login.h"
 #include "core/web_login_index.h"
 #include "formengine/bho_view.h"
+#include "formengine/views/memory_form_views.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_runtime.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
-#include "ui/memory_prompts.h"
 #include "ui/scripted_ui.h"
+#include "ui/views.h"
 
 namespace veltrix {
 namespace {
 
+using formviews::PromptButton;
+using formviews::SaveWebLoginAnswer;
 using ::testing::ElementsAre;
-using ui::PromptButton;
-using ui::SaveWebLoginAnswer;
 
 constexpr char16_t kPassword[] = u"Secret1";
 constexpr char16_t kLogin[] = u"https://www.bank.example/login";
@@ -170,6 +171,8 @@ protected:
     test::IsolatedEnvironment env_;
     test::TempFolder pages_;
     ui::ScriptedUi ui_;
+    formviews::MemoryFormViews views_;
+    ui::ViewFactory viewFactory_{&views_};
     std::vector<std::pair<std::u16string, std::filesystem::path>> pageFiles_;
     int pageCount_ = 0;
     std::unique_ptr<browserhost::HeadlessBrowser> browser_;
@@ -179,11 +182,11 @@ protected:
 
 TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
     ui_.QueuePassword(kPassword);  // the first record of the vault: a password is chosen
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes);
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes);
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_THAT(ui_.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
+    EXPECT_THAT(views_.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
     EXPECT_EQ(Address(), kSession);
     EXPECT_EQ(LookupWebLogins(kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
 
@@ -199,12 +202,12 @@ TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
     // The next visit fills the saved login (prompting, by default); signing in the same way is
     // not offered again.
     Open(kLogin);
-    ASSERT_NE(ui_.FillWebLoginPrompt(), nullptr);
-    EXPECT_TRUE(ui_.FillWebLoginPrompt()->IsVisible());
-    ui_.FillWebLoginPrompt()->Press(PromptButton::Yes);
+    ASSERT_NE(views_.FillWebLoginPrompt(), nullptr);
+    EXPECT_TRUE(views_.FillWebLoginPrompt()->IsVisible());
+    views_.FillWebLoginPrompt()->Press(PromptButton::Yes);
     EXPECT_EQ(Value(u"#user"), u"ann");
     ASSERT_TRUE(Browser().Click(u"#go"));
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     EXPECT_EQ(Address(), kSession);
 }
 
@@ -213,18 +216,18 @@ TEST_F(BrowsingTest, ALoginSubmittedByAClickOrAScriptIsOffered) {
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().Click(u"#go"));
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
     EXPECT_TRUE(LookupWebLogins(kLogin).empty());
 
     Open(kLogin);
     TypeCredentials(u"bob", u"pw+2");
     ASSERT_TRUE(Browser().ScriptSubmit(u"#login"));  // no submit event: the sent data tells
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
     EXPECT_EQ(Address(), kSession);
 }
 
 TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
     ui_.QueueAnswer(ui::Answer::Yes);
     Open(kLogin);
     TypeCredentials();
@@ -237,10 +240,10 @@ TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
     SaveWebLogin(u"Two", u"b", u"2");
     SaveWebLogin(u"One", u"a", u"1");
     Open(kLogin);
-    EXPECT_FALSE(ui_.FillWebLoginPrompt()->IsVisible());
+    EXPECT_FALSE(views_.FillWebLoginPrompt()->IsVisible());
     TypeCredentials(u"c", u"3");
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
 }
 
 // --- Automatic login ---
@@ -250,8 +253,8 @@ TEST_F(BrowsingTest, TheNextVisitLogsInAutomaticallyButNeverTwice) {
     SaveWebLogin(u"Bank", u"ann", u"pw");
     ui_.QueuePassword(kPassword);
     Open(kLogin);
-    EXPECT_EQ(Address(), kSession);                   // filled and submitted on load
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
+    EXPECT_EQ(Address(), kSession);                      // filled and submitted on load
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
     EXPECT_EQ(Browser().TopDocument()->Title(), u"Welcome");
 
     // A failed login shows the form again: filled, not submitted a second time.
@@ -268,7 +271,7 @@ TEST_F(BrowsingTest, TwoWebLoginsOfASiteArePromptedEvenInAutoFillMode) {
     SaveWebLogin(u"Home", u"ann.h", u"2");
     ui_.QueuePassword(kPassword);
     Open(kLogin);
-    ui::MemoryFillWebLoginPrompt* prompt = ui_.FillWebLoginPrompt();
+    formviews::MemoryFillWebLoginPrompt* prompt = views_.FillWebLoginPrompt();
     ASSERT_NE(prompt, nullptr);
     ASSERT_TRUE(prompt->IsVisible());
     EXPECT_THAT(prompt->WebLogins().entries, ElementsAre(u"Home", u"Work"));
@@ -303,11 +306,11 @@ TEST_F(BrowsingTest, CancellingThePasswordLeavesThePageAlone) {
     Open(kLogin);
     EXPECT_EQ(ui_.Prompts().size(), 1u);  // asked once for the page, not once per file
     EXPECT_EQ(Value(u"#user"), u"");
-    EXPECT_FALSE(ui_.FillWebLoginPrompt()->IsVisible());
+    EXPECT_FALSE(views_.FillWebLoginPrompt()->IsVisible());
     // No Identity prompt either, and no save offer for what the user then types.
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
 
 // --- Identities ---
@@ -317,7 +320,7 @@ TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) 
     ui_.QueuePassword(kPassword);
     config::SetCurrentIdentity(u"Ann");
     Open(kSignUp);
-    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
     ASSERT_NE(prompt, nullptr);
     ASSERT_TRUE(prompt->IsVisible());
     EXPECT_FALSE(prompt->Activated());
@@ -344,7 +347,7 @@ TEST_F(BrowsingTest, PromptsHideWithTheWindowAndComeBackWithIt) {
     SaveWebLogin(u"Two", u"b", u"2");
     ui_.QueuePassword(kPassword);
     Open(kLogin);
-    ui::MemoryFillWebLoginPrompt* prompt = ui_.FillWebLoginPrompt();
+    formviews::MemoryFillWebLoginPrompt* prompt = views_.FillWebLoginPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
     // Near the window's top right corner.
     const ScreenRect window = Browser().Top()->WindowRect();
@@ -356,7 +359,7 @@ TEST_F(BrowsingTest, PromptsHideWithTheWindowAndComeBackWithIt) {
     EXPECT_FALSE(prompt->IsVisible());
     Browser().SetWindowState(true, true);
     EXPECT_TRUE(prompt->IsVisible());
-    EXPECT_FALSE(ui_.FillIdentityPrompt()->IsVisible());  // only what was shown comes back
+    EXPECT_FALSE(views_.FillIdentityPrompt()->IsVisible());  // only what was shown comes back
 }
 
 TEST_F(BrowsingTest, AResetOfTheFormRestoresTheHighlightedFields) {
@@ -384,7 +387,7 @@ TEST_F(BrowsingTest, ANoOnTheIdentityPromptHoldsWhileFramesNavigate) {
          "<title>Shop</title><frameset><frame src=/signup><frame src=/menu></frameset>");
     ui_.QueuePassword(kPassword);
     Open(u"https://shop.example/frames");
-    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
     prompt->Press(PromptButton::No);
     ASSERT_TRUE(Browser().Click(u"frame1:~Next"));
@@ -398,7 +401,7 @@ TEST_F(BrowsingTest, ExcludeOnTheIdentityPromptEndsPromptsForTheSite) {
     SaveIdentity(u"Ann", u"Ann");
     ui_.QueuePassword(kPassword);
     Open(kSignUp);
-    ui::MemoryFillIdentityPrompt* prompt = ui_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
     ui_.QueueAnswer(ui::Answer::Yes);
     prompt->Press(PromptButton::Exclude);

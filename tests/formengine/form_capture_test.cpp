@@ -11,8 +11,8 @@
 namespace veltrix {
 namespace {
 
+using formviews::SaveWebLoginAnswer;
 using test::kLoginAddress;
-using ui::SaveWebLoginAnswer;
 
 constexpr char kLoginPage[] =
     "<title>Bank: Sign in</title>"
@@ -64,7 +64,7 @@ TEST_F(FormCaptureTest, AScriptSubmitIsMatchedByItsValuesIgnoringUncheckedBoxes)
     ASSERT_EQ(page_.submittedForms.size(), 1u);
     EXPECT_EQ(page_.submittedForms.front(), &Form(0));
     EXPECT_EQ(page_.submitState, 2);
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
 }
 
 TEST_F(FormCaptureTest, AFormWithAValueNotSentDoesNotMatch) {
@@ -73,7 +73,7 @@ TEST_F(FormCaptureTest, AFormWithAValueNotSentDoesNotMatch) {
     capture_.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw");
     EXPECT_TRUE(page_.submittedForms.empty());
     EXPECT_EQ(page_.submitState, 0);
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, ACheckedBoxMustBeAmongTheValues) {
@@ -144,10 +144,10 @@ TEST_F(FormCaptureTest, AClickOnASubmitControlRefreshesItsFormsValues) {
 // --- The automatic offer ---
 
 TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
     SignInWithEnter();
-    ASSERT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().front(), u"Bank  Sign in");
+    ASSERT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().front(), u"Bank  Sign in");
     ASSERT_TRUE(WebLoginExists(u"My bank"));
     EXPECT_EQ(LookupWebLogins(kLoginAddress), (std::vector<std::u16string>{u"My bank"}));
     EXPECT_EQ(host_.refreshes, 1);
@@ -163,26 +163,26 @@ TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
 }
 
 TEST_F(FormCaptureTest, TheSameCredentialsAreNotOfferedAgainForTheSite) {
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
     SignInWithEnter();
     LoadPage(kLoginPage);
     SignInWithEnter(u"ANN");  // names and values compare without regard to case
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     LoadPage(kLoginPage);
     SignInWithEnter(u"bob");
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
 }
 
 TEST_F(FormCaptureTest, NoAutomaticOfferForASearchFormOrWithTheOfferSwitchedOff) {
     Type(u"q", u"rates");
     capture_.NoteFormSubmit(Element(u"search"));
     capture_.NoteNavigation(u"https://www.bank.example/find?q=rates", "");
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 
     LoadPage(kLoginPage);
     SetPreferences(0, config::pref::kPromptToSave);
     SignInWithEnter();
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, JavascriptTargetsAndExcludedSitesAreLeftAlone) {
@@ -190,10 +190,10 @@ TEST_F(FormCaptureTest, JavascriptTargetsAndExcludedSitesAreLeftAlone) {
     Type(u"pass", u"pw");
     capture_.NoteFormSubmit(Element(u"login"));
     capture_.NoteNavigation(u"JavaScript:void(0)", "");
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
     ASSERT_TRUE(config::AddExcludedSite(kLoginAddress));
     capture_.NoteNavigation(u"https://www.bank.example/session", "");
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, AnAutomaticSubmitIsNotTakenForTheUsersLogin) {
@@ -201,7 +201,7 @@ TEST_F(FormCaptureTest, AnAutomaticSubmitIsNotTakenForTheUsersLogin) {
     page_.submitState = 1;
     capture_.NoteNavigation(u"https://x/session", "user=ann&pass=");
     EXPECT_TRUE(page_.submittedForms.empty());
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
 
 // --- The Save Form command ---
@@ -209,12 +209,12 @@ TEST_F(FormCaptureTest, AnAutomaticSubmitIsNotTakenForTheUsersLogin) {
 TEST_F(FormCaptureTest, SaveFormOffersEveryFormWithDataWhateverThePreference) {
     SetPreferences(0, config::pref::kPromptToSave);
     capture_.SaveForm();
-    EXPECT_TRUE(ui_.SaveWebLoginDefaults().empty());  // nothing entered, nothing offered
+    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());  // nothing entered, nothing offered
 
     Type(u"q", u"rates");
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Search");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Search");
     capture_.SaveForm();
-    ASSERT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    ASSERT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     const auto read = ReadWebLogin(WebLoginPath(u"Search"));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -225,11 +225,11 @@ TEST_F(FormCaptureTest, SaveFormOffersEveryFormWithDataWhateverThePreference) {
 // --- The dialog loop ---
 
 TEST_F(FormCaptureTest, AnInvalidOrEmptyNameBringsTheDialogBack) {
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"What?");
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"");
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Fine");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"What?");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Fine");
     SignInWithEnter();
-    EXPECT_EQ(ui_.SaveWebLoginDefaults(),
+    EXPECT_EQ(views_.SaveWebLoginDefaults(),
               (std::vector<std::u16string>{u"Bank  Sign in", u"What?", u""}));
     EXPECT_EQ(ui_.MessageTexts(),
               (std::vector<std::u16string>{std::u16string(formmsg::kInvalidWebLoginName),
@@ -239,12 +239,12 @@ TEST_F(FormCaptureTest, AnInvalidOrEmptyNameBringsTheDialogBack) {
 
 TEST_F(FormCaptureTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
     SaveWebLogin(u"Old", {{u"other", 0, 0, u"x", 0}});
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
     ui_.QueueAnswer(ui::Answer::No);
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
     ui_.QueueAnswer(ui::Answer::Yes);
     SignInWithEnter();
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
     ASSERT_EQ(ui_.Messages().size(), 2u);
     EXPECT_EQ(ui_.Messages().front().text,
               WebLoginPath(u"Old") + u" already exists.\nDo you want to replace it?");
@@ -256,12 +256,12 @@ TEST_F(FormCaptureTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
 }
 
 TEST_F(FormCaptureTest, ExcludeAsksFirstAndSavesNothing) {
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
     ui_.QueueAnswer(ui::Answer::No);  // not excluded: the dialog stays
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
     ui_.QueueAnswer(ui::Answer::Yes);
     SignInWithEnter();
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
     EXPECT_EQ(ui_.MessageTexts().front(),
               u"Are you sure you want to exclude the 'bank.example' web site from Veltrix "
               u"processing?");
@@ -272,13 +272,13 @@ TEST_F(FormCaptureTest, ExcludeAsksFirstAndSavesNothing) {
 
 TEST_F(FormCaptureTest, NoDeclinesAndAFailedWriteLeavesTheIndexAlone) {
     SignInWithEnter();  // the empty queue answers No
-    EXPECT_EQ(ui_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     EXPECT_FALSE(WebLoginExists(u"Bank  Sign in"));
 
     config::SetRecordFolder(RecordKind::WebLogin,
                             text::FromUtf8((env_.Root() / "missing" / "deeper").string()));
     LoadPage(kLoginPage);
-    ui_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Lost");
+    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Lost");
     SignInWithEnter();
     EXPECT_TRUE(LookupWebLogins(kLoginAddress).empty());
     EXPECT_EQ(host_.refreshes, 0);

@@ -13,7 +13,7 @@
 namespace veltrix {
 namespace {
 
-using ui::PromptButton;
+using formviews::PromptButton;
 
 constexpr char kSignUpPage[] =
     "<form><label>First name <input id=fn name=firstname></label>"
@@ -55,8 +55,8 @@ protected:
         return cards;
     }
 
-    ui::MemoryFillIdentityPrompt& Prompt() {
-        auto* prompt = ui_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt& Prompt() {
+        auto* prompt = views_.FillIdentityPrompt();
         EXPECT_NE(prompt, nullptr);
         return *prompt;
     }

@@ -17,11 +17,12 @@
 #include "core/web_login.h"
 #include "formengine/dom/html_builder.h"
 #include "formengine/form_page_state.h"
+#include "formengine/views/memory_form_views.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
-#include "ui/memory_prompts.h"
 #include "ui/scripted_ui.h"
+#include "ui/views.h"
 
 namespace veltrix::test {
 
@@ -29,7 +30,7 @@ inline constexpr char16_t kLoginAddress[] = u"https://www.bank.example/login";
 
 class FakePageHost : public IPageHost {
 public:
-    void ShowPrompt(ui::IPromptWindow& prompt, bool activate) override {
+    void ShowPrompt(formviews::IPromptWindow& prompt, bool activate) override {
         prompt.ShowAt(100, 50, activate);
     }
     void RefreshEditor() override { ++refreshes; }
@@ -97,6 +98,8 @@ protected:
 
     IsolatedEnvironment env_;
     ui::ScriptedUi ui_;
+    formviews::MemoryFormViews views_;
+    ui::ViewFactory viewFactory_{&views_};
     FakePasswordSource passwords_{u"Secret1"};
     FakePageHost host_;
     FormPageState page_;

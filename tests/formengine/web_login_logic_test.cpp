@@ -12,8 +12,8 @@
 namespace veltrix {
 namespace {
 
+using formviews::PromptButton;
 using test::kLoginAddress;
-using ui::PromptButton;
 
 constexpr char kLoginPage[] =
     "<form id=f1 action=/in><input id=user name=user><input id=pass type=password name=pass>"
@@ -35,8 +35,8 @@ protected:
         ASSERT_TRUE(AddWebLoginToIndex(kLoginAddress, name));
     }
 
-    ui::MemoryFillWebLoginPrompt& Prompt() {
-        auto* prompt = ui_.FillWebLoginPrompt();
+    formviews::MemoryFillWebLoginPrompt& Prompt() {
+        auto* prompt = views_.FillWebLoginPrompt();
         EXPECT_NE(prompt, nullptr);
         return *prompt;
     }

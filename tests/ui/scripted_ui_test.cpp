@@ -12,7 +12,8 @@ TEST(ScriptedUi, AnswersFromTheQueueThenDeclines) {
     EXPECT_EQ(CurrentUi().ShowMessage(u"Again?", Buttons::YesNo, Icon::Question), Answer::No);
     EXPECT_EQ(CurrentUi().ShowMessage(u"Note", Buttons::Ok, Icon::None), Answer::Ok);
     EXPECT_EQ(CurrentUi().ShowMessage(u"Retry?", Buttons::RetryCancel, Icon::Stop), Answer::Cancel);
-    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::u16string>{u"Replace it?", u"Again?", u"Note", u"Retry?"}));
+    EXPECT_EQ(ui.MessageTexts(),
+              (std::vector<std::u16string>{u"Replace it?", u"Again?", u"Note", u"Retry?"}));
     EXPECT_EQ(ui.Messages()[3].icon, Icon::Stop);
 }
 
@@ -23,8 +24,9 @@ TEST(ScriptedUi, PasswordPromptsAreRecorded) {
     EXPECT_EQ(CurrentUi().PromptPassword(PasswordPrompt::Enter), u"first");
     EXPECT_EQ(CurrentUi().PromptPassword(PasswordPrompt::Enter), std::nullopt);
     EXPECT_EQ(CurrentUi().PromptPassword(PasswordPrompt::Choose), std::nullopt);
-    EXPECT_EQ(ui.Prompts(), (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter,
-                                                         PasswordPrompt::Choose}));
+    EXPECT_EQ(ui.Prompts(),
+              (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter,
+                                           PasswordPrompt::Choose}));
 }
 
 TEST(ScriptedUi, RestoresThePreviousImplementation) {
@@ -41,6 +43,9 @@ TEST(ScriptedUi, RestoresThePreviousImplementation) {
     // The silent default declines questions.
     EXPECT_EQ(CurrentUi().ShowMessage(u"?", Buttons::YesNo, Icon::Question), Answer::No);
     EXPECT_EQ(CurrentUi().PromptPassword(PasswordPrompt::Enter), std::nullopt);
+    // And offers a work area of its own.
+    EXPECT_GT(CurrentUi().WorkArea().Width(), 0);
+    EXPECT_GT(CurrentUi().WorkArea().Height(), 0);
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "ui/form_prompts.h"
-#include "ui/qt/form_dialogs.h"
 #include "ui/qt/password_dialogs.h"
 #include "ui/qt/qt_support.h"
 
@@ -56,33 +54,6 @@ void QtUserInterface::SetBusy(bool busy) {
         QApplication::restoreOverrideCursor();
         --busyDepth_;
     }
-}
-
-std::unique_ptr<IFillIdentityPrompt> QtUserInterface::CreateFillIdentityPrompt(
-    IFillIdentityPromptHandler& handler) {
-    if (QApplication::instance() == nullptr) {
-        return IUserInterface::CreateFillIdentityPrompt(handler);
-    }
-    return std::make_unique<qt::CFillIdentityDlg>(handler);
-}
-
-std::unique_ptr<IFillWebLoginPrompt> QtUserInterface::CreateFillWebLoginPrompt(
-    IPromptHandler& handler) {
-    if (QApplication::instance() == nullptr) {
-        return IUserInterface::CreateFillWebLoginPrompt(handler);
-    }
-    return std::make_unique<qt::CFillWebLoginDlg>(handler);
-}
-
-SaveWebLoginAnswer QtUserInterface::AskSaveWebLogin(std::u16string& name) {
-    if (QApplication::instance() == nullptr) {
-        return SaveWebLoginAnswer::No;
-    }
-    qt::NormalCursorScope normalCursor;
-    qt::CSaveWebLoginDlg dialog(name, QApplication::activeWindow());
-    dialog.exec();
-    name = dialog.Name();
-    return dialog.Answer();
 }
 
 ScreenRect QtUserInterface::WorkArea() {

@@ -2,7 +2,6 @@
 // cursor. Use it on the GUI thread, while a QApplication exists.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,12 +26,6 @@ public:
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
     // The application's override cursor; calls nest, each SetBusy(false) ending one SetBusy(true).
     void SetBusy(bool busy) override;
-    // CFillIdentityDlg and CFillWebLoginDlg; the in-memory prompts without a QApplication.
-    std::unique_ptr<IFillIdentityPrompt> CreateFillIdentityPrompt(
-        IFillIdentityPromptHandler& handler) override;
-    std::unique_ptr<IFillWebLoginPrompt> CreateFillWebLoginPrompt(IPromptHandler& handler) override;
-    // CSaveWebLoginDlg over the active window; No without a QApplication.
-    SaveWebLoginAnswer AskSaveWebLogin(std::u16string& name) override;
     // The primary screen's available geometry.
     ScreenRect WorkArea() override;
 

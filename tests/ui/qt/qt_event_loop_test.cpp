@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "browserui/qt/qt_ui_plugin.h"
 #include "platform/tick.h"
 #include "tests/support/moved_clock.h"
 #include "tests/support/test_environment.h"
-#include "ui/qt/qt_ui_plugin.h"
 #include "tests/support/test_pipe.h"
 
 namespace veltrix::ui {
@@ -354,9 +354,13 @@ TEST(QtEventLoopScope, ThreadsStartedMeanwhileGetAQtLoop) {
 }
 
 TEST(QtEventLoopPlugin, ExportsTheCallingThreadsLoop) {
-    void* handle = dlopen((test::ProgramFolder() / kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle =
+        dlopen((test::ProgramFolder() / browserui::kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
-    auto entry = reinterpret_cast<QtEventLoopPluginEntry>(dlsym(handle, kQtEventLoopPluginEntry));
+    auto plugin =
+        reinterpret_cast<browserui::QtUiPluginEntry>(dlsym(handle, browserui::kQtUiPluginEntry));
+    ASSERT_NE(plugin, nullptr);
+    auto* const entry = plugin()->threadEventLoop;
     ASSERT_NE(entry, nullptr);
     IEventLoop* loop = entry();
     ASSERT_NE(loop, nullptr);

@@ -6,16 +6,17 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "browserui/qt/qt_ui_plugin.h"
 #include "tests/support/test_environment.h"
 #include "tests/ui/qt/modal_driver.h"
 #include "ui/qt/password_dialogs.h"
-#include "ui/qt/qt_ui_plugin.h"
 
 namespace veltrix::ui {
 namespace {
@@ -222,21 +223,36 @@ TEST(QtUiScope, InstallsTheQtUiForItsLifetime) {
     EXPECT_EQ(&CurrentUi(), before);
 }
 
+TEST(QtUserInterfaceScreen, ReportsThePrimaryScreensWorkArea) {
+    QtUserInterface ui;
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const ScreenRect area = ui.WorkArea();
+    EXPECT_EQ(area.left, available.left());
+    EXPECT_EQ(area.top, available.top());
+    EXPECT_EQ(area.Width(), available.width());
+    EXPECT_EQ(area.Height(), available.height());
+}
+
 // The plugin, loaded the way a host that runs a Qt application loads it.
 void* PluginHandle() {
     static void* handle =
-        dlopen((test::ProgramFolder() / kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+        dlopen((test::ProgramFolder() / browserui::kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
     return handle;
 }
 
 TEST(QtUiPlugin, ExportsTheProcessWideQtUi) {
     void* handle = PluginHandle();
     ASSERT_NE(handle, nullptr) << dlerror();
-    auto entry = reinterpret_cast<QtUiPluginEntry>(dlsym(handle, kQtUiPluginEntry));
+    auto entry =
+        reinterpret_cast<browserui::QtUiPluginEntry>(dlsym(handle, browserui::kQtUiPluginEntry));
     ASSERT_NE(entry, nullptr);
-    IUserInterface* ui = entry();
+    const browserui::QtUiPlugin* plugin = entry();
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(entry(), plugin);
+    EXPECT_EQ(plugin->version, browserui::kQtUiPluginVersion);
+    EXPECT_TRUE(plugin->applicationRunning()) << "this program runs a QApplication";
+    IUserInterface* ui = plugin->userInterface;
     ASSERT_NE(ui, nullptr);
-    EXPECT_EQ(entry(), ui);
 
     test::ModalWatchdog watchdog;
     test::ShownBox shown;
@@ -255,14 +271,15 @@ TEST(QtUiPlugin, KeepsItsInternalsToItself) {
     // Its own copy of the UI port must not interpose on the host's.
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix2ui9CurrentUiEv"), nullptr);
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix2ui12SetCurrentUiEPNS0_14IUserInterfaceE"), nullptr);
+    EXPECT_EQ(dlsym(handle, "_ZN7veltrix2ui18CurrentViewFactoryEv"), nullptr);
     // Nor its own copy of the thread loops and their ids on the host's.
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix8platform15ThreadEventLoopEv"), nullptr);
     EXPECT_EQ(dlsym(handle, "_ZN7veltrix8platform10NewTimerIdEv"), nullptr);
 }
 
-TEST(QtUiPlugin, ExportsExactlyItsTwoEntries) {
-    const std::string command =
-        "nm -D --defined-only '" + (test::ProgramFolder() / kQtUiPluginFile).string() + "'";
+TEST(QtUiPlugin, ExportsExactlyItsEntry) {
+    const std::string command = "nm -D --defined-only --extern-only '" +
+                                (test::ProgramFolder() / browserui::kQtUiPluginFile).string() + "'";
     std::set<std::string> names;
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
@@ -275,7 +292,7 @@ TEST(QtUiPlugin, ExportsExactlyItsTwoEntries) {
         }
     }
     EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(names, (std::set<std::string>{kQtUiPluginEntry, kQtEventLoopPluginEntry}));
+    EXPECT_EQ(names, std::set<std::string>{browserui::kQtUiPluginEntry});
 }
 
 }  // namespace

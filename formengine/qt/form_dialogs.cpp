@@ -1,4 +1,4 @@
-#include "ui/qt/form_dialogs.h"
+#include "formengine/qt/form_dialogs.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -9,8 +9,12 @@
 
 #include "ui/qt/qt_support.h"
 
-namespace veltrix::ui::qt {
+namespace veltrix::formviews::qt {
 namespace {
+
+using ui::qt::FromQString;
+using ui::qt::OpenHelp;
+using ui::qt::ToQString;
 
 // Combo boxes are as wide as this many characters whatever their entries, so that a prompt keeps
 // the size its placement was computed with.
@@ -75,8 +79,8 @@ CFormPromptDlg::CFormPromptDlg(IPromptHandler& handler, std::u16string_view capt
                                std::u16string_view text, int helpContext)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      handler_(handler),
-      helpContext_(helpContext) {
+      m_handler(handler),
+      m_helpContext(helpContext) {
     setWindowTitle(ToQString(FormatPromptText(caption)));
     // A prompt closing never ends the program that shows it.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -98,18 +102,18 @@ void CFormPromptDlg::AddButtonRow() {
     ButtonRow buttons = MakeButtons(this);
     static_cast<QBoxLayout*>(layout())->addLayout(buttons.layout);
     connect(buttons.yes, &QPushButton::clicked, this,
-            [this] { handler_.OnPromptButton(PromptButton::Yes); });
+            [this] { m_handler.OnPromptButton(PromptButton::Yes); });
     connect(buttons.no, &QPushButton::clicked, this,
-            [this] { handler_.OnPromptButton(PromptButton::No); });
+            [this] { m_handler.OnPromptButton(PromptButton::No); });
     connect(buttons.exclude, &QPushButton::clicked, this,
-            [this] { handler_.OnPromptButton(PromptButton::Exclude); });
-    connect(buttons.help, &QPushButton::clicked, this, [this] { OpenHelp(helpContext_); });
+            [this] { m_handler.OnPromptButton(PromptButton::Exclude); });
+    connect(buttons.help, &QPushButton::clicked, this, [this] { OpenHelp(m_helpContext); });
     adjustSize();
 }
 
 void CFormPromptDlg::reject() {
     // The handler hides the window; a close it leaves visible is refused.
-    handler_.OnPromptButton(PromptButton::No);
+    m_handler.OnPromptButton(PromptButton::No);
 }
 
 void CFormPromptDlg::ShowPromptAt(std::int32_t x, std::int32_t y, bool activate) {
@@ -124,52 +128,52 @@ void CFormPromptDlg::ShowPromptAt(std::int32_t x, std::int32_t y, bool activate)
 
 CFillIdentityDlg::CFillIdentityDlg(IFillIdentityPromptHandler& handler)
     : CFormPromptDlg(handler, kFillIdentityCaption, kFillIdentityText, kFillIdentityHelpContext) {
-    identities_ = AddChoiceGroup(kSelectIdentityGroup, kIdentityComboName);
-    creditCards_ = AddChoiceGroup(kSelectCreditCardGroup, kCreditCardComboName);
-    bankAccounts_ = AddChoiceGroup(kSelectBankAccountGroup, kBankAccountComboName);
+    m_identities = AddChoiceGroup(kSelectIdentityGroup, kIdentityComboName);
+    m_creditCards = AddChoiceGroup(kSelectCreditCardGroup, kCreditCardComboName);
+    m_bankAccounts = AddChoiceGroup(kSelectBankAccountGroup, kBankAccountComboName);
     AddButtonRow();
     // Only a choice of the user's is reported (the lists are set without signals).
-    connect(identities_, &QComboBox::activated, this, [this, chosen = &handler](int index) {
-        chosen->OnIdentityChosen(FromQString(identities_->itemText(index)));
+    connect(m_identities, &QComboBox::activated, this, [this, chosen = &handler](int index) {
+        chosen->OnIdentityChosen(FromQString(m_identities->itemText(index)));
     });
 }
 
 void CFillIdentityDlg::SetIdentities(const ChoiceList& list) {
-    Fill(identities_, list);
+    Fill(m_identities, list);
 }
 
 void CFillIdentityDlg::SetCreditCards(const ChoiceList& list) {
-    Fill(creditCards_, list);
+    Fill(m_creditCards, list);
 }
 
 void CFillIdentityDlg::SetBankAccounts(const ChoiceList& list) {
-    Fill(bankAccounts_, list);
+    Fill(m_bankAccounts, list);
 }
 
 std::u16string CFillIdentityDlg::SelectedIdentity() const {
-    return Selected(identities_);
+    return Selected(m_identities);
 }
 
 std::u16string CFillIdentityDlg::SelectedCreditCard() const {
-    return Selected(creditCards_);
+    return Selected(m_creditCards);
 }
 
 std::u16string CFillIdentityDlg::SelectedBankAccount() const {
-    return Selected(bankAccounts_);
+    return Selected(m_bankAccounts);
 }
 
 CFillWebLoginDlg::CFillWebLoginDlg(IPromptHandler& handler)
     : CFormPromptDlg(handler, kFillWebLoginCaption, kFillWebLoginText, kFillWebLoginHelpContext) {
-    webLogins_ = AddChoiceGroup(kSelectWebLoginGroup, kWebLoginComboName);
+    m_webLogins = AddChoiceGroup(kSelectWebLoginGroup, kWebLoginComboName);
     AddButtonRow();
 }
 
 void CFillWebLoginDlg::SetWebLogins(const ChoiceList& list) {
-    Fill(webLogins_, list);
+    Fill(m_webLogins, list);
 }
 
 std::u16string CFillWebLoginDlg::SelectedWebLogin() const {
-    return Selected(webLogins_);
+    return Selected(m_webLogins);
 }
 
 CSaveWebLoginDlg::CSaveWebLoginDlg(std::u16string_view name, QWidget* parent) : QDialog(parent) {
@@ -177,35 +181,35 @@ CSaveWebLoginDlg::CSaveWebLoginDlg(std::u16string_view name, QWidget* parent) : 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(MakeText(this, kSaveWebLoginText));
-    name_ = new QLineEdit(ToQString(name), this);
-    name_->setObjectName(kWebLoginNameEditName);
-    name_->setMinimumWidth(name_->fontMetrics().averageCharWidth() * kChoiceWidthChars);
-    layout->addWidget(MakeGroup(this, kWebLoginNameGroup, name_));
+    m_name = new QLineEdit(ToQString(name), this);
+    m_name->setObjectName(kWebLoginNameEditName);
+    m_name->setMinimumWidth(m_name->fontMetrics().averageCharWidth() * kChoiceWidthChars);
+    layout->addWidget(MakeGroup(this, kWebLoginNameGroup, m_name));
     ButtonRow buttons = MakeButtons(this);
     layout->addLayout(buttons.layout);
     connect(buttons.yes, &QPushButton::clicked, this, &CSaveWebLoginDlg::accept);
     connect(buttons.no, &QPushButton::clicked, this, &CSaveWebLoginDlg::reject);
     connect(buttons.exclude, &QPushButton::clicked, this, [this] {
-        answer_ = SaveWebLoginAnswer::Exclude;
+        m_answer = SaveWebLoginAnswer::Exclude;
         done(QDialog::Rejected);
     });
     connect(buttons.help, &QPushButton::clicked, this, [] { OpenHelp(kSaveWebLoginHelpContext); });
-    name_->selectAll();
-    name_->setFocus();
+    m_name->selectAll();
+    m_name->setFocus();
 }
 
 std::u16string CSaveWebLoginDlg::Name() const {
-    return FromQString(name_->text());
+    return FromQString(m_name->text());
 }
 
 void CSaveWebLoginDlg::accept() {
-    answer_ = SaveWebLoginAnswer::Yes;
+    m_answer = SaveWebLoginAnswer::Yes;
     QDialog::accept();
 }
 
 void CSaveWebLoginDlg::reject() {
-    answer_ = SaveWebLoginAnswer::No;
+    m_answer = SaveWebLoginAnswer::No;
     QDialog::reject();
 }
 
-}  // namespace veltrix::ui::qt
+}  // namespace veltrix::formviews::qt

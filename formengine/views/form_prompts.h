@@ -1,7 +1,8 @@
 // The dialogs of the browser form engine: the Fill Identity and Fill Web Login prompts, modeless
 // windows that a browser window keeps for its life and shows near its top right corner, and the
-// modal Save Web Login dialog. The logic fills their lists and reacts to their buttons; each UI
-// implementation draws them (Qt widgets, or in memory for tests and headless hosts).
+// modal Save Web Login dialog. The logic fills their lists and reacts to their buttons; the form
+// views (form_views.h) create them, as Qt widgets (formengine/qt) or in memory for tests and
+// headless hosts (memory_form_views.h).
 #pragma once
 
 #include <string>
@@ -10,7 +11,7 @@
 
 #include "ui/ui_port.h"
 
-namespace veltrix::ui {
+namespace veltrix::formviews {
 
 // --- Texts ("%s": the product name) ---
 inline constexpr std::u16string_view kFillIdentityCaption = u"Fill Form - %s";
@@ -41,7 +42,8 @@ inline constexpr int kFillWebLoginHelpContext = 901;
 inline constexpr int kSaveWebLoginHelpContext = 902;
 
 // `format` with its "%s" replaced by `text` and its "\n" escapes by line breaks.
-std::u16string FormatPromptText(std::u16string_view format, std::u16string_view text = kCaption);
+std::u16string FormatPromptText(std::u16string_view format,
+                                std::u16string_view text = ui::kCaption);
 
 // The buttons that close or act on a prompt; Help is handled by the prompt itself.
 enum class PromptButton { Yes, No, Exclude };
@@ -84,7 +86,7 @@ class IPromptWindow {
 public:
     virtual ~IPromptWindow() = default;
     // The window's width and height (left and top are 0).
-    virtual ScreenRect Size() const = 0;
+    virtual ui::ScreenRect Size() const = 0;
     // Shows the window with its top left corner at (x, y); without `activate` it does not take
     // the focus.
     virtual void ShowAt(std::int32_t x, std::int32_t y, bool activate) = 0;
@@ -111,4 +113,4 @@ public:
     virtual std::u16string SelectedWebLogin() const = 0;
 };
 
-}  // namespace veltrix::ui
+}  // namespace veltrix::formviews

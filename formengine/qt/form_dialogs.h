@@ -8,13 +8,14 @@
 #include <string>
 #include <string_view>
 
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
+#include "ui/ui_port.h"
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
 
-namespace veltrix::ui::qt {
+namespace veltrix::formviews::qt {
 
 // Object names of the dialogs' parts, for code that drives the dialogs (tests, automation).
 inline constexpr char kFormTextName[] = "text";
@@ -47,12 +48,12 @@ protected:
     // "&Yes" (default), "No", "Exclude" and "Help" in one row; fixes the window's size.
     void AddButtonRow();
 
-    ScreenRect PromptSize() const { return {0, 0, width(), height()}; }
+    ui::ScreenRect PromptSize() const { return {0, 0, width(), height()}; }
     void ShowPromptAt(std::int32_t x, std::int32_t y, bool activate);
 
 private:
-    IPromptHandler& handler_;
-    int helpContext_;
+    IPromptHandler& m_handler;
+    int m_helpContext;
 };
 
 class CFillIdentityDlg final : public CFormPromptDlg, public IFillIdentityPrompt {
@@ -61,7 +62,7 @@ class CFillIdentityDlg final : public CFormPromptDlg, public IFillIdentityPrompt
 public:
     explicit CFillIdentityDlg(IFillIdentityPromptHandler& handler);
 
-    ScreenRect Size() const override { return PromptSize(); }
+    ui::ScreenRect Size() const override { return PromptSize(); }
     void ShowAt(std::int32_t x, std::int32_t y, bool activate) override {
         ShowPromptAt(x, y, activate);
     }
@@ -76,9 +77,9 @@ public:
     std::u16string SelectedBankAccount() const override;
 
 private:
-    QComboBox* identities_;
-    QComboBox* creditCards_;
-    QComboBox* bankAccounts_;
+    QComboBox* m_identities;
+    QComboBox* m_creditCards;
+    QComboBox* m_bankAccounts;
 };
 
 class CFillWebLoginDlg final : public CFormPromptDlg, public IFillWebLoginPrompt {
@@ -87,7 +88,7 @@ class CFillWebLoginDlg final : public CFormPromptDlg, public IFillWebLoginPrompt
 public:
     explicit CFillWebLoginDlg(IPromptHandler& handler);
 
-    ScreenRect Size() const override { return PromptSize(); }
+    ui::ScreenRect Size() const override { return PromptSize(); }
     void ShowAt(std::int32_t x, std::int32_t y, bool activate) override {
         ShowPromptAt(x, y, activate);
     }
@@ -98,7 +99,7 @@ public:
     std::u16string SelectedWebLogin() const override;
 
 private:
-    QComboBox* webLogins_;
+    QComboBox* m_webLogins;
 };
 
 // The Save Web Login dialog: the name to save under, and Yes (default), No, Exclude and Help.
@@ -110,7 +111,7 @@ public:
     explicit CSaveWebLoginDlg(std::u16string_view name, QWidget* parent = nullptr);
 
     // The button that closed the dialog.
-    SaveWebLoginAnswer Answer() const { return answer_; }
+    SaveWebLoginAnswer Answer() const { return m_answer; }
     // The name as the user left it.
     std::u16string Name() const;
 
@@ -120,8 +121,8 @@ public:
     void reject() override;
 
 private:
-    QLineEdit* name_;
-    SaveWebLoginAnswer answer_ = SaveWebLoginAnswer::No;
+    QLineEdit* m_name;
+    SaveWebLoginAnswer m_answer = SaveWebLoginAnswer::No;
 };
 
-}  // namespace veltrix::ui::qt
+}  // namespace veltrix::formviews::qt

@@ -1,6 +1,6 @@
-#include "ui/form_prompts.h"
+#include "formengine/views/form_prompts.h"
 
-namespace veltrix::ui {
+namespace veltrix::formviews {
 
 std::u16string FormatPromptText(std::u16string_view format, std::u16string_view text) {
     // One pass over the format, so that an inserted text is taken as it stands.
@@ -22,4 +22,4 @@ std::u16string FormatPromptText(std::u16string_view format, std::u16string_view 
     return result;
 }
 
-}  // namespace veltrix::ui
+}  // namespace veltrix::formviews
