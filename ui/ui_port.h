@@ -5,7 +5,8 @@
 // - The port holds only what every program shares: message boxes, the master-password prompts,
 //   the wait cursor, the work area, and help pages (help.h). It does not grow with dialogs: a
 //   feature declares the views of its own dialogs beside its logic and a program's view factory
-//   hands them out (views.h explains the pattern).
+//   hands them out (views.h explains the pattern). Clipboard, beep and tray join the port when a
+//   program first needs them, implemented in the terminal, scripted and Qt UIs alike.
 // - Each implementation installs itself as the process's UI (SetCurrentUi): TerminalUi in vtx,
 //   QtUserInterface (ui/qt) in Qt programs, ScriptedUi in tests; until then a silent one declines
 //   every question. A library loaded into a program uses the program's (browserui/host_ui.h).

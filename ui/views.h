@@ -3,15 +3,23 @@
 // The UI port (ui_port.h) holds only what every program shows. Each feature owns the views of its
 // own dialogs, declared beside its logic:
 //
-//   formengine/views/form_views.h      IFormViews: the form prompts and the Save Web Login dialog
-//   formengine/views/memory_*.h        their in-memory implementation (tests, headless hosts)
-//   formengine/qt/                     their Qt implementation, a target of its own
+//   formengine/views/form_views.h         IFormViews: the form prompts and the Save Web Login
+//                                         dialog (their windows in form_prompts.h)
+//   formengine/views/memory_form_views.h  their in-memory implementation (tests, headless hosts)
+//   formengine/qt/qt_form_views.h         their Qt implementation, in a target of its own that
+//                                         alone links Qt
 //
 // A feature's views interface derives from IFeatureViews, names its feature in kFeature and offers
 // InMemory(), the views used while the program offers none; its logic reaches the program's
-// choice with ui::CurrentViews<IFeatureViews-derived>(). Each program installs one small
-// IViewFactory at start that hands out its implementation (Qt or in-memory) of every feature's
-// views; a library loaded into a program follows the program's factory (browserui/host_ui.h).
+// choice with ui::CurrentViews<IFormViews>() (or the feature's shorthand, formviews::FormViews()).
+// Each program installs one small IViewFactory at start that hands out its implementation (Qt or
+// in-memory) of every feature's views, for example in a Qt program's main:
+//
+//     formviews::QtFormViews formViews;
+//     ui::ViewFactory views{&formViews};
+//
+// A library loaded into a program follows the program's factory (browserui/host_ui.h); the Qt UI
+// plugin has its own for hosts that offer none (browserui/qt/qt_ui_plugin.cpp).
 // Later features (the password generator and toolbar in browserui/, the editor's property sheets
 // in editor/) follow the same pattern and leave this header and ui_port.h as they are.
 #pragma once

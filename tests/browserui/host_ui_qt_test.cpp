@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "browserui/host_ui.h"
+#include "formengine/views/form_views.h"
 #include "tests/support/test_environment.h"
 #include "ui/ui_port.h"
+#include "ui/views.h"
 
 namespace veltrix::browserui {
 namespace {
@@ -17,6 +19,7 @@ TEST(HostUiQtTest, TheQtPluginServesOnlyOnceTheApplicationExists) {
     ui::IUserInterface* silent = &ui::CurrentUi();
     EXPECT_EQ(InstallHostUi(), HostUiSource::None);
     EXPECT_EQ(&ui::CurrentUi(), silent);
+    EXPECT_EQ(ui::CurrentViewFactory().Find(formviews::IFormViews::kFeature), nullptr);
 
     int argc = 1;
     char name[] = "host_ui_qt_tests";
@@ -25,11 +28,16 @@ TEST(HostUiQtTest, TheQtPluginServesOnlyOnceTheApplicationExists) {
         QApplication application(argc, argv);
         EXPECT_EQ(InstallHostUi(), HostUiSource::QtPlugin);
         EXPECT_NE(&ui::CurrentUi(), silent);
+        // The plugin's views come with its UI.
+        ui::IFeatureViews* views = ui::CurrentViewFactory().Find(formviews::IFormViews::kFeature);
+        ASSERT_NE(views, nullptr);
+        EXPECT_EQ(views->Feature(), formviews::IFormViews::kFeature);
         // Found once, kept: no second plugin instance is looked for.
         ui::IUserInterface* qtUi = &ui::CurrentUi();
         EXPECT_EQ(InstallHostUi(), HostUiSource::QtPlugin);
         EXPECT_EQ(&ui::CurrentUi(), qtUi);
         ui::SetCurrentUi(nullptr);
+        ui::SetCurrentViewFactory(nullptr);
     }
 }
 
