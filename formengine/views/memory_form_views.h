@@ -18,9 +18,13 @@
 
 namespace veltrix::formviews {
 
-// What both memory prompts keep of their window.
+// What both memory prompts keep of their window, and their buttons.
 class MemoryPromptWindow {
 public:
+    // Yes, No and Exclude go to the handler; Help records the prompt's help context.
+    void Press(PromptButton button) { m_handler.OnPromptButton(button); }
+    void PressHelp() { m_helpOpened.push_back(m_helpContext); }
+
     int ShowCount() const { return m_showCount; }
     // Whether the last ShowAt asked for activation.
     bool Activated() const { return m_activated; }
@@ -32,7 +36,8 @@ public:
     void SetOnDestroyed(std::function<void()> callback) { m_onDestroyed = std::move(callback); }
 
 protected:
-    MemoryPromptWindow() = default;
+    MemoryPromptWindow(IPromptHandler& handler, int helpContext)
+        : m_handler(handler), m_helpContext(helpContext) {}
     ~MemoryPromptWindow();
     MemoryPromptWindow(const MemoryPromptWindow&) = delete;
     MemoryPromptWindow& operator=(const MemoryPromptWindow&) = delete;
@@ -40,9 +45,10 @@ protected:
     void Show(std::int32_t x, std::int32_t y, bool activate);
     void SetVisible(bool visible) { m_visible = visible; }
     bool Visible() const { return m_visible; }
-    void RecordHelp(int context) { m_helpOpened.push_back(context); }
 
 private:
+    IPromptHandler& m_handler;
+    int m_helpContext;
     bool m_visible = false;
     bool m_activated = false;
     std::int32_t m_x = 0;
@@ -57,7 +63,8 @@ public:
     static constexpr std::int32_t kWidth = 330;
     static constexpr std::int32_t kHeight = 230;
 
-    explicit MemoryFillIdentityPrompt(IFillIdentityPromptHandler& handler) : m_handler(handler) {}
+    explicit MemoryFillIdentityPrompt(IFillIdentityPromptHandler& handler)
+        : MemoryPromptWindow(handler, kFillIdentityHelpContext), m_handler(handler) {}
 
     ui::ScreenRect Size() const override { return {0, 0, kWidth, kHeight}; }
     void ShowAt(std::int32_t x, std::int32_t y, bool activate) override { Show(x, y, activate); }
@@ -83,10 +90,6 @@ public:
     bool SelectCreditCard(std::u16string_view name);
     bool SelectBankAccount(std::u16string_view name);
 
-    // The buttons: Yes, No and Exclude go to the handler; Help records the help context.
-    void Press(PromptButton button) { m_handler.OnPromptButton(button); }
-    void PressHelp() { RecordHelp(kFillIdentityHelpContext); }
-
 private:
     IFillIdentityPromptHandler& m_handler;
     ChoiceList m_identities;
@@ -99,7 +102,8 @@ public:
     static constexpr std::int32_t kWidth = 330;
     static constexpr std::int32_t kHeight = 150;
 
-    explicit MemoryFillWebLoginPrompt(IPromptHandler& handler) : m_handler(handler) {}
+    explicit MemoryFillWebLoginPrompt(IPromptHandler& handler)
+        : MemoryPromptWindow(handler, kFillWebLoginHelpContext) {}
 
     ui::ScreenRect Size() const override { return {0, 0, kWidth, kHeight}; }
     void ShowAt(std::int32_t x, std::int32_t y, bool activate) override { Show(x, y, activate); }
@@ -113,11 +117,7 @@ public:
     // Selects the entry `name`; false when the list lacks it or is disabled.
     bool SelectWebLogin(std::u16string_view name);
 
-    void Press(PromptButton button) { m_handler.OnPromptButton(button); }
-    void PressHelp() { RecordHelp(kFillWebLoginHelpContext); }
-
 private:
-    IPromptHandler& m_handler;
     ChoiceList m_webLogins;
 };
 

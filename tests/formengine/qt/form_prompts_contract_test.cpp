@@ -25,19 +25,15 @@ namespace {
 struct MemoryUser {
     using Views = MemoryFormViews;
 
-    template <class Prompt>
-    static void Press(Prompt& prompt, PromptButton button) {
-        Memory(prompt).Press(button);
-    }
-    template <class Prompt>
-    static int PressHelp(Prompt& prompt) {
-        auto& memory = Memory(prompt);
-        const std::size_t before = memory.HelpOpened().size();
-        memory.PressHelp();
-        return memory.HelpOpened().size() == before + 1 ? memory.HelpOpened().back() : -1;
+    static void Press(IPromptWindow& prompt, PromptButton button) { Window(prompt).Press(button); }
+    static int PressHelp(IPromptWindow& prompt) {
+        MemoryPromptWindow& window = Window(prompt);
+        const std::size_t before = window.HelpOpened().size();
+        window.PressHelp();
+        return window.HelpOpened().size() == before + 1 ? window.HelpOpened().back() : -1;
     }
     static void ChooseNextIdentity(IFillIdentityPrompt& prompt) {
-        auto& memory = Memory(prompt);
+        auto& memory = dynamic_cast<MemoryFillIdentityPrompt&>(prompt);
         const ChoiceList& list = memory.Identities();
         const auto next = static_cast<std::size_t>(list.selected + 1);
         if (next < list.entries.size()) {
@@ -45,12 +41,9 @@ struct MemoryUser {
         }
     }
     static std::pair<int, int> Position(IPromptWindow& prompt) {
-        auto& window = dynamic_cast<MemoryPromptWindow&>(prompt);
-        return {window.X(), window.Y()};
+        return {Window(prompt).X(), Window(prompt).Y()};
     }
-    static bool ShownActivated(IPromptWindow& prompt) {
-        return dynamic_cast<MemoryPromptWindow&>(prompt).Activated();
-    }
+    static bool ShownActivated(IPromptWindow& prompt) { return Window(prompt).Activated(); }
     static bool IsOwnKind(IFillIdentityPrompt* prompt) {
         return dynamic_cast<MemoryFillIdentityPrompt*>(prompt) != nullptr;
     }
@@ -62,11 +55,8 @@ struct MemoryUser {
     }
 
 private:
-    static MemoryFillIdentityPrompt& Memory(IFillIdentityPrompt& prompt) {
-        return dynamic_cast<MemoryFillIdentityPrompt&>(prompt);
-    }
-    static MemoryFillWebLoginPrompt& Memory(IFillWebLoginPrompt& prompt) {
-        return dynamic_cast<MemoryFillWebLoginPrompt&>(prompt);
+    static MemoryPromptWindow& Window(IPromptWindow& prompt) {
+        return dynamic_cast<MemoryPromptWindow&>(prompt);
     }
 };
 
@@ -74,17 +64,12 @@ private:
 struct QtUser {
     using Views = QtFormViews;
 
-    template <class Prompt>
-    static void Press(Prompt& prompt, PromptButton button) {
-        const char* name = button == PromptButton::Yes  ? qt::kFormYesButtonName
-                           : button == PromptButton::No ? qt::kFormNoButtonName
-                                                        : qt::kFormExcludeButtonName;
-        Widget(prompt).template findChild<QPushButton*>(name)->click();
+    static void Press(IPromptWindow& prompt, PromptButton button) {
+        Widget(prompt).findChild<QPushButton*>(ButtonName(button))->click();
     }
-    template <class Prompt>
-    static int PressHelp(Prompt& prompt) {
+    static int PressHelp(IPromptWindow& prompt) {
         test::UrlRecorder opened("file");
-        Widget(prompt).template findChild<QPushButton*>(qt::kFormHelpButtonName)->click();
+        Widget(prompt).findChild<QPushButton*>(qt::kFormHelpButtonName)->click();
         // The page of the context: help/<context>.html beside the programs.
         if (opened.Urls().size() != 1) {
             return -1;
@@ -114,15 +99,22 @@ struct QtUser {
         test::OnModal<qt::CSaveWebLoginDlg>([answer, name](qt::CSaveWebLoginDlg* dialog) {
             dialog->findChild<QLineEdit*>(qt::kWebLoginNameEditName)
                 ->setText(QString::fromStdU16String(name));
-            const char* button = answer == SaveWebLoginAnswer::Yes  ? qt::kFormYesButtonName
-                                 : answer == SaveWebLoginAnswer::No ? qt::kFormNoButtonName
-                                                                    : qt::kFormExcludeButtonName;
-            dialog->findChild<QPushButton*>(button)->click();
+            dialog->findChild<QPushButton*>(ButtonName(answer))->click();
         });
     }
 
 private:
     static QWidget& Widget(IPromptWindow& prompt) { return dynamic_cast<QWidget&>(prompt); }
+    static const char* ButtonName(PromptButton button) {
+        return button == PromptButton::Yes  ? qt::kFormYesButtonName
+               : button == PromptButton::No ? qt::kFormNoButtonName
+                                            : qt::kFormExcludeButtonName;
+    }
+    static const char* ButtonName(SaveWebLoginAnswer answer) {
+        return ButtonName(answer == SaveWebLoginAnswer::Yes  ? PromptButton::Yes
+                          : answer == SaveWebLoginAnswer::No ? PromptButton::No
+                                                             : PromptButton::Exclude);
+    }
 };
 
 // A handler as the logic's would be.
