@@ -118,7 +118,9 @@ Answer DeclineAnswer(Buttons buttons) {
 
 }  // namespace
 
-TerminalUi::TerminalUi() : previous_(&CurrentUi()) { SetCurrentUi(this); }
+TerminalUi::TerminalUi() : previous_(&CurrentUi()) {
+    SetCurrentUi(this);
+}
 
 TerminalUi::~TerminalUi() {
     if (&CurrentUi() == this) {

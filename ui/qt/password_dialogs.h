@@ -21,7 +21,6 @@ inline constexpr char kOkButtonName[] = "ok";
 inline constexpr char kCancelButtonName[] = "cancel";
 inline constexpr char kHelpButtonName[] = "help";
 
-
 class CEnterPasswordDlg : public QDialog {
     Q_OBJECT
 
