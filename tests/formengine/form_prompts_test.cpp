@@ -7,6 +7,7 @@
 
 #include "formengine/views/form_views.h"
 #include "formengine/views/memory_form_views.h"
+#include "tests/formengine/recording_prompt_handler.h"
 #include "tests/support/test_environment.h"
 #include "ui/help.h"
 #include "ui/views.h"
@@ -32,15 +33,6 @@ TEST(FormatPromptText, TakesTheInsertedTextAsItStands) {
     EXPECT_EQ(FormatPromptText(u"end\\"), u"end\\");
     EXPECT_EQ(FormatPromptText(u""), u"");
 }
-
-class RecordingHandler final : public IFillIdentityPromptHandler {
-public:
-    void OnPromptButton(PromptButton button) override { buttons.push_back(button); }
-    void OnIdentityChosen(std::u16string_view name) override { chosen.emplace_back(name); }
-
-    std::vector<PromptButton> buttons;
-    std::vector<std::u16string> chosen;
-};
 
 ChoiceList List(std::vector<std::u16string> entries, int selected, bool enabled = true) {
     return {std::move(entries), selected, enabled};

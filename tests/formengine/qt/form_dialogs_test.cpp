@@ -14,27 +14,12 @@
 
 #include "browserui/qt/qt_ui_plugin.h"
 #include "formengine/qt/qt_form_views.h"
+#include "tests/formengine/recording_prompt_handler.h"
 #include "tests/support/test_environment.h"
 #include "tests/ui/qt/modal_driver.h"
 
 namespace veltrix::formviews::qt {
 namespace {
-
-// A handler as the logic's would be, optionally hiding the prompt on No as the logic does.
-class RecordingHandler final : public IFillIdentityPromptHandler {
-public:
-    void OnPromptButton(PromptButton button) override {
-        buttons.push_back(button);
-        if (button == PromptButton::No && hideOnNo != nullptr) {
-            hideOnNo->Hide();
-        }
-    }
-    void OnIdentityChosen(std::u16string_view name) override { chosen.emplace_back(name); }
-
-    std::vector<PromptButton> buttons;
-    std::vector<std::u16string> chosen;
-    IPromptWindow* hideOnNo = nullptr;
-};
 
 template <class W>
 W* Part(QWidget& dialog, const char* name) {

@@ -15,6 +15,7 @@
 #include "formengine/qt/form_dialogs.h"
 #include "formengine/qt/qt_form_views.h"
 #include "formengine/views/memory_form_views.h"
+#include "tests/formengine/recording_prompt_handler.h"
 #include "tests/support/test_environment.h"
 #include "tests/ui/qt/modal_driver.h"
 
@@ -115,22 +116,6 @@ private:
                           : answer == SaveWebLoginAnswer::No ? PromptButton::No
                                                              : PromptButton::Exclude);
     }
-};
-
-// A handler as the logic's would be.
-class RecordingHandler final : public IFillIdentityPromptHandler {
-public:
-    void OnPromptButton(PromptButton button) override { buttons.push_back(button); }
-    void OnIdentityChosen(std::u16string_view name) override {
-        chosen.emplace_back(name);
-        if (onChosen) {
-            onChosen(name);
-        }
-    }
-
-    std::vector<PromptButton> buttons;
-    std::vector<std::u16string> chosen;
-    std::function<void(std::u16string_view)> onChosen;
 };
 
 template <class Impl>
