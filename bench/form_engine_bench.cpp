@@ -15,6 +15,7 @@
 #include "formengine/dom/html_builder.h"
 #include "formengine/identity_fill.h"
 #include "formengine/web_form.h"
+#include "platform/registry.h"
 
 namespace veltrix {
 namespace {
@@ -142,14 +143,15 @@ void BM_CollectAndRecogniseForms(benchmark::State& state) {
 BENCHMARK(BM_CollectAndRecogniseForms)->Arg(50)->Unit(benchmark::kMillisecond);
 
 void BM_FillWithIdentity(benchmark::State& state) {
-    bench::BenchEnvironment settings;  // the fill reads the highlight preference
+    bench::BenchEnvironment environment;  // the fill reads the highlight preference
+    config::Settings settings(platform::Registry::Default());
     const auto document =
         dom::BuildDocumentFromHtml(LargePage(static_cast<int>(state.range(0))), kAddress);
     PageFormList forms;
     CollectForms(document, kAddress, forms);
     CIdentity identity;
     FillBenchIdentity(identity);
-    const CIdentityFiller filler(identity, u"Bench");
+    const CIdentityFiller filler(identity, u"Bench", settings);
     for (auto _ : state) {
         for (const auto& form : forms) {
             if (!form->loginForm) {

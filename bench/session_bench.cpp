@@ -16,6 +16,7 @@
 #include "core/configuration.h"
 #include "core/session.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 
 extern char** environ;
 
@@ -26,13 +27,16 @@ namespace {
 class SessionEnvironment {
 public:
     SessionEnvironment() {
-        config::SetAutoLogoff(120);
+        m_settings.SetAutoLogoff(120);
         session::SetPassword(u"Bench password 1");
     }
     ~SessionEnvironment() { session::CloseProcessHandles(); }
 
+    config::Settings& Settings() { return m_settings; }
+
 private:
-    bench::BenchEnvironment folders_;
+    bench::BenchEnvironment m_folders;
+    config::Settings m_settings{platform::Registry::Default()};
 };
 
 // A second process of the session asking for the password without pause.
@@ -60,13 +64,13 @@ private:
 
 void BM_GetPasswordUncontended(benchmark::State& state) {
     SessionEnvironment environment;
+    std::u16string password;
     for (auto _ : state) {
-        const char16_t* password = nullptr;
-        if (session::GetPassword(&password) != 0) {
+        if (!session::GetPassword(environment.Settings(), password)) {
             state.SkipWithError("no password");
             break;
         }
-        benchmark::DoNotOptimize(password);
+        benchmark::DoNotOptimize(password.data());
     }
 }
 BENCHMARK(BM_GetPasswordUncontended);
@@ -78,13 +82,13 @@ void BM_GetPasswordWithAnotherProcessHammering(benchmark::State& state) {
         state.SkipWithError("session_hammer did not start");
         return;
     }
+    std::u16string password;
     for (auto _ : state) {
-        const char16_t* password = nullptr;
-        if (session::GetPassword(&password) != 0) {
+        if (!session::GetPassword(environment.Settings(), password)) {
             state.SkipWithError("no password");
             break;
         }
-        benchmark::DoNotOptimize(password);
+        benchmark::DoNotOptimize(password.data());
     }
 }
 BENCHMARK(BM_GetPasswordWithAnotherProcessHammering)->UseRealTime();

@@ -1,6 +1,8 @@
 #include "browserui/class_table.h"
 
 #include <array>
+#include <mutex>
+#include <vector>
 
 #include "browserui/registration_scripts.h"
 #include "core/orvane_interface.h"
@@ -8,10 +10,41 @@
 
 namespace veltrix::browserui {
 
+std::shared_ptr<config::Settings> ModuleSettings() {
+    static std::mutex mutex;
+    static std::shared_ptr<config::Settings> settings;
+    platform::Registry& registry = platform::Registry::Default();
+    std::lock_guard lock(mutex);
+    if (settings == nullptr || &settings->Registry() != &registry) {
+        settings = std::make_shared<config::Settings>(registry);
+    }
+    return settings;
+}
+
+config::Settings& CurrentModuleSettings() {
+    // Registries are never destroyed, and neither is a settings object handed out here.
+    static std::mutex mutex;
+    static std::vector<std::shared_ptr<config::Settings>> kept;
+    std::shared_ptr<config::Settings> settings = ModuleSettings();
+    std::lock_guard lock(mutex);
+    if (kept.empty() || kept.back() != settings) {
+        kept.push_back(settings);
+    }
+    return *settings;
+}
+
 std::span<const com::ClassEntry> ServerClasses() {
     static const std::array<com::ClassEntry, 2> classes = {{
-        {u"BHOView", CLSID_BHOView, &BHOView::Create, &BrowserHelperObjectScript()},
-        {u"OrvaneInterface", CLSID_OrvaneInterface, &OrvaneInterface::Create, &PlainClassScript()},
+        {u"BHOView", CLSID_BHOView,
+         [](const com::Guid& iid, void** object) {
+             return BHOView::Create(ModuleSettings(), iid, object);
+         },
+         &BrowserHelperObjectScript()},
+        {u"OrvaneInterface", CLSID_OrvaneInterface,
+         [](const com::Guid& iid, void** object) {
+             return OrvaneInterface::Create(ModuleSettings(), iid, object);
+         },
+         &PlainClassScript()},
     }};
     return classes;
 }

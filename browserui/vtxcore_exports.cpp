@@ -20,7 +20,7 @@ std::filesystem::path ThisLibrary() {
 // again at the first class object it asks for.
 // Record files read inside the library (the check of a newly entered password) take their
 // password from this library's session directly.
-CSessionPasswordSource sessionPasswords;
+CSessionPasswordSource sessionPasswords{&browserui::CurrentModuleSettings};
 
 __attribute__((constructor)) void OnLibraryLoad() {
     browserui::InstallHostUi();

@@ -52,41 +52,6 @@ std::u16string WithTrailingSlash(std::u16string path) {
     return path;
 }
 
-// A string of the Configuration section, or nullopt when missing or empty.
-std::optional<std::u16string> ReadNonEmpty(Hive hive, std::u16string_view name) {
-    std::u16string value;
-    if (GetConfigString(hive, ConfigurationKey(), name, value) && !value.empty()) {
-        return value;
-    }
-    return std::nullopt;
-}
-
-std::u16string GetStringOrDefault(std::u16string_view subkey, std::u16string_view name,
-                                  std::u16string_view fallback, bool writeBack) {
-    std::u16string value;
-    if (GetConfigString(Hive::CurrentUser, subkey, name, value)) {
-        return value;
-    }
-    if (writeBack) {
-        SetConfigString(Hive::CurrentUser, subkey, name, fallback);
-    }
-    return std::u16string(fallback);
-}
-
-std::uint32_t GetDwordOrDefault(std::u16string_view subkey, std::u16string_view name,
-                                std::uint32_t fallback) {
-    std::uint32_t value = 0;
-    if (GetConfigDword(Hive::CurrentUser, subkey, name, value)) {
-        return value;
-    }
-    SetConfigDword(Hive::CurrentUser, subkey, name, fallback);
-    return fallback;
-}
-
-bool SetConfiguration(std::u16string_view name, std::u16string_view text) {
-    return SetConfigString(Hive::CurrentUser, ConfigurationKey(), name, text);
-}
-
 std::optional<std::u16string_view> RecordFolderValueName(RecordKind kind) {
     switch (kind) {
         case RecordKind::Identity:
@@ -176,70 +141,85 @@ SetValueResult WriteResult(bool written) {
     return written ? SetValueResult::Ok : SetValueResult::WriteFailed;
 }
 
-template <bool (*Setter)(std::u16string_view)>
-SetValueResult SetTextEntry(std::u16string_view text) {
-    return WriteResult(Setter(text));
+template <bool (Settings::*Setter)(std::u16string_view)>
+SetValueResult SetTextEntry(Settings& settings, std::u16string_view text) {
+    return WriteResult((settings.*Setter)(text));
+}
+
+template <std::u16string (Settings::*Getter)()>
+std::u16string GetTextEntry(Settings& settings) {
+    return (settings.*Getter)();
 }
 
 template <RecordKind Kind>
-std::u16string GetFolderEntry() {
-    return GetRecordFolder(Kind);
+std::u16string GetFolderEntry(Settings& settings) {
+    return settings.GetRecordFolder(Kind);
 }
 
 template <RecordKind Kind>
-SetValueResult SetFolderEntry(std::u16string_view text) {
-    return WriteResult(SetRecordFolder(Kind, text));
+SetValueResult SetFolderEntry(Settings& settings, std::u16string_view text) {
+    return WriteResult(settings.SetRecordFolder(Kind, text));
 }
 
-SetValueResult SetHighlightColorEntry(std::u16string_view text) {
+SetValueResult SetHighlightColorEntry(Settings& settings, std::u16string_view text) {
     auto value = text.size() == 6 ? ParseDigits(text, 16) : std::nullopt;
     if (!value) {
         return SetValueResult::InvalidValue;
     }
-    return WriteResult(SetHighlightColor(static_cast<std::uint8_t>(*value >> 16),
-                                         static_cast<std::uint8_t>(*value >> 8),
-                                         static_cast<std::uint8_t>(*value)));
+    return WriteResult(settings.SetHighlightColor(static_cast<std::uint8_t>(*value >> 16),
+                                                  static_cast<std::uint8_t>(*value >> 8),
+                                                  static_cast<std::uint8_t>(*value)));
 }
 
-std::u16string GetAutoLogoffEntry() {
-    return text::FromInt(GetAutoLogoff());
+std::u16string GetAutoLogoffEntry(Settings& settings) {
+    return text::FromInt(settings.GetAutoLogoff());
 }
 
-SetValueResult SetAutoLogoffEntry(std::u16string_view text) {
+SetValueResult SetAutoLogoffEntry(Settings& settings, std::u16string_view text) {
     auto value = ParseDword(text);
     if (!value) {
         return SetValueResult::InvalidValue;
     }
-    return WriteResult(SetConfigDword(Hive::CurrentUser, ConfigurationKey(), kAutoLogoff, *value));
+    return WriteResult(
+        settings.SetConfigDword(Hive::CurrentUser, ConfigurationKey(), kAutoLogoff, *value));
 }
 
-std::u16string GetPreferencesEntry() {
-    return text::FromInt(GetPreferences());
+std::u16string GetPreferencesEntry(Settings& settings) {
+    return text::FromInt(settings.GetPreferences());
 }
 
-SetValueResult SetPreferencesEntry(std::u16string_view text) {
+SetValueResult SetPreferencesEntry(Settings& settings, std::u16string_view text) {
     auto value = ParseDword(text);
     if (!value) {
         return SetValueResult::InvalidValue;
     }
-    return WriteResult(SetPreferences(*value));
+    return WriteResult(settings.SetPreferences(*value));
 }
 
 const std::array<ConfigurationEntry, 10> kEntries = {{
-    {kDataPath, ValueType::String, &GetDataPath, &SetTextEntry<&SetDataPath>},
-    {kInstallPath, ValueType::String, &GetInstallPath, &SetTextEntry<&SetInstallPath>},
+    {kDataPath, ValueType::String, &GetTextEntry<&Settings::GetDataPath>,
+     &SetTextEntry<&Settings::SetDataPath>},
+    {kInstallPath, ValueType::String, &GetTextEntry<&Settings::GetInstallPath>,
+     &SetTextEntry<&Settings::SetInstallPath>},
     {kIdentitiesFolder, ValueType::String, &GetFolderEntry<RecordKind::Identity>,
      &SetFolderEntry<RecordKind::Identity>},
     {kWebLoginsFolder, ValueType::String, &GetFolderEntry<RecordKind::WebLogin>,
      &SetFolderEntry<RecordKind::WebLogin>},
     {kSecureNotesFolder, ValueType::String, &GetFolderEntry<RecordKind::SecureNote>,
      &SetFolderEntry<RecordKind::SecureNote>},
-    {kExportToFolder, ValueType::String, &GetExportToFolder, &SetTextEntry<&SetExportToFolder>},
-    {kHighlightColor, ValueType::String, &GetHighlightColor, &SetHighlightColorEntry},
-    {kIdentity, ValueType::String, &GetCurrentIdentity, &SetTextEntry<&SetCurrentIdentity>},
+    {kExportToFolder, ValueType::String, &GetTextEntry<&Settings::GetExportToFolder>,
+     &SetTextEntry<&Settings::SetExportToFolder>},
+    {kHighlightColor, ValueType::String, &GetTextEntry<&Settings::GetHighlightColor>,
+     &SetHighlightColorEntry},
+    {kIdentity, ValueType::String, &GetTextEntry<&Settings::GetCurrentIdentity>,
+     &SetTextEntry<&Settings::SetCurrentIdentity>},
     {kAutoLogoff, ValueType::Dword, &GetAutoLogoffEntry, &SetAutoLogoffEntry},
     {kPreferences, ValueType::Dword, &GetPreferencesEntry, &SetPreferencesEntry},
 }};
+
+// Entries beyond this many are dropped at once rather than one by one; a browser session looks up
+// one index value per site it visits, so the cache must not grow without bound.
+constexpr std::size_t kMaxCachedValues = 512;
 
 }  // namespace
 
@@ -265,11 +245,71 @@ std::u16string SectionKey(std::u16string_view section, std::u16string_view item)
     return key;
 }
 
+// --- Cache ---
+
+Settings::Settings(platform::Registry& registry) : m_registry(registry) {}
+
+std::optional<RegistryValue> Settings::Read(Hive hive, std::u16string_view subkey,
+                                            std::u16string_view name) {
+    std::u16string key(subkey);
+    key += u'\0';
+    key += name;
+    const std::uint64_t stamp = m_registry.ChangeStamp();
+    std::lock_guard lock(m_mutex);
+    HiveCache& cache = m_caches[static_cast<int>(hive)];
+    if (!cache.valid || cache.stamp != stamp || cache.values.size() >= kMaxCachedValues) {
+        cache.values.clear();
+        cache.stamp = stamp;
+        cache.valid = true;
+    } else if (auto found = cache.values.find(key); found != cache.values.end()) {
+        return found->second;
+    }
+    // A write between the stamp and this read makes the next stamp differ, so the entry is never
+    // newer than the stamp it is kept under.
+    auto value = m_registry.GetValue(hive, subkey, name);
+    cache.values.emplace(std::move(key), value);
+    return value;
+}
+
+std::optional<std::u16string> Settings::ReadNonEmpty(Hive hive, std::u16string_view name) {
+    std::u16string value;
+    if (GetConfigString(hive, ConfigurationKey(), name, value) && !value.empty()) {
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::u16string Settings::GetStringOrDefault(std::u16string_view subkey, std::u16string_view name,
+                                            std::u16string_view fallback, bool writeBack) {
+    std::u16string value;
+    if (GetConfigString(Hive::CurrentUser, subkey, name, value)) {
+        return value;
+    }
+    if (writeBack) {
+        SetConfigString(Hive::CurrentUser, subkey, name, fallback);
+    }
+    return std::u16string(fallback);
+}
+
+std::uint32_t Settings::GetDwordOrDefault(std::u16string_view subkey, std::u16string_view name,
+                                          std::uint32_t fallback) {
+    std::uint32_t value = 0;
+    if (GetConfigDword(Hive::CurrentUser, subkey, name, value)) {
+        return value;
+    }
+    SetConfigDword(Hive::CurrentUser, subkey, name, fallback);
+    return fallback;
+}
+
+bool Settings::SetConfiguration(std::u16string_view name, std::u16string_view text) {
+    return SetConfigString(Hive::CurrentUser, ConfigurationKey(), name, text);
+}
+
 // --- Low-level accessors ---
 
-bool GetConfigString(Hive hive, std::u16string_view subkey, std::u16string_view name,
-                     std::u16string& text) {
-    auto value = Registry::Default().GetValue(hive, subkey, name);
+bool Settings::GetConfigString(Hive hive, std::u16string_view subkey, std::u16string_view name,
+                               std::u16string& text) {
+    auto value = Read(hive, subkey, name);
     if (!value || value->type != ValueType::String) {
         return false;
     }
@@ -281,22 +321,22 @@ bool GetConfigString(Hive hive, std::u16string_view subkey, std::u16string_view 
     return true;
 }
 
-bool SetConfigString(Hive hive, std::u16string_view subkey, std::optional<std::u16string_view> name,
-                     std::optional<std::u16string_view> text) {
-    Registry& registry = Registry::Default();
+bool Settings::SetConfigString(Hive hive, std::u16string_view subkey,
+                               std::optional<std::u16string_view> name,
+                               std::optional<std::u16string_view> text) {
     if (!text) {
         if (!name) {
-            return registry.DeleteKeyTree(hive, subkey);
+            return m_registry.DeleteKeyTree(hive, subkey);
         }
-        return registry.DeleteValue(hive, subkey, *name);
+        return m_registry.DeleteValue(hive, subkey, *name);
     }
-    return registry.SetValue(hive, subkey, name.value_or(std::u16string_view{}),
-                             RegistryValue::String(*text));
+    return m_registry.SetValue(hive, subkey, name.value_or(std::u16string_view{}),
+                               RegistryValue::String(*text));
 }
 
-bool GetConfigDword(Hive hive, std::u16string_view subkey, std::u16string_view name,
-                    std::uint32_t& value) {
-    auto stored = Registry::Default().GetValue(hive, subkey, name);
+bool Settings::GetConfigDword(Hive hive, std::u16string_view subkey, std::u16string_view name,
+                              std::uint32_t& value) {
+    auto stored = Read(hive, subkey, name);
     if (!stored || stored->type != ValueType::Dword) {
         return false;
     }
@@ -308,14 +348,14 @@ bool GetConfigDword(Hive hive, std::u16string_view subkey, std::u16string_view n
     return true;
 }
 
-bool SetConfigDword(Hive hive, std::u16string_view subkey, std::u16string_view name,
-                    std::uint32_t value) {
-    return Registry::Default().SetValue(hive, subkey, name, RegistryValue::Dword(value));
+bool Settings::SetConfigDword(Hive hive, std::u16string_view subkey, std::u16string_view name,
+                              std::uint32_t value) {
+    return m_registry.SetValue(hive, subkey, name, RegistryValue::Dword(value));
 }
 
 // --- Folders ---
 
-std::u16string GetDataPath() {
+std::u16string Settings::GetDataPath() {
     if (auto stored = ReadNonEmpty(Hive::CurrentUser, kDataPath)) {
         return *stored;
     }
@@ -335,7 +375,7 @@ std::u16string GetDataPath() {
     return WithTrailingSlash(FromPath(product));
 }
 
-bool SetDataPath(std::u16string_view path) {
+bool Settings::SetDataPath(std::u16string_view path) {
     return SetConfiguration(kDataPath, path);
 }
 
@@ -343,7 +383,7 @@ std::u16string DefaultInstallPath() {
     return WithTrailingSlash(FromPath(platform::ModuleFolder()));
 }
 
-std::u16string GetInstallPath() {
+std::u16string Settings::GetInstallPath() {
     auto stored = ReadNonEmpty(Hive::CurrentUser, kInstallPath);
     if (!stored) {
         stored = ReadNonEmpty(Hive::LocalMachine, kInstallPath);
@@ -355,11 +395,11 @@ std::u16string GetInstallPath() {
     return WithTrailingSlash(std::move(*stored));
 }
 
-bool SetInstallPath(std::u16string_view path) {
+bool Settings::SetInstallPath(std::u16string_view path) {
     return SetConfiguration(kInstallPath, path);
 }
 
-std::u16string GetRecordFolder(RecordKind kind) {
+std::u16string Settings::GetRecordFolder(RecordKind kind) {
     auto name = RecordFolderValueName(kind);
     if (!name) {
         return {};
@@ -370,26 +410,26 @@ std::u16string GetRecordFolder(RecordKind kind) {
     return GetDataPath();
 }
 
-bool SetRecordFolder(RecordKind kind, std::u16string_view path) {
+bool Settings::SetRecordFolder(RecordKind kind, std::u16string_view path) {
     auto name = RecordFolderValueName(kind);
     return name && SetConfiguration(*name, path);
 }
 
-std::u16string GetExportToFolder() {
+std::u16string Settings::GetExportToFolder() {
     return GetStringOrDefault(ConfigurationKey(), kExportToFolder, {}, false);
 }
 
-bool SetExportToFolder(std::u16string_view path) {
+bool Settings::SetExportToFolder(std::u16string_view path) {
     return SetConfiguration(kExportToFolder, path);
 }
 
 // --- Other values of the Configuration section ---
 
-std::u16string GetHighlightColor() {
+std::u16string Settings::GetHighlightColor() {
     return GetStringOrDefault(ConfigurationKey(), kHighlightColor, kDefaultHighlightColor, true);
 }
 
-bool SetHighlightColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+bool Settings::SetHighlightColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
     std::u16string color;
     for (std::uint8_t component : {red, green, blue}) {
@@ -399,64 +439,64 @@ bool SetHighlightColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) 
     return SetConfiguration(kHighlightColor, color);
 }
 
-std::u16string GetCurrentIdentity() {
+std::u16string Settings::GetCurrentIdentity() {
     return GetStringOrDefault(ConfigurationKey(), kIdentity, {}, false);
 }
 
-bool SetCurrentIdentity(std::u16string_view name) {
+bool Settings::SetCurrentIdentity(std::u16string_view name) {
     return SetConfiguration(kIdentity, name);
 }
 
-int GetAutoLogoff() {
+int Settings::GetAutoLogoff() {
     return static_cast<int>(GetDwordOrDefault(ConfigurationKey(), kAutoLogoff,
                                               static_cast<std::uint32_t>(kDefaultAutoLogoff)));
 }
 
-bool SetAutoLogoff(int minutes) {
+bool Settings::SetAutoLogoff(int minutes) {
     return SetConfigDword(Hive::CurrentUser, ConfigurationKey(), kAutoLogoff,
                           static_cast<std::uint32_t>(minutes));
 }
 
-std::uint32_t GetPreferences() {
+std::uint32_t Settings::GetPreferences() {
     return GetDwordOrDefault(ConfigurationKey(), kPreferences, pref::kDefault);
 }
 
-bool SetPreferences(std::uint32_t preferences) {
+bool Settings::SetPreferences(std::uint32_t preferences) {
     return SetConfigDword(Hive::CurrentUser, ConfigurationKey(), kPreferences, preferences);
 }
 
 // --- Generate and Toolbar sections ---
 
-std::uint32_t GetGenerateLength(std::uint32_t defaultLength) {
+std::uint32_t Settings::GetGenerateLength(std::uint32_t defaultLength) {
     return GetDwordOrDefault(SectionKey(kGenerateSection), kLength, defaultLength);
 }
 
-bool SetGenerateLength(std::uint32_t length) {
+bool Settings::SetGenerateLength(std::uint32_t length) {
     return SetConfigDword(Hive::CurrentUser, SectionKey(kGenerateSection), kLength, length);
 }
 
-std::uint32_t GetGeneratePreferences(std::uint32_t defaultPreferences) {
+std::uint32_t Settings::GetGeneratePreferences(std::uint32_t defaultPreferences) {
     return GetDwordOrDefault(SectionKey(kGenerateSection), kPreferences, defaultPreferences);
 }
 
-bool SetGeneratePreferences(std::uint32_t preferences) {
+bool Settings::SetGeneratePreferences(std::uint32_t preferences) {
     return SetConfigDword(Hive::CurrentUser, SectionKey(kGenerateSection), kPreferences,
                           preferences);
 }
 
-std::u16string GetGenerateSpecial(std::u16string_view defaultSpecial) {
+std::u16string Settings::GetGenerateSpecial(std::u16string_view defaultSpecial) {
     return GetStringOrDefault(SectionKey(kGenerateSection), kSpecial, defaultSpecial, true);
 }
 
-bool SetGenerateSpecial(std::u16string_view special) {
+bool Settings::SetGenerateSpecial(std::u16string_view special) {
     return SetConfigString(Hive::CurrentUser, SectionKey(kGenerateSection), kSpecial, special);
 }
 
-std::uint32_t GetToolbarPreferences() {
+std::uint32_t Settings::GetToolbarPreferences() {
     return GetDwordOrDefault(SectionKey(kToolbarSection), kPreferences, kDefaultToolbarPreferences);
 }
 
-bool SetToolbarPreferences(std::uint32_t preferences) {
+bool Settings::SetToolbarPreferences(std::uint32_t preferences) {
     return SetConfigDword(Hive::CurrentUser, SectionKey(kToolbarSection), kPreferences,
                           preferences);
 }
@@ -476,48 +516,48 @@ std::u16string GetSiteKey(std::u16string_view url) {
     return std::u16string(url.substr(0, url.find(u'/')));
 }
 
-bool IsExcludedSite(std::u16string_view url) {
+bool Settings::IsExcludedSite(std::u16string_view url) {
     std::u16string site = GetSiteKey(url);
-    return !site.empty() && Registry::Default().KeyExists(Hive::CurrentUser, ExcludedSiteKey(site));
+    return !site.empty() && m_registry.KeyExists(Hive::CurrentUser, ExcludedSiteKey(site));
 }
 
-bool AddExcludedSite(std::u16string_view url) {
+bool Settings::AddExcludedSite(std::u16string_view url) {
     std::u16string site = GetSiteKey(url);
-    return !site.empty() && Registry::Default().CreateKey(Hive::CurrentUser, ExcludedSiteKey(site));
+    return !site.empty() && m_registry.CreateKey(Hive::CurrentUser, ExcludedSiteKey(site));
 }
 
-bool RemoveExcludedSite(std::u16string_view siteKey) {
+bool Settings::RemoveExcludedSite(std::u16string_view siteKey) {
     return !siteKey.empty() &&
-           Registry::Default().DeleteKeyTree(Hive::CurrentUser, ExcludedSiteKey(siteKey));
+           m_registry.DeleteKeyTree(Hive::CurrentUser, ExcludedSiteKey(siteKey));
 }
 
-std::vector<std::u16string> ListExcludedSites() {
-    return Registry::Default().EnumKeys(Hive::CurrentUser, SectionKey(kExcludedUrlsSection));
+std::vector<std::u16string> Settings::ListExcludedSites() {
+    return m_registry.EnumKeys(Hive::CurrentUser, SectionKey(kExcludedUrlsSection));
 }
 
 // --- Per-Identity choices ---
 
-std::u16string GetIdentityCreditCard(std::u16string_view identity) {
+std::u16string Settings::GetIdentityCreditCard(std::u16string_view identity) {
     return GetStringOrDefault(SectionKey(kIdentitiesSection, identity), kCreditCardChoice, {},
                               false);
 }
 
-bool SetIdentityCreditCard(std::u16string_view identity, std::u16string_view ccid) {
+bool Settings::SetIdentityCreditCard(std::u16string_view identity, std::u16string_view ccid) {
     return SetConfigString(Hive::CurrentUser, SectionKey(kIdentitiesSection, identity),
                            kCreditCardChoice, ccid);
 }
 
-std::u16string GetIdentityBankAccount(std::u16string_view identity) {
+std::u16string Settings::GetIdentityBankAccount(std::u16string_view identity) {
     return GetStringOrDefault(SectionKey(kIdentitiesSection, identity), kBankAccountChoice, {},
                               false);
 }
 
-bool SetIdentityBankAccount(std::u16string_view identity, std::u16string_view baid) {
+bool Settings::SetIdentityBankAccount(std::u16string_view identity, std::u16string_view baid) {
     return SetConfigString(Hive::CurrentUser, SectionKey(kIdentitiesSection, identity),
                            kBankAccountChoice, baid);
 }
 
-bool DeleteIdentityChoices(std::u16string_view identity) {
+bool Settings::DeleteIdentityChoices(std::u16string_view identity) {
     return !identity.empty() &&
            SetConfigString(Hive::CurrentUser, SectionKey(kIdentitiesSection, identity),
                            std::nullopt, std::nullopt);
@@ -525,7 +565,7 @@ bool DeleteIdentityChoices(std::u16string_view identity) {
 
 // --- Export ---
 
-bool ExportConfiguration(std::u16string_view path) {
+bool Settings::ExportConfiguration(std::u16string_view path) {
     std::u16string key(platform::HiveName(Hive::CurrentUser));
     key += u'\\';
     key += ProductKey();
@@ -551,20 +591,20 @@ const ConfigurationEntry* FindConfigurationEntry(std::u16string_view name) {
     return nullptr;
 }
 
-std::optional<std::u16string> GetConfigurationValue(std::u16string_view name) {
+std::optional<std::u16string> Settings::GetConfigurationValue(std::u16string_view name) {
     const ConfigurationEntry* entry = FindConfigurationEntry(name);
     if (entry == nullptr) {
         return std::nullopt;
     }
-    return entry->get();
+    return entry->get(*this);
 }
 
-SetValueResult SetConfigurationValue(std::u16string_view name, std::u16string_view text) {
+SetValueResult Settings::SetConfigurationValue(std::u16string_view name, std::u16string_view text) {
     const ConfigurationEntry* entry = FindConfigurationEntry(name);
     if (entry == nullptr) {
         return SetValueResult::UnknownName;
     }
-    return entry->set(text);
+    return entry->set(*this, text);
 }
 
 }  // namespace veltrix::config

@@ -1,5 +1,7 @@
 #include "core/orvane_interface.h"
 
+#include <string.h>
+
 #include <string_view>
 
 #include "core/session.h"
@@ -9,12 +11,12 @@ namespace {
 
 using com::HRESULT;
 
-// The session's 0 / 1 become S_OK / S_FALSE, which have the same values.
-HRESULT FromSession(int result) {
-    return result == 0 ? com::S_OK : com::S_FALSE;
+HRESULT FromSession(bool succeeded) {
+    return succeeded ? com::S_OK : com::S_FALSE;
 }
 
 HRESULT InvokeGetPassword(IOrvaneInterface& self, com::Variant* result) {
+    // The variant is the caller's copy, theirs to wipe.
     const char16_t* password = nullptr;
     const HRESULT hr = self.GetPassword(&password);
     if (result != nullptr) {
@@ -54,17 +56,30 @@ bool ArgumentCountFits(com::DispId id, std::size_t count) {
 
 }  // namespace
 
-HRESULT OrvaneInterface::Create(const com::Guid& iid, void** object) {
-    return com::CreateComObject<OrvaneInterface>(iid, object);
+HRESULT OrvaneInterface::Create(std::shared_ptr<config::Settings> settings, const com::Guid& iid,
+                                void** object) {
+    return com::CreateComObject<OrvaneInterface>(iid, object, std::move(settings));
+}
+
+OrvaneInterface::OrvaneInterface(std::shared_ptr<config::Settings> settings)
+    : m_settings(std::move(settings)) {}
+
+OrvaneInterface::~OrvaneInterface() {
+    WipeHandedOut();
+}
+
+void OrvaneInterface::WipeHandedOut() {
+    explicit_bzero(m_handedOut.data(), m_handedOut.size() * sizeof(char16_t));
+    m_handedOut.clear();
 }
 
 HRESULT OrvaneInterface::IsPasswordKnown(bool* known) {
     if (known == nullptr) {
         return com::E_POINTER;
     }
-    const int result = session::IsPasswordKnown();
-    *known = result == 0;
-    return result == 2 ? com::S_FALSE : com::S_OK;
+    const session::PasswordState state = session::IsPasswordKnown();
+    *known = state == session::PasswordState::Known;
+    return state == session::PasswordState::Unavailable ? com::S_FALSE : com::S_OK;
 }
 
 HRESULT OrvaneInterface::GetPassword(const char16_t** password) {
@@ -72,7 +87,13 @@ HRESULT OrvaneInterface::GetPassword(const char16_t** password) {
         return com::E_POINTER;
     }
     *password = nullptr;
-    return FromSession(session::GetPassword(password));
+    WipeHandedOut();
+    if (m_settings == nullptr || !session::GetPassword(*m_settings, m_handedOut)) {
+        WipeHandedOut();
+        return com::S_FALSE;
+    }
+    *password = m_handedOut.c_str();
+    return com::S_OK;
 }
 
 HRESULT OrvaneInterface::SetPassword(const char16_t* password) {

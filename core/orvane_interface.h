@@ -1,9 +1,14 @@
 // The editor link interface: every user of the master-password session, the editor included,
 // reaches it through IOrvaneInterface, implemented by the in-process class OrvaneInterface of
-// vtxcore. The object keeps no state of its own; each method forwards to the session.
+// vtxcore. Each method forwards to the session; the object keeps the settings the session reads
+// and the copy of the password its last GetPassword handed out.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/configuration.h"
 
 #include "platform/com/com_object.h"
 #include "platform/com/dispatch_table.h"
@@ -36,8 +41,9 @@ public:
         {u"RefreshEditor", kRefreshEditor},
     };
 
-    // The master password (prompting when none is known); `*password` points into the session:
-    // copy the text at once and never free it. S_FALSE when cancelled or without a session.
+    // The master password (prompting when none is known); `*password` points into this object:
+    // copy the text at once and never free it. The text is wiped at the next GetPassword and when
+    // the object goes. S_FALSE when cancelled or without a session.
     virtual com::HRESULT GetPassword(const char16_t** password) = 0;
     // A zero-terminated text replaces the password; null ends the session.
     virtual com::HRESULT SetPassword(const char16_t* password) = 0;
@@ -69,8 +75,12 @@ protected:
 
 class OrvaneInterface final : public com::ComObject<IOrvaneInterface, IOrvaneSessionState> {
 public:
-    // The creation function of the server's class table.
-    static com::HRESULT Create(const com::Guid& iid, void** object);
+    // The creation function of the server's class table; the session reads `settings`.
+    static com::HRESULT Create(std::shared_ptr<config::Settings> settings, const com::Guid& iid,
+                               void** object);
+
+    explicit OrvaneInterface(std::shared_ptr<config::Settings> settings);
+    ~OrvaneInterface();
 
     com::HRESULT GetPassword(const char16_t** password) override;
     com::HRESULT SetPassword(const char16_t* password) override;
@@ -83,6 +93,12 @@ public:
     com::HRESULT GetIdOfName(std::u16string_view name, com::DispId* id) override;
     com::HRESULT Invoke(com::DispId id, std::span<const com::Variant> args,
                         com::Variant* result) override;
+
+private:
+    void WipeHandedOut();
+
+    std::shared_ptr<config::Settings> m_settings;
+    std::u16string m_handedOut;
 };
 
 }  // namespace veltrix

@@ -183,14 +183,15 @@ Result<void, FileStatus> WriteWebLogin(std::u16string_view path, const CWebLogin
     return WriteRecord(path, text, password);
 }
 
-Result<void, FileStatus> WriteEditedWebLogin(std::u16string_view path, const CWebLogin& login,
+Result<void, FileStatus> WriteEditedWebLogin(config::Settings& settings, std::u16string_view path,
+                                             const CWebLogin& login,
                                              std::u16string& pageUrlAsRead) {
     std::u16string text = WebLoginToText(login, WebLoginWriter::Editor);
     ScopedWipe wipe(text);
     if (login.GetPageUrl() != pageUrlAsRead) {
         const std::u16string name = RecordNameOf(path);
-        RemoveWebLoginFromIndex(pageUrlAsRead, name);
-        AddWebLoginToIndex(login.GetPageUrl(), name);
+        RemoveWebLoginFromIndex(settings, pageUrlAsRead, name);
+        AddWebLoginToIndex(settings, login.GetPageUrl(), name);
         pageUrlAsRead = login.GetPageUrl();
     }
     return WriteRecord(path, text, RecordPassword::Session());
@@ -205,12 +206,13 @@ Result<void, FileStatus> WriteSecureNote(std::u16string_view path, const CSecure
     return WriteRecord(path, note.GetText(), password);
 }
 
-Result<CWebLogin, FileStatus> LoadWebLogin(WebLoginLoadContext& context, std::u16string_view name) {
+Result<CWebLogin, FileStatus> LoadWebLogin(config::Settings& settings, WebLoginLoadContext& context,
+                                           std::u16string_view name) {
     if (context.cancelled) {
         return Fail(FileStatus::NoPassword);
     }
     const std::u16string path =
-        RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+        RecordPath(settings.GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
     auto login = [&] {
         BusyFlag busy(context.busy);
         return ReadWebLogin(path);

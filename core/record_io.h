@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/configuration.h"
 #include "core/identity.h"
 #include "core/record_file.h"
 #include "core/record_text.h"
@@ -83,8 +84,8 @@ Result<void, FileStatus> WriteWebLogin(std::u16string_view path, const CWebLogin
 // The editor's save: writes in the editor's order and, when the page address differs from
 // `pageUrlAsRead` (the address when the record was read or last saved), first moves the record's
 // entry in the Web Login URL index and takes the new address as `pageUrlAsRead`.
-Result<void, FileStatus> WriteEditedWebLogin(std::u16string_view path, const CWebLogin& login,
-                                             std::u16string& pageUrlAsRead);
+Result<void, FileStatus> WriteEditedWebLogin(config::Settings& settings, std::u16string_view path,
+                                             const CWebLogin& login, std::u16string& pageUrlAsRead);
 
 Result<CSecureNote, FileStatus> ReadSecureNote(std::u16string_view path);
 Result<void, FileStatus> WriteSecureNote(std::u16string_view path, const CSecureNote& note,
@@ -99,7 +100,9 @@ struct WebLoginLoadContext {
     bool busy = false;
 };
 
-// Reads the Web Login `name` from the Web Logins folder; the status of a failed read.
-Result<CWebLogin, FileStatus> LoadWebLogin(WebLoginLoadContext& context, std::u16string_view name);
+// Reads the Web Login `name` from the Web Logins folder of `settings`; the status of a failed
+// read.
+Result<CWebLogin, FileStatus> LoadWebLogin(config::Settings& settings, WebLoginLoadContext& context,
+                                           std::u16string_view name);
 
 }  // namespace veltrix

@@ -1,6 +1,6 @@
 #include "core/session.h"
 
-#include <openssl/rand.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -32,9 +32,6 @@ struct IdleTimer {
 };
 thread_local std::optional<IdleTimer> tlIdleTimer;
 
-// The password handed out last by this thread; GetPassword's pointer points into it.
-thread_local std::u16string tlPassword;
-
 // Set while this process has closed its handles; a timer firing then does nothing.
 std::atomic<bool> handlesClosed{false};
 
@@ -61,13 +58,18 @@ bool HasExpired(std::uint32_t now, std::uint32_t expiry) {
     return expiry != session_layout::kNoExpiry && static_cast<std::int32_t>(now - expiry) >= 0;
 }
 
-std::uint32_t NewTimerToken() {
+// A timer token only has to differ from the other processes' and from this process's earlier
+// ones: the process id, a counter and the tick, mixed so that nearby inputs spread apart.
+std::uint32_t NewTimerToken(std::uint32_t now) {
+    static std::atomic<std::uint32_t> counter{0};
     std::uint32_t token = 0;
     while (token == 0) {
-        if (RAND_bytes(reinterpret_cast<unsigned char*>(&token), sizeof token) != 1) {
-            static std::atomic<std::uint32_t> fallback{0x5E55};
-            token = fallback.fetch_add(0x9E3779B9u);
-        }
+        std::uint64_t mix = static_cast<std::uint64_t>(getpid()) << 32 ^
+                            static_cast<std::uint64_t>(counter.fetch_add(1)) << 16 ^ now;
+        mix ^= mix >> 33;
+        mix *= 0xFF51AFD7ED558CCDull;
+        mix ^= mix >> 33;
+        token = static_cast<std::uint32_t>(mix);
     }
     return token;
 }
@@ -104,7 +106,7 @@ void EndSession(SessionBlock& block) {
 void OnIdleTimer(std::uint32_t token, platform::TimerId loopId);
 
 // Restarts the idle timer on the calling thread, counting the idle time from `now`.
-void RestartIdleTimer(SessionBlock& block, std::uint32_t now) {
+void RestartIdleTimer(SessionBlock& block, std::uint32_t now, config::Settings& settings) {
     if (block.TimerId() != 0) {
         // Only this thread's own timer can be killed here; a timer of another thread or process
         // finds itself replaced when it fires and stops then.
@@ -112,18 +114,16 @@ void RestartIdleTimer(SessionBlock& block, std::uint32_t now) {
         block.SetExpiryTick(session_layout::kNoExpiry);
         block.SetTimerId(0);
     }
-    int minutes = config::GetAutoLogoff();
+    int minutes = settings.GetAutoLogoff();
     if (minutes <= 0) {
         return;
     }
     minutes = std::min(minutes, kMaxAutoLogoffMinutes);
     const std::uint32_t period = static_cast<std::uint32_t>(minutes) * kMsPerMinute;
     KillThreadIdleTimer();
-    const std::uint32_t token = NewTimerToken();
-    const platform::TimerId loopId =
-        platform::ThreadEventLoop().SetTimer(period, [token](platform::TimerId loopId) {
-        OnIdleTimer(token, loopId);
-    });
+    const std::uint32_t token = NewTimerToken(now);
+    const platform::TimerId loopId = platform::ThreadEventLoop().SetTimer(
+        period, [token](platform::TimerId loopId) { OnIdleTimer(token, loopId); });
     tlIdleTimer = IdleTimer{token, loopId};
     block.SetTimerId(token);
     block.SetExpiryTick(now + period);
@@ -153,8 +153,8 @@ void OnIdleTimer(std::uint32_t token, platform::TimerId loopId) {
 
 // Asks for the password while the lock is held, so that others wait and then find it. An entered
 // password must open an existing record file; on the first run the user chooses one.
-bool PromptForPassword(SessionBlock& block) {
-    const std::u16string verificationFile = FindVerificationFile();
+bool PromptForPassword(SessionBlock& block, config::Settings& settings) {
+    const std::u16string verificationFile = FindVerificationFile(settings);
     if (verificationFile.empty()) {
         auto chosen = ui::CurrentUi().PromptPassword(ui::PasswordPrompt::Choose);
         return chosen && block.SetPassword(*chosen);
@@ -177,10 +177,10 @@ bool PromptForPassword(SessionBlock& block) {
 
 }  // namespace
 
-int GetPassword(const char16_t** password) {
+bool GetPassword(config::Settings& settings, std::u16string& password) {
     Operation op;
-    if (!op.Ok() || password == nullptr) {
-        return 1;
+    if (!op.Ok()) {
+        return false;
     }
     SessionBlock& block = op.Block();
     const std::uint32_t now = platform::TickCount();
@@ -190,58 +190,59 @@ int GetPassword(const char16_t** password) {
         block.SetExpiryTick(session_layout::kNoExpiry);
         EndSession(block);
     }
-    if (!block.HasPassword() && !PromptForPassword(block)) {
-        return 1;
+    if (!block.HasPassword() && !PromptForPassword(block, settings)) {
+        return false;
     }
-    tlPassword = block.Password();
-    *password = tlPassword.c_str();
-    RestartIdleTimer(block, now);
-    return 0;
+    password = block.Password();
+    RestartIdleTimer(block, now, settings);
+    return true;
 }
 
-int IsPasswordKnown() {
+PasswordState IsPasswordKnown() {
     Operation op;
     if (!op.Ok()) {
-        return 2;
+        return PasswordState::Unavailable;
     }
     SessionBlock& block = op.Block();
-    return block.HasPassword() && !HasExpired(platform::TickCount(), block.ExpiryTick()) ? 0 : 1;
+    return block.HasPassword() && !HasExpired(platform::TickCount(), block.ExpiryTick())
+               ? PasswordState::Known
+               : PasswordState::NotKnown;
 }
 
-int SetPassword(const char16_t* password) {
+bool SetPassword(const char16_t* password) {
     Operation op;
     if (!op.Ok()) {
-        return 1;
+        return false;
     }
     if (password != nullptr) {
         // More than the block holds is refused rather than cut.
-        return op.Block().SetPassword(password) ? 0 : 1;
+        return op.Block().SetPassword(password);
     }
     EndSession(op.Block());
-    return 0;
+    return true;
 }
 
-int RegisterEditor(std::uint32_t window) {
+bool RegisterEditor(std::uint32_t window) {
     {
         Operation op;
         if (!op.Ok()) {
-            return 1;
+            return false;
         }
         op.Block().SetEditorWindow(window);
     }
     if (window == 0) {
         CloseProcessHandles();
     }
-    return 0;
+    return true;
 }
 
-int RefreshEditor() {
+bool RefreshEditor() {
     Operation op;
     if (!op.Ok()) {
-        return 1;
+        return false;
     }
     TellEditor(op.Block(), WM_EDITOR_REFRESH);
-    return 0;
+    return true;
 }
 
 void CloseProcessHandles() {

@@ -8,15 +8,12 @@
 namespace veltrix {
 
 bool CSessionPasswordSource::GetPassword(std::u16string& password) {
-    const char16_t* text = nullptr;
-    if (session::GetPassword(&text) != 0) {
-        return false;
-    }
-    password = text;
-    return true;
+    return session::GetPassword(m_settings(), password);
 }
 
-bool CSessionPasswordSource::EndSession() { return session::SetPassword(nullptr) == 0; }
+bool CSessionPasswordSource::EndSession() {
+    return session::SetPassword(nullptr);
+}
 
 IOrvaneInterface* COrvanePasswordSource::Session() {
     if (!session_) {

@@ -2,19 +2,27 @@
 // through IOrvaneInterface, for programs that reach the session in vtxcore.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "core/configuration.h"
 #include "core/orvane_interface.h"
 #include "core/password_source.h"
 #include "platform/com/com_ptr.h"
 
 namespace veltrix {
 
-// Calls the session of this module directly.
+// Calls the session of this module directly, with the settings `settings` returns at each use.
 class CSessionPasswordSource : public IPasswordSource {
 public:
+    using SettingsSource = std::function<config::Settings&()>;
+    explicit CSessionPasswordSource(SettingsSource settings) : m_settings(std::move(settings)) {}
+
     bool GetPassword(std::u16string& password) override;
     bool EndSession() override;
+
+private:
+    SettingsSource m_settings;
 };
 
 // Creates the session object of vtxcore on first use, as every record file does; when it cannot

@@ -16,26 +16,26 @@ bool FileExists(const std::u16string& path) {
 }
 
 // The first file of `kind` in its folder, with the folder prefixed; empty when there is none.
-std::u16string FirstRecordFile(RecordKind kind) {
-    const std::u16string folder = config::GetRecordFolder(kind);
-    auto names = platform::ListFilesWithExtension(text::ToUtf8(folder),
-                                                  text::ToUtf8(RecordExtension(kind)));
+std::u16string FirstRecordFile(config::Settings& settings, RecordKind kind) {
+    const std::u16string folder = settings.GetRecordFolder(kind);
+    auto names =
+        platform::ListFilesWithExtension(text::ToUtf8(folder), text::ToUtf8(RecordExtension(kind)));
     return names.empty() ? std::u16string() : folder + text::FromUtf8(names.front());
 }
 
 }  // namespace
 
-std::u16string FindVerificationFile() {
-    const std::u16string identity = config::GetCurrentIdentity();
+std::u16string FindVerificationFile(config::Settings& settings) {
+    const std::u16string identity = settings.GetCurrentIdentity();
     if (!identity.empty()) {
-        auto path = RecordPath(config::GetRecordFolder(RecordKind::Identity), identity,
+        auto path = RecordPath(settings.GetRecordFolder(RecordKind::Identity), identity,
                                RecordKind::Identity);
         if (FileExists(path)) {
             return path;
         }
     }
     for (RecordKind kind : {RecordKind::Identity, RecordKind::WebLogin, RecordKind::SecureNote}) {
-        if (auto path = FirstRecordFile(kind); !path.empty()) {
+        if (auto path = FirstRecordFile(settings, kind); !path.empty()) {
             return path;
         }
     }

@@ -19,9 +19,9 @@ std::u16string IndexKey() {
 }
 
 // The raw value of a site, or nullopt when the site key is empty or the value is missing.
-std::optional<std::u16string> ReadSite(std::u16string_view site) {
+std::optional<std::u16string> ReadSite(config::Settings& settings, std::u16string_view site) {
     std::u16string value;
-    if (site.empty() || !config::GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
+    if (site.empty() || !settings.GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
         return std::nullopt;
     }
     return value;
@@ -60,17 +60,18 @@ bool ContainsName(const std::vector<std::u16string>& names, std::u16string_view 
 
 }  // namespace
 
-std::vector<std::u16string> LookupWebLogins(std::u16string_view url) {
-    auto value = ReadSite(config::GetSiteKey(url));
+std::vector<std::u16string> LookupWebLogins(config::Settings& settings, std::u16string_view url) {
+    auto value = ReadSite(settings, config::GetSiteKey(url));
     return value ? SplitNames(*value) : std::vector<std::u16string>{};
 }
 
-bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name) {
+bool AddWebLoginToIndex(config::Settings& settings, std::u16string_view url,
+                        std::u16string_view name) {
     std::u16string site = config::GetSiteKey(url);
     if (site.empty() || name.empty()) {
         return false;
     }
-    std::u16string value = ReadSite(site).value_or(std::u16string{});
+    std::u16string value = ReadSite(settings, site).value_or(std::u16string{});
     if (ContainsName(SplitNames(value), name)) {
         return true;
     }
@@ -78,12 +79,13 @@ bool AddWebLoginToIndex(std::u16string_view url, std::u16string_view name) {
         value += kSeparator;
     }
     value += name;
-    return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, value);
+    return settings.SetConfigString(Hive::CurrentUser, IndexKey(), site, value);
 }
 
 // Takes `name` out of the value of `site`; the value goes when no name remains.
-static bool RemoveFromSite(std::u16string_view site, std::u16string_view name) {
-    auto value = ReadSite(site);
+static bool RemoveFromSite(config::Settings& settings, std::u16string_view site,
+                           std::u16string_view name) {
+    auto value = ReadSite(settings, site);
     if (!value) {
         return false;
     }
@@ -94,24 +96,36 @@ static bool RemoveFromSite(std::u16string_view site, std::u16string_view name) {
     std::erase_if(names,
                   [name](const std::u16string& entry) { return text::EqualsNoCase(entry, name); });
     if (names.empty()) {
-        return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, std::nullopt);
+        return settings.SetConfigString(Hive::CurrentUser, IndexKey(), site, std::nullopt);
     }
-    return config::SetConfigString(Hive::CurrentUser, IndexKey(), site, JoinNames(names));
+    return settings.SetConfigString(Hive::CurrentUser, IndexKey(), site, JoinNames(names));
 }
 
-bool RemoveWebLoginFromIndex(std::u16string_view url, std::u16string_view name) {
-    return RemoveFromSite(config::GetSiteKey(url), name);
+bool RemoveWebLoginFromIndex(config::Settings& settings, std::u16string_view url,
+                             std::u16string_view name) {
+    return RemoveFromSite(settings, config::GetSiteKey(url), name);
 }
 
-bool IndexWebLoginUnder(std::u16string_view url, std::u16string_view name) {
+bool MoveWebLoginInIndex(config::Settings& settings, std::u16string_view oldUrl,
+                         std::u16string_view url, std::u16string_view name) {
+    const std::u16string oldSite = config::GetSiteKey(oldUrl);
+    if (!oldSite.empty() && !text::EqualsNoCase(oldSite, config::GetSiteKey(url))) {
+        RemoveFromSite(settings, oldSite, name);
+    }
+    return AddWebLoginToIndex(settings, url, name);
+}
+
+bool IndexWebLoginUnder(config::Settings& settings, std::u16string_view url,
+                        std::u16string_view name) {
     const std::u16string site = config::GetSiteKey(url);
-    for (const auto& entry : platform::Registry::Default().EnumValues(Hive::CurrentUser, IndexKey())) {
+    for (const auto& entry : settings.Registry().EnumValues(Hive::CurrentUser, IndexKey())) {
         auto names = entry.value.AsString();
-        if (names && !text::EqualsNoCase(entry.name, site) && ContainsName(SplitNames(*names), name)) {
-            RemoveFromSite(entry.name, name);
+        if (names && !text::EqualsNoCase(entry.name, site) &&
+            ContainsName(SplitNames(*names), name)) {
+            RemoveFromSite(settings, entry.name, name);
         }
     }
-    return AddWebLoginToIndex(url, name);
+    return AddWebLoginToIndex(settings, url, name);
 }
 
 }  // namespace veltrix

@@ -27,14 +27,18 @@ bool IsJavascript(std::u16string_view url) {
 
 }  // namespace
 
-BHOView::BHOView() = default;
+BHOView::BHOView(std::shared_ptr<config::Settings> settings) : m_settings(std::move(settings)) {}
 
 BHOView::~BHOView() {
     Detach();
 }
 
-com::HRESULT BHOView::Create(const com::Guid& iid, void** object) {
-    return com::CreateComObject<BHOView>(iid, object);
+com::HRESULT BHOView::Create(std::shared_ptr<config::Settings> settings, const com::Guid& iid,
+                             void** object) {
+    if (settings == nullptr) {
+        return com::E_INVALIDARG;
+    }
+    return com::CreateComObject<BHOView>(iid, object, std::move(settings));
 }
 
 // ---- Attaching ----
@@ -88,10 +92,10 @@ void BHOView::ShowToolbarBand() {
         m_browser->ShowBrowserBar(CLSID_VTXToolBand, false);
         return;
     }
-    const std::uint32_t preferences = config::GetToolbarPreferences();
+    const std::uint32_t preferences = m_settings->GetToolbarPreferences();
     if ((preferences & 1) != 0) {
         m_browser->ShowBrowserBar(CLSID_VTXToolBand, true);
-        config::SetToolbarPreferences(preferences & ~1u);
+        m_settings->SetToolbarPreferences(preferences & ~1u);
     }
 }
 
@@ -332,7 +336,7 @@ void BHOView::HidePrompts() {
 }
 
 bool BHOView::IsExcluded() const {
-    return config::IsExcludedSite(m_page.pageUrl);
+    return m_settings->IsExcludedSite(m_page.pageUrl);
 }
 
 void BHOView::ShowPrompt(formviews::IPromptWindow& prompt, bool activate) {
@@ -390,9 +394,9 @@ com::HRESULT BHOView::SecureNotesCommand() {
 EditorRequest BHOView::EditorRequestFor(DispatchId command) const {
     switch (command) {
         case kIdentities:
-            return {kEditorIdentities, config::GetCurrentIdentity()};
+            return {kEditorIdentities, m_settings->GetCurrentIdentity()};
         case kWebLogins: {
-            const std::vector<std::u16string> names = LookupWebLogins(m_page.pageUrl);
+            const std::vector<std::u16string> names = LookupWebLogins(*m_settings, m_page.pageUrl);
             return {kEditorWebLogins, names.empty() ? m_page.lastAutoSubmitted : names.front()};
         }
         case kSecureNotes:

@@ -32,8 +32,9 @@ class BHOView final : public com::ComObject<IBHOView, IObjectWithSite, IBrowserE
                       private IPageHost,
                       private dom::FormEventSink {
 public:
-    // The creation function of the server's class table.
-    static com::HRESULT Create(const com::Guid& iid, void** object);
+    // The creation function of the server's class table; the object reads `settings`.
+    static com::HRESULT Create(std::shared_ptr<config::Settings> settings, const com::Guid& iid,
+                               void** object);
 
     // IObjectWithSite: attach to a browser (null: let it go).
     com::HRESULT SetSite(com::IUnknown* site) override;
@@ -64,7 +65,7 @@ public:
     // The page as the helper object holds it (for the generator and for inspection).
     FormPageState& Page() { return m_page; }
 
-    BHOView();
+    explicit BHOView(std::shared_ptr<config::Settings> settings);
     ~BHOView() override;
 
 private:
@@ -104,7 +105,8 @@ private:
     com::ComPtr<IOrvaneInterface> m_link;
     bool m_fileManager = false;
 
-    FormPageState m_page;
+    std::shared_ptr<config::Settings> m_settings;
+    FormPageState m_page{*m_settings};
     CFormCapture m_capture{m_page, *this};
     CWebLoginLogic m_webLogins{m_page, *this};
     CIdentityLogic m_identities{m_page, *this};

@@ -82,8 +82,8 @@ CWebLoginField SavedField(const CFormField& field) {
     return saved;
 }
 
-std::u16string WebLoginPath(std::u16string_view name) {
-    return RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+std::u16string WebLoginPath(config::Settings& settings, std::u16string_view name) {
+    return RecordPath(settings.GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
 }
 
 bool FileExists(std::u16string_view path) {
@@ -222,7 +222,7 @@ void CFormCapture::NoteFormSubmit(const dom::ElementRef& formElement) {
 
 void CFormCapture::NoteNavigation(std::u16string_view targetUrl, std::string_view postData) {
     if (text::StartsWithNoCase(targetUrl, u"javascript:") ||
-        config::IsExcludedSite(m_page.pageUrl)) {
+        m_page.settings.IsExcludedSite(m_page.pageUrl)) {
         return;
     }
     if (m_page.submitState == 0) {
@@ -259,7 +259,7 @@ void CFormCapture::SaveForm() {
 
 bool CFormCapture::OfferSave(const std::vector<CWebForm*>& forms, bool manual) {
     if (forms.empty() ||
-        (!manual && (config::GetPreferences() & config::pref::kPromptToSave) == 0)) {
+        (!manual && (m_page.settings.GetPreferences() & config::pref::kPromptToSave) == 0)) {
         return false;
     }
     if (!m_page.valuesCaptured) {
@@ -281,8 +281,8 @@ bool CFormCapture::OfferSave(const std::vector<CWebForm*>& forms, bool manual) {
 }
 
 bool CFormCapture::AlreadySaved(const CWebLogin& candidate) {
-    for (const std::u16string& name : LookupWebLogins(candidate.GetPageUrl())) {
-        const auto saved = LoadWebLogin(m_page.load, name);
+    for (const std::u16string& name : LookupWebLogins(m_page.settings, candidate.GetPageUrl())) {
+        const auto saved = LoadWebLogin(m_page.settings, m_page.load, name);
         if (saved && HasEqualFields(candidate, *saved)) {
             return true;
         }
@@ -296,7 +296,7 @@ std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& 
             case formviews::SaveWebLoginAnswer::No:
                 return {};
             case formviews::SaveWebLoginAnswer::Exclude:
-                if (ConfirmSiteExclusion(pageUrl, m_host)) {
+                if (ConfirmSiteExclusion(m_page.settings, pageUrl, m_host)) {
                     return {};
                 }
                 continue;
@@ -308,7 +308,7 @@ std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& 
             ui::ShowMessage(formmsg::kInvalidWebLoginName);
             continue;
         }
-        const std::u16string path = WebLoginPath(name);
+        const std::u16string path = WebLoginPath(m_page.settings, name);
         if (FileExists(path) && ui::CurrentUi().ShowMessage(
                                     text::ReplaceFirst(formmsg::kReplaceFileQuestion, u"%s", path),
                                     ui::Buttons::YesNo, ui::Icon::Question) != ui::Answer::Yes) {
@@ -319,11 +319,11 @@ std::u16string CFormCapture::AskName(std::u16string name, const std::u16string& 
 }
 
 void CFormCapture::Save(const CWebLogin& candidate, const std::u16string& name) {
-    if (!WriteWebLogin(WebLoginPath(name), candidate, WebLoginWriter::Browser)) {
+    if (!WriteWebLogin(WebLoginPath(m_page.settings, name), candidate, WebLoginWriter::Browser)) {
         return;
     }
     m_host.RefreshEditor();
-    AddWebLoginToIndex(candidate.GetPageUrl(), name);
+    AddWebLoginToIndex(m_page.settings, candidate.GetPageUrl(), name);
 }
 
 }  // namespace veltrix

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/configuration.h"
 #include "core/record_io.h"
 #include "formengine/views/form_prompts.h"
 #include "formengine/web_form.h"
@@ -12,6 +13,10 @@
 namespace veltrix {
 
 struct FormPageState {
+    explicit FormPageState(config::Settings& settings) : settings(settings) {}
+
+    // The settings every decision on the page reads.
+    config::Settings& settings;
     // The top-level address and the title of the last completed document.
     std::u16string pageUrl;
     std::u16string pageTitle;

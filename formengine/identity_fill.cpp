@@ -82,67 +82,45 @@ bool IsPhoneKey(std::u16string_view key) {
     return std::find(kPhoneKeys.begin(), kPhoneKeys.end(), key) != kPhoneKeys.end();
 }
 
-// The highlight settings, read once for a whole fill pass rather than for every field.
-struct HighlightSettings {
-    bool on = false;
-    std::u16string colour;
-
-    static HighlightSettings Read() {
-        HighlightSettings settings;
-        settings.on = (config::GetPreferences() & config::pref::kHighlightFields) != 0;
-        if (settings.on) {
-            settings.colour = config::GetHighlightColor();
-        }
-        return settings;
-    }
-};
-thread_local const HighlightSettings* tlPassSettings = nullptr;
-
-class FillPass {
-public:
-    FillPass() : settings_(HighlightSettings::Read()), outer_(tlPassSettings) {
-        tlPassSettings = &settings_;
-    }
-    ~FillPass() { tlPassSettings = outer_; }
-    FillPass(const FillPass&) = delete;
-    FillPass& operator=(const FillPass&) = delete;
-
-private:
-    HighlightSettings settings_;
-    const HighlightSettings* outer_;
-};
-
 }  // namespace
 
-void Highlight(CFormField& field) {
+Highlighting Highlighting::Read(config::Settings& settings) {
+    Highlighting highlighting;
+    highlighting.on = (settings.GetPreferences() & config::pref::kHighlightFields) != 0;
+    if (highlighting.on) {
+        highlighting.colour = settings.GetHighlightColor();
+    }
+    return highlighting;
+}
+
+void Highlight(CFormField& field, const Highlighting& highlighting) {
     const bool changed = field.IsCheckable() ? field.element->IsChecked() != field.checkedInitially
                                              : field.CurrentValueText() != field.initialValue;
     if (!changed) {
         return;
     }
-    const HighlightSettings settings =
-        tlPassSettings != nullptr ? *tlPassSettings : HighlightSettings::Read();
-    if (!settings.on) {
+    if (!highlighting.on) {
         return;
     }
     field.savedBackground = field.element->BackgroundColor();
-    field.element->SetBackgroundColor(settings.colour);
+    field.element->SetBackgroundColor(highlighting.colour);
 }
 
 namespace {
 
-bool SelectOptionAt(CFormField& field, const dom::ElementRef& option) {
+bool SelectOptionAt(CFormField& field, const dom::ElementRef& option,
+                    const Highlighting& highlighting) {
     if (!option->SetSelected(true)) {
         return false;
     }
     field.written = true;
-    Highlight(field);
+    Highlight(field, highlighting);
     return true;
 }
 
 }  // namespace
 
-bool SetValue(CFormField& field, std::u16string_view text) {
+bool SetValue(CFormField& field, std::u16string_view text, const Highlighting& highlighting) {
     if (field.readOnly || field.disabled || field.element == nullptr ||
         static_cast<std::int64_t>(text.size()) > field.maxLength) {
         return false;
@@ -152,12 +130,12 @@ bool SetValue(CFormField& field, std::u16string_view text) {
     }
     field.written = true;
     if (!text.empty()) {
-        Highlight(field);
+        Highlight(field, highlighting);
     }
     return true;
 }
 
-bool SelectOption(CFormField& field, std::u16string_view text) {
+bool SelectOption(CFormField& field, std::u16string_view text, const Highlighting& highlighting) {
     if (text.empty() || field.element == nullptr) {
         return false;
     }
@@ -165,7 +143,7 @@ bool SelectOption(CFormField& field, std::u16string_view text) {
     for (const auto& option : options) {
         if (text::EqualsNoCase(option->OptionText(), text) ||
             text::EqualsNoCase(option->OptionValue(), text)) {
-            return SelectOptionAt(field, option);
+            return SelectOptionAt(field, option, highlighting);
         }
     }
     const std::u16string wanted = ToLower(text);
@@ -173,18 +151,18 @@ bool SelectOption(CFormField& field, std::u16string_view text) {
         const std::u16string optionText = ToLower(option->OptionText());
         if ((Contains(optionText, wanted) || Contains(ToLower(option->OptionValue()), wanted)) &&
             !Contains(optionText, u"debit") && !Contains(optionText, u"electron")) {
-            return SelectOptionAt(field, option);
+            return SelectOptionAt(field, option, highlighting);
         }
     }
     return false;
 }
 
-bool Check(CFormField& field) {
+bool Check(CFormField& field, const Highlighting& highlighting) {
     if (field.element == nullptr || !field.element->SetChecked(true)) {
         return false;
     }
     field.written = true;
-    Highlight(field);
+    Highlight(field, highlighting);
     return true;
 }
 
@@ -207,12 +185,26 @@ const SubRecord* FindChosen(const std::list<SubRecord>& records, const std::u16s
 
 }  // namespace
 
-// The chosen card and account are read once, for the whole fill.
-CIdentityFiller::CIdentityFiller(const CIdentity& identity, std::u16string name)
+// The chosen card and account are read once, for the whole fill, and so is the highlighting.
+CIdentityFiller::CIdentityFiller(const CIdentity& identity, std::u16string name,
+                                 config::Settings& settings)
     : m_identity(identity),
       m_name(std::move(name)),
-      m_card(FindChosen(identity.CreditCards(), config::GetIdentityCreditCard(m_name))),
-      m_account(FindChosen(identity.BankAccounts(), config::GetIdentityBankAccount(m_name))) {}
+      m_card(FindChosen(identity.CreditCards(), settings.GetIdentityCreditCard(m_name))),
+      m_account(FindChosen(identity.BankAccounts(), settings.GetIdentityBankAccount(m_name))),
+      m_settings(settings) {}
+
+bool CIdentityFiller::SetValue(CFormField& field, std::u16string_view text) const {
+    return veltrix::SetValue(field, text, *m_highlighting);
+}
+
+bool CIdentityFiller::SelectOption(CFormField& field, std::u16string_view text) const {
+    return veltrix::SelectOption(field, text, *m_highlighting);
+}
+
+bool CIdentityFiller::Check(CFormField& field) const {
+    return veltrix::Check(field, *m_highlighting);
+}
 
 std::u16string CIdentityFiller::IdentityValue(std::u16string_view key) const {
     const std::optional<IdentityValueKey> typed = LookupIdentityValueKey(key);
@@ -239,7 +231,9 @@ std::u16string CIdentityFiller::IdentityValue(FullNameKey) const {
 }
 
 void CIdentityFiller::FillForm(CWebForm& form) const {
-    const FillPass pass;
+    if (!m_highlighting) {
+        m_highlighting = Highlighting::Read(m_settings);
+    }
     if (form.filled && form.formElement != nullptr) {
         form.formElement->Reset();
     }
@@ -576,16 +570,16 @@ bool CIdentityFiller::StateHandler(CFormField& field) const {
     return abbreviations && !state.empty() && SelectOption(field, state);
 }
 
-bool FillWithIdentity(PageFormList& forms, std::u16string_view name) {
+bool FillWithIdentity(config::Settings& settings, PageFormList& forms, std::u16string_view name) {
     if (name.empty()) {
         return false;
     }
     const auto identity = ReadIdentity(
-        RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+        RecordPath(settings.GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
     if (!identity) {
         return false;
     }
-    const CIdentityFiller filler(*identity, std::u16string(name));
+    const CIdentityFiller filler(*identity, std::u16string(name), settings);
     for (const auto& form : forms) {
         if (!form->loginForm) {
             filler.FillForm(*form);
@@ -594,14 +588,15 @@ bool FillWithIdentity(PageFormList& forms, std::u16string_view name) {
     return true;
 }
 
-bool FillPasswords(CWebForm& form, std::u16string_view text, bool write) {
+bool FillPasswords(CWebForm& form, std::u16string_view text, bool write,
+                   const Highlighting& highlighting) {
     bool any = false;
     for (const auto& field : form.fields) {
         if (field->kind == FieldKind::Input && field->inputType == InputType::Password) {
             if (!write) {
                 return true;
             }
-            any = SetValue(*field, text) || any;
+            any = SetValue(*field, text, highlighting) || any;
         }
     }
     return any;

@@ -16,8 +16,8 @@ namespace veltrix {
 namespace {
 
 // The names of the Identity files, without their extension.
-std::vector<std::u16string> IdentityNames() {
-    const std::u16string folder = config::GetRecordFolder(RecordKind::Identity);
+std::vector<std::u16string> IdentityNames(config::Settings& settings) {
+    const std::u16string folder = settings.GetRecordFolder(RecordKind::Identity);
     const std::string extension = text::ToUtf8(RecordExtension(RecordKind::Identity));
     std::vector<std::u16string> names;
     for (const std::string& file :
@@ -27,12 +27,12 @@ std::vector<std::u16string> IdentityNames() {
     return names;
 }
 
-bool LoadIdentity(std::u16string_view name, CIdentity& identity) {
+bool LoadIdentity(config::Settings& settings, std::u16string_view name, CIdentity& identity) {
     if (name.empty()) {
         return false;
     }
     auto read = ReadIdentity(
-        RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+        RecordPath(settings.GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
     if (!read) {
         return false;
     }
@@ -88,14 +88,14 @@ void CIdentityLogic::Decide(bool manual) {
     if (!manual && Dismissed()) {
         return;
     }
-    const std::uint32_t mode = config::GetPreferences();
+    const std::uint32_t mode = m_page.settings.GetPreferences();
     if ((mode & config::pref::kManualFillForms) != 0 && !manual) {
         HidePrompt();
         return;
     }
     const int forms = CountIdentityForms();
     if ((mode & config::pref::kAutoFillForms) != 0 && forms > 0) {
-        FillWithIdentity(m_page.forms, config::GetCurrentIdentity());
+        FillWithIdentity(m_page.settings, m_page.forms, m_page.settings.GetCurrentIdentity());
         return;
     }
     if ((mode & config::pref::kPromptFillForms) != 0 && forms > 0) {
@@ -107,7 +107,7 @@ void CIdentityLogic::Decide(bool manual) {
     if ((mode & config::pref::kManualFillForms) != 0 && manual && forms > 0) {
         const int identities = FillLists();
         if (identities == 1) {
-            FillWithIdentity(m_page.forms, m_identities.entries.front());
+            FillWithIdentity(m_page.settings, m_page.forms, m_identities.entries.front());
         } else if (identities > 1 && m_prompt != nullptr) {
             m_host.ShowPrompt(*m_prompt, false);
         }
@@ -117,9 +117,9 @@ void CIdentityLogic::Decide(bool manual) {
 }
 
 int CIdentityLogic::FillLists() {
-    m_identities = SortedChoices(IdentityNames());
+    m_identities = SortedChoices(IdentityNames(m_page.settings));
     const std::vector<std::u16string>& names = m_identities.entries;
-    const std::u16string current = config::GetCurrentIdentity();
+    const std::u16string current = m_page.settings.GetCurrentIdentity();
     m_listed.clear();
     if (m_prompt != nullptr) {
         m_prompt->SetCreditCards({{}, -1, false});
@@ -127,7 +127,7 @@ int CIdentityLogic::FillLists() {
     }
     if (std::find(names.begin(), names.end(), current) != names.end()) {
         CIdentity identity;
-        if (!LoadIdentity(current, identity)) {
+        if (!LoadIdentity(m_page.settings, current, identity)) {
             return 0;
         }
         FillCardAndAccountLists(identity, current);
@@ -150,14 +150,14 @@ void CIdentityLogic::FillCardAndAccountLists(const CIdentity& identity, std::u16
         return;
     }
     m_prompt->SetCreditCards(
-        SubRecordChoices(identity.CreditCards(), config::GetIdentityCreditCard(name)));
+        SubRecordChoices(identity.CreditCards(), m_page.settings.GetIdentityCreditCard(name)));
     m_prompt->SetBankAccounts(
-        SubRecordChoices(identity.BankAccounts(), config::GetIdentityBankAccount(name)));
+        SubRecordChoices(identity.BankAccounts(), m_page.settings.GetIdentityBankAccount(name)));
 }
 
 void CIdentityLogic::OnIdentityChosen(std::u16string_view name) {
     CIdentity identity;
-    if (LoadIdentity(name, identity)) {
+    if (LoadIdentity(m_page.settings, name, identity)) {
         FillCardAndAccountLists(identity, name);
     } else {
         SetIdentityList(m_listed);
@@ -170,12 +170,12 @@ void CIdentityLogic::OnPromptButton(formviews::PromptButton button) {
     }
     const std::u16string name = m_prompt != nullptr ? m_prompt->SelectedIdentity() : u"";
     if (!name.empty()) {
-        config::SetCurrentIdentity(name);
-        config::SetIdentityCreditCard(name, m_prompt->SelectedCreditCard());
-        config::SetIdentityBankAccount(name, m_prompt->SelectedBankAccount());
+        m_page.settings.SetCurrentIdentity(name);
+        m_page.settings.SetIdentityCreditCard(name, m_prompt->SelectedCreditCard());
+        m_page.settings.SetIdentityBankAccount(name, m_prompt->SelectedBankAccount());
     }
     HidePrompt();
-    FillWithIdentity(m_page.forms, name);
+    FillWithIdentity(m_page.settings, m_page.forms, name);
 }
 
 }  // namespace veltrix

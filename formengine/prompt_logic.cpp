@@ -19,7 +19,7 @@ bool CPromptLogic::HandleDismissingButton(formviews::PromptButton button) {
             HidePrompt();
             return true;
         case formviews::PromptButton::Exclude:
-            if (ConfirmSiteExclusion(m_page.pageUrl, m_host)) {
+            if (ConfirmSiteExclusion(m_page.settings, m_page.pageUrl, m_host)) {
                 HidePrompt();
             }
             return true;

@@ -9,14 +9,15 @@
 
 namespace veltrix {
 
-bool ConfirmSiteExclusion(std::u16string_view pageUrl, IPageHost& host) {
+bool ConfirmSiteExclusion(config::Settings& settings, std::u16string_view pageUrl,
+                          IPageHost& host) {
     const std::u16string question =
         text::ReplaceFirst(formmsg::kExcludeSiteQuestion, u"%1", config::GetSiteKey(pageUrl));
     if (ui::CurrentUi().ShowMessage(question, ui::Buttons::YesNo, ui::Icon::Question) !=
         ui::Answer::Yes) {
         return false;
     }
-    if (!config::AddExcludedSite(pageUrl)) {
+    if (!settings.AddExcludedSite(pageUrl)) {
         return false;
     }
     host.RefreshEditor();

@@ -15,7 +15,7 @@ namespace veltrix {
 
 // Asks whether the site of `pageUrl` is to be excluded; on Yes the site joins the excluded sites
 // and the editor is told. True when the site was excluded.
-bool ConfirmSiteExclusion(std::u16string_view pageUrl, IPageHost& host);
+bool ConfirmSiteExclusion(config::Settings& settings, std::u16string_view pageUrl, IPageHost& host);
 
 // The top left corner of a prompt of `prompt`'s size near the top right corner of the browser
 // window, kept inside the work area.

@@ -45,16 +45,17 @@ const CWebLoginField* SavedValueField(const CWebLogin& login, const CFormField& 
     return nullptr;
 }
 
-void SetCheckedState(CFormField& field, bool checked) {
+void SetCheckedState(CFormField& field, bool checked, const Highlighting& highlighting) {
     if (field.element != nullptr && field.element->SetChecked(checked)) {
         field.written = true;
-        Highlight(field);
+        Highlight(field, highlighting);
     }
 }
 
 // Deselects every option, then selects, for each '|'-separated part, the first option whose text
 // is exactly that part.
-void SelectListParts(CFormField& field, std::u16string_view data) {
+void SelectListParts(CFormField& field, std::u16string_view data,
+                     const Highlighting& highlighting) {
     const dom::ElementList options = field.element->Options();
     for (const auto& option : options) {
         option->SetSelected(false);
@@ -71,19 +72,19 @@ void SelectListParts(CFormField& field, std::u16string_view data) {
         });
         if (found != options.end() && (*found)->SetSelected(true)) {
             field.written = true;
-            Highlight(field);
+            Highlight(field, highlighting);
         }
         start = end + 1;
     }
 }
 
-void FillField(CFormField& field, const CWebLogin& login) {
+void FillField(CFormField& field, const CWebLogin& login, const Highlighting& highlighting) {
     switch (field.inputType) {
         case InputType::Checkbox:
-            SetCheckedState(field, CheckBoxState(login, field));
+            SetCheckedState(field, CheckBoxState(login, field), highlighting);
             return;
         case InputType::Radio:
-            SetCheckedState(field, RadioState(login, field));
+            SetCheckedState(field, RadioState(login, field), highlighting);
             return;
         default:
             break;
@@ -94,10 +95,10 @@ void FillField(CFormField& field, const CWebLogin& login) {
     }
     if (field.kind == FieldKind::Select) {
         if (field.element != nullptr) {
-            SelectListParts(field, saved->data);
+            SelectListParts(field, saved->data, highlighting);
         }
     } else {
-        SetValue(field, saved->data);
+        SetValue(field, saved->data, highlighting);
     }
 }
 
@@ -115,30 +116,31 @@ bool WebLoginFitsForm(const CWebForm& form, const CWebLogin& login) {
     });
 }
 
-bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login) {
+bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login,
+                          const Highlighting& highlighting) {
     if (!WebLoginFitsForm(form, login)) {
         return false;
     }
     for (const auto& field : form.fields) {
-        FillField(*field, login);
+        FillField(*field, login, highlighting);
     }
     form.autoSubmitDisabled = login.IsAutoSubmitDisabled();
     return true;
 }
 
 bool CWebLoginFiller::Fits(const CWebForm& form, std::u16string_view name) {
-    const auto login = LoadWebLogin(m_state.load, name);
+    const auto login = LoadWebLogin(m_state.settings, m_state.load, name);
     return login && WebLoginFitsForm(form, *login);
 }
 
 bool CWebLoginFiller::Fill(CWebForm& form, std::u16string_view name) {
-    const auto login = LoadWebLogin(m_state.load, name);
-    return login && FillFormFromWebLogin(form, *login);
+    const auto login = LoadWebLogin(m_state.settings, m_state.load, name);
+    return login && FillFormFromWebLogin(form, *login, Highlighting::Read(m_state.settings));
 }
 
 bool CWebLoginFiller::Submit(CWebForm& form, std::u16string_view name) {
-    if ((config::GetPreferences() & config::pref::kAutoSubmit) == 0 || form.autoSubmitDisabled ||
-        name == m_state.lastAutoSubmitted) {
+    if ((m_state.settings.GetPreferences() & config::pref::kAutoSubmit) == 0 ||
+        form.autoSubmitDisabled || name == m_state.lastAutoSubmitted) {
         return false;
     }
     m_state.lastAutoSubmitted = name;

@@ -8,6 +8,7 @@
 
 #include "core/web_login.h"
 #include "formengine/form_page_state.h"
+#include "formengine/identity_fill.h"
 #include "formengine/web_form.h"
 
 namespace veltrix {
@@ -18,7 +19,7 @@ bool WebLoginFitsForm(const CWebForm& form, const CWebLogin& login);
 
 // Writes the saved values into a form the Web Login fits and takes over its auto-submit option;
 // false (and nothing written) when it does not fit.
-bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login);
+bool FillFormFromWebLogin(CWebForm& form, const CWebLogin& login, const Highlighting& highlighting);
 
 class CWebLoginFiller {
 public:

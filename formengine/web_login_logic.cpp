@@ -17,8 +17,8 @@
 namespace veltrix {
 namespace {
 
-bool AutoSubmitWanted() {
-    return (config::GetPreferences() & config::pref::kAutoSubmit) != 0;
+bool AutoSubmitWanted(config::Settings& settings) {
+    return (settings.GetPreferences() & config::pref::kAutoSubmit) != 0;
 }
 
 void ShowMultipleFormsMessage() {
@@ -48,7 +48,7 @@ bool CWebLoginLogic::Decide(bool manual) {
     if (!manual && Dismissed()) {
         return false;
     }
-    const std::uint32_t mode = config::GetPreferences();
+    const std::uint32_t mode = m_page.settings.GetPreferences();
     if (m_page.forms.empty() || ((mode & config::pref::kManualFillWebLogins) != 0 && !manual)) {
         HidePrompt();
         return false;
@@ -82,7 +82,7 @@ bool CWebLoginLogic::Decide(bool manual) {
         return true;
     }
     FillMatches();
-    if (AutoSubmitWanted() && !m_matches.front().form->autoSubmitDisabled) {
+    if (AutoSubmitWanted(m_page.settings) && !m_matches.front().form->autoSubmitDisabled) {
         ShowMultipleFormsMessage();
     }
     return true;
@@ -93,12 +93,12 @@ bool CWebLoginLogic::Decide(bool manual) {
 void CWebLoginLogic::BuildMatches() {
     m_matches.clear();
     std::map<std::u16string, std::optional<CWebLogin>> loaded;
-    const std::vector<std::u16string> names = LookupWebLogins(m_page.pageUrl);
+    const std::vector<std::u16string> names = LookupWebLogins(m_page.settings, m_page.pageUrl);
     for (const auto& form : m_page.forms) {
         for (const std::u16string& name : names) {
             auto [entry, added] = loaded.try_emplace(name);
             if (added) {
-                if (auto login = LoadWebLogin(m_page.load, name)) {
+                if (auto login = LoadWebLogin(m_page.settings, m_page.load, name)) {
                     entry->second = std::move(*login);
                 }
             }
@@ -117,7 +117,8 @@ void CWebLoginLogic::FillMatches() {
 }
 
 void CWebLoginLogic::SubmitAfterFill() {
-    if (m_matches.empty() || !AutoSubmitWanted() || m_matches.front().form->autoSubmitDisabled) {
+    if (m_matches.empty() || !AutoSubmitWanted(m_page.settings) ||
+        m_matches.front().form->autoSubmitDisabled) {
         return;
     }
     if (m_matches.size() == 1) {

@@ -1,6 +1,8 @@
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +26,9 @@ constexpr int kBusyTimeoutMs = 15000;
 constexpr int kSetupAttempts = 200;
 // The implicit root key of every hive.
 constexpr std::int64_t kRootKey = 0;
+// Beside the hive files: a 64-bit counter that every write through any Registry object, in any
+// process, increments; mapped shared, so that reading it costs no system call.
+constexpr const char* kGenerationFileName = "generation";
 
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS keys("
@@ -40,10 +45,6 @@ constexpr const char* kSchema =
     "  data BLOB NOT NULL,"
     "  PRIMARY KEY(key, folded)) WITHOUT ROWID;"
     "PRAGMA user_version = 1;";
-
-constexpr const char* kSubtree =
-    "WITH RECURSIVE tree(id) AS ("
-    "  SELECT ?1 UNION ALL SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) ";
 
 using Components = std::vector<std::u16string_view>;
 
@@ -88,53 +89,88 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// One prepared statement; every accessor tolerates a statement that failed to prepare.
-class Statement {
+// A prepared statement kept by its connection for the connection's life. The SQL texts are the
+// constants below, so the cache is keyed by their address.
+class StatementCache {
 public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(stmt_);
-            stmt_ = nullptr;
+    explicit StatementCache(sqlite3* db) : m_db(db) {}
+    ~StatementCache() {
+        for (auto& entry : m_statements) {
+            sqlite3_finalize(entry.second);
         }
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    // The statement of `sql`, prepared on first use; nullptr when it does not prepare.
+    sqlite3_stmt* Get(const char* sql) {
+        auto found = m_statements.find(sql);
+        if (found != m_statements.end()) {
+            return found->second;
+        }
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return nullptr;
+        }
+        m_statements.emplace(sql, stmt);
+        return stmt;
+    }
+
+private:
+    sqlite3* m_db;
+    std::map<const char*, sqlite3_stmt*> m_statements;
+};
+
+// One use of a cached statement, reset with its bindings cleared at the end; every accessor
+// tolerates a statement that failed to prepare.
+class Statement {
+public:
+    Statement(StatementCache& cache, const char* sql) : m_stmt(cache.Get(sql)) {}
+    ~Statement() {
+        if (m_stmt != nullptr) {
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
     Statement& Bind(int index, std::int64_t value) {
-        if (stmt_ != nullptr) {
-            sqlite3_bind_int64(stmt_, index, value);
+        if (m_stmt != nullptr) {
+            sqlite3_bind_int64(m_stmt, index, value);
         }
         return *this;
     }
     Statement& Bind(int index, std::u16string_view text) {
-        if (stmt_ != nullptr) {
-            sqlite3_bind_text16(stmt_, index, text.empty() ? u"" : text.data(),
+        if (m_stmt != nullptr) {
+            sqlite3_bind_text16(m_stmt, index, text.empty() ? u"" : text.data(),
                                 static_cast<int>(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
         }
         return *this;
     }
     Statement& Bind(int index, std::span<const std::uint8_t> bytes) {
-        if (stmt_ == nullptr) {
+        if (m_stmt == nullptr) {
             return *this;
         }
         if (bytes.empty()) {
-            sqlite3_bind_zeroblob(stmt_, index, 0);  // a null pointer would bind NULL
+            sqlite3_bind_zeroblob(m_stmt, index, 0);  // a null pointer would bind NULL
         } else {
-            sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()),
+            sqlite3_bind_blob(m_stmt, index, bytes.data(), static_cast<int>(bytes.size()),
                               SQLITE_TRANSIENT);
         }
         return *this;
     }
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
-    int Step() { return stmt_ == nullptr ? SQLITE_ERROR : sqlite3_step(stmt_); }
+    int Step() { return m_stmt == nullptr ? SQLITE_ERROR : sqlite3_step(m_stmt); }
     bool Run() { return Step() == SQLITE_DONE; }
 
-    std::int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
+    std::int64_t Int(int column) { return sqlite3_column_int64(m_stmt, column); }
     std::u16string Text(int column) {
-        const void* text = sqlite3_column_text16(stmt_, column);
-        const int bytes = sqlite3_column_bytes16(stmt_, column);
+        const void* text = sqlite3_column_text16(m_stmt, column);
+        const int bytes = sqlite3_column_bytes16(m_stmt, column);
         if (text == nullptr) {
             return {};
         }
@@ -142,8 +178,8 @@ public:
                               static_cast<std::size_t>(bytes) / sizeof(char16_t));
     }
     std::vector<std::uint8_t> Blob(int column) {
-        const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, column));
-        const int size = sqlite3_column_bytes(stmt_, column);
+        const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(m_stmt, column));
+        const int size = sqlite3_column_bytes(m_stmt, column);
         if (data == nullptr) {
             return {};
         }
@@ -151,44 +187,69 @@ public:
     }
 
 private:
-    sqlite3_stmt* stmt_ = nullptr;
+    sqlite3_stmt* m_stmt;
 };
 
 bool Exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+constexpr const char* kBeginRead = "BEGIN";
+constexpr const char* kBeginWrite = "BEGIN IMMEDIATE";
+constexpr const char* kCommit = "COMMIT";
+constexpr const char* kRollback = "ROLLBACK";
+constexpr const char* kSelectChildKeys = "SELECT name FROM keys WHERE parent = ?1";
+constexpr const char* kSelectChild = "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2";
+constexpr const char* kInsertKey = "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)";
+constexpr const char* kSelectValues = "SELECT name, type, data FROM key_values WHERE key = ?1";
+constexpr const char* kSelectValue =
+    "SELECT type, data FROM key_values WHERE key = ?1 AND folded = ?2";
+// An existing value keeps the letter case of its name, as a rewrite does not rename it.
+constexpr const char* kUpsertValue =
+    "INSERT INTO key_values(key, name, folded, type, data) "
+    "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(key, folded) "
+    "DO UPDATE SET type = excluded.type, data = excluded.data";
+constexpr const char* kDeleteValue = "DELETE FROM key_values WHERE key = ?1 AND folded = ?2";
+constexpr const char* kDeleteSubtreeValues =
+    "WITH RECURSIVE tree(id) AS ("
+    "  SELECT ?1 UNION ALL SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
+    "DELETE FROM key_values WHERE key IN tree";
+constexpr const char* kDeleteSubtreeKeys =
+    "WITH RECURSIVE tree(id) AS ("
+    "  SELECT ?1 UNION ALL SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id) "
+    "DELETE FROM keys WHERE id IN tree";
+
 // A transaction rolled back unless committed. Writers take the write lock at the start
 // (BEGIN IMMEDIATE), so that two read-modify-write sequences never deadlock on an upgrade.
 class Transaction {
 public:
     enum class Mode { Read, Write };
-    Transaction(sqlite3* db, Mode mode) : db_(db) {
-        active_ = Exec(db_, mode == Mode::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+    Transaction(StatementCache& cache, Mode mode) : m_cache(cache) {
+        m_active = Statement(m_cache, mode == Mode::Write ? kBeginWrite : kBeginRead).Run();
     }
     ~Transaction() {
-        if (active_) {
-            Exec(db_, "ROLLBACK");
+        if (m_active) {
+            Statement(m_cache, kRollback).Run();
         }
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    bool Active() const { return active_; }
+    bool Active() const { return m_active; }
     bool Commit() {
-        if (!active_) {
+        if (!m_active) {
             return false;
         }
-        if (Exec(db_, "COMMIT")) {
-            active_ = false;
+        if (Statement(m_cache, kCommit).Run()) {
+            m_active = false;
             return true;
         }
         return false;  // the destructor rolls back
     }
 
 private:
-    sqlite3* db_;
-    bool active_ = false;
+    StatementCache& m_cache;
+    bool m_active = false;
 };
 
 bool ByFoldedName(std::u16string_view a, std::u16string_view b) {
@@ -212,40 +273,43 @@ public:
         }
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
         std::unique_ptr<HiveDb> hive(new HiveDb(db, file));
-        if (!hive->Configure() || stat(file.c_str(), &hive->identity_) != 0) {
+        if (!hive->Configure() || stat(file.c_str(), &hive->m_identity) != 0) {
             return nullptr;
         }
         return hive;
     }
 
-    ~HiveDb() { sqlite3_close_v2(db_); }
+    ~HiveDb() {
+        m_statements.reset();
+        sqlite3_close_v2(m_db);
+    }
     HiveDb(const HiveDb&) = delete;
     HiveDb& operator=(const HiveDb&) = delete;
 
     // False once the file was deleted or replaced by another one.
     bool StillCurrent() const {
         struct stat now {};
-        return stat(file_.c_str(), &now) == 0 && SameFile(now, identity_);
+        return stat(m_file.c_str(), &now) == 0 && SameFile(now, m_identity);
     }
 
     bool CreateKey(const Components& path) {
-        Transaction transaction(db_, Transaction::Mode::Write);
+        Transaction transaction(*m_statements, Transaction::Mode::Write);
         return transaction.Active() && MakeKey(path) && transaction.Commit();
     }
 
     bool KeyExists(const Components& path) {
-        Transaction transaction(db_, Transaction::Mode::Read);
+        Transaction transaction(*m_statements, Transaction::Mode::Read);
         return transaction.Active() && FindKey(path).has_value();
     }
 
     std::vector<std::u16string> EnumKeys(const Components& path) {
         std::vector<std::u16string> names;
-        Transaction transaction(db_, Transaction::Mode::Read);
+        Transaction transaction(*m_statements, Transaction::Mode::Read);
         const auto key = transaction.Active() ? FindKey(path) : std::nullopt;
         if (!key) {
             return names;
         }
-        Statement select(db_, "SELECT name FROM keys WHERE parent = ?1");
+        Statement select(*m_statements, kSelectChildKeys);
         select.Bind(1, *key);
         while (select.Step() == SQLITE_ROW) {
             names.push_back(select.Text(0));
@@ -256,12 +320,12 @@ public:
 
     std::vector<NamedValue> EnumValues(const Components& path) {
         std::vector<NamedValue> values;
-        Transaction transaction(db_, Transaction::Mode::Read);
+        Transaction transaction(*m_statements, Transaction::Mode::Read);
         const auto key = transaction.Active() ? FindKey(path) : std::nullopt;
         if (!key) {
             return values;
         }
-        Statement select(db_, "SELECT name, type, data FROM key_values WHERE key = ?1");
+        Statement select(*m_statements, kSelectValues);
         select.Bind(1, *key);
         while (select.Step() == SQLITE_ROW) {
             values.push_back({select.Text(0), ValueFromRow(select, 1)});
@@ -273,12 +337,12 @@ public:
     }
 
     std::optional<RegistryValue> GetValue(const Components& path, std::u16string_view name) {
-        Transaction transaction(db_, Transaction::Mode::Read);
+        Transaction transaction(*m_statements, Transaction::Mode::Read);
         const auto key = transaction.Active() ? FindKey(path) : std::nullopt;
         if (!key) {
             return std::nullopt;
         }
-        Statement select(db_, "SELECT type, data FROM key_values WHERE key = ?1 AND folded = ?2");
+        Statement select(*m_statements, kSelectValue);
         select.Bind(1, *key).Bind(2, text::FoldCase(name));
         if (select.Step() != SQLITE_ROW) {
             return std::nullopt;
@@ -287,16 +351,12 @@ public:
     }
 
     bool SetValue(const Components& path, std::u16string_view name, const RegistryValue& value) {
-        Transaction transaction(db_, Transaction::Mode::Write);
+        Transaction transaction(*m_statements, Transaction::Mode::Write);
         const auto key = transaction.Active() ? MakeKey(path) : std::nullopt;
         if (!key) {
             return false;
         }
-        // An existing value keeps the letter case of its name, as a rewrite does not rename it.
-        Statement upsert(db_,
-                         "INSERT INTO key_values(key, name, folded, type, data) "
-                         "VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(key, folded) "
-                         "DO UPDATE SET type = excluded.type, data = excluded.data");
+        Statement upsert(*m_statements, kUpsertValue);
         upsert.Bind(1, *key)
             .Bind(2, name)
             .Bind(3, text::FoldCase(name))
@@ -306,34 +366,32 @@ public:
     }
 
     bool DeleteValue(const Components& path, std::u16string_view name) {
-        Transaction transaction(db_, Transaction::Mode::Write);
+        Transaction transaction(*m_statements, Transaction::Mode::Write);
         const auto key = transaction.Active() ? FindKey(path) : std::nullopt;
         if (!key) {
             return false;
         }
-        Statement remove(db_, "DELETE FROM key_values WHERE key = ?1 AND folded = ?2");
+        Statement remove(*m_statements, kDeleteValue);
         remove.Bind(1, *key).Bind(2, text::FoldCase(name));
-        return remove.Run() && sqlite3_changes(db_) > 0 && transaction.Commit();
+        return remove.Run() && sqlite3_changes(m_db) > 0 && transaction.Commit();
     }
 
     bool DeleteKeyTree(const Components& path) {
-        Transaction transaction(db_, Transaction::Mode::Write);
+        Transaction transaction(*m_statements, Transaction::Mode::Write);
         const auto key = transaction.Active() ? FindKey(path) : std::nullopt;
         if (!key || *key == kRootKey) {
             return false;
         }
-        const std::string values =
-            std::string(kSubtree) + "DELETE FROM key_values WHERE key IN tree";
-        const std::string keys = std::string(kSubtree) + "DELETE FROM keys WHERE id IN tree";
-        Statement removeValues(db_, values.c_str());
-        Statement removeKeys(db_, keys.c_str());
+        Statement removeValues(*m_statements, kDeleteSubtreeValues);
+        Statement removeKeys(*m_statements, kDeleteSubtreeKeys);
         removeValues.Bind(1, *key);
         removeKeys.Bind(1, *key);
         return removeValues.Run() && removeKeys.Run() && transaction.Commit();
     }
 
 private:
-    HiveDb(sqlite3* db, std::filesystem::path file) : db_(db), file_(std::move(file)) {}
+    HiveDb(sqlite3* db, std::filesystem::path file)
+        : m_db(db), m_file(std::move(file)), m_statements(std::make_unique<StatementCache>(db)) {}
 
     // WAL lets readers run beside the one writer; NORMAL synchronisation is safe in WAL mode.
     bool Configure() {
@@ -341,7 +399,7 @@ private:
             if (TryConfigure()) {
                 return true;
             }
-            const int code = sqlite3_errcode(db_);
+            const int code = sqlite3_errcode(m_db);
             if (code != SQLITE_BUSY && code != SQLITE_LOCKED) {
                 return false;
             }
@@ -351,23 +409,24 @@ private:
     }
 
     bool TryConfigure() {
-        if (!EnableWal() || !Exec(db_, "PRAGMA synchronous = NORMAL")) {
+        if (!EnableWal() || !Exec(m_db, "PRAGMA synchronous = NORMAL")) {
             return false;
         }
         if (HasSchema()) {
             return true;
         }
-        Transaction transaction(db_, Transaction::Mode::Write);
-        return transaction.Active() && Exec(db_, kSchema) && transaction.Commit();
+        Transaction transaction(*m_statements, Transaction::Mode::Write);
+        return transaction.Active() && Exec(m_db, kSchema) && transaction.Commit();
     }
 
     bool EnableWal() {
-        Statement wal(db_, "PRAGMA journal_mode = WAL");
+        Statement wal(*m_statements, "PRAGMA journal_mode = WAL");
         return wal.Step() == SQLITE_ROW && wal.Text(0) == u"wal";
     }
 
     bool HasSchema() {
-        Statement select(db_, "SELECT count(*) FROM sqlite_master WHERE name = 'key_values'");
+        Statement select(*m_statements,
+                         "SELECT count(*) FROM sqlite_master WHERE name = 'key_values'");
         return select.Step() == SQLITE_ROW && select.Int(0) == 1;
     }
 
@@ -379,7 +438,7 @@ private:
     }
 
     std::optional<std::int64_t> FindChild(std::int64_t parent, std::u16string_view name) {
-        Statement select(db_, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2");
+        Statement select(*m_statements, kSelectChild);
         select.Bind(1, parent).Bind(2, text::FoldCase(name));
         if (select.Step() != SQLITE_ROW) {
             return std::nullopt;
@@ -405,21 +464,22 @@ private:
         for (std::u16string_view name : path) {
             auto child = FindChild(key, name);
             if (!child) {
-                Statement insert(db_, "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)");
+                Statement insert(*m_statements, kInsertKey);
                 insert.Bind(1, key).Bind(2, name).Bind(3, text::FoldCase(name));
                 if (!insert.Run()) {
                     return std::nullopt;
                 }
-                child = sqlite3_last_insert_rowid(db_);
+                child = sqlite3_last_insert_rowid(m_db);
             }
             key = *child;
         }
         return key;
     }
 
-    sqlite3* db_;
-    std::filesystem::path file_;
-    struct stat identity_ {};
+    sqlite3* m_db;
+    std::filesystem::path m_file;
+    struct stat m_identity {};
+    std::unique_ptr<StatementCache> m_statements;
 };
 
 // ---- Hive names ----
@@ -505,9 +565,38 @@ std::optional<std::uint32_t> RegistryValue::AsDword() const {
 
 // ---- Registry ----
 
-Registry::Registry(std::filesystem::path folder) : folder_(std::move(folder)) {}
+Registry::Registry(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
-Registry::~Registry() = default;
+Registry::~Registry() {
+    if (m_generation != nullptr) {
+        munmap(m_generation, sizeof(std::uint64_t));
+    }
+}
+
+std::uint64_t* Registry::Generation() {
+    if (m_generation != nullptr) {
+        return m_generation;
+    }
+    // Opened only in an existing folder: a registry that has no folder yet has nothing to watch.
+    const std::filesystem::path file = m_folder / kGenerationFileName;
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    void* mapped = MAP_FAILED;
+    if (fstat(fd, &info) == 0 && (info.st_size >= static_cast<off_t>(sizeof(std::uint64_t)) ||
+                                  ftruncate(fd, sizeof(std::uint64_t)) == 0)) {
+        mapped = mmap(nullptr, sizeof(std::uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    }
+    close(fd);
+    if (mapped == MAP_FAILED) {
+        return nullptr;
+    }
+    m_generation = static_cast<std::uint64_t*>(mapped);
+    ++m_localChanges;  // whatever was read before the counter was watched may be stale
+    return m_generation;
+}
 
 std::filesystem::path Registry::DefaultFolder() {
     if (auto folder = EnvValue("VELTRIX_REGISTRY")) {
@@ -544,11 +633,11 @@ Registry& Registry::Default() {
 }
 
 void Registry::SetMachineReadOnly(bool readOnly) {
-    machineReadOnly_ = readOnly;
+    m_machineReadOnly = readOnly;
 }
 
 bool Registry::IsMachineReadOnly() const {
-    return machineReadOnly_ || EnvValue("VELTRIX_REGISTRY_MACHINE_READONLY") == "1";
+    return m_machineReadOnly || EnvValue("VELTRIX_REGISTRY_MACHINE_READONLY") == "1";
 }
 
 bool Registry::Writable(Hive hive) const {
@@ -556,128 +645,114 @@ bool Registry::Writable(Hive hive) const {
 }
 
 Registry::HiveDb* Registry::Open(Hive hive, bool create) {
-    auto& slot = hives_[static_cast<int>(hive)];
+    auto& slot = m_hives[static_cast<int>(hive)];
     if (slot && !slot->StillCurrent()) {
         slot.reset();
+        ++m_localChanges;
     }
     if (slot) {
         return slot.get();
     }
-    const std::filesystem::path file = folder_ / HiveFileName(hive);
+    const std::filesystem::path file = m_folder / HiveFileName(hive);
     std::error_code error;
     if (!create && !std::filesystem::exists(file, error)) {
         return nullptr;
     }
-    std::filesystem::create_directories(folder_, error);
+    std::filesystem::create_directories(m_folder, error);
     slot = HiveDb::Open(file);
+    ++m_localChanges;
     return slot.get();
 }
 
 void Registry::ReleaseVanishedHives() {
-    std::lock_guard lock(mutex_);
-    for (auto& hive : hives_) {
+    std::lock_guard lock(m_mutex);
+    for (auto& hive : m_hives) {
         if (hive && !hive->StillCurrent()) {
             hive.reset();
+            ++m_localChanges;
         }
     }
 }
 
-// Every public operation runs under the mutex and turns any exception (out of memory, a
-// filesystem error) into a failed result.
+// Every public operation runs here: under the mutex, on the hive's connection (created on first
+// write only), with any exception (out of memory, a filesystem error) turned into `failed`.
+template <typename Operation, typename Value>
+Value Registry::Run(Hive hive, Access access, Value failed, Operation&& operation) {
+    try {
+        std::lock_guard lock(m_mutex);
+        if (access != Access::Read && !Writable(hive)) {
+            return failed;
+        }
+        HiveDb* db = Open(hive, access == Access::Write);
+        if (db == nullptr) {
+            return failed;
+        }
+        Value result = operation(*db);
+        if (access != Access::Read) {
+            ++m_localChanges;
+            if (std::uint64_t* generation = Generation()) {
+                std::atomic_ref<std::uint64_t>(*generation).fetch_add(1);
+            }
+        }
+        return result;
+    } catch (...) {
+        return failed;
+    }
+}
+
+std::uint64_t Registry::ChangeStamp() {
+    std::lock_guard lock(m_mutex);
+    std::uint64_t* generation = Generation();
+    const std::uint64_t shared =
+        generation == nullptr ? 0 : std::atomic_ref<std::uint64_t>(*generation).load();
+    // This object's own writes and (re)openings in the high bits, every writer's count in the low.
+    return m_localChanges << 40 ^ shared;
+}
 
 bool Registry::CreateKey(Hive hive, std::u16string_view path) {
-    try {
-        std::lock_guard lock(mutex_);
-        if (!Writable(hive)) {
-            return false;
-        }
-        HiveDb* db = Open(hive, true);
-        return db != nullptr && db->CreateKey(SplitPath(path));
-    } catch (...) {
-        return false;
-    }
+    return Run(hive, Access::Write, false,
+               [&](HiveDb& db) { return db.CreateKey(SplitPath(path)); });
 }
 
 bool Registry::KeyExists(Hive hive, std::u16string_view path) {
-    try {
-        std::lock_guard lock(mutex_);
-        HiveDb* db = Open(hive, false);
-        return db != nullptr && db->KeyExists(SplitPath(path));
-    } catch (...) {
-        return false;
-    }
+    return Run(hive, Access::Read, false,
+               [&](HiveDb& db) { return db.KeyExists(SplitPath(path)); });
 }
 
 std::vector<std::u16string> Registry::EnumKeys(Hive hive, std::u16string_view path) {
-    try {
-        std::lock_guard lock(mutex_);
-        HiveDb* db = Open(hive, false);
-        return db == nullptr ? std::vector<std::u16string>{} : db->EnumKeys(SplitPath(path));
-    } catch (...) {
-        return {};
-    }
+    return Run(hive, Access::Read, std::vector<std::u16string>{},
+               [&](HiveDb& db) { return db.EnumKeys(SplitPath(path)); });
 }
 
 std::vector<NamedValue> Registry::EnumValues(Hive hive, std::u16string_view path) {
-    try {
-        std::lock_guard lock(mutex_);
-        HiveDb* db = Open(hive, false);
-        return db == nullptr ? std::vector<NamedValue>{} : db->EnumValues(SplitPath(path));
-    } catch (...) {
-        return {};
-    }
+    return Run(hive, Access::Read, std::vector<NamedValue>{},
+               [&](HiveDb& db) { return db.EnumValues(SplitPath(path)); });
 }
 
 std::optional<RegistryValue> Registry::GetValue(Hive hive, std::u16string_view path,
                                                 std::u16string_view name) {
-    try {
-        std::lock_guard lock(mutex_);
-        HiveDb* db = Open(hive, false);
-        return db == nullptr ? std::nullopt : db->GetValue(SplitPath(path), name);
-    } catch (...) {
-        return std::nullopt;
-    }
+    return Run(hive, Access::Read, std::optional<RegistryValue>{},
+               [&](HiveDb& db) { return db.GetValue(SplitPath(path), name); });
 }
 
 bool Registry::SetValue(Hive hive, std::u16string_view path, std::u16string_view name,
                         const RegistryValue& value) {
-    try {
-        std::lock_guard lock(mutex_);
-        if (!Writable(hive)) {
-            return false;
-        }
-        HiveDb* db = Open(hive, true);
-        return db != nullptr && db->SetValue(SplitPath(path), name, value);
-    } catch (...) {
-        return false;
-    }
+    return Run(hive, Access::Write, false,
+               [&](HiveDb& db) { return db.SetValue(SplitPath(path), name, value); });
 }
 
 bool Registry::DeleteValue(Hive hive, std::u16string_view path, std::u16string_view name) {
-    try {
-        std::lock_guard lock(mutex_);
-        if (!Writable(hive)) {
-            return false;
-        }
-        HiveDb* db = Open(hive, false);
-        return db != nullptr && db->DeleteValue(SplitPath(path), name);
-    } catch (...) {
-        return false;
-    }
+    return Run(hive, Access::Change, false,
+               [&](HiveDb& db) { return db.DeleteValue(SplitPath(path), name); });
 }
 
 bool Registry::DeleteKeyTree(Hive hive, std::u16string_view path) {
-    try {
-        std::lock_guard lock(mutex_);
-        const Components components = SplitPath(path);
-        if (!Writable(hive) || components.empty()) {
-            return false;
-        }
-        HiveDb* db = Open(hive, false);
-        return db != nullptr && db->DeleteKeyTree(components);
-    } catch (...) {
+    const Components components = SplitPath(path);
+    if (components.empty()) {
         return false;
     }
+    return Run(hive, Access::Change, false,
+               [&](HiveDb& db) { return db.DeleteKeyTree(components); });
 }
 
 }  // namespace veltrix::platform

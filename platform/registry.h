@@ -1,7 +1,11 @@
 // The registry: three hives of keys holding typed values, each hive an SQLite database in WAL
 // mode. Key and value names compare case-insensitively; every read goes to the database, so one
 // process sees another's writes at once. Key paths use backslashes ("Software\Orvane\Veltrix");
-// empty components are ignored.
+// empty components are ignored. Readers that cache values ask ChangeStamp whether anything changed.
+//
+// Errors in this layer: an operation reports failure through its result (false, nullopt, an
+// empty list) or, where the caller needs the reason, a typed status or Result (platform/result.h);
+// HRESULT only at COM boundaries; no int status codes; nothing is thrown out of a function.
 #pragma once
 
 #include <atomic>
@@ -68,7 +72,14 @@ public:
     // The folder Default() uses under the current environment.
     static std::filesystem::path DefaultFolder();
 
-    const std::filesystem::path& Folder() const { return folder_; }
+    const std::filesystem::path& Folder() const { return m_folder; }
+
+    // A number that changes whenever any hive of the folder may have changed: a write through any
+    // Registry object of any process (each bumps a counter shared through a mapped file beside
+    // the hives), or this object opening a hive file anew. Costs no system call, so it can be
+    // asked before every cached read. A hive file replaced by other means than a Registry write
+    // is noticed at the next write.
+    std::uint64_t ChangeStamp();
 
     // HKEY_LOCAL_MACHINE and HKEY_CLASSES_ROOT refuse writes while set, as for a user without
     // administrator rights. Also set when VELTRIX_REGISTRY_MACHINE_READONLY is "1".
@@ -96,6 +107,11 @@ public:
 
 private:
     class HiveDb;
+    // Read: on an existing hive only. Write: creates the hive and refuses a read-only one.
+    // Change: refuses a read-only hive, does not create one.
+    enum class Access { Read, Write, Change };
+    template <typename Operation, typename Value>
+    Value Run(Hive hive, Access access, Value failed, Operation&& operation);
     // The open database of the hive; nullptr when it cannot be opened, or when the file is
     // missing and `create` is false. A connection whose file was deleted or replaced is reopened.
     HiveDb* Open(Hive hive, bool create);
@@ -104,10 +120,16 @@ private:
     // folders that tests have since removed).
     void ReleaseVanishedHives();
 
-    std::filesystem::path folder_;
-    std::atomic<bool> machineReadOnly_{false};
-    std::mutex mutex_;
-    std::unique_ptr<HiveDb> hives_[3];
+    std::filesystem::path m_folder;
+    std::atomic<bool> m_machineReadOnly{false};
+    std::mutex m_mutex;
+    std::unique_ptr<HiveDb> m_hives[3];
+    // The folder's shared write counter; null until the folder exists.
+    std::uint64_t* Generation();
+
+    // Writes and (re)openings through this object; part of ChangeStamp.
+    std::uint64_t m_localChanges = 0;
+    std::uint64_t* m_generation = nullptr;
 };
 
 }  // namespace veltrix::platform

@@ -9,12 +9,14 @@
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "core/record_names.h"
+#include "core/scoped_wipe.h"
 #include "core/session_password_source.h"
 #include "core/web_login_index.h"
 #include "platform/com/com_runtime.h"
 #include "platform/event_loop.h"
 #include "platform/folders.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tools/vtx_form_commands.h"
 #include "ui/terminal_ui.h"
@@ -51,23 +53,54 @@ constexpr char kUsageText[] =
     "Configuration values: DataPath, InstallPath, IdentitiesFolder, WebLoginsFolder,\n"
     "SecureNotesFolder, ExportToFolder, HighlightColor, Identity, AutoLogoff, Preferences.\n";
 
-std::u16string RecordFile(RecordKind kind, const std::string& name) {
-    return RecordPath(config::GetRecordFolder(kind), text::FromUtf8(name), kind);
+std::u16string RecordFile(config::Settings& settings, RecordKind kind, const std::string& name) {
+    return RecordPath(settings.GetRecordFolder(kind), text::FromUtf8(name), kind);
 }
 
-// Writes the record of `kind` that `text` holds, stored the way the editor stores it. A Web
-// Login is indexed under its page address: it may replace one of another address, unknown here.
-bool WriteRecord(RecordKind kind, std::u16string_view name, const std::u16string& path,
-                 std::u16string_view text) {
+// The page address of the Web Login file at `path` before it is replaced, read without showing
+// anything: nullopt when there is no such file or it does not open under the session's password.
+// NoPassword when the password prompt was cancelled (the write could not run either).
+Result<std::optional<std::u16string>, FileStatus> PreviousPageUrl(const std::u16string& path) {
+    const auto contents = ReadRecordFile(path);
+    IPasswordSource* source = CurrentPasswordSource();
+    if (!contents || source == nullptr) {
+        return std::optional<std::u16string>();  // the write reports a missing password source
+    }
+    std::u16string password;
+    ScopedWipe wipePassword(password);
+    if (!source->GetPassword(password)) {
+        return Fail(FileStatus::NoPassword);
+    }
+    auto text = DecodeRecordFile(*contents, password);
+    if (!text) {
+        return std::optional<std::u16string>();
+    }
+    ScopedWipe wipeText(*text);
+    return std::optional<std::u16string>(WebLoginFromText(*text).GetPageUrl());
+}
+
+// Writes the record of `kind` that `text` holds, stored the way the editor stores it. A Web Login
+// that replaces another moves the index entry from the old one's site, read from its file first;
+// when that cannot be read, every site's entry is searched for the name.
+bool WriteRecord(config::Settings& settings, RecordKind kind, std::u16string_view name,
+                 const std::u16string& path, std::u16string_view text) {
     switch (kind) {
         case RecordKind::Identity:
             return WriteIdentity(path, IdentityFromText(text)).HasValue();
         case RecordKind::WebLogin: {
+            const auto previousUrl = PreviousPageUrl(path);
+            if (!previousUrl) {
+                return false;
+            }
             const CWebLogin login = WebLoginFromText(text);
             if (!WriteWebLogin(path, login, WebLoginWriter::Editor)) {
                 return false;
             }
-            IndexWebLoginUnder(login.GetPageUrl(), name);
+            if (*previousUrl) {
+                MoveWebLoginInIndex(settings, **previousUrl, login.GetPageUrl(), name);
+            } else {
+                IndexWebLoginUnder(settings, login.GetPageUrl(), name);
+            }
             return true;
         }
         default:
@@ -157,18 +190,19 @@ std::optional<RecordKind> ParseRecordKind(const std::string& word, bool plural) 
     return std::nullopt;
 }
 
-int ListRecords(RecordKind kind, std::ostream& out) {
+int ListRecords(config::Settings& settings, RecordKind kind, std::ostream& out) {
     const std::string extension = "." + text::ToUtf8(RecordExtension(kind));
     for (const auto& file : platform::ListFilesWithExtension(
-             text::ToUtf8(config::GetRecordFolder(kind)), text::ToUtf8(RecordExtension(kind)))) {
+             text::ToUtf8(settings.GetRecordFolder(kind)), text::ToUtf8(RecordExtension(kind)))) {
         out << file.substr(0, file.size() - extension.size()) << '\n';
     }
     return kSuccess;
 }
 
-int ShowRecord(RecordKind kind, const std::string& name, std::ostream& out) {
+int ShowRecord(config::Settings& settings, RecordKind kind, const std::string& name,
+               std::ostream& out) {
     // The text is shown exactly as stored, so every kind is read as plain tagged text.
-    const auto recordText = ReadRecordText(RecordFile(kind, name));
+    const auto recordText = ReadRecordText(RecordFile(settings, kind, name));
     if (!recordText) {
         return kFailure;
     }
@@ -176,7 +210,8 @@ int ShowRecord(RecordKind kind, const std::string& name, std::ostream& out) {
     return out.flush() ? kSuccess : kFailure;
 }
 
-int PutRecord(RecordKind kind, const std::string& name, std::istream& in) {
+int PutRecord(config::Settings& settings, RecordKind kind, const std::string& name,
+              std::istream& in) {
     const std::u16string recordName = text::FromUtf8(name);
     if (recordName.empty() || !IsValidName(recordName)) {
         ui::ShowMessage(
@@ -188,11 +223,13 @@ int PutRecord(RecordKind kind, const std::string& name, std::istream& in) {
     // A record file's text ends at its first zero unit; so does the text put.
     std::u16string recordText = text::FromUtf8(ReadAll(in));
     recordText.resize(std::min(recordText.size(), recordText.find(u'\0')));
-    return WriteRecord(kind, recordName, RecordFile(kind, name), recordText) ? kSuccess : kFailure;
+    return WriteRecord(settings, kind, recordName, RecordFile(settings, kind, name), recordText)
+               ? kSuccess
+               : kFailure;
 }
 
-int GetConfig(const std::string& name, std::ostream& out) {
-    auto value = config::GetConfigurationValue(text::FromUtf8(name));
+int GetConfig(config::Settings& settings, const std::string& name, std::ostream& out) {
+    auto value = settings.GetConfigurationValue(text::FromUtf8(name));
     if (!value) {
         ui::ShowMessage(text::FromUtf8("Unknown setting: " + name), ui::Icon::Exclamation);
         return kFailure;
@@ -201,8 +238,8 @@ int GetConfig(const std::string& name, std::ostream& out) {
     return kSuccess;
 }
 
-int SetConfig(const std::string& name, const std::string& value) {
-    switch (config::SetConfigurationValue(text::FromUtf8(name), text::FromUtf8(value))) {
+int SetConfig(config::Settings& settings, const std::string& name, const std::string& value) {
+    switch (settings.SetConfigurationValue(text::FromUtf8(name), text::FromUtf8(value))) {
         case config::SetValueResult::Ok:
             return kSuccess;
         case config::SetValueResult::UnknownName:
@@ -252,7 +289,8 @@ int Register(bool registering) {
 }
 
 // form fill PAGE --identity NAME [--card CCID] [--account BAID]
-int RunFormFill(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+int RunFormFill(config::Settings& settings, const std::vector<std::string>& words,
+                std::ostream& out, std::ostream& err) {
     std::optional<std::string> identity, card, account;
     if (words.size() % 2 == 0) {
         return Misuse(err, "every option of form fill needs a value");
@@ -272,7 +310,7 @@ int RunFormFill(const std::vector<std::string>& words, std::ostream& out, std::o
     if (!identity) {
         return Misuse(err, "form fill needs --identity NAME");
     }
-    return FillPage(words[2], *identity, card, account, out);
+    return FillPage(settings, words[2], *identity, card, account, out);
 }
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -296,6 +334,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     }
 
     ui::TerminalUi terminal;
+    config::Settings settings(platform::Registry::Default());
     COrvanePasswordSource passwords;
     SetPasswordSource(&passwords);
     struct ResetSource {
@@ -313,12 +352,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     const std::string& command = words[0];
     if (command == "list" && words.size() == 2) {
         if (auto kind = ParseRecordKind(words[1], true)) {
-            return ListRecords(*kind, out);
+            return ListRecords(settings, *kind, out);
         }
     } else if ((command == "show" || command == "put") && words.size() == 3) {
         if (auto kind = ParseRecordKind(words[1], false)) {
-            return command == "show" ? ShowRecord(*kind, words[2], out)
-                                     : PutRecord(*kind, words[2], in);
+            return command == "show" ? ShowRecord(settings, *kind, words[2], out)
+                                     : PutRecord(settings, *kind, words[2], in);
         }
     } else if (command == "hold" && words.size() == 1) {
         return Hold(passwords, err);
@@ -329,11 +368,11 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     } else if (command == "form" && words.size() == 3 && words[1] == "scan") {
         return ScanPage(words[2], out);
     } else if (command == "form" && words.size() >= 5 && words[1] == "fill") {
-        return RunFormFill(words, out, err);
+        return RunFormFill(settings, words, out, err);
     } else if (command == "config" && words.size() == 3 && words[1] == "get") {
-        return GetConfig(words[2], out);
+        return GetConfig(settings, words[2], out);
     } else if (command == "config" && words.size() == 4 && words[1] == "set") {
-        return SetConfig(words[2], words[3]);
+        return SetConfig(settings, words[2], words[3]);
     }
     return Misuse(err, "cannot understand: " + command);
 }

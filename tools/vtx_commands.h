@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/configuration.h"
 #include "core/record_kind.h"
 
 namespace veltrix::vtx {
@@ -18,14 +19,17 @@ inline constexpr int kUsage = 2;
 // "identities", "weblogins", "notes" (plural = true) or "identity", "weblogin", "note".
 std::optional<RecordKind> ParseRecordKind(const std::string& word, bool plural);
 
-int ListRecords(RecordKind kind, std::ostream& out);
-int ShowRecord(RecordKind kind, const std::string& name, std::ostream& out);
-int PutRecord(RecordKind kind, const std::string& name, std::istream& in);
-int GetConfig(const std::string& name, std::ostream& out);
-int SetConfig(const std::string& name, const std::string& value);
+int ListRecords(config::Settings& settings, RecordKind kind, std::ostream& out);
+int ShowRecord(config::Settings& settings, RecordKind kind, const std::string& name,
+               std::ostream& out);
+int PutRecord(config::Settings& settings, RecordKind kind, const std::string& name,
+              std::istream& in);
+int GetConfig(config::Settings& settings, const std::string& name, std::ostream& out);
+int SetConfig(config::Settings& settings, const std::string& name, const std::string& value);
 
 // Parses the command line and runs the command; the master password comes from the first line of
 // --password-file when given, else from a prompt on the terminal.
-int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err);
 
 }  // namespace veltrix::vtx

@@ -73,21 +73,21 @@ int ScanPage(const std::string& page, std::ostream& out) {
     return kSuccess;
 }
 
-int FillPage(const std::string& page, const std::string& identity,
+int FillPage(config::Settings& settings, const std::string& page, const std::string& identity,
              const std::optional<std::string>& card, const std::optional<std::string>& account,
              std::ostream& out) {
     const std::u16string name = text::FromUtf8(identity);
     if (card) {
-        config::SetIdentityCreditCard(name, text::FromUtf8(*card));
+        settings.SetIdentityCreditCard(name, text::FromUtf8(*card));
     }
     if (account) {
-        config::SetIdentityBankAccount(name, text::FromUtf8(*account));
+        settings.SetIdentityBankAccount(name, text::FromUtf8(*account));
     }
     auto loaded = LoadPage(page);
-    if (!loaded || !FillWithIdentity(loaded->forms, name)) {
+    if (!loaded || !FillWithIdentity(settings, loaded->forms, name)) {
         return kFailure;
     }
-    const std::u16string highlight = config::GetHighlightColor();
+    const std::u16string highlight = settings.GetHighlightColor();
     int number = 0;
     for (const auto& form : loaded->forms) {
         ++number;

@@ -19,6 +19,7 @@
 #include "formengine/views/memory_form_views.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_runtime.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -61,12 +62,17 @@ protected:
     BrowsingTest() {
         EXPECT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
         for (RecordKind kind : {RecordKind::WebLogin, RecordKind::Identity}) {
-            std::filesystem::create_directories(text::ToUtf8(config::GetRecordFolder(kind)));
+            std::filesystem::create_directories(text::ToUtf8(settings_.GetRecordFolder(kind)));
         }
         Page(kLogin, kLoginPage);
         Page(kSession, kWelcomePage);
         Page(kSignUp, kSignUpPage);
         Page(u"https://shop.example/done", kWelcomePage);
+    }
+
+    // Settings for a helper object created in this process.
+    std::shared_ptr<config::Settings> Shared() {
+        return std::make_shared<config::Settings>(platform::Registry::Default());
     }
 
     ~BrowsingTest() override {
@@ -126,11 +132,12 @@ protected:
         login.AddField({u"pass", 0, 1, std::u16string(pass), 0});
         login.AddField({u"remember", 0, 2, u"on", 0});
         login.SetOptions(options);
-        ASSERT_TRUE(veltrix::WriteWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
-                                                      name, RecordKind::WebLogin),
-                                           login)
-                        .HasValue());
-        ASSERT_TRUE(AddWebLoginToIndex(kLogin, name));
+        ASSERT_TRUE(
+            veltrix::WriteWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name,
+                                              RecordKind::WebLogin),
+                                   login)
+                .HasValue());
+        ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, name));
     }
 
     void SaveIdentity(std::u16string_view name, std::u16string_view first) {
@@ -140,14 +147,15 @@ protected:
         identity.Set(IdentityKey::LastName, u"Lee");
         identity.Set(IdentityKey::Email, u"ann@mail.example");
         identity.Set(IdentityKey::HomeCity, u"Springfield");
-        ASSERT_TRUE(veltrix::WriteIdentity(RecordPath(config::GetRecordFolder(RecordKind::Identity),
-                                                      name, RecordKind::Identity),
-                                           identity)
-                        .HasValue());
+        ASSERT_TRUE(
+            veltrix::WriteIdentity(RecordPath(settings_.GetRecordFolder(RecordKind::Identity), name,
+                                              RecordKind::Identity),
+                                   identity)
+                .HasValue());
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
-        config::SetPreferences((config::pref::kDefault | set) & ~clear);
+        settings_.SetPreferences((config::pref::kDefault | set) & ~clear);
     }
     // Web Logins filled and submitted without asking.
     void AutoLogin() {
@@ -169,6 +177,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     test::TempFolder pages_;
     ui::ScriptedUi ui_;
     formviews::MemoryFormViews views_;
@@ -188,10 +198,10 @@ TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
     EXPECT_THAT(views_.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
     EXPECT_EQ(Address(), kSession);
-    EXPECT_EQ(LookupWebLogins(kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
+    EXPECT_EQ(LookupWebLogins(settings_, kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
 
     test::FakePasswordSource passwords(kPassword);
-    const auto read = ReadWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+    const auto read = ReadWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
                                               u"Bank  Sign in", RecordKind::WebLogin));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -217,7 +227,7 @@ TEST_F(BrowsingTest, ALoginSubmittedByAClickOrAScriptIsOffered) {
     TypeCredentials();
     ASSERT_TRUE(Browser().Click(u"#go"));
     EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
-    EXPECT_TRUE(LookupWebLogins(kLogin).empty());
+    EXPECT_TRUE(LookupWebLogins(settings_, kLogin).empty());
 
     Open(kLogin);
     TypeCredentials(u"bob", u"pw+2");
@@ -232,8 +242,8 @@ TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_TRUE(config::IsExcludedSite(kLogin));
-    EXPECT_TRUE(LookupWebLogins(kLogin).empty());
+    EXPECT_TRUE(settings_.IsExcludedSite(kLogin));
+    EXPECT_TRUE(LookupWebLogins(settings_, kLogin).empty());
 
     // Another window: no prompt, no offer.
     browser_.reset();
@@ -318,7 +328,7 @@ TEST_F(BrowsingTest, CancellingThePasswordLeavesThePageAlone) {
 TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) {
     SaveIdentity(u"Ann", u"Ann");
     ui_.QueuePassword(kPassword);
-    config::SetCurrentIdentity(u"Ann");
+    settings_.SetCurrentIdentity(u"Ann");
     Open(kSignUp);
     formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
     ASSERT_NE(prompt, nullptr);
@@ -433,7 +443,7 @@ TEST_F(BrowsingTest, FramesAreCollectedAndTheLastStartedFrameDecides) {
 
 TEST_F(BrowsingTest, ContentLoadedByThePageIsScannedAgain) {
     SaveIdentity(u"Ann", u"Ann");
-    config::SetCurrentIdentity(u"Ann");
+    settings_.SetCurrentIdentity(u"Ann");
     SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
     Page(u"https://shop.example/later", "<title>Later</title><div id=slot></div>");
     ui_.QueuePassword(kPassword);
@@ -452,7 +462,7 @@ TEST_F(BrowsingTest, TheHelperPublishesItselfAndShowsTheToolbarOnce) {
     ASSERT_EQ(Browser().Top()->GetProperty(kBhoViewProperty, &pointer), com::S_OK);
     EXPECT_NE(pointer, 0u);
     EXPECT_TRUE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
-    EXPECT_EQ(config::GetToolbarPreferences() & 1u, 0u);
+    EXPECT_EQ(settings_.GetToolbarPreferences() & 1u, 0u);
     browser_.reset();
     StartBrowser();
     EXPECT_FALSE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
@@ -474,9 +484,9 @@ TEST_F(BrowsingTest, LogoffForgetsThePasswordForEveryWindow) {
 
 TEST_F(BrowsingTest, TheHelperNeedsABrowserForASite) {
     com::ComPtr<IObjectWithSite> helper;
-    ASSERT_EQ(BHOView::Create(IObjectWithSite::kIid, helper.PutVoid()), com::S_OK);
+    ASSERT_EQ(BHOView::Create(Shared(), IObjectWithSite::kIid, helper.PutVoid()), com::S_OK);
     com::ComPtr<IObjectWithSite> notABrowser;
-    ASSERT_EQ(BHOView::Create(IObjectWithSite::kIid, notABrowser.PutVoid()), com::S_OK);
+    ASSERT_EQ(BHOView::Create(Shared(), IObjectWithSite::kIid, notABrowser.PutVoid()), com::S_OK);
     EXPECT_EQ(helper->SetSite(notABrowser.Get()), com::E_FAIL);
     void* site = nullptr;
     EXPECT_EQ(helper->GetSite(IWebBrowser::kIid, &site), com::E_FAIL);
@@ -497,7 +507,7 @@ TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
     SetPreferences(config::pref::kManualFillWebLogins | config::pref::kManualFillForms,
                    config::pref::kPromptFillWebLogins | config::pref::kPromptFillForms);
     com::ComPtr<IBHOView> helper;
-    ASSERT_EQ(BHOView::Create(IBHOView::kIid, helper.PutVoid()), com::S_OK);
+    ASSERT_EQ(BHOView::Create(Shared(), IBHOView::kIid, helper.PutVoid()), com::S_OK);
     auto& view = static_cast<BHOView&>(*helper.Get());
     browser_ = std::make_unique<browserhost::HeadlessBrowser>();
     ASSERT_TRUE(browser_->AttachHelperObject(helper.Get()));
@@ -514,12 +524,12 @@ TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|");
     EXPECT_EQ(request(IBHOView::kOptions), "/O|");
     EXPECT_EQ(request(IBHOView::kSecureNotes), "/N|");
-    config::SetCurrentIdentity(u"Ann Lee");
+    settings_.SetCurrentIdentity(u"Ann Lee");
     EXPECT_EQ(request(IBHOView::kIdentities), "/I|Ann Lee");
     view.Page().lastAutoSubmitted = u"Last one";
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|Last one");
-    ASSERT_TRUE(AddWebLoginToIndex(kLogin, u"First"));
-    ASSERT_TRUE(AddWebLoginToIndex(kLogin, u"Second"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, u"First"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, u"Second"));
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|First");
 
     // By name, as the page's external object calls them.

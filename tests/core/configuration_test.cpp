@@ -45,6 +45,7 @@ class ConfigurationTest : public ::testing::Test {
 protected:
     test::IsolatedEnvironment env_;
     ui::ScriptedUi ui_;
+    Settings settings_{Registry::Default()};
 };
 
 // Every value read from an empty registry: its default, and exactly the marked ones written back.
@@ -52,12 +53,14 @@ TEST(ConfigurationDefaultsTest, EmptyRegistryGivesDefaultsAndWritesBackTheMarked
     struct Case {
         std::u16string_view section;
         std::u16string_view name;
-        std::function<std::u16string()> read;
+        std::function<std::u16string(Settings&)> read;
         std::function<std::u16string(const test::IsolatedEnvironment&)> expected;
         std::optional<RegistryValue> writtenBack;
     };
     auto byName = [](std::u16string_view name) {
-        return [name] { return GetConfigurationValue(name).value_or(u"<unknown>"); };
+        return [name](Settings& settings) {
+            return settings.GetConfigurationValue(name).value_or(u"<unknown>");
+        };
     };
     auto root = [](const test::IsolatedEnvironment& env) { return VaultRoot(env); };
     auto fixed = [](std::u16string_view value) {
@@ -82,22 +85,27 @@ TEST(ConfigurationDefaultsTest, EmptyRegistryGivesDefaultsAndWritesBackTheMarked
          RegistryValue::Dword(120)},
         {kConfigurationSection, u"Preferences", byName(u"Preferences"), fixed(u"4369"),
          RegistryValue::Dword(0x1111)},
-        {kGenerateSection, u"Length", [] { return text::FromInt(GetGenerateLength(8)); },
-         fixed(u"8"), RegistryValue::Dword(8)},
-        {kGenerateSection, u"Preferences", [] { return text::FromInt(GetGeneratePreferences()); },
-         fixed(u"31"), RegistryValue::Dword(31)},
-        {kGenerateSection, u"Special", [] { return GetGenerateSpecial(kDefaultGenerateSpecial); },
+        {kGenerateSection, u"Length",
+         [](Settings& s) { return text::FromInt(s.GetGenerateLength(8)); }, fixed(u"8"),
+         RegistryValue::Dword(8)},
+        {kGenerateSection, u"Preferences",
+         [](Settings& s) { return text::FromInt(s.GetGeneratePreferences()); }, fixed(u"31"),
+         RegistryValue::Dword(31)},
+        {kGenerateSection, u"Special",
+         [](Settings& s) { return s.GetGenerateSpecial(kDefaultGenerateSpecial); },
          fixed(kDefaultGenerateSpecial), RegistryValue::String(kDefaultGenerateSpecial)},
-        {kToolbarSection, u"Preferences", [] { return text::FromInt(GetToolbarPreferences()); },
-         fixed(u"1"), RegistryValue::Dword(1)},
+        {kToolbarSection, u"Preferences",
+         [](Settings& s) { return text::FromInt(s.GetToolbarPreferences()); }, fixed(u"1"),
+         RegistryValue::Dword(1)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.section) + "\\" + text::ToUtf8(c.name));
         test::IsolatedEnvironment env;
         ui::ScriptedUi ui;
-        EXPECT_EQ(c.read(), c.expected(env));
+        Settings settings(Registry::Default());
+        EXPECT_EQ(c.read(settings), c.expected(env));
         EXPECT_EQ(Stored(c.section, c.name), c.writtenBack);
-        EXPECT_EQ(c.read(), c.expected(env));
+        EXPECT_EQ(c.read(settings), c.expected(env));
         EXPECT_THAT(ui.Messages(), IsEmpty());
     }
 }
@@ -108,13 +116,46 @@ TEST_F(ConfigurationTest, ValuesOfTheWrongTypeCountAsMissingAndAreOverwritten) {
     Store(kConfigurationSection, u"HighlightColor", RegistryValue::Dword(0xFF0000));
     Store(kConfigurationSection, u"WebLoginsFolder", RegistryValue::Dword(1));
 
-    EXPECT_EQ(GetAutoLogoff(), 120);
+    EXPECT_EQ(settings_.GetAutoLogoff(), 120);
     EXPECT_EQ(Stored(kConfigurationSection, u"AutoLogoff"), RegistryValue::Dword(120));
-    EXPECT_EQ(GetPreferences(), pref::kDefault);
+    EXPECT_EQ(settings_.GetPreferences(), pref::kDefault);
     EXPECT_EQ(Stored(kConfigurationSection, u"Preferences"), RegistryValue::Dword(0x1111));
-    EXPECT_EQ(GetHighlightColor(), u"80FF80");
+    EXPECT_EQ(settings_.GetHighlightColor(), u"80FF80");
     EXPECT_EQ(Stored(kConfigurationSection, u"HighlightColor"), RegistryValue::String(u"80FF80"));
-    EXPECT_EQ(GetRecordFolder(RecordKind::WebLogin), VaultRoot(env_));
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::WebLogin), VaultRoot(env_));
+}
+
+// The settings cache what they read, yet see every change at the next read: their own writes, a
+// write through another connection to the same hive (another process), and a replaced hive file.
+TEST_F(ConfigurationTest, CachedValuesFollowEveryChangeOfTheRegistry) {
+    EXPECT_EQ(settings_.GetAutoLogoff(), 120);
+    ASSERT_TRUE(settings_.SetAutoLogoff(5));
+    EXPECT_EQ(settings_.GetAutoLogoff(), 5);
+
+    Registry other(env_.RegistryFolder());
+    ASSERT_TRUE(other.SetValue(Hive::CurrentUser, SectionKey(kConfigurationSection), u"AutoLogoff",
+                               RegistryValue::Dword(30)));
+    EXPECT_EQ(settings_.GetAutoLogoff(), 30);
+    EXPECT_EQ(settings_.GetAutoLogoff(), 30);
+    ASSERT_TRUE(
+        other.DeleteValue(Hive::CurrentUser, SectionKey(kConfigurationSection), u"AutoLogoff"));
+    EXPECT_EQ(settings_.GetAutoLogoff(), 120);  // missing again: the default, written back
+    EXPECT_EQ(Stored(kConfigurationSection, u"AutoLogoff"), RegistryValue::Dword(120));
+
+    // A machine value appears in a hive file that did not exist at the first read.
+    ASSERT_TRUE(settings_.SetInstallPath(u""));
+    EXPECT_EQ(settings_.GetInstallPath(), DefaultInstallPath());
+    ASSERT_TRUE(settings_.SetInstallPath(u""));
+    ASSERT_TRUE(other.SetValue(Hive::LocalMachine, SectionKey(kConfigurationSection),
+                               u"InstallPath", RegistryValue::String(u"/opt/v")));
+    EXPECT_EQ(settings_.GetInstallPath(), u"/opt/v/");
+
+    // The hive file replaced under the open connection.
+    std::filesystem::remove(env_.RegistryFolder() / "current_user.db");
+    Registry replacement(env_.RegistryFolder());
+    ASSERT_TRUE(replacement.SetValue(Hive::CurrentUser, SectionKey(kConfigurationSection),
+                                     u"Preferences", RegistryValue::Dword(7)));
+    EXPECT_EQ(settings_.GetPreferences(), 7u);
 }
 
 TEST_F(ConfigurationTest, LowLevelGettersCheckTheTypeAndLeaveTheOutputAloneOnFailure) {
@@ -126,51 +167,51 @@ TEST_F(ConfigurationTest, LowLevelGettersCheckTheTypeAndLeaveTheOutputAloneOnFai
     RegistryValue expand = RegistryValue::String(u"x");
     expand.type = platform::ValueType::ExpandString;
     ASSERT_TRUE(Registry::Default().SetValue(Hive::CurrentUser, key, u"Expand", expand));
-    ASSERT_TRUE(SetConfigString(Hive::CurrentUser, key, u"Text", u"hello"));
+    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"Text", u"hello"));
 
     std::u16string text = u"untouched";
-    EXPECT_FALSE(GetConfigString(Hive::CurrentUser, key, u"Dword", text));
-    EXPECT_FALSE(GetConfigString(Hive::CurrentUser, key, u"Expand", text));
-    EXPECT_FALSE(GetConfigString(Hive::CurrentUser, key, u"Missing", text));
+    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Dword", text));
+    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Expand", text));
+    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Missing", text));
     EXPECT_EQ(text, u"untouched");
-    EXPECT_TRUE(GetConfigString(Hive::CurrentUser, key, u"text", text));
+    EXPECT_TRUE(settings_.GetConfigString(Hive::CurrentUser, key, u"text", text));
     EXPECT_EQ(text, u"hello");
 
     std::uint32_t number = 99;
-    EXPECT_FALSE(GetConfigDword(Hive::CurrentUser, key, u"Text", number));
-    EXPECT_FALSE(GetConfigDword(Hive::CurrentUser, key, u"Short", number));
+    EXPECT_FALSE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Text", number));
+    EXPECT_FALSE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Short", number));
     EXPECT_EQ(number, 99u);
-    EXPECT_TRUE(GetConfigDword(Hive::CurrentUser, key, u"Dword", number));
+    EXPECT_TRUE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Dword", number));
     EXPECT_EQ(number, 5u);
 }
 
 TEST_F(ConfigurationTest, SetConfigStringWithNullsDeletesAValueOrTheWholeTree) {
     const std::u16string key = SectionKey(kIdentitiesSection, u"Ann");
-    ASSERT_TRUE(SetConfigString(Hive::CurrentUser, key, u"CCC", u"Work"));
-    ASSERT_TRUE(SetConfigString(Hive::CurrentUser, key, u"CBA", u"Checking"));
-    ASSERT_TRUE(SetConfigString(Hive::CurrentUser, key + u"\\Nested", u"X", u"y"));
+    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", u"Work"));
+    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CBA", u"Checking"));
+    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key + u"\\Nested", u"X", u"y"));
 
-    EXPECT_TRUE(SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
+    EXPECT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
     std::u16string value;
-    EXPECT_FALSE(GetConfigString(Hive::CurrentUser, key, u"CCC", value));
-    EXPECT_TRUE(GetConfigString(Hive::CurrentUser, key, u"CBA", value));
-    EXPECT_FALSE(SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
+    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"CCC", value));
+    EXPECT_TRUE(settings_.GetConfigString(Hive::CurrentUser, key, u"CBA", value));
+    EXPECT_FALSE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
 
-    EXPECT_TRUE(SetConfigString(Hive::CurrentUser, key, std::nullopt, std::nullopt));
+    EXPECT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, std::nullopt, std::nullopt));
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser, key));
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser, key + u"\\Nested"));
     EXPECT_TRUE(Registry::Default().KeyExists(Hive::CurrentUser, SectionKey(kIdentitiesSection)));
 }
 
 TEST_F(ConfigurationTest, DataPathIsCreatedOnFirstUseAndEmptyCountsAsMissing) {
-    EXPECT_EQ(GetDataPath(), VaultRoot(env_));
+    EXPECT_EQ(settings_.GetDataPath(), VaultRoot(env_));
     EXPECT_TRUE(std::filesystem::is_directory(env_.VaultFolder()));
 
-    ASSERT_TRUE(SetDataPath(u""));
-    EXPECT_EQ(GetDataPath(), VaultRoot(env_));
-    ASSERT_TRUE(SetDataPath(u"/media/stick/Data"));
-    EXPECT_EQ(GetDataPath(), u"/media/stick/Data");
-    EXPECT_EQ(GetRecordFolder(RecordKind::SecureNote), u"/media/stick/Data");
+    ASSERT_TRUE(settings_.SetDataPath(u""));
+    EXPECT_EQ(settings_.GetDataPath(), VaultRoot(env_));
+    ASSERT_TRUE(settings_.SetDataPath(u"/media/stick/Data"));
+    EXPECT_EQ(settings_.GetDataPath(), u"/media/stick/Data");
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::SecureNote), u"/media/stick/Data");
     EXPECT_THAT(ui_.Messages(), IsEmpty());
 }
 
@@ -180,9 +221,9 @@ TEST_F(ConfigurationTest, DataFolderThatCannotBeCreatedFallsBackToTheInstallPath
     std::filesystem::create_directories(dataHome);
     test::ScopedEnv xdg("XDG_DATA_HOME", dataHome.string());
     test::WriteFileBytes(dataHome / "Orvane", "not a folder");
-    ASSERT_TRUE(SetInstallPath(u"/opt/veltrix"));
+    ASSERT_TRUE(settings_.SetInstallPath(u"/opt/veltrix"));
 
-    EXPECT_EQ(GetDataPath(), u"/opt/veltrix/");
+    EXPECT_EQ(settings_.GetDataPath(), u"/opt/veltrix/");
     EXPECT_THAT(ui_.MessageTexts(), ElementsAre(u"Unable to create folder '" +
                                                 U(dataHome / "Orvane") + u"': File exists"));
 }
@@ -191,55 +232,55 @@ TEST_F(ConfigurationTest, UnusableUserDataFolderFallsBackSilently) {
     const auto file = env_.Root() / "plain-file";
     test::WriteFileBytes(file, "x");
     test::ScopedEnv dataHome("XDG_DATA_HOME", file.string());
-    EXPECT_EQ(GetDataPath(), DefaultInstallPath());
+    EXPECT_EQ(settings_.GetDataPath(), DefaultInstallPath());
     EXPECT_THAT(ui_.Messages(), IsEmpty());
 }
 
 TEST_F(ConfigurationTest, FolderValuesAreReturnedWithATrailingSlash) {
-    ASSERT_TRUE(SetRecordFolder(RecordKind::Identity, u"/media/stick/Identities"));
-    ASSERT_TRUE(SetRecordFolder(RecordKind::WebLogin, u"/media/stick/Web/"));
-    ASSERT_TRUE(SetRecordFolder(RecordKind::SecureNote, u""));
-    EXPECT_EQ(GetRecordFolder(RecordKind::Identity), u"/media/stick/Identities/");
-    EXPECT_EQ(GetRecordFolder(RecordKind::WebLogin), u"/media/stick/Web/");
-    EXPECT_EQ(GetRecordFolder(RecordKind::SecureNote), VaultRoot(env_));
-    EXPECT_EQ(GetRecordFolder(RecordKind::Options), u"");
-    EXPECT_FALSE(SetRecordFolder(RecordKind::None, u"/x"));
+    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::Identity, u"/media/stick/Identities"));
+    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::WebLogin, u"/media/stick/Web/"));
+    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::SecureNote, u""));
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::Identity), u"/media/stick/Identities/");
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::WebLogin), u"/media/stick/Web/");
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::SecureNote), VaultRoot(env_));
+    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::Options), u"");
+    EXPECT_FALSE(settings_.SetRecordFolder(RecordKind::None, u"/x"));
 }
 
 TEST_F(ConfigurationTest, InstallPathComesFromTheUserThenTheMachine) {
     Store(kConfigurationSection, u"InstallPath", RegistryValue::String(u"/usr/lib/veltrix"),
           Hive::LocalMachine);
-    EXPECT_EQ(GetInstallPath(), u"/usr/lib/veltrix/");
+    EXPECT_EQ(settings_.GetInstallPath(), u"/usr/lib/veltrix/");
     EXPECT_EQ(Stored(kConfigurationSection, u"InstallPath"), std::nullopt);
 
     Store(kConfigurationSection, u"InstallPath", RegistryValue::String(u""));
-    EXPECT_EQ(GetInstallPath(), u"/usr/lib/veltrix/");
-    ASSERT_TRUE(SetInstallPath(u"/media/stick/Program/"));
-    EXPECT_EQ(GetInstallPath(), u"/media/stick/Program/");
+    EXPECT_EQ(settings_.GetInstallPath(), u"/usr/lib/veltrix/");
+    ASSERT_TRUE(settings_.SetInstallPath(u"/media/stick/Program/"));
+    EXPECT_EQ(settings_.GetInstallPath(), u"/media/stick/Program/");
 }
 
 TEST_F(ConfigurationTest, SettersStoreWhatGettersReturn) {
-    ASSERT_TRUE(SetHighlightColor(0x80, 0xFF, 0x80));
-    EXPECT_EQ(GetHighlightColor(), u"80FF80");
-    ASSERT_TRUE(SetHighlightColor(0x00, 0x0A, 0xFF));
-    EXPECT_EQ(GetHighlightColor(), u"000AFF");
+    ASSERT_TRUE(settings_.SetHighlightColor(0x80, 0xFF, 0x80));
+    EXPECT_EQ(settings_.GetHighlightColor(), u"80FF80");
+    ASSERT_TRUE(settings_.SetHighlightColor(0x00, 0x0A, 0xFF));
+    EXPECT_EQ(settings_.GetHighlightColor(), u"000AFF");
 
-    ASSERT_TRUE(SetAutoLogoff(-1));
-    EXPECT_EQ(GetAutoLogoff(), -1);
-    ASSERT_TRUE(SetPreferences(pref::kRunInTray | pref::kAutoFillForms));
-    EXPECT_EQ(GetPreferences(), 0x80000002u);
-    ASSERT_TRUE(SetCurrentIdentity(u"Ann Lee"));
-    EXPECT_EQ(GetCurrentIdentity(), u"Ann Lee");
-    ASSERT_TRUE(SetExportToFolder(u"/media/stick"));
-    EXPECT_EQ(GetExportToFolder(), u"/media/stick");
+    ASSERT_TRUE(settings_.SetAutoLogoff(-1));
+    EXPECT_EQ(settings_.GetAutoLogoff(), -1);
+    ASSERT_TRUE(settings_.SetPreferences(pref::kRunInTray | pref::kAutoFillForms));
+    EXPECT_EQ(settings_.GetPreferences(), 0x80000002u);
+    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
+    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Ann Lee");
+    ASSERT_TRUE(settings_.SetExportToFolder(u"/media/stick"));
+    EXPECT_EQ(settings_.GetExportToFolder(), u"/media/stick");
 
     // A caller-supplied default applies only while the value is missing.
-    EXPECT_EQ(GetGenerateLength(12), 12u);
-    EXPECT_EQ(GetGenerateLength(8), 12u);
-    ASSERT_TRUE(SetGenerateSpecial(u"#$"));
-    EXPECT_EQ(GetGenerateSpecial(kDefaultGenerateSpecial), u"#$");
-    ASSERT_TRUE(SetToolbarPreferences(0));
-    EXPECT_EQ(GetToolbarPreferences(), 0u);
+    EXPECT_EQ(settings_.GetGenerateLength(12), 12u);
+    EXPECT_EQ(settings_.GetGenerateLength(8), 12u);
+    ASSERT_TRUE(settings_.SetGenerateSpecial(u"#$"));
+    EXPECT_EQ(settings_.GetGenerateSpecial(kDefaultGenerateSpecial), u"#$");
+    ASSERT_TRUE(settings_.SetToolbarPreferences(0));
+    EXPECT_EQ(settings_.GetToolbarPreferences(), 0u);
 }
 
 TEST_F(ConfigurationTest, ValuesByNameParseAndValidateTheirText) {
@@ -266,58 +307,58 @@ TEST_F(ConfigurationTest, ValuesByNameParseAndValidateTheirText) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.name) + "=" + text::ToUtf8(c.text));
-        EXPECT_EQ(SetConfigurationValue(c.name, c.text), c.result);
+        EXPECT_EQ(settings_.SetConfigurationValue(c.name, c.text), c.result);
         if (!c.readBack.empty()) {
-            EXPECT_EQ(GetConfigurationValue(c.name), c.readBack);
+            EXPECT_EQ(settings_.GetConfigurationValue(c.name), c.readBack);
         }
     }
-    EXPECT_EQ(GetConfigurationValue(u"NoSuchValue"), std::nullopt);
+    EXPECT_EQ(settings_.GetConfigurationValue(u"NoSuchValue"), std::nullopt);
 }
 
 TEST_F(ConfigurationTest, ExcludedSitesAreKeyedBySite) {
-    EXPECT_TRUE(AddExcludedSite(u"https://www.example.com/login"));
-    EXPECT_TRUE(AddExcludedSite(u"http://example.com/other?x=1"));
-    EXPECT_TRUE(AddExcludedSite(u"https://bank.test:8443/"));
-    EXPECT_THAT(ListExcludedSites(), ElementsAre(u"bank.test:8443", u"example.com"));
+    EXPECT_TRUE(settings_.AddExcludedSite(u"https://www.example.com/login"));
+    EXPECT_TRUE(settings_.AddExcludedSite(u"http://example.com/other?x=1"));
+    EXPECT_TRUE(settings_.AddExcludedSite(u"https://bank.test:8443/"));
+    EXPECT_THAT(settings_.ListExcludedSites(), ElementsAre(u"bank.test:8443", u"example.com"));
 
-    EXPECT_TRUE(IsExcludedSite(u"https://example.com/anything"));
-    EXPECT_FALSE(IsExcludedSite(u"https://example.com:8080/"));
-    EXPECT_FALSE(IsExcludedSite(u"https://example.org/"));
+    EXPECT_TRUE(settings_.IsExcludedSite(u"https://example.com/anything"));
+    EXPECT_FALSE(settings_.IsExcludedSite(u"https://example.com:8080/"));
+    EXPECT_FALSE(settings_.IsExcludedSite(u"https://example.org/"));
     // An address without a site never matches, though the section key exists.
-    EXPECT_FALSE(IsExcludedSite(u"http:///x"));
-    EXPECT_FALSE(AddExcludedSite(u"http:///x"));
+    EXPECT_FALSE(settings_.IsExcludedSite(u"http:///x"));
+    EXPECT_FALSE(settings_.AddExcludedSite(u"http:///x"));
 
-    EXPECT_TRUE(RemoveExcludedSite(u"example.com"));
-    EXPECT_FALSE(RemoveExcludedSite(u"example.com"));
-    EXPECT_FALSE(RemoveExcludedSite(u""));
-    EXPECT_FALSE(IsExcludedSite(u"https://www.example.com/login"));
-    EXPECT_THAT(ListExcludedSites(), ElementsAre(u"bank.test:8443"));
+    EXPECT_TRUE(settings_.RemoveExcludedSite(u"example.com"));
+    EXPECT_FALSE(settings_.RemoveExcludedSite(u"example.com"));
+    EXPECT_FALSE(settings_.RemoveExcludedSite(u""));
+    EXPECT_FALSE(settings_.IsExcludedSite(u"https://www.example.com/login"));
+    EXPECT_THAT(settings_.ListExcludedSites(), ElementsAre(u"bank.test:8443"));
 }
 
 TEST_F(ConfigurationTest, IdentityChoicesArePerIdentity) {
-    EXPECT_EQ(GetIdentityCreditCard(u"Ann Lee"), u"");
-    ASSERT_TRUE(SetIdentityCreditCard(u"Ann Lee", u"Work"));
-    ASSERT_TRUE(SetIdentityBankAccount(u"Ann Lee", u"Checking"));
-    ASSERT_TRUE(SetIdentityCreditCard(u"Bob", u"Home"));
-    EXPECT_EQ(GetIdentityCreditCard(u"Ann Lee"), u"Work");
-    EXPECT_EQ(GetIdentityBankAccount(u"Ann Lee"), u"Checking");
-    EXPECT_EQ(GetIdentityBankAccount(u"Bob"), u"");
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"");
+    ASSERT_TRUE(settings_.SetIdentityCreditCard(u"Ann Lee", u"Work"));
+    ASSERT_TRUE(settings_.SetIdentityBankAccount(u"Ann Lee", u"Checking"));
+    ASSERT_TRUE(settings_.SetIdentityCreditCard(u"Bob", u"Home"));
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"Work");
+    EXPECT_EQ(settings_.GetIdentityBankAccount(u"Ann Lee"), u"Checking");
+    EXPECT_EQ(settings_.GetIdentityBankAccount(u"Bob"), u"");
 
-    EXPECT_TRUE(DeleteIdentityChoices(u"Ann Lee"));
-    EXPECT_FALSE(DeleteIdentityChoices(u""));
-    EXPECT_EQ(GetIdentityCreditCard(u"Ann Lee"), u"");
-    EXPECT_EQ(GetIdentityCreditCard(u"Bob"), u"Home");
+    EXPECT_TRUE(settings_.DeleteIdentityChoices(u"Ann Lee"));
+    EXPECT_FALSE(settings_.DeleteIdentityChoices(u""));
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"");
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Bob"), u"Home");
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser,
                                                SectionKey(kIdentitiesSection, u"Ann Lee")));
 }
 
 TEST_F(ConfigurationTest, ExportWritesTheConfigurationTreeThroughTheRegistryEditor) {
     ASSERT_TRUE(std::filesystem::exists(test::ProgramFolder() / "vtxreg"));
-    ASSERT_TRUE(SetCurrentIdentity(u"Ann Lee"));
-    ASSERT_TRUE(AddExcludedSite(u"https://example.com/"));
+    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
+    ASSERT_TRUE(settings_.AddExcludedSite(u"https://example.com/"));
     const auto file = env_.Root() / "Veltrix.reg";
 
-    ASSERT_TRUE(ExportConfiguration(U(file)));
+    ASSERT_TRUE(settings_.ExportConfiguration(U(file)));
     const std::string bytes = test::ReadFileBytes(file);
     ASSERT_GE(bytes.size(), 2u);
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -330,9 +371,9 @@ TEST_F(ConfigurationTest, ExportWritesTheConfigurationTreeThroughTheRegistryEdit
 }
 
 TEST_F(ConfigurationTest, ExportFailsWhenTheFileCannotBeWritten) {
-    ASSERT_TRUE(SetCurrentIdentity(u"Ann Lee"));
+    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
     const auto file = env_.Root() / "no such folder" / "Veltrix.reg";
-    EXPECT_FALSE(ExportConfiguration(U(file)));
+    EXPECT_FALSE(settings_.ExportConfiguration(U(file)));
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 

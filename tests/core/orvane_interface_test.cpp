@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/com_ptr.h"
+#include "platform/registry.h"
 
 namespace veltrix {
 namespace {
@@ -14,7 +15,10 @@ using com::Variant;
 
 ComPtr<IOrvaneInterface> NewLink() {
     ComPtr<IOrvaneInterface> link;
-    EXPECT_EQ(OrvaneInterface::Create(IID_IOrvaneInterface, link.PutVoid()), com::S_OK);
+    EXPECT_EQ(
+        OrvaneInterface::Create(std::make_shared<config::Settings>(platform::Registry::Default()),
+                                IID_IOrvaneInterface, link.PutVoid()),
+        com::S_OK);
     return link;
 }
 
@@ -28,7 +32,10 @@ TEST(OrvaneInterfaceTest, AnswersForItsInterfaceDispatchAndIdentityOnly) {
     ComPtr<com::IClassFactory> factory;
     EXPECT_EQ(link.As(&factory), com::E_NOINTERFACE);
     void* out = nullptr;
-    EXPECT_EQ(OrvaneInterface::Create(com::IClassFactory::kIid, &out), com::E_NOINTERFACE);
+    EXPECT_EQ(
+        OrvaneInterface::Create(std::make_shared<config::Settings>(platform::Registry::Default()),
+                                com::IClassFactory::kIid, &out),
+        com::E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
 }
 

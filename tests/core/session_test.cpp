@@ -11,6 +11,7 @@
 #include "core/session_password_source.h"
 #include "core/verification_file.h"
 #include "platform/event_loop.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/tick.h"
 #include "platform/winmsg.h"
@@ -45,11 +46,11 @@ protected:
     }
 
     std::optional<std::u16string> Get() {
-        const char16_t* password = nullptr;
-        if (session::GetPassword(&password) != 0) {
+        std::u16string password;
+        if (!session::GetPassword(settings_, password)) {
             return std::nullopt;
         }
-        return std::u16string(password);
+        return password;
     }
 
     void AdvanceClock(std::int64_t ms) {
@@ -70,11 +71,13 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     std::filesystem::path clockFile_;
     test::ScopedEnv clockVar_;
     std::int64_t offset_ = 0;
     ui::ScriptedUi ui_;
-    CSessionPasswordSource source_;
+    CSessionPasswordSource source_{[this]() -> config::Settings& { return settings_; }};
 };
 
 TEST_F(SessionTest, FirstUseAsksToChooseOnceAndRemembers) {
@@ -107,7 +110,7 @@ TEST_F(SessionTest, CancelAfterAWrongEntryLeavesNoPassword) {
 }
 
 TEST_F(SessionTest, ExpiresAfterTheIdleTimeEvenWhenNoTimerFires) {
-    config::SetAutoLogoff(1);
+    settings_.SetAutoLogoff(1);
     ui_.QueuePassword(u"Secret1");
     ui_.QueuePassword(u"Secret2");
     ASSERT_EQ(Get(), u"Secret1");
@@ -117,7 +120,7 @@ TEST_F(SessionTest, ExpiresAfterTheIdleTimeEvenWhenNoTimerFires) {
 }
 
 TEST_F(SessionTest, EachUseRestartsTheIdleTime) {
-    config::SetAutoLogoff(1);
+    settings_.SetAutoLogoff(1);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(40000);
@@ -128,7 +131,7 @@ TEST_F(SessionTest, EachUseRestartsTheIdleTime) {
 }
 
 TEST_F(SessionTest, AutoLogoffZeroKeepsThePassword) {
-    config::SetAutoLogoff(0);
+    settings_.SetAutoLogoff(0);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(10LL * 24 * 3600 * 1000);
@@ -138,7 +141,7 @@ TEST_F(SessionTest, AutoLogoffZeroKeepsThePassword) {
 }
 
 TEST_F(SessionTest, IdleTimerEndsTheSessionWhenItFires) {
-    config::SetAutoLogoff(1);
+    settings_.SetAutoLogoff(1);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(60000);
@@ -149,7 +152,7 @@ TEST_F(SessionTest, IdleTimerEndsTheSessionWhenItFires) {
 TEST_F(SessionTest, ExpiryHoldsAcrossTheWrapOfTheTick) {
     // Move the clock so that the expiry tick of a 2-minute idle time wraps past zero.
     AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 30000);
-    config::SetAutoLogoff(2);
+    settings_.SetAutoLogoff(2);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(60000);  // the tick has wrapped; 1 of 2 minutes passed
@@ -157,15 +160,42 @@ TEST_F(SessionTest, ExpiryHoldsAcrossTheWrapOfTheTick) {
     EXPECT_EQ(ui_.Prompts().size(), 1u);
 }
 
+// The expiry is compared by signed distance: checked before the tick wraps, an expiry just past
+// the wrap lies ahead, and an expiry just before the wrap checked after it lies behind.
+TEST_F(SessionTest, ExpiryIsJudgedAcrossTheWrapBothWays) {
+    settings_.SetAutoLogoff(1);
+    ui_.QueuePassword(u"Secret1");
+    ui_.QueuePassword(u"Secret2");
+    // 30 s before the wrap: the expiry, 60 s later, lies 30 s past it.
+    AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 30000);
+    ASSERT_EQ(Get(), u"Secret1");
+    AdvanceClock(10000);  // still before the wrap, numerically above the expiry
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(ui_.Prompts().size(), 1u);
+
+    // Restarted 20 s before the wrap: the expiry is 40 s past it; 70 s later it has gone.
+    AdvanceClock(70000);
+    EXPECT_EQ(Get(), u"Secret2");
+    EXPECT_EQ(ui_.Prompts().size(), 2u);
+
+    // Expiry 30 s before the wrap, checked 30 s after it: numerically below, yet past.
+    ui_.QueuePassword(u"Secret3");
+    AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 90000);
+    ASSERT_EQ(Get(), u"Secret2");
+    AdvanceClock(120000);
+    EXPECT_EQ(Get(), u"Secret3");
+    EXPECT_EQ(ui_.Prompts().size(), 3u);
+}
+
 TEST_F(SessionTest, SetPasswordReplacesAndNullEndsTheSession) {
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(session::SetPassword(u"Another1"), 0);
+    EXPECT_TRUE(session::SetPassword(u"Another1"));
     EXPECT_EQ(Get(), u"Another1");
-    EXPECT_EQ(session::SetPassword(std::u16string(255, u'x').c_str()), 1);  // refused, not cut
+    EXPECT_FALSE(session::SetPassword(std::u16string(255, u'x').c_str()));  // refused, not cut
     EXPECT_EQ(Get(), u"Another1");
-    EXPECT_EQ(session::SetPassword(std::u16string(254, u'x').c_str()), 0);
-    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    EXPECT_TRUE(session::SetPassword(std::u16string(254, u'x').c_str()));
+    EXPECT_TRUE(session::SetPassword(nullptr));
     EXPECT_FALSE(BlockHasPassword());
 }
 
@@ -183,9 +213,9 @@ TEST_F(SessionTest, EditorHearsOfTheEndWhileThePasswordIsStillThere) {
     ASSERT_TRUE(editor);
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
-    ASSERT_EQ(session::RegisterEditor(editor->Handle()), 0);
-    EXPECT_EQ(session::RefreshEditor(), 0);
-    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    ASSERT_TRUE(session::RegisterEditor(editor->Handle()));
+    EXPECT_TRUE(session::RefreshEditor());
+    EXPECT_TRUE(session::SetPassword(nullptr));
     EXPECT_EQ(received, (std::vector<std::uint32_t>{session::WM_EDITOR_REFRESH,
                                                     session::WM_EDITOR_SESSIONENDED}));
     EXPECT_EQ(seenInHandler, u"Secret1");
@@ -202,25 +232,25 @@ TEST_F(SessionTest, AVanishedEditorWindowIsForgottenWithoutAMessage) {
     }
     ui_.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
-    ASSERT_EQ(session::RegisterEditor(gone), 0);
-    EXPECT_EQ(session::SetPassword(nullptr), 0);
+    ASSERT_TRUE(session::RegisterEditor(gone));
+    EXPECT_TRUE(session::SetPassword(nullptr));
     EXPECT_EQ(BlockEditorWindow(), 0u);
     EXPECT_FALSE(BlockHasPassword());
 }
 
 TEST_F(SessionTest, VerificationFilePrefersTheCurrentIdentityThenKindOrder) {
-    EXPECT_EQ(FindVerificationFile(), u"");
+    EXPECT_EQ(FindVerificationFile(settings_), u"");
     WriteNote(u"Note.vxn", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(), Folder() + u"Note.vxn");
+    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Note.vxn");
     WriteNote(u"Login.vxw", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(), Folder() + u"Login.vxw");
+    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Login.vxw");
     WriteNote(u"Zed.vxi", u"Secret1");
     WriteNote(u"Amy.vxi", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(), Folder() + u"Amy.vxi");
-    config::SetCurrentIdentity(u"Zed");
-    EXPECT_EQ(FindVerificationFile(), Folder() + u"Zed.vxi");
-    config::SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
-    EXPECT_EQ(FindVerificationFile(), Folder() + u"Amy.vxi");
+    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Amy.vxi");
+    settings_.SetCurrentIdentity(u"Zed");
+    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Zed.vxi");
+    settings_.SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
+    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Amy.vxi");
 }
 
 }  // namespace

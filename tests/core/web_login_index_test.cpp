@@ -23,43 +23,45 @@ protected:
     static std::u16string IndexKey() { return config::SectionKey(config::kWebLoginUrlsSection); }
 
     // The stored value of a site key; nullopt when there is none.
-    static std::optional<std::u16string> Stored(std::u16string_view site) {
+    std::optional<std::u16string> Stored(std::u16string_view site) {
         std::u16string value;
-        if (!config::GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
+        if (!settings_.GetConfigString(Hive::CurrentUser, IndexKey(), site, value)) {
             return std::nullopt;
         }
         return value;
     }
 
-    static void Store(std::u16string_view site, std::u16string_view value) {
-        ASSERT_TRUE(config::SetConfigString(Hive::CurrentUser, IndexKey(), site, value));
+    void Store(std::u16string_view site, std::u16string_view value) {
+        ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, IndexKey(), site, value));
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
 };
 
 TEST_F(WebLoginIndexTest, AddedNamesAreFoundFromAnyAddressOfTheSite) {
-    EXPECT_THAT(LookupWebLogins(u"https://www.example.com/login"), IsEmpty());
-    EXPECT_TRUE(AddWebLoginToIndex(u"https://www.example.com/login", u"Bank"));
-    EXPECT_TRUE(AddWebLoginToIndex(u"http://example.com/other/page", u"Mail"));
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://www.example.com/login"), IsEmpty());
+    EXPECT_TRUE(AddWebLoginToIndex(settings_, u"https://www.example.com/login", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(settings_, u"http://example.com/other/page", u"Mail"));
 
     EXPECT_EQ(Stored(u"example.com"), u"Bank|Mail");
-    EXPECT_THAT(LookupWebLogins(u"https://example.com/"), ElementsAre(u"Bank", u"Mail"));
-    EXPECT_THAT(LookupWebLogins(u"https://example.com:8443/"), IsEmpty());
-    EXPECT_THAT(LookupWebLogins(u"https://example.org/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://example.com/"), ElementsAre(u"Bank", u"Mail"));
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://example.com:8443/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://example.org/"), IsEmpty());
 }
 
 TEST_F(WebLoginIndexTest, AddingANameAgainInAnyLetterCaseKeepsOneEntry) {
-    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
-    EXPECT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
-    EXPECT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"BANK"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"Bank"));
+    EXPECT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"BANK"));
     EXPECT_EQ(Stored(u"example.com"), u"Bank");
 }
 
 TEST_F(WebLoginIndexTest, AddRefusesAnEmptySiteOrName) {
-    EXPECT_FALSE(AddWebLoginToIndex(u"http:///path", u"Bank"));
-    EXPECT_FALSE(AddWebLoginToIndex(u"", u"Bank"));
-    EXPECT_FALSE(AddWebLoginToIndex(u"https://example.com/", u""));
+    EXPECT_FALSE(AddWebLoginToIndex(settings_, u"http:///path", u"Bank"));
+    EXPECT_FALSE(AddWebLoginToIndex(settings_, u"", u"Bank"));
+    EXPECT_FALSE(AddWebLoginToIndex(settings_, u"https://example.com/", u""));
     EXPECT_TRUE(platform::Registry::Default().EnumValues(Hive::CurrentUser, IndexKey()).empty());
 }
 
@@ -75,36 +77,36 @@ TEST_F(WebLoginIndexTest, LookupStopsAtTheFirstEmptyPiece) {
     };
     for (const auto& c : cases) {
         Store(u"site.test", c.value);
-        EXPECT_EQ(LookupWebLogins(u"http://site.test/"), c.names);
+        EXPECT_EQ(LookupWebLogins(settings_, u"http://site.test/"), c.names);
     }
 }
 
 TEST_F(WebLoginIndexTest, LookupIgnoresAValueOfTheWrongType) {
-    ASSERT_TRUE(config::SetConfigDword(Hive::CurrentUser, IndexKey(), u"example.com", 7));
-    EXPECT_THAT(LookupWebLogins(u"https://example.com/"), IsEmpty());
+    ASSERT_TRUE(settings_.SetConfigDword(Hive::CurrentUser, IndexKey(), u"example.com", 7));
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://example.com/"), IsEmpty());
 }
 
 TEST_F(WebLoginIndexTest, RemoveDropsEveryLetterCaseOfTheName) {
     Store(u"example.com", u"A|b|a|C");
-    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/x", u"a"));
+    EXPECT_TRUE(RemoveWebLoginFromIndex(settings_, u"https://example.com/x", u"a"));
     EXPECT_EQ(Stored(u"example.com"), u"b|C");
 }
 
 TEST_F(WebLoginIndexTest, RemovingTheLastNameDeletesTheValue) {
-    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
-    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Mail"));
-    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/", u"mail"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"Bank"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"Mail"));
+    EXPECT_TRUE(RemoveWebLoginFromIndex(settings_, u"https://example.com/", u"mail"));
     EXPECT_EQ(Stored(u"example.com"), u"Bank");
-    EXPECT_TRUE(RemoveWebLoginFromIndex(u"https://example.com/", u"Bank"));
+    EXPECT_TRUE(RemoveWebLoginFromIndex(settings_, u"https://example.com/", u"Bank"));
     EXPECT_EQ(Stored(u"example.com"), std::nullopt);
 }
 
 TEST_F(WebLoginIndexTest, RemoveOfAnAbsentNameOrSiteFails) {
-    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.com/", u"Bank"));
-    ASSERT_TRUE(AddWebLoginToIndex(u"https://example.com/", u"Bank"));
-    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.com/", u"Ban"));
-    EXPECT_FALSE(RemoveWebLoginFromIndex(u"https://example.org/", u"Bank"));
-    EXPECT_FALSE(RemoveWebLoginFromIndex(u"", u"Bank"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(settings_, u"https://example.com/", u"Bank"));
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://example.com/", u"Bank"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(settings_, u"https://example.com/", u"Ban"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(settings_, u"https://example.org/", u"Bank"));
+    EXPECT_FALSE(RemoveWebLoginFromIndex(settings_, u"", u"Bank"));
     EXPECT_EQ(Stored(u"example.com"), u"Bank");
 }
 
@@ -112,12 +114,12 @@ TEST_F(WebLoginIndexTest, IndexingUnderOneSiteTakesTheNameOutOfEveryOther) {
     Store(u"old.example", u"Bank|Mail");
     Store(u"www.other.example", u"bank");  // a host that keeps a "www." in its site key
     Store(u"new.example", u"Shop");
-    EXPECT_TRUE(IndexWebLoginUnder(u"https://new.example/login", u"Bank"));
+    EXPECT_TRUE(IndexWebLoginUnder(settings_, u"https://new.example/login", u"Bank"));
     EXPECT_EQ(Stored(u"old.example"), u"Mail");
     EXPECT_EQ(Stored(u"www.other.example"), std::nullopt);
     EXPECT_EQ(Stored(u"new.example"), u"Shop|Bank");
     // Indexing again under the same site changes nothing.
-    EXPECT_TRUE(IndexWebLoginUnder(u"https://new.example/", u"Bank"));
+    EXPECT_TRUE(IndexWebLoginUnder(settings_, u"https://new.example/", u"Bank"));
     EXPECT_EQ(Stored(u"new.example"), u"Shop|Bank");
 }
 

@@ -14,6 +14,7 @@
 
 #include "core/configuration.h"
 #include "core/web_login_index.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -225,6 +226,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     ui::ScriptedUi ui_;
     WatchingPasswordSource passwords_{u"Secret1"};
 };
@@ -252,37 +255,37 @@ TEST_F(WebLoginFileTest, TheEditorKeepsTheUrlIndexCurrent) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
     std::u16string asRead;
-    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), login, asRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(u"http://bank.test/"), ElementsAre(u"Bank"));
+    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), ElementsAre(u"Bank"));
     EXPECT_EQ(asRead, u"https://www.bank.test/login");
 
     login.SetPageUrl(u"https://secure.bank.test/");
-    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), login, asRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(u"http://bank.test/"), IsEmpty());
-    EXPECT_THAT(LookupWebLogins(u"https://secure.bank.test/x"), ElementsAre(u"Bank"));
+    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/x"), ElementsAre(u"Bank"));
 
     // An unchanged page address leaves the index alone.
-    ASSERT_TRUE(RemoveWebLoginFromIndex(u"https://secure.bank.test/", u"Bank"));
+    ASSERT_TRUE(RemoveWebLoginFromIndex(settings_, u"https://secure.bank.test/", u"Bank"));
     const auto reread = ReadWebLogin(PathOf(u"Bank"));
     ASSERT_TRUE(reread.HasValue());
     std::u16string rereadAsRead = reread->GetPageUrl();
-    ASSERT_TRUE(WriteEditedWebLogin(PathOf(u"Bank"), *reread, rereadAsRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(u"https://secure.bank.test/"), IsEmpty());
+    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), *reread, rereadAsRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/"), IsEmpty());
 }
 
 TEST_F(WebLoginFileTest, TheBrowserWriterLeavesTheIndexToItsCaller) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Bank"), login).HasValue());
-    EXPECT_THAT(LookupWebLogins(u"https://bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://bank.test/"), IsEmpty());
 }
 
 TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
-    ASSERT_TRUE(config::SetRecordFolder(
+    ASSERT_TRUE(settings_.SetRecordFolder(
         RecordKind::WebLogin, text::FromUtf8((test::TestDataFolder() / "vault").string())));
     WebLoginLoadContext context;
     passwords_.watched = &context;
-    const auto login = LoadWebLogin(context, u"Example login");
+    const auto login = LoadWebLogin(settings_, context, u"Example login");
     ASSERT_TRUE(login.HasValue());
     EXPECT_TRUE(passwords_.busyWhileAsked);
     EXPECT_FALSE(context.busy);
@@ -292,34 +295,34 @@ TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
                                                 CWebLoginField{u"pass", 0, 1, u"hunter2", 0},
                                                 CWebLoginField{u"remember", 0, 2, u"on", 1}));
 
-    EXPECT_EQ(LoadWebLogin(context, u"No such login").Error(), FileStatus::CannotOpen);
+    EXPECT_EQ(LoadWebLogin(settings_, context, u"No such login").Error(), FileStatus::CannotOpen);
     EXPECT_FALSE(context.cancelled);
 }
 
 TEST_F(WebLoginFileTest, ACancelledPromptStopsFurtherLoads) {
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
-        config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
+        settings_.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
 
     test::FakePasswordSource cancelling(std::nullopt);
     WebLoginLoadContext context;
-    EXPECT_FALSE(LoadWebLogin(context, u"Saved").HasValue());
+    EXPECT_FALSE(LoadWebLogin(settings_, context, u"Saved").HasValue());
     EXPECT_TRUE(context.cancelled);
     EXPECT_FALSE(context.busy);
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 
-    EXPECT_FALSE(LoadWebLogin(context, u"Saved").HasValue());
+    EXPECT_FALSE(LoadWebLogin(settings_, context, u"Saved").HasValue());
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 }
 
 TEST_F(WebLoginFileTest, AWrongPasswordIsNotACancellation) {
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
-        config::SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
+        settings_.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
 
     test::FakePasswordSource wrong(u"Other1");
     WebLoginLoadContext context;
-    const auto login = LoadWebLogin(context, u"Saved");
+    const auto login = LoadWebLogin(settings_, context, u"Saved");
     ASSERT_FALSE(login.HasValue());
     EXPECT_FALSE(context.cancelled);
     EXPECT_EQ(login.Error(), FileStatus::WrongPassword);

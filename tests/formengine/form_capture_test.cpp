@@ -149,7 +149,7 @@ TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
     ASSERT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     EXPECT_EQ(views_.SaveWebLoginDefaults().front(), u"Bank  Sign in");
     ASSERT_TRUE(WebLoginExists(u"My bank"));
-    EXPECT_EQ(LookupWebLogins(kLoginAddress), (std::vector<std::u16string>{u"My bank"}));
+    EXPECT_EQ(LookupWebLogins(settings_, kLoginAddress), (std::vector<std::u16string>{u"My bank"}));
     EXPECT_EQ(host_.refreshes, 1);
 
     const auto read = ReadWebLogin(WebLoginPath(u"My bank"));
@@ -191,7 +191,7 @@ TEST_F(FormCaptureTest, JavascriptTargetsAndExcludedSitesAreLeftAlone) {
     capture_.NoteFormSubmit(Element(u"login"));
     capture_.NoteNavigation(u"JavaScript:void(0)", "");
     EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
-    ASSERT_TRUE(config::AddExcludedSite(kLoginAddress));
+    ASSERT_TRUE(settings_.AddExcludedSite(kLoginAddress));
     capture_.NoteNavigation(u"https://www.bank.example/session", "");
     EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
 }
@@ -265,8 +265,8 @@ TEST_F(FormCaptureTest, ExcludeAsksFirstAndSavesNothing) {
     EXPECT_EQ(ui_.MessageTexts().front(),
               u"Are you sure you want to exclude the 'bank.example' web site from Veltrix "
               u"processing?");
-    EXPECT_TRUE(config::IsExcludedSite(kLoginAddress));
-    EXPECT_TRUE(LookupWebLogins(kLoginAddress).empty());
+    EXPECT_TRUE(settings_.IsExcludedSite(kLoginAddress));
+    EXPECT_TRUE(LookupWebLogins(settings_, kLoginAddress).empty());
     EXPECT_EQ(host_.refreshes, 1);
 }
 
@@ -275,12 +275,12 @@ TEST_F(FormCaptureTest, NoDeclinesAndAFailedWriteLeavesTheIndexAlone) {
     EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
     EXPECT_FALSE(WebLoginExists(u"Bank  Sign in"));
 
-    config::SetRecordFolder(RecordKind::WebLogin,
-                            text::FromUtf8((env_.Root() / "missing" / "deeper").string()));
+    settings_.SetRecordFolder(RecordKind::WebLogin,
+                              text::FromUtf8((env_.Root() / "missing" / "deeper").string()));
     LoadPage(kLoginPage);
     views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Lost");
     SignInWithEnter();
-    EXPECT_TRUE(LookupWebLogins(kLoginAddress).empty());
+    EXPECT_TRUE(LookupWebLogins(settings_, kLoginAddress).empty());
     EXPECT_EQ(host_.refreshes, 0);
 }
 

@@ -9,10 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/configuration.h"
 #include "core/identity.h"
 #include "formengine/dom/html_builder.h"
 #include "formengine/identity_fill.h"
 #include "formengine/web_form.h"
+#include "platform/registry.h"
 #include "tests/support/test_environment.h"
 #include "ui/scripted_ui.h"
 
@@ -43,7 +45,7 @@ protected:
         return form;
     }
 
-    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann").FillForm(form); }
+    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann", settings_).FillForm(form); }
 
     std::u16string Value(const CWebForm& form, std::size_t i) const {
         return form.fields.at(i)->element->GetAttribute(u"value");
@@ -53,6 +55,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     ui::ScriptedUi ui_;
     CIdentity identity_;
     std::shared_ptr<dom::MemoryDocument> document_;

@@ -8,6 +8,7 @@
 
 #include "core/configuration.h"
 #include "core/record_io.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
 #include "tests/support/fake_password_source.h"
@@ -95,13 +96,13 @@ TEST_F(IdentityFillTest, KeyNamesReadTheIdentityTheChosenSubRecordsOrTheFullName
     identity_.AddBankAccount(account);
     identity_.Set(IdentityKey::MiddleName, u"beth");
 
-    const CIdentityFiller unchosen(identity_, u"Ann");
+    const CIdentityFiller unchosen(identity_, u"Ann", settings_);
     EXPECT_EQ(unchosen.IdentityValue(u"cc#"), u"");
     EXPECT_EQ(unchosen.IdentityValue(u"batype"), u"");
 
-    config::SetIdentityCreditCard(u"Ann", u"Work");
-    config::SetIdentityBankAccount(u"Ann", u"Main");
-    const CIdentityFiller filler(identity_, u"Ann");
+    settings_.SetIdentityCreditCard(u"Ann", u"Work");
+    settings_.SetIdentityBankAccount(u"Ann", u"Main");
+    const CIdentityFiller filler(identity_, u"Ann", settings_);
     EXPECT_EQ(filler.IdentityValue(u"wtitle"), u"Engineer");
     EXPECT_EQ(filler.IdentityValue(u"cc#"), u"4111");
     EXPECT_EQ(filler.IdentityValue(u"batype"), u"Checking");
@@ -125,7 +126,7 @@ TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
     card.Set(CardKey::ExpiryMonth, u"07");
     card.Set(CardKey::ExpiryYear, u"2029");
     identity_.AddCreditCard(card);
-    config::SetIdentityCreditCard(u"Ann", u"Work");
+    settings_.SetIdentityCreditCard(u"Ann", u"Work");
     const std::pair<int, std::u16string_view> cases[] = {
         {6, u"07/29"}, {4, u"07/29"}, {7, u"07/2029"}, {20, u"07/2029"}, {3, u"07"}, {2, u"07"}};
     for (const auto& [size, expected] : cases) {
@@ -134,7 +135,7 @@ TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
         EXPECT_EQ(Value(form, 0), expected) << size;
     }
     // Without a chosen card, card keys have no value.
-    config::SetIdentityCreditCard(u"Ann", u"");
+    settings_.SetIdentityCreditCard(u"Ann", u"");
     CWebForm& form = Load(Boxes({20}), {u"ccexpm"});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"");
@@ -153,7 +154,7 @@ TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
     CCreditCard card;
     card.Set(CardKey::Id, u"Work");
     identity_.AddCreditCard(card);
-    config::SetIdentityCreditCard(u"Ann", u"Work");
+    settings_.SetIdentityCreditCard(u"Ann", u"Work");
     const std::string list =
         "<form><select name=t><option>Visa Electron</option><option>Visa Debit</option>"
         "<option>Visa</option><option>MasterCard</option></select></form>";
@@ -213,7 +214,7 @@ TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
     RestoreBackground(*form.fields[1]);
     EXPECT_EQ(form.fields[1]->element->BackgroundColor(), u"");
 
-    config::SetPreferences(config::pref::kDefault & ~config::pref::kHighlightFields);
+    settings_.SetPreferences(config::pref::kDefault & ~config::pref::kHighlightFields);
     CWebForm& plain = Load(Boxes({20}), {u"fname"});
     Fill(plain);
     EXPECT_EQ(Value(plain, 0), u"Ann");
@@ -266,23 +267,23 @@ TEST_F(IdentityFillTest, FillWithIdentityLoadsTheRecordAndSkipsLoginForms) {
         field->key = u"fname";
     }
     forms_[0]->loginForm = true;
-    EXPECT_TRUE(FillWithIdentity(forms_, u"Ann"));
+    EXPECT_TRUE(FillWithIdentity(settings_, forms_, u"Ann"));
     EXPECT_EQ(forms_[0]->fields[0]->element->GetAttribute(u"value"), u"");
     EXPECT_EQ(forms_[1]->fields[0]->element->GetAttribute(u"value"), u"Ann");
-    EXPECT_FALSE(FillWithIdentity(forms_, u""));
-    EXPECT_FALSE(FillWithIdentity(forms_, u"Nobody"));
+    EXPECT_FALSE(FillWithIdentity(settings_, forms_, u""));
+    EXPECT_FALSE(FillWithIdentity(settings_, forms_, u"Nobody"));
 }
 
 TEST_F(IdentityFillTest, PasswordsGoIntoEveryPasswordInput) {
     CWebForm& form =
         Load("<form><input name=user><input type=password><input type=password></form>");
-    EXPECT_TRUE(FillPasswords(form, u"", false));
-    EXPECT_TRUE(FillPasswords(form, u"s3cret!", true));
+    EXPECT_TRUE(FillPasswords(form, u"", false, Highlighting::Read(settings_)));
+    EXPECT_TRUE(FillPasswords(form, u"s3cret!", true, Highlighting::Read(settings_)));
     EXPECT_EQ(Value(form, 0), u"");
     EXPECT_EQ(Value(form, 1), u"s3cret!");
     EXPECT_EQ(Value(form, 2), u"s3cret!");
     CWebForm& none = Load(Boxes({20}));
-    EXPECT_FALSE(FillPasswords(none, u"x", false));
+    EXPECT_FALSE(FillPasswords(none, u"x", false, Highlighting::Read(settings_)));
 }
 
 }  // namespace

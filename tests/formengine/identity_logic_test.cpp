@@ -36,16 +36,17 @@ protected:
             added.Set(CardKey::Id, card);
             added.Set(CardKey::Number, u"4111 " + std::u16string(card));
         }
-        ASSERT_TRUE(veltrix::WriteIdentity(RecordPath(config::GetRecordFolder(RecordKind::Identity),
-                                                      name, RecordKind::Identity),
-                                           identity)
-                        .HasValue());
+        ASSERT_TRUE(
+            veltrix::WriteIdentity(RecordPath(settings_.GetRecordFolder(RecordKind::Identity), name,
+                                              RecordKind::Identity),
+                                   identity)
+                .HasValue());
     }
 
     // The card names of the stored Identity, in its order.
     std::vector<std::u16string> CardNames(std::u16string_view name) {
-        const auto identity = ReadIdentity(
-            RecordPath(config::GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+        const auto identity = ReadIdentity(RecordPath(
+            settings_.GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
         EXPECT_TRUE(identity.HasValue());
         std::vector<std::u16string> cards;
         for (const CCreditCard& card :
@@ -67,8 +68,8 @@ protected:
 TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
     WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
     WriteIdentity(u"Home", u"Bob");
-    config::SetCurrentIdentity(u"work");
-    config::SetIdentityCreditCard(u"work", u"Visa");
+    settings_.SetCurrentIdentity(u"work");
+    settings_.SetIdentityCreditCard(u"work", u"Visa");
     LoadPage(kSignUpPage);
     logic_.Decide(false);
 
@@ -81,7 +82,7 @@ TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
     cards.emplace_back();
     EXPECT_EQ(Prompt().CreditCards().entries, cards);
     EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Visa");
-    config::SetIdentityCreditCard(u"work", u"Amex");
+    settings_.SetIdentityCreditCard(u"work", u"Amex");
     logic_.Decide(true);
     EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Amex");
     EXPECT_TRUE(Prompt().CreditCards().enabled);
@@ -93,7 +94,7 @@ TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
 TEST_F(IdentityLogicTest, YesStoresTheChoicesAndFills) {
     WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
     WriteIdentity(u"Home", u"Bob", {u"Debit"});
-    config::SetCurrentIdentity(u"work");
+    settings_.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
     logic_.Decide(false);
     EXPECT_EQ(Prompt().CreditCards().selected, 0);  // nothing chosen: the first
@@ -102,8 +103,8 @@ TEST_F(IdentityLogicTest, YesStoresTheChoicesAndFills) {
     EXPECT_EQ(Prompt().CreditCards().entries, (std::vector<std::u16string>{u"Debit", u""}));
     Prompt().Press(PromptButton::Yes);
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_EQ(config::GetCurrentIdentity(), u"Home");
-    EXPECT_EQ(config::GetIdentityCreditCard(u"Home"), u"Debit");
+    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Home");
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Home"), u"Debit");
     EXPECT_EQ(Value(u"fn"), u"Bob");
     EXPECT_EQ(Value(u"cc"), u"4111 Debit");
     EXPECT_TRUE(logic_.Dismissed());
@@ -111,7 +112,7 @@ TEST_F(IdentityLogicTest, YesStoresTheChoicesAndFills) {
 
 TEST_F(IdentityLogicTest, AnIdentityThatDoesNotLoadPutsTheListBack) {
     WriteIdentity(u"work", u"Ann");
-    config::SetCurrentIdentity(u"work");
+    settings_.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
     logic_.Decide(false);
     std::filesystem::path broken = env_.Root() / "identities" / "Broken.vxi";
@@ -139,7 +140,7 @@ TEST_F(IdentityLogicTest, NoDismissesForThePageUntilReset) {
 TEST_F(IdentityLogicTest, AutoFillModeFillsWithTheCurrentIdentity) {
     SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
     WriteIdentity(u"work", u"Ann");
-    config::SetCurrentIdentity(u"work");
+    settings_.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
     logic_.Decide(false);
     EXPECT_EQ(Value(u"fn"), u"Ann");
@@ -173,7 +174,7 @@ TEST_F(IdentityLogicTest, LoginFormsAndPagesWithoutIdentitiesGetNoPrompt) {
 
 TEST_F(IdentityLogicTest, ACurrentIdentityThatCannotBeReadShowsNoPrompt) {
     WriteIdentity(u"work", u"Ann");
-    config::SetCurrentIdentity(u"work");
+    settings_.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
     test::FakePasswordSource refusing(std::nullopt);
     logic_.Decide(false);

@@ -12,6 +12,7 @@
 
 #include "core/configuration.h"
 #include "formengine/identity_fill.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
 
@@ -80,7 +81,7 @@ protected:
             card.Set(key, value);
         }
         identity_.AddCreditCard(card);
-        config::SetIdentityCreditCard(u"Ann", id);
+        settings_.SetIdentityCreditCard(u"Ann", id);
         return *identity_.FindCreditCard(id);
     }
 
@@ -220,7 +221,7 @@ TEST_F(ListBoxFillTest, ValidFromMonthListUsesTheValidFromYear) {
 
 TEST_F(ListBoxFillTest, CardMonthListNeedsAChosenCard) {
     ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"}, {CardKey::ExpiryYear, u"2029"}});
-    config::SetIdentityCreditCard(u"Ann", u"");
+    settings_.SetIdentityCreditCard(u"Ann", u"");
     EXPECT_EQ(FillList(ListPage("Expires", "exp", NumberOptions(1, 12)), u"ccexpm"), kUntouched);
 }
 
@@ -265,9 +266,9 @@ TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
     ChooseCard(u"Home", {{CardKey::ExpiryMonth, u"02"}, {CardKey::ExpiryYear, u"2027"}});
     ChooseCard(u"Work", {{CardKey::ExpiryMonth, u"10"}, {CardKey::ExpiryYear, u"2030"}});
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(false)), u"ccexpm"), u"October");
-    config::SetIdentityCreditCard(u"Ann", u"Home");
+    settings_.SetIdentityCreditCard(u"Ann", u"Home");
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(true)), u"ccexpm"), u"Feb");
-    config::SetIdentityCreditCard(u"Ann", u"Nobody");
+    settings_.SetIdentityCreditCard(u"Ann", u"Nobody");
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(false)), u"ccexpm"), kUntouched);
 }
 
@@ -435,7 +436,7 @@ TEST_F(ListBoxFillTest, SelectOptionPrefersAnEqualTextOrValueThenAContainingOne)
     for (const Case& c : cases) {
         CWebForm& form = Load(ListPage("Card type", "type", kCardBrands));
         CFormField& field = *form.fields.at(0);
-        const bool selected = SelectOption(field, c.text);
+        const bool selected = SelectOption(field, c.text, Highlighting::Read(settings_));
         EXPECT_EQ(selected, !c.expected.empty()) << text::ToUtf8(c.text);
         EXPECT_EQ(field.written, selected) << text::ToUtf8(c.text);
         EXPECT_EQ(Selected(form, 0),
@@ -455,7 +456,9 @@ TEST_F(ListBoxFillTest, SelectOptionExcludesDebitAndElectronByTheOptionTextOnly)
     };
     for (const auto& [text, expected] : cases) {
         CWebForm& form = Load(ListPage("Payment", "pay", options));
-        EXPECT_EQ(SelectOption(*form.fields.at(0), text), !expected.empty()) << text::ToUtf8(text);
+        EXPECT_EQ(SelectOption(*form.fields.at(0), text, Highlighting::Read(settings_)),
+                  !expected.empty())
+            << text::ToUtf8(text);
         EXPECT_EQ(Selected(form, 0), expected.empty() ? std::u16string_view(kUntouched) : expected)
             << text::ToUtf8(text);
     }
@@ -482,7 +485,7 @@ TEST_F(ListBoxFillTest, ListBoxWithoutOptionsIsLeftAloneAndTheFormGoesOn) {
     EXPECT_EQ(form.fields[0]->element->BackgroundColor(), u"");
     EXPECT_FALSE(form.fields[0]->savedBackground.has_value());
     EXPECT_EQ(Value(form, 1), u"Austin");
-    EXPECT_FALSE(SelectOption(*form.fields[0], u"TX"));
+    EXPECT_FALSE(SelectOption(*form.fields[0], u"TX", Highlighting::Read(settings_)));
     EXPECT_FALSE(form.fields[0]->written);
 }
 

@@ -44,10 +44,10 @@ protected:
         for (const char* folder : {"logins", "identities"}) {
             std::filesystem::create_directories(env_.Root() / folder);
         }
-        config::SetRecordFolder(RecordKind::WebLogin,
-                                text::FromUtf8((env_.Root() / "logins").string()));
-        config::SetRecordFolder(RecordKind::Identity,
-                                text::FromUtf8((env_.Root() / "identities").string()));
+        settings_.SetRecordFolder(RecordKind::WebLogin,
+                                  text::FromUtf8((env_.Root() / "logins").string()));
+        settings_.SetRecordFolder(RecordKind::Identity,
+                                  text::FromUtf8((env_.Root() / "identities").string()));
     }
 
     // Builds the page from HTML at `address` and collects its forms into the page state.
@@ -72,7 +72,7 @@ protected:
     }
 
     std::u16string WebLoginPath(std::u16string_view name) const {
-        return RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name,
+        return RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name,
                           RecordKind::WebLogin);
     }
 
@@ -93,16 +93,18 @@ protected:
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
-        config::SetPreferences((config::pref::kDefault | set) & ~clear);
+        settings_.SetPreferences((config::pref::kDefault | set) & ~clear);
     }
 
     IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     ui::ScriptedUi ui_;
     formviews::MemoryFormViews views_;
     ui::ViewFactory viewFactory_{&views_};
     FakePasswordSource passwords_{u"Secret1"};
     FakePageHost host_;
-    FormPageState page_;
+    FormPageState page_{settings_};
     std::shared_ptr<dom::MemoryDocument> document_;
 };
 

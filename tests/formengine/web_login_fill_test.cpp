@@ -13,6 +13,7 @@
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "formengine/dom/memory_dom.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
 #include "tests/support/fake_password_source.h"
@@ -33,8 +34,8 @@ class WebLoginFillTest : public IdentityFillTest {
 protected:
     WebLoginFillTest() {
         std::filesystem::create_directories(env_.Root() / "logins");
-        EXPECT_TRUE(config::SetRecordFolder(RecordKind::WebLogin,
-                                            text::FromUtf8((env_.Root() / "logins").string())));
+        EXPECT_TRUE(settings_.SetRecordFolder(RecordKind::WebLogin,
+                                              text::FromUtf8((env_.Root() / "logins").string())));
     }
 
     // Writes a Web Login file of that name into the Web Logins folder.
@@ -47,7 +48,7 @@ protected:
             login.AddField(field);
         }
         const std::u16string path =
-            RecordPath(config::GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+            RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
         ASSERT_TRUE(WriteWebLogin(path, login).HasValue());
     }
 
@@ -58,8 +59,8 @@ protected:
 
     void AllowAutoSubmit(bool on) {
         const std::uint32_t prefs = config::pref::kDefault;
-        config::SetPreferences(on ? prefs | config::pref::kAutoSubmit
-                                  : prefs & ~config::pref::kAutoSubmit);
+        settings_.SetPreferences(on ? prefs | config::pref::kAutoSubmit
+                                    : prefs & ~config::pref::kAutoSubmit);
     }
 
     bool Checked(const CWebForm& form, std::size_t i) const {
@@ -67,7 +68,7 @@ protected:
     }
 
     test::FakePasswordSource passwords_{u"Secret1"};
-    FormPageState state_;
+    FormPageState state_{settings_};
     CWebLoginFiller filler_{state_};
 };
 

@@ -32,7 +32,7 @@ protected:
     void Remember(std::u16string_view name, std::u16string_view user, std::int32_t options = 0) {
         SaveWebLogin(name, {{u"user", 0, 0, std::u16string(user), 0}, {u"pass", 0, 1, u"pw", 0}},
                      options);
-        ASSERT_TRUE(AddWebLoginToIndex(kLoginAddress, name));
+        ASSERT_TRUE(AddWebLoginToIndex(settings_, kLoginAddress, name));
     }
 
     formviews::MemoryFillWebLoginPrompt& Prompt() {
@@ -151,8 +151,8 @@ TEST_F(WebLoginLogicTest, NothingFitsOrNothingIsSaved) {
     LoadPage(kLoginPage);
     EXPECT_FALSE(logic_.Decide(false));
     SaveWebLogin(u"Other", {{u"email", 0, 0, u"a@b", 0}});
-    ASSERT_TRUE(AddWebLoginToIndex(kLoginAddress, u"Other"));
-    AddWebLoginToIndex(kLoginAddress, u"Deleted file");
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLoginAddress, u"Other"));
+    AddWebLoginToIndex(settings_, kLoginAddress, u"Deleted file");
     EXPECT_FALSE(logic_.Decide(false));
     EXPECT_FALSE(Prompt().IsVisible());
     LoadPage("<p>no forms</p>");
@@ -178,11 +178,11 @@ TEST_F(WebLoginLogicTest, ExcludeFromThePromptExcludesTheSiteWhenConfirmed) {
     Prompt().Press(PromptButton::Exclude);
     EXPECT_TRUE(Prompt().IsVisible());
     EXPECT_TRUE(logic_.Dismissed());
-    EXPECT_FALSE(config::IsExcludedSite(kLoginAddress));
+    EXPECT_FALSE(settings_.IsExcludedSite(kLoginAddress));
     ui_.QueueAnswer(ui::Answer::Yes);
     Prompt().Press(PromptButton::Exclude);
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_TRUE(config::IsExcludedSite(kLoginAddress));
+    EXPECT_TRUE(settings_.IsExcludedSite(kLoginAddress));
     EXPECT_EQ(host_.refreshes, 1);
     EXPECT_EQ(ui_.Messages().back().buttons, ui::Buttons::YesNo);
     EXPECT_EQ(ui_.Messages().back().icon, ui::Icon::Question);

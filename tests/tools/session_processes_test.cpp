@@ -8,6 +8,7 @@
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/support/child_process.h"
 #include "tests/support/moved_clock.h"
@@ -93,6 +94,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     test::MovedClock clock_;
     int clients_ = 0;
 };
@@ -142,7 +145,7 @@ TEST_F(SessionProcessesTest, WrongEntryThenCancelLeavesNoPassword) {
 }
 
 TEST_F(SessionProcessesTest, ExpiresAfterTheIdleMinutes) {
-    config::SetAutoLogoff(1);
+    settings_.SetAutoLogoff(1);
     Client holder = Start({"get", "editor"});
     ASSERT_EQ(holder.Next(), "prompt choose");
     holder.Answer("Secret1");
@@ -158,7 +161,7 @@ TEST_F(SessionProcessesTest, ExpiresAfterTheIdleMinutes) {
 }
 
 TEST_F(SessionProcessesTest, AutoLogoffZeroNeverExpires) {
-    config::SetAutoLogoff(0);
+    settings_.SetAutoLogoff(0);
     Client holder = Start({"get", "editor"});
     ASSERT_EQ(holder.Next(), "prompt choose");
     holder.Answer("Secret1");

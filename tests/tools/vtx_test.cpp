@@ -3,10 +3,14 @@
 
 #include <chrono>
 #include <fstream>
-#include <thread>
 #include <sstream>
+#include <thread>
 
 #include "core/configuration.h"
+#include "core/messages.h"
+#include "core/record_io.h"
+#include "core/record_kind.h"
+#include "core/web_login.h"
 #include "core/web_login_index.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -57,6 +61,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     int passwordFiles_ = 0;
 };
 
@@ -109,7 +115,8 @@ TEST_F(VtxTest, ShowsFilesWrittenByAnIndependentImplementation) {
         // One file a vault: the fixtures do not all share one master password.
         std::filesystem::remove_all(env_.VaultFolder());
         std::filesystem::create_directories(env_.VaultFolder());
-        std::filesystem::copy_file(test::TestDataFolder() / "vault" / file, env_.VaultFolder() / file);
+        std::filesystem::copy_file(test::TestDataFolder() / "vault" / file,
+                                   env_.VaultFolder() / file);
         auto shown = WithPassword(password, {"show", kind, name});
         EXPECT_EQ(shown.status, 0) << file << ": " << shown.err;
         EXPECT_EQ(shown.out, text) << file;
@@ -123,7 +130,8 @@ TEST_F(VtxTest, WrongPasswordIsRefusedWithTheSystemMessage) {
     auto shown = WithPassword("secret1", {"show", "note", "Locker"});
     EXPECT_NE(shown.status, 0);
     EXPECT_EQ(shown.out, "");
-    EXPECT_NE(shown.err.find("The password does not match the existing password."), std::string::npos);
+    EXPECT_NE(shown.err.find("The password does not match the existing password."),
+              std::string::npos);
     // A record written under another password would split the vault: it is refused too.
     EXPECT_NE(WithPassword("Other one", {"put", "note", "Second"}, "x").status, 0);
     EXPECT_EQ(Vtx({"list", "notes"}).out, "Locker\n");
@@ -137,10 +145,10 @@ TEST_F(VtxTest, RecordFileDecryptsWithAStandardBlowfishCbcTool) {
     ASSERT_GE(file.size(), 16u);
     std::vector<unsigned char> iv(file.begin(), file.begin() + 8);
     test::WriteFileBytes(env_.Root() / "cipher", file.substr(8));
-    const std::string command =
-        "openssl enc -d -bf-cbc -provider legacy -provider default -K " +
-        test::ToHex({password.begin(), password.end()}) + " -iv " + test::ToHex(iv) + " -in '" +
-        (env_.Root() / "cipher").string() + "' -out '" + (env_.Root() / "plain").string() + "'";
+    const std::string command = "openssl enc -d -bf-cbc -provider legacy -provider default -K " +
+                                test::ToHex({password.begin(), password.end()}) + " -iv " +
+                                test::ToHex(iv) + " -in '" + (env_.Root() / "cipher").string() +
+                                "' -out '" + (env_.Root() / "plain").string() + "'";
     ASSERT_TRUE(platform::RunProcess("/bin/sh", {"-c", command}, 30000).Succeeded());
     const std::string plain = test::ReadFileBytes(env_.Root() / "plain");
     // Header: its size 8, payload offset 8 + 2n, password length 2n, password offset 8.
@@ -148,7 +156,10 @@ TEST_F(VtxTest, RecordFileDecryptsWithAStandardBlowfishCbcTool) {
     for (char c : password) {
         expected += {c, '\0'};
     }
-    expected += std::string("\xff\xfe" "h\0e\0l\0l\0o\0", 12);
+    expected += std::string(
+        "\xff\xfe"
+        "h\0e\0l\0l\0o\0",
+        12);
     EXPECT_EQ(plain, expected);
 }
 
@@ -158,20 +169,49 @@ TEST_F(VtxTest, WebLoginIsWrittenInTheEditorsOrderAndIndexed) {
         "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
         "<state>1</state>\r\n<data>on</data></f1>";
     ASSERT_EQ(WithPassword("Secret1", {"put", "weblogin", "Example"}, browserOrder).status, 0);
-    EXPECT_EQ(WithPassword("Secret1", {"show", "weblogin", "Example"}).out,
-              "<urlpage>https://www.example.com/login</urlpage>\r\n"
-              "<urlframe>https://www.example.com/login</urlframe>\r\n<options>0</options>\r\n"
-              "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
-              "<data>on</data>\r\n<state>1</state></f1>");
-    EXPECT_EQ(LookupWebLogins(u"http://example.com/"), (std::vector<std::u16string>{u"Example"}));
+    EXPECT_EQ(
+        WithPassword("Secret1", {"show", "weblogin", "Example"}).out,
+        "<urlpage>https://www.example.com/login</urlpage>\r\n"
+        "<urlframe>https://www.example.com/login</urlframe>\r\n<options>0</options>\r\n"
+        "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
+        "<data>on</data>\r\n<state>1</state></f1>");
+    EXPECT_EQ(LookupWebLogins(settings_, u"http://example.com/"),
+              (std::vector<std::u16string>{u"Example"}));
 
     // Put again under another address: the index follows.
     ASSERT_EQ(WithPassword("Secret1", {"put", "weblogin", "Example"},
                            "<urlpage>https://login.example.org/</urlpage>\r\n<fields>0</fields>")
                   .status,
               0);
-    EXPECT_TRUE(LookupWebLogins(u"http://example.com/").empty());
-    EXPECT_EQ(LookupWebLogins(u"https://login.example.org/x"), (std::vector<std::u16string>{u"Example"}));
+    EXPECT_TRUE(LookupWebLogins(settings_, u"http://example.com/").empty());
+    EXPECT_EQ(LookupWebLogins(settings_, u"https://login.example.org/x"),
+              (std::vector<std::u16string>{u"Example"}));
+}
+
+// A Web Login put over a file it cannot read (another password) leaves no message and keeps the
+// session; its old site is then unknown, so every site's entry is searched for the name.
+TEST_F(VtxTest, WebLoginPutOverAnUnreadableFileStillFindsItsOldSite) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann"}, kIdentityText).status, 0);
+    CWebLogin foreign;
+    foreign.SetPageUrl(u"https://old.example/");
+    ASSERT_TRUE(WriteWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
+                                         u"Example", RecordKind::WebLogin),
+                              foreign, WebLoginWriter::Browser,
+                              RecordPassword::Given(u"Other password"))
+                    .HasValue());
+    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://old.example/", u"Example"));
+
+    const Outcome put =
+        WithPassword("Secret1", {"put", "weblogin", "Example"},
+                     "<urlpage>https://new.example/</urlpage>\r\n<fields>0</fields>");
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(put.err.find(text::ToUtf8(messages::kPasswordMismatch)), std::string::npos);
+    EXPECT_TRUE(LookupWebLogins(settings_, u"https://old.example/").empty());
+    EXPECT_EQ(LookupWebLogins(settings_, u"https://new.example/"),
+              (std::vector<std::u16string>{u"Example"}));
+    EXPECT_EQ(WithPassword("Secret1", {"show", "weblogin", "Example"}).out,
+              "<urlpage>https://new.example/</urlpage>\r\n<urlframe>https://new.example/</urlframe>"
+              "\r\n<options>0</options>\r\n<fields>0</fields>");
 }
 
 TEST_F(VtxTest, ConfigGetWritesDefaultsBackAndSetChangesValues) {
@@ -200,7 +240,8 @@ TEST_F(VtxTest, MisuseAndMissingRecordsFail) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.err.empty());
     EXPECT_NE(WithPassword("Secret1", {"put", "note", "a/b"}, "x").status, 0);
-    EXPECT_NE(Vtx({"--password-file", (env_.Root() / "absent").string(), "list", "notes"}).status, 0);
+    EXPECT_NE(Vtx({"--password-file", (env_.Root() / "absent").string(), "list", "notes"}).status,
+              0);
 }
 
 TEST_F(VtxTest, CancelledPromptWritesNothing) {
@@ -256,9 +297,9 @@ TEST_F(VtxTest, FormFillFillsEveryFormButTheLoginForm) {
                            "<hphone2>123-4567</hphone2>\r\n<hst>CA</hst>")
                   .status,
               0);
-    auto filled = WithPassword("Secret1", {"form", "fill",
-                                           (test::TestDataFolder() / "pages" / "signup.html").string(),
-                                           "--identity", "Ann", "--card", "Work"});
+    auto filled = WithPassword(
+        "Secret1", {"form", "fill", (test::TestDataFolder() / "pages" / "signup.html").string(),
+                    "--identity", "Ann", "--card", "Work"});
     ASSERT_EQ(filled.status, 0) << filled.err;
     for (const char* expected :
          {"field\t1\t0\tfirst_name\tAnn\t\t1\n", "field\t1\t2\temail\t\t\t0\n",
@@ -266,9 +307,10 @@ TEST_F(VtxTest, FormFillFillsEveryFormButTheLoginForm) {
           "field\t1\t7\tstate\tCalifornia\t\t1\n", "field\t2\t0\tuser\t\t\t0\n"}) {
         EXPECT_NE(filled.out.find(expected), std::string::npos) << expected << "\n" << filled.out;
     }
-    EXPECT_EQ(config::GetIdentityCreditCard(u"Ann"), u"Work");
+    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann"), u"Work");
     EXPECT_NE(WithPassword("Secret1", {"form", "fill", "x.html", "--identity"}).status, 0);
-    EXPECT_NE(WithPassword("Secret1", {"form", "fill", "missing.html", "--identity", "Ann"}).status, 0);
+    EXPECT_NE(WithPassword("Secret1", {"form", "fill", "missing.html", "--identity", "Ann"}).status,
+              0);
 }
 
 }  // namespace

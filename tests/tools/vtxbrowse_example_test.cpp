@@ -11,6 +11,7 @@
 #include "core/web_login.h"
 #include "core/web_login_index.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -40,6 +41,8 @@ protected:
     }
 
     test::IsolatedEnvironment env_;
+    // Mutable: const helpers read settings, which caches.
+    mutable config::Settings settings_{platform::Registry::Default()};
     std::string output_;
 };
 
@@ -51,7 +54,7 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
                   "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<email>ann@example.com</email>"),
               0)
         << output_;
-    ASSERT_TRUE(config::SetPreferences(0x1301));
+    ASSERT_TRUE(settings_.SetPreferences(0x1301));
 
     const auto script = test::TestDataFolder().parent_path().parent_path() / "docs" / "examples" /
                         "shop" / "shop.vtxb";
@@ -60,10 +63,10 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
               std::string::npos)
         << output_;
 
-    EXPECT_EQ(LookupWebLogins(u"https://www.shop.example/login"),
+    EXPECT_EQ(LookupWebLogins(settings_, u"https://www.shop.example/login"),
               std::vector<std::u16string>{u"Shop login"});
     test::FakePasswordSource passwords(text::FromUtf8(kPassword));
-    const auto read = ReadWebLogin(RecordPath(config::GetRecordFolder(RecordKind::WebLogin),
+    const auto read = ReadWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
                                               u"Shop login", RecordKind::WebLogin));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -72,7 +75,7 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
                                                   {u"pass", 0, 1, u"s3cret pw", 0},
                                                   {u"remember", 0, 2, u"on", 0}};
     EXPECT_EQ(saved.GetFields(), expected);
-    EXPECT_EQ(config::GetCurrentIdentity(), u"Ann Lee");
+    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Ann Lee");
 }
 
 TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
