@@ -13,8 +13,8 @@
 #include "core/configuration.h"
 #include "core/identity.h"
 #include "formengine/dom/html_builder.h"
-#include "formengine/identity_fill.h"
-#include "formengine/web_form.h"
+#include "formengine/fill/identity_fill.h"
+#include "formengine/form/web_form.h"
 #include "platform/registry.h"
 
 namespace veltrix {

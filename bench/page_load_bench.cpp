@@ -16,7 +16,7 @@
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
-#include "formengine/bho_view.h"
+#include "formengine/helper/bho_view.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "ui/scripted_ui.h"

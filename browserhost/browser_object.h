@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "formengine/dom/memory_dom.h"
-#include "formengine/web_browser.h"
+#include "formengine/helper/web_browser.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_ptr.h"
 

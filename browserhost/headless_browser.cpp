@@ -8,7 +8,7 @@
 #include "browserhost/browser_object.h"
 #include "browserhost/form_submission.h"
 #include "browserhost/url.h"
-#include "formengine/bho_view_interface.h"
+#include "formengine/helper/bho_view_interface.h"
 #include "formengine/dom/html_builder.h"
 #include "platform/com/com_runtime.h"
 #include "platform/file_io.h"

@@ -6,7 +6,7 @@
 
 #include "browserui/registration_scripts.h"
 #include "core/orvane_interface.h"
-#include "formengine/bho_view.h"
+#include "formengine/helper/bho_view.h"
 
 namespace veltrix::browserui {
 

@@ -1,6 +1,6 @@
 #include "browserui/registration_scripts.h"
 
-#include "formengine/web_browser.h"
+#include "formengine/helper/web_browser.h"
 
 namespace veltrix::browserui {
 

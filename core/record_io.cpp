@@ -188,13 +188,15 @@ Result<void, FileStatus> WriteEditedWebLogin(config::Settings& settings, std::u1
                                              std::u16string& pageUrlAsRead) {
     std::u16string text = WebLoginToText(login, WebLoginWriter::Editor);
     ScopedWipe wipe(text);
-    if (login.GetPageUrl() != pageUrlAsRead) {
+    auto written = WriteRecord(path, text, RecordPassword::Session());
+    // The index follows the file: a save that failed leaves the record at its old address.
+    if (written && login.GetPageUrl() != pageUrlAsRead) {
         const std::u16string name = RecordNameOf(path);
         RemoveWebLoginFromIndex(settings, pageUrlAsRead, name);
         AddWebLoginToIndex(settings, login.GetPageUrl(), name);
         pageUrlAsRead = login.GetPageUrl();
     }
-    return WriteRecord(path, text, RecordPassword::Session());
+    return written;
 }
 
 Result<CSecureNote, FileStatus> ReadSecureNote(std::u16string_view path) {

@@ -5,8 +5,8 @@
 
 #include "core/configuration.h"
 #include "formengine/dom/html_builder.h"
-#include "formengine/identity_fill.h"
-#include "formengine/web_form.h"
+#include "formengine/fill/identity_fill.h"
+#include "formengine/form/web_form.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 #include "tools/vtx_commands.h"

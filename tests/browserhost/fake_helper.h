@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "formengine/bho_view_interface.h"
-#include "formengine/web_browser.h"
+#include "formengine/helper/bho_view_interface.h"
+#include "formengine/helper/web_browser.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_ptr.h"
 #include "platform/text.h"

@@ -15,7 +15,7 @@
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
-#include "formengine/bho_view.h"
+#include "formengine/helper/bho_view.h"
 #include "formengine/views/memory_form_views.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_runtime.h"

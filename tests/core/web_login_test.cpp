@@ -273,6 +273,21 @@ TEST_F(WebLoginFileTest, TheEditorKeepsTheUrlIndexCurrent) {
     EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/"), IsEmpty());
 }
 
+TEST_F(WebLoginFileTest, AFailedEditorSaveLeavesTheIndexAlone) {
+    CWebLogin login;
+    login.SetPageUrl(u"https://www.bank.test/login");
+    std::u16string asRead;
+    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
+
+    login.SetPageUrl(u"https://secure.bank.test/");
+    const std::u16string unwritable = PathOf(u"Bank").substr(0, PathOf(u"Bank").rfind(u'/')) +
+                                      u"/no such folder/Bank.vxw";
+    EXPECT_FALSE(WriteEditedWebLogin(settings_, unwritable, login, asRead).HasValue());
+    EXPECT_EQ(asRead, u"https://www.bank.test/login");
+    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), ElementsAre(u"Bank"));
+}
+
 TEST_F(WebLoginFileTest, TheBrowserWriterLeavesTheIndexToItsCaller) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");

@@ -1,4 +1,4 @@
-#include "formengine/field_recognizer.h"
+#include "formengine/recognition/field_recognizer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Form capture: what counts as entered, working out the submitted forms from events and from the
 // data sent, the save offer with its dialog loop, and the Web Login it writes.
-#include "formengine/form_capture.h"
+#include "formengine/capture/form_capture.h"
 
 #include <gtest/gtest.h>
 
 #include "core/web_login_index.h"
-#include "formengine/form_messages.h"
+#include "formengine/helper/form_messages.h"
 #include "tests/formengine/page_fixture.h"
 
 namespace veltrix {

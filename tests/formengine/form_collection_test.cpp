@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formengine/web_form.h"
+#include "formengine/form/web_form.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"
 

@@ -1,6 +1,6 @@
 // Filling forms from an Identity, over pages built from HTML. Most cases set the fields' keys
 // themselves, so that they test the fill rules whatever recognition would make of the page.
-#include "formengine/identity_fill.h"
+#include "formengine/fill/identity_fill.h"
 
 #include <gtest/gtest.h>
 

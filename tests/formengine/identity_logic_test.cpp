@@ -1,6 +1,6 @@
 // The Identity decision after a page load or on the Fill Form command, the Fill Identity prompt's
 // lists and its buttons.
-#include "formengine/identity_logic.h"
+#include "formengine/helper/identity_logic.h"
 
 #include <gtest/gtest.h>
 

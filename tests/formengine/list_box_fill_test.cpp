@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/configuration.h"
-#include "formengine/identity_fill.h"
+#include "formengine/fill/identity_fill.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/formengine/identity_fill_fixture.h"

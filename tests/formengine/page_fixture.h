@@ -16,7 +16,7 @@
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "formengine/dom/html_builder.h"
-#include "formengine/form_page_state.h"
+#include "formengine/form/form_page_state.h"
 #include "formengine/views/memory_form_views.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"

@@ -1,12 +1,12 @@
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/text_normalisation.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "formengine/field_types.h"
-#include "formengine/option_list.h"
+#include "formengine/recognition/field_types.h"
+#include "formengine/recognition/option_list.h"
 
 namespace veltrix {
 namespace {

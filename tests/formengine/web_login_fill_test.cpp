@@ -1,6 +1,6 @@
 // Fitting page forms with saved Web Logins read from the Web Logins folder, filling them, and the
 // automatic submit with its loop guard.
-#include "formengine/web_login_fill.h"
+#include "formengine/fill/web_login_fill.h"
 
 #include <gtest/gtest.h>
 

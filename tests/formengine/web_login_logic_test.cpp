@@ -1,12 +1,12 @@
 // The Web Login decision after a page load or on the Fill Form command, and the Fill Web Login
 // prompt's buttons.
-#include "formengine/web_login_logic.h"
+#include "formengine/helper/web_login_logic.h"
 
 #include <gtest/gtest.h>
 
 #include "core/web_login_index.h"
 #include "formengine/dom/memory_dom.h"
-#include "formengine/prompt_support.h"
+#include "formengine/helper/prompt_support.h"
 #include "tests/formengine/page_fixture.h"
 
 namespace veltrix {

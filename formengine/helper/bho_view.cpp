@@ -1,12 +1,12 @@
-#include "formengine/bho_view.h"
+#include "formengine/helper/bho_view.h"
 
 #include <algorithm>
 
 #include "core/configuration.h"
 #include "core/web_login_index.h"
-#include "formengine/editor_launch.h"
-#include "formengine/identity_fill.h"
-#include "formengine/prompt_support.h"
+#include "formengine/helper/editor_launch.h"
+#include "formengine/fill/identity_fill.h"
+#include "formengine/helper/prompt_support.h"
 #include "platform/com/com_runtime.h"
 #include "platform/process.h"
 #include "platform/text.h"

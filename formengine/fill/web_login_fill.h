@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/web_login.h"
-#include "formengine/form_page_state.h"
-#include "formengine/identity_fill.h"
-#include "formengine/web_form.h"
+#include "formengine/form/form_page_state.h"
+#include "formengine/fill/identity_fill.h"
+#include "formengine/form/web_form.h"
 
 namespace veltrix {
 

@@ -1,6 +1,6 @@
-#include "formengine/option_list.h"
+#include "formengine/recognition/option_list.h"
 
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/text_normalisation.h"
 
 namespace veltrix {
 

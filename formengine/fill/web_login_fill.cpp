@@ -1,10 +1,10 @@
-#include "formengine/web_login_fill.h"
+#include "formengine/fill/web_login_fill.h"
 
 #include <algorithm>
 
 #include "core/configuration.h"
 #include "core/record_io.h"
-#include "formengine/identity_fill.h"
+#include "formengine/fill/identity_fill.h"
 #include "platform/text.h"
 
 namespace veltrix {

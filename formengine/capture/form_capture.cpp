@@ -1,4 +1,4 @@
-#include "formengine/form_capture.h"
+#include "formengine/capture/form_capture.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,8 +8,8 @@
 #include "core/record_kind.h"
 #include "core/record_names.h"
 #include "core/web_login_index.h"
-#include "formengine/form_messages.h"
-#include "formengine/prompt_support.h"
+#include "formengine/helper/form_messages.h"
+#include "formengine/helper/prompt_support.h"
 #include "formengine/views/form_prompts.h"
 #include "formengine/views/form_views.h"
 #include "platform/text.h"

@@ -1,4 +1,4 @@
-#include "formengine/identity_fill.h"
+#include "formengine/fill/identity_fill.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "core/record_kind.h"
-#include "formengine/state_province_map.h"
-#include "formengine/text_normalisation.h"
+#include "formengine/fill/state_province_map.h"
+#include "formengine/recognition/text_normalisation.h"
 #include "platform/text.h"
 
 namespace veltrix {

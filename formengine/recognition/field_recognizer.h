@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "formengine/field_types.h"
-#include "formengine/option_list.h"
+#include "formengine/recognition/field_types.h"
+#include "formengine/recognition/option_list.h"
 
 namespace veltrix {
 

@@ -1,9 +1,9 @@
-#include "formengine/web_form.h"
+#include "formengine/form/web_form.h"
 
 #include <algorithm>
 
-#include "formengine/field_recognizer.h"
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/field_recognizer.h"
+#include "formengine/recognition/text_normalisation.h"
 #include "platform/text.h"
 
 namespace veltrix {

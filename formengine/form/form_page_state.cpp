@@ -1,4 +1,4 @@
-#include "formengine/form_page_state.h"
+#include "formengine/form/form_page_state.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 
 #include "core/configuration.h"
 #include "core/identity.h"
-#include "formengine/web_form.h"
+#include "formengine/form/web_form.h"
 
 namespace veltrix {
 

@@ -1,4 +1,4 @@
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/text_normalisation.h"
 
 #include "platform/text.h"
 

@@ -1,12 +1,12 @@
-#include "formengine/identity_logic.h"
+#include "formengine/helper/identity_logic.h"
 
 #include <algorithm>
 
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "core/record_kind.h"
-#include "formengine/identity_fill.h"
-#include "formengine/prompt_support.h"
+#include "formengine/fill/identity_fill.h"
+#include "formengine/helper/prompt_support.h"
 #include "formengine/views/form_views.h"
 #include "platform/folders.h"
 #include "platform/text.h"

@@ -1,4 +1,4 @@
-#include "formengine/editor_launch.h"
+#include "formengine/helper/editor_launch.h"
 
 #include "platform/process.h"
 #include "platform/text.h"

@@ -2,7 +2,7 @@
 // that shows the prompt, the prompt's dismissed flag, and the No and Exclude buttons.
 #pragma once
 
-#include "formengine/form_page_state.h"
+#include "formengine/form/form_page_state.h"
 #include "formengine/views/form_prompts.h"
 
 namespace veltrix {

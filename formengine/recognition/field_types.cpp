@@ -1,6 +1,6 @@
-#include "formengine/field_types.h"
+#include "formengine/recognition/field_types.h"
 
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/text_normalisation.h"
 
 namespace veltrix {
 

@@ -1,6 +1,6 @@
-#include "formengine/prompt_logic.h"
+#include "formengine/helper/prompt_logic.h"
 
-#include "formengine/prompt_support.h"
+#include "formengine/helper/prompt_support.h"
 
 namespace veltrix {
 

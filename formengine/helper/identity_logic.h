@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "core/identity.h"
-#include "formengine/form_page_state.h"
-#include "formengine/prompt_logic.h"
+#include "formengine/form/form_page_state.h"
+#include "formengine/helper/prompt_logic.h"
 #include "formengine/views/form_prompts.h"
 
 namespace veltrix {

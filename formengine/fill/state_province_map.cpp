@@ -1,4 +1,4 @@
-#include "formengine/state_province_map.h"
+#include "formengine/fill/state_province_map.h"
 
 #include <array>
 #include <utility>

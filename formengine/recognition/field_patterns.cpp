@@ -1,6 +1,6 @@
-#include "formengine/field_patterns.h"
+#include "formengine/recognition/field_patterns.h"
 
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/text_normalisation.h"
 
 namespace veltrix {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "formengine/dom/dom_adapter.h"
-#include "formengine/field_types.h"
-#include "formengine/option_list.h"
+#include "formengine/recognition/field_types.h"
+#include "formengine/recognition/option_list.h"
 
 namespace veltrix {
 

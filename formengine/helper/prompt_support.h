@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "formengine/form_page_state.h"
+#include "formengine/form/form_page_state.h"
 #include "formengine/views/form_prompts.h"
 
 namespace veltrix {

@@ -1,9 +1,9 @@
-#include "formengine/prompt_support.h"
+#include "formengine/helper/prompt_support.h"
 
 #include <algorithm>
 
 #include "core/configuration.h"
-#include "formengine/form_messages.h"
+#include "formengine/helper/form_messages.h"
 #include "platform/text.h"
 #include "ui/ui_port.h"
 

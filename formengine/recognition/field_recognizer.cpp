@@ -1,10 +1,10 @@
-#include "formengine/field_recognizer.h"
+#include "formengine/recognition/field_recognizer.h"
 
 #include <ctime>
 #include <string>
 
-#include "formengine/field_patterns.h"
-#include "formengine/text_normalisation.h"
+#include "formengine/recognition/field_patterns.h"
+#include "formengine/recognition/text_normalisation.h"
 
 namespace veltrix {
 
