@@ -15,20 +15,20 @@ public:
         std::string pattern =
             (std::filesystem::temp_directory_path() / "veltrix-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
+            m_path = pattern;
         }
     }
     ~BenchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(m_path, ignored);
     }
     BenchFolder(const BenchFolder&) = delete;
     BenchFolder& operator=(const BenchFolder&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // A folder of its own with XDG_*, VELTRIX_REGISTRY and VELTRIX_NAMESPACE pointing into it.

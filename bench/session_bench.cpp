@@ -45,21 +45,21 @@ public:
     Hammer() {
         const std::string program = (platform::ModuleFolder() / "session_hammer").string();
         char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-            pid_ = -1;
+        if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            m_pid = -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     ~Hammer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
         }
     }
-    bool Running() const { return pid_ > 0; }
+    bool Running() const { return m_pid > 0; }
 
 private:
-    pid_t pid_ = -1;
+    pid_t m_pid = -1;
 };
 
 void BM_GetPasswordUncontended(benchmark::State& state) {

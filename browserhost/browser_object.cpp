@@ -13,29 +13,29 @@ void WindowState::Write(std::string line) {
 }
 
 BrowserObject::BrowserObject(std::shared_ptr<WindowState> window, BrowserObject* parent)
-    : window_(std::move(window)), parent_(parent) {}
+    : m_window(std::move(window)), m_parent(parent) {}
 
 std::u16string BrowserObject::LocationUrl() {
-    return url_;
+    return m_url;
 }
 
 dom::DocumentRef BrowserObject::Document() {
-    return document_;
+    return m_document;
 }
 
 std::uint32_t BrowserObject::WindowHandle() {
-    return window_->open ? window_->handle : 0;
+    return m_window->open ? m_window->handle : 0;
 }
 
 ScreenRect BrowserObject::WindowRect() {
-    return window_->rect;
+    return m_window->rect;
 }
 
 com::HRESULT BrowserObject::PutProperty(std::u16string_view name, std::uint64_t value) {
-    if (!window_->open) {
+    if (!m_window->open) {
         return com::E_FAIL;
     }
-    window_->properties[std::u16string(name)] = value;
+    m_window->properties[std::u16string(name)] = value;
     return com::S_OK;
 }
 
@@ -43,8 +43,8 @@ com::HRESULT BrowserObject::GetProperty(std::u16string_view name, std::uint64_t*
     if (value == nullptr) {
         return com::E_POINTER;
     }
-    const auto it = window_->properties.find(std::u16string(name));
-    if (it == window_->properties.end()) {
+    const auto it = m_window->properties.find(std::u16string(name));
+    if (it == m_window->properties.end()) {
         return com::E_INVALIDARG;
     }
     *value = it->second;
@@ -52,11 +52,11 @@ com::HRESULT BrowserObject::GetProperty(std::u16string_view name, std::uint64_t*
 }
 
 com::HRESULT BrowserObject::ShowBrowserBar(const com::Guid& band, bool show) {
-    if (!window_->open) {
+    if (!m_window->open) {
         return com::E_FAIL;
     }
-    window_->bars[band] = show;
-    window_->Write((show ? "toolbar band shown: " : "toolbar band hidden: ") + band.ToString());
+    m_window->bars[band] = show;
+    m_window->Write((show ? "toolbar band shown: " : "toolbar band hidden: ") + band.ToString());
     return com::S_OK;
 }
 
@@ -66,19 +66,19 @@ com::HRESULT BrowserObject::Advise(IBrowserEvents* sink, std::uint32_t* cookie) 
     if (sink == nullptr || cookie == nullptr) {
         return com::E_POINTER;
     }
-    if (!window_->open) {
+    if (!m_window->open) {
         return com::E_FAIL;
     }
-    if (++window_->lastCookie == 0) {
-        ++window_->lastCookie;
+    if (++m_window->lastCookie == 0) {
+        ++m_window->lastCookie;
     }
-    window_->sinks.push_back({window_->lastCookie, com::ComPtr<IBrowserEvents>(sink)});
-    *cookie = window_->lastCookie;
+    m_window->sinks.push_back({m_window->lastCookie, com::ComPtr<IBrowserEvents>(sink)});
+    *cookie = m_window->lastCookie;
     return com::S_OK;
 }
 
 com::HRESULT BrowserObject::Unadvise(std::uint32_t cookie) {
-    auto& sinks = window_->sinks;
+    auto& sinks = m_window->sinks;
     const auto it = std::find_if(sinks.begin(), sinks.end(),
                                  [cookie](const auto& s) { return s.cookie == cookie; });
     if (it == sinks.end()) {
@@ -91,26 +91,26 @@ com::HRESULT BrowserObject::Unadvise(std::uint32_t cookie) {
 }
 
 void BrowserObject::SetPage(std::shared_ptr<dom::MemoryDocument> document, std::u16string url) {
-    if (document_) {
-        document_->SetListener(nullptr);
+    if (m_document) {
+        m_document->SetListener(nullptr);
     }
-    document_ = std::move(document);
-    url_ = std::move(url);
+    m_document = std::move(document);
+    m_url = std::move(url);
 }
 
 void BrowserObject::DropFrames() {
-    auto frames = std::move(frames_);
-    frames_.clear();
+    auto frames = std::move(m_frames);
+    m_frames.clear();
     for (auto& frame : frames) {
         frame->Detach();
-        frame->parent_ = nullptr;
+        frame->m_parent = nullptr;
     }
 }
 
 void BrowserObject::Detach() {
     DropFrames();
-    if (document_) {
-        document_->SetListener(nullptr);
+    if (m_document) {
+        m_document->SetListener(nullptr);
     }
 }
 

@@ -53,13 +53,13 @@ public:
     com::HRESULT Advise(IBrowserEvents* sink, std::uint32_t* cookie) override;
     com::HRESULT Unadvise(std::uint32_t cookie) override;
 
-    const std::shared_ptr<dom::MemoryDocument>& Page() const { return document_; }
-    const std::u16string& Url() const { return url_; }
+    const std::shared_ptr<dom::MemoryDocument>& Page() const { return m_document; }
+    const std::u16string& Url() const { return m_url; }
     // Shows `document` at `url`; the previous document stops reporting to the window.
     void SetPage(std::shared_ptr<dom::MemoryDocument> document, std::u16string url);
     // The frames of the page, in document order.
-    std::vector<com::ComPtr<BrowserObject>>& Frames() { return frames_; }
-    BrowserObject* ParentBrowser() const { return parent_; }
+    std::vector<com::ComPtr<BrowserObject>>& Frames() { return m_frames; }
+    BrowserObject* ParentBrowser() const { return m_parent; }
     // Drops the frames, each with its own page and frames.
     void DropFrames();
     // Drops the page and the frames: the object no longer belongs to a window's page.
@@ -68,11 +68,11 @@ public:
 private:
     ~BrowserObject() override = default;
 
-    std::shared_ptr<WindowState> window_;
-    BrowserObject* parent_;
-    std::shared_ptr<dom::MemoryDocument> document_;
-    std::u16string url_;
-    std::vector<com::ComPtr<BrowserObject>> frames_;
+    std::shared_ptr<WindowState> m_window;
+    BrowserObject* m_parent;
+    std::shared_ptr<dom::MemoryDocument> m_document;
+    std::u16string m_url;
+    std::vector<com::ComPtr<BrowserObject>> m_frames;
 };
 
 }  // namespace veltrix::browserhost

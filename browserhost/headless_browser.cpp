@@ -8,8 +8,8 @@
 #include "browserhost/browser_object.h"
 #include "browserhost/form_submission.h"
 #include "browserhost/url.h"
-#include "formengine/helper/bho_view_interface.h"
 #include "formengine/dom/html_builder.h"
+#include "formengine/helper/bho_view_interface.h"
 #include "platform/com/com_runtime.h"
 #include "platform/file_io.h"
 #include "platform/registry.h"
@@ -65,25 +65,25 @@ std::u16string Folded(std::u16string_view text) {
 }  // namespace
 
 HeadlessBrowser::HeadlessBrowser(std::uint32_t windowHandle, ScreenRect windowRect)
-    : state_(std::make_shared<WindowState>()) {
-    state_->handle = windowHandle;
-    state_->rect = windowRect;
-    top_ = com::ComPtr<BrowserObject>(new BrowserObject(state_, nullptr));
+    : m_state(std::make_shared<WindowState>()) {
+    m_state->handle = windowHandle;
+    m_state->rect = windowRect;
+    m_top = com::ComPtr<BrowserObject>(new BrowserObject(m_state, nullptr));
 }
 
 HeadlessBrowser::~HeadlessBrowser() {
     Close();
-    top_->Detach();
-    state_->open = false;
-    state_->observer = nullptr;
+    m_top->Detach();
+    m_state->open = false;
+    m_state->observer = nullptr;
 }
 
 void HeadlessBrowser::MapPage(std::u16string address, std::filesystem::path file) {
-    pages_[std::move(address)] = std::move(file);
+    m_pages[std::move(address)] = std::move(file);
 }
 
 int HeadlessBrowser::LoadHelperObjects() {
-    if (closed_) {
+    if (m_closed) {
         return 0;
     }
     auto& registry = platform::Registry::Default();
@@ -110,7 +110,7 @@ int HeadlessBrowser::LoadHelperObjects() {
 }
 
 bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
-    if (object == nullptr || closed_) {
+    if (object == nullptr || m_closed) {
         return false;
     }
     com::ComPtr<IObjectWithSite> site;
@@ -119,35 +119,35 @@ bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
         Write("helper object refused: no IObjectWithSite");
         return false;
     }
-    hr = site->SetSite(static_cast<IWebBrowser*>(top_.Get()));
+    hr = site->SetSite(static_cast<IWebBrowser*>(m_top.Get()));
     if (com::FAILED(hr)) {
         Write("helper object refused the browser: " + HexResult(hr));
         return false;
     }
-    helpers_.push_back(site);
+    m_helpers.push_back(site);
     Write("helper object attached");
     RunPending();
     return true;
 }
 
 bool HeadlessBrowser::Navigate(std::u16string address, std::string postData) {
-    if (closed_ || address.empty()) {
+    if (m_closed || address.empty()) {
         return false;
     }
-    NavigateBrowser(top_, std::move(address), std::move(postData));
+    NavigateBrowser(m_top, std::move(address), std::move(postData));
     RunPending();
     return true;
 }
 
 bool HeadlessBrowser::Reload() {
-    if (closed_ || top_->Url().empty()) {
+    if (m_closed || m_top->Url().empty()) {
         return false;
     }
-    return Navigate(top_->Url());
+    return Navigate(m_top->Url());
 }
 
 IWebBrowser* HeadlessBrowser::Top() {
-    return top_.Get();
+    return m_top.Get();
 }
 
 std::vector<BrowserObject*> HeadlessBrowser::Frames() const {
@@ -158,7 +158,7 @@ std::vector<BrowserObject*> HeadlessBrowser::Frames() const {
             self(self, frame.Get());
         }
     };
-    walk(walk, top_.Get());
+    walk(walk, m_top.Get());
     return out;
 }
 
@@ -172,7 +172,7 @@ std::size_t HeadlessBrowser::FrameCount() const {
 }
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::TopDocument() {
-    return top_->Page();
+    return m_top->Page();
 }
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::FrameDocument(std::size_t index) {
@@ -183,11 +183,11 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::FrameDocument(std::size_t 
 // ---- Events and navigation ----
 
 void HeadlessBrowser::Write(std::string line) {
-    state_->Write(std::move(line));
+    m_state->Write(std::move(line));
 }
 
 std::string HeadlessBrowser::NameOf(const BrowserObject* browser) const {
-    if (browser == top_.Get()) {
+    if (browser == m_top.Get()) {
         return "top";
     }
     const auto frames = Frames();
@@ -208,9 +208,9 @@ void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
     }
     Write(std::move(line));
     // A subscriber may subscribe or unsubscribe others (or itself) while it is told.
-    const auto snapshot = state_->sinks;
+    const auto snapshot = m_state->sinks;
     for (const auto& subscription : snapshot) {
-        const auto& sinks = state_->sinks;
+        const auto& sinks = m_state->sinks;
         const bool still = std::any_of(sinks.begin(), sinks.end(), [&](const auto& s) {
             return s.cookie == subscription.cookie;
         });
@@ -259,8 +259,8 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u1
     const std::optional<std::filesystem::path> file =
         [&]() -> std::optional<std::filesystem::path> {
         for (const auto& key : {address, WithoutFragment(address), WithoutQuery(address)}) {
-            const auto it = pages_.find(key);
-            if (it != pages_.end()) {
+            const auto it = m_pages.find(key);
+            if (it != m_pages.end()) {
                 return it->second;
             }
         }
@@ -307,7 +307,7 @@ void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int 
         return;
     }
     for (auto& source : sources) {
-        com::ComPtr<BrowserObject> frame(new BrowserObject(state_, browser.Get()));
+        com::ComPtr<BrowserObject> frame(new BrowserObject(m_state, browser.Get()));
         browser->Frames().push_back(frame);
         BrowserEvent before;
         before.browser = frame.Get();
@@ -328,7 +328,7 @@ void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int 
 
 void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& event) {
     const auto document = browser->Page();
-    if (!document || closed_) {
+    if (!document || m_closed) {
         return;
     }
     Pending next;
@@ -360,33 +360,34 @@ void HeadlessBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& ev
         return;
     }
     // A later navigation of the same browser object replaces the one planned before.
-    std::erase_if(pending_, [&](const Pending& p) { return p.browser == next.browser; });
-    pending_.push_back(std::move(next));
+    std::erase_if(m_pending, [&](const Pending& p) { return p.browser == next.browser; });
+    m_pending.push_back(std::move(next));
 }
 
 void HeadlessBrowser::RunPending() {
-    if (settling_) {
+    if (m_settling) {
         return;
     }
-    settling_ = true;
+    m_settling = true;
     int count = 0;
-    while (!pending_.empty() && !closed_) {
+    while (!m_pending.empty() && !m_closed) {
         if (++count > kMaxChainedNavigations) {
             Write("too many navigations in a row: the rest is dropped");
-            pending_.clear();
+            m_pending.clear();
             break;
         }
-        Pending next = std::move(pending_.front());
-        pending_.erase(pending_.begin());
+        Pending next = std::move(m_pending.front());
+        m_pending.erase(m_pending.begin());
         const auto frames = Frames();
-        const bool inWindow = next.browser == top_ || std::find(frames.begin(), frames.end(),
-                                                                next.browser.Get()) != frames.end();
+        const bool inWindow =
+            next.browser == m_top ||
+            std::find(frames.begin(), frames.end(), next.browser.Get()) != frames.end();
         if (!inWindow) {
             continue;
         }
         NavigateBrowser(next.browser, std::move(next.url), std::move(next.postData));
     }
-    settling_ = false;
+    m_settling = false;
 }
 
 void HeadlessBrowser::SettleNavigations() {
@@ -454,7 +455,7 @@ dom::ElementRef HeadlessBrowser::Find(std::u16string_view selector) {
 }
 
 bool HeadlessBrowser::Type(std::u16string_view selector, std::u16string_view text) {
-    const auto element = closed_ ? nullptr : FindElement(selector);
+    const auto element = m_closed ? nullptr : FindElement(selector);
     if (!element || !element->IsTextControl() || element->IsDisabled() || element->IsReadOnly()) {
         Write("type: no text field " + U8(selector));
         return false;
@@ -467,7 +468,7 @@ bool HeadlessBrowser::Type(std::u16string_view selector, std::u16string_view tex
 }
 
 bool HeadlessBrowser::SetChecked(std::u16string_view selector, bool checked) {
-    const auto element = closed_ ? nullptr : FindElement(selector);
+    const auto element = m_closed ? nullptr : FindElement(selector);
     const std::u16string type = element ? Folded(element->GetAttribute(u"type")) : u"";
     if (!element || element->Tag() != u"input" || (type != u"checkbox" && type != u"radio") ||
         element->IsDisabled()) {
@@ -488,7 +489,7 @@ bool HeadlessBrowser::SetChecked(std::u16string_view selector, bool checked) {
 
 bool HeadlessBrowser::Select(std::u16string_view selector,
                              const std::vector<std::u16string>& optionTexts) {
-    const auto element = closed_ ? nullptr : FindElement(selector);
+    const auto element = m_closed ? nullptr : FindElement(selector);
     if (!element || element->Tag() != u"select" || element->IsDisabled()) {
         Write("select: no list box " + U8(selector));
         return false;
@@ -521,7 +522,7 @@ bool HeadlessBrowser::Select(std::u16string_view selector,
 
 bool HeadlessBrowser::ActOn(std::u16string_view selector, const char* verb,
                             bool (dom::MemoryElement::*action)()) {
-    const auto element = closed_ ? nullptr : FindElement(selector);
+    const auto element = m_closed ? nullptr : FindElement(selector);
     if (!element) {
         Write(std::string(verb) + ": nothing at " + U8(selector));
         return false;
@@ -540,7 +541,7 @@ bool HeadlessBrowser::PressEnter(std::u16string_view selector) {
 }
 
 bool HeadlessBrowser::ScriptSubmit(std::u16string_view formSelector) {
-    const auto element = closed_ ? nullptr : FindElement(formSelector);
+    const auto element = m_closed ? nullptr : FindElement(formSelector);
     const auto form = !element || element->Tag() == u"form" ? element : element->FormOwner();
     if (!form) {
         Write("submit: no form at " + U8(formSelector));
@@ -552,21 +553,21 @@ bool HeadlessBrowser::ScriptSubmit(std::u16string_view formSelector) {
 }
 
 bool HeadlessBrowser::InPageDownload(std::optional<std::filesystem::path> newContent) {
-    if (closed_) {
+    if (m_closed) {
         return false;
     }
     BrowserEvent event;
-    event.browser = top_.Get();
+    event.browser = m_top.Get();
     Fire(dispid::kDownloadBegin, event);
     bool loaded = true;
     if (newContent) {
-        auto document = BuildFromFile(*newContent, top_->Url());
+        auto document = BuildFromFile(*newContent, m_top->Url());
         loaded = document != nullptr;
         if (loaded) {
             // New content of the same page: its frames stay.
             document->SetListener(
-                [this, target = top_.Get()](const dom::DomEvent& e) { OnDomEvent(target, e); });
-            top_->SetPage(std::move(document), top_->Url());
+                [this, target = m_top.Get()](const dom::DomEvent& e) { OnDomEvent(target, e); });
+            m_top->SetPage(std::move(document), m_top->Url());
         }
     }
     Fire(dispid::kDownloadComplete, event);
@@ -575,11 +576,11 @@ bool HeadlessBrowser::InPageDownload(std::optional<std::filesystem::path> newCon
 }
 
 void HeadlessBrowser::SetWindowState(bool visible, bool enabled) {
-    if (closed_) {
+    if (m_closed) {
         return;
     }
     BrowserEvent event;
-    event.browser = top_.Get();
+    event.browser = m_top.Get();
     event.windowState =
         (visible ? kWindowStateUserVisible : 0u) | (enabled ? kWindowStateEnabled : 0u);
     Fire(dispid::kWindowStateChanged, event);
@@ -587,29 +588,29 @@ void HeadlessBrowser::SetWindowState(bool visible, bool enabled) {
 }
 
 void HeadlessBrowser::Close() {
-    if (closed_) {
+    if (m_closed) {
         return;
     }
     BrowserEvent event;
-    event.browser = top_.Get();
+    event.browser = m_top.Get();
     Fire(dispid::kOnQuit, event);
-    closed_ = true;
-    pending_.clear();
-    auto helpers = std::move(helpers_);
-    helpers_.clear();
+    m_closed = true;
+    m_pending.clear();
+    auto helpers = std::move(m_helpers);
+    m_helpers.clear();
     for (auto& helper : helpers) {
         helper->SetSite(nullptr);
     }
     helpers.clear();
     // Whoever did not unsubscribe is let go now.
-    auto sinks = std::move(state_->sinks);
-    state_->sinks.clear();
+    auto sinks = std::move(m_state->sinks);
+    m_state->sinks.clear();
     sinks.clear();
     Write("window closed");
 }
 
 bool HeadlessBrowser::IsClosed() const {
-    return closed_;
+    return m_closed;
 }
 
 com::HRESULT HeadlessBrowser::RunCommand(std::u16string_view command) {
@@ -631,11 +632,11 @@ com::HRESULT HeadlessBrowser::RunCommand(std::u16string_view command) {
         Write("command: unknown " + U8(command));
         return com::E_INVALIDARG;
     }
-    if (closed_) {
+    if (m_closed) {
         return com::E_FAIL;
     }
     std::uint64_t value = 0;
-    com::HRESULT hr = top_->GetProperty(kBhoViewProperty, &value);
+    com::HRESULT hr = m_top->GetProperty(kBhoViewProperty, &value);
     if (com::FAILED(hr) || value == 0) {
         Write("command " + U8(command) + ": no helper object published itself");
         return com::FAILED(hr) ? hr : com::E_POINTER;
@@ -654,16 +655,16 @@ com::HRESULT HeadlessBrowser::RunCommand(std::u16string_view command) {
 }
 
 bool HeadlessBrowser::IsBrowserBarShown(const com::Guid& band) const {
-    const auto it = state_->bars.find(band);
-    return it != state_->bars.end() && it->second;
+    const auto it = m_state->bars.find(band);
+    return it != m_state->bars.end() && it->second;
 }
 
 const std::vector<std::string>& HeadlessBrowser::Log() const {
-    return state_->log;
+    return m_state->log;
 }
 
 void HeadlessBrowser::SetLogObserver(std::function<void(const std::string&)> observer) {
-    state_->observer = std::move(observer);
+    m_state->observer = std::move(observer);
 }
 
 }  // namespace veltrix::browserhost

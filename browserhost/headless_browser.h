@@ -148,13 +148,13 @@ private:
     bool ActOn(std::u16string_view selector, const char* verb,
                bool (dom::MemoryElement::*action)());
 
-    std::shared_ptr<WindowState> state_;
-    com::ComPtr<BrowserObject> top_;
-    std::map<std::u16string, std::filesystem::path> pages_;
-    std::vector<com::ComPtr<IObjectWithSite>> helpers_;
-    std::vector<Pending> pending_;
-    bool settling_ = false;
-    bool closed_ = false;
+    std::shared_ptr<WindowState> m_state;
+    com::ComPtr<BrowserObject> m_top;
+    std::map<std::u16string, std::filesystem::path> m_pages;
+    std::vector<com::ComPtr<IObjectWithSite>> m_helpers;
+    std::vector<Pending> m_pending;
+    bool m_settling = false;
+    bool m_closed = false;
 };
 
 }  // namespace veltrix::browserhost

@@ -69,15 +69,15 @@ std::string Entries(const formviews::ChoiceList& list) {
 
 ui::Answer EchoingUi::ShowMessage(std::u16string_view text, ui::Buttons buttons, ui::Icon icon) {
     const ui::Answer answer = ScriptedUi::ShowMessage(text, buttons, icon);
-    out_ << "message: " << Quoted(text) << " -> " << AnswerName(answer) << '\n' << std::flush;
+    m_out << "message: " << Quoted(text) << " -> " << AnswerName(answer) << '\n' << std::flush;
     return answer;
 }
 
 std::optional<std::u16string> EchoingUi::PromptPassword(ui::PasswordPrompt prompt) {
     auto password = ScriptedUi::PromptPassword(prompt);
-    out_ << "password prompt (" << (prompt == ui::PasswordPrompt::Choose ? "choose" : "enter")
-         << ") -> " << (password ? "answered" : "cancelled") << '\n'
-         << std::flush;
+    m_out << "password prompt (" << (prompt == ui::PasswordPrompt::Choose ? "choose" : "enter")
+          << ") -> " << (password ? "answered" : "cancelled") << '\n'
+          << std::flush;
     return password;
 }
 
@@ -96,7 +96,7 @@ formviews::SaveWebLoginAnswer EchoingUi::EchoingFormViews::AskSaveWebLogin(std::
 
 ScriptRunner::ScriptRunner(HeadlessBrowser& browser, EchoingUi& ui,
                            std::filesystem::path scriptFolder, std::ostream& out)
-    : browser_(browser), ui_(ui), folder_(std::move(scriptFolder)), out_(out) {}
+    : m_browser(browser), m_ui(ui), m_folder(std::move(scriptFolder)), m_out(out) {}
 
 bool ScriptRunner::Run(const std::vector<ScriptLine>& lines, std::string& error) {
     for (const auto& line : lines) {
@@ -124,7 +124,7 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
     const std::string& command = w[0];
     const auto file = [this](const std::string& name) {
         const std::filesystem::path path(name);
-        return path.is_absolute() ? path : folder_ / path;
+        return path.is_absolute() ? path : m_folder / path;
     };
     const auto fail = [&error](std::string message) {
         error = std::move(message);
@@ -132,21 +132,21 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
     };
 
     if (command == "page") {
-        browser_.MapPage(U16(w[1]), file(w[2]));
+        m_browser.MapPage(U16(w[1]), file(w[2]));
         return true;
     }
     if (command == "load" || command == "open" || command == "navigate") {
-        return browser_.Navigate(U16(w[1]), w.size() > 2 ? w[2] : std::string()) ||
+        return m_browser.Navigate(U16(w[1]), w.size() > 2 ? w[2] : std::string()) ||
                fail("cannot navigate to " + w[1]);
     }
     if (command == "reload") {
-        return browser_.Reload() || fail("no page to reload");
+        return m_browser.Reload() || fail("no page to reload");
     }
     if (command == "type") {
-        return browser_.Type(U16(w[1]), U16(w[2])) || fail("cannot type into " + w[1]);
+        return m_browser.Type(U16(w[1]), U16(w[2])) || fail("cannot type into " + w[1]);
     }
     if (command == "check" || command == "uncheck") {
-        return browser_.SetChecked(U16(w[1]), command == "check") ||
+        return m_browser.SetChecked(U16(w[1]), command == "check") ||
                fail("cannot " + command + " " + w[1]);
     }
     if (command == "select") {
@@ -154,32 +154,32 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         for (std::size_t i = 2; i < w.size(); ++i) {
             texts.push_back(U16(w[i]));
         }
-        return browser_.Select(U16(w[1]), texts) || fail("cannot select those options in " + w[1]);
+        return m_browser.Select(U16(w[1]), texts) || fail("cannot select those options in " + w[1]);
     }
     if (command == "click") {
-        return browser_.Click(U16(w[1])) || fail("cannot click " + w[1]);
+        return m_browser.Click(U16(w[1])) || fail("cannot click " + w[1]);
     }
     if (command == "enter") {
-        if (!browser_.Find(U16(w[1]))) {
+        if (!m_browser.Find(U16(w[1]))) {
             return fail("nothing at " + w[1]);
         }
-        if (!browser_.PressEnter(U16(w[1]))) {
-            out_ << "Enter in " << w[1] << " submits nothing\n";
+        if (!m_browser.PressEnter(U16(w[1]))) {
+            m_out << "Enter in " << w[1] << " submits nothing\n";
         }
         return true;
     }
     if (command == "submit") {
-        return browser_.ScriptSubmit(U16(w[1])) || fail("no form at " + w[1]);
+        return m_browser.ScriptSubmit(U16(w[1])) || fail("no form at " + w[1]);
     }
     if (command == "download") {
         std::optional<std::filesystem::path> content;
         if (w.size() > 1) {
             content = file(w[1]);
         }
-        return browser_.InPageDownload(content) || fail("the download did not load");
+        return m_browser.InPageDownload(content) || fail("the download did not load");
     }
     if (command == "command") {
-        const com::HRESULT hr = browser_.RunCommand(U16(w[1]));
+        const com::HRESULT hr = m_browser.RunCommand(U16(w[1]));
         if (com::FAILED(hr)) {
             char code[16];
             std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
@@ -188,11 +188,11 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         return true;
     }
     if (command == "window") {
-        browser_.SetWindowState(w[1] == "visible", w.size() < 3 || w[2] == "enabled");
+        m_browser.SetWindowState(w[1] == "visible", w.size() < 3 || w[2] == "enabled");
         return true;
     }
     if (command == "close") {
-        browser_.Close();
+        m_browser.Close();
         return true;
     }
     if (command == "answer") {
@@ -209,20 +209,20 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
 
 bool ScriptRunner::Answer(const std::vector<std::string>& w, std::string& /*error*/) {
     if (w[1] == "password") {
-        ui_.QueuePassword(U16(w[2]));
+        m_ui.QueuePassword(U16(w[2]));
     } else if (w[1] == "message") {
         const std::string& a = w[2];
-        ui_.QueueAnswer(a == "yes"      ? ui::Answer::Yes
-                        : a == "no"     ? ui::Answer::No
-                        : a == "ok"     ? ui::Answer::Ok
-                        : a == "cancel" ? ui::Answer::Cancel
-                                        : ui::Answer::Retry);
+        m_ui.QueueAnswer(a == "yes"      ? ui::Answer::Yes
+                         : a == "no"     ? ui::Answer::No
+                         : a == "ok"     ? ui::Answer::Ok
+                         : a == "cancel" ? ui::Answer::Cancel
+                                         : ui::Answer::Retry);
     } else {
         const formviews::SaveWebLoginAnswer answer =
             w[2] == "yes"  ? formviews::SaveWebLoginAnswer::Yes
             : w[2] == "no" ? formviews::SaveWebLoginAnswer::No
                            : formviews::SaveWebLoginAnswer::Exclude;
-        ui_.FormViews().QueueSaveWebLogin(
+        m_ui.FormViews().QueueSaveWebLogin(
             answer, w.size() > 3 ? std::optional<std::u16string>(U16(w[3])) : std::nullopt);
     }
     return true;
@@ -230,7 +230,7 @@ bool ScriptRunner::Answer(const std::vector<std::string>& w, std::string& /*erro
 
 bool ScriptRunner::Prompt(const std::vector<std::string>& w, std::string& error) {
     if (w[1] == "identity") {
-        formviews::MemoryFillIdentityPrompt* prompt = ui_.FormViews().FillIdentityPrompt();
+        formviews::MemoryFillIdentityPrompt* prompt = m_ui.FormViews().FillIdentityPrompt();
         if (!prompt || !prompt->IsVisible()) {
             error = "the Fill Identity prompt is not shown";
             return false;
@@ -253,7 +253,7 @@ bool ScriptRunner::Prompt(const std::vector<std::string>& w, std::string& error)
         }
         prompt->Press(Button(w[2]));
     } else {
-        formviews::MemoryFillWebLoginPrompt* prompt = ui_.FormViews().FillWebLoginPrompt();
+        formviews::MemoryFillWebLoginPrompt* prompt = m_ui.FormViews().FillWebLoginPrompt();
         if (!prompt || !prompt->IsVisible()) {
             error = "the Fill Web Login prompt is not shown";
             return false;
@@ -266,14 +266,14 @@ bool ScriptRunner::Prompt(const std::vector<std::string>& w, std::string& error)
         prompt->Press(Button(w[2]));
     }
     // A fill may have submitted the form.
-    browser_.SettleNavigations();
+    m_browser.SettleNavigations();
     return true;
 }
 
 bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error) {
     const std::string& what = w[1];
     if (what == "value" || what == "checked" || what == "unchecked") {
-        const dom::ElementRef element = browser_.Find(U16(w[2]));
+        const dom::ElementRef element = m_browser.Find(U16(w[2]));
         if (!element) {
             error = "expect " + what + ": nothing at " + w[2];
             return false;
@@ -295,29 +295,29 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
         return true;
     }
     if (what == "message") {
-        const auto& messages = ui_.Messages();
+        const auto& messages = m_ui.Messages();
         const std::u16string wanted = U16(w[2]);
-        for (std::size_t i = messagesChecked_; i < messages.size(); ++i) {
+        for (std::size_t i = m_messagesChecked; i < messages.size(); ++i) {
             if (messages[i].text.find(wanted) != std::u16string::npos) {
-                messagesChecked_ = i + 1;
+                m_messagesChecked = i + 1;
                 return true;
             }
         }
         std::string shown;
-        for (std::size_t i = messagesChecked_; i < messages.size(); ++i) {
+        for (std::size_t i = m_messagesChecked; i < messages.size(); ++i) {
             shown += (shown.empty() ? "" : ", ") + Quoted(messages[i].text);
         }
         error = "expect message: no message with \"" + w[2] +
                 "\" since the last check (shown: " + (shown.empty() ? "none" : shown) + ")";
-        messagesChecked_ = messages.size();
+        m_messagesChecked = messages.size();
         return false;
     }
     if (what == "prompt") {
         const bool visible = w[2] == "identity"
-                                 ? ui_.FormViews().FillIdentityPrompt() &&
-                                       ui_.FormViews().FillIdentityPrompt()->IsVisible()
-                                 : ui_.FormViews().FillWebLoginPrompt() &&
-                                       ui_.FormViews().FillWebLoginPrompt()->IsVisible();
+                                 ? m_ui.FormViews().FillIdentityPrompt() &&
+                                       m_ui.FormViews().FillIdentityPrompt()->IsVisible()
+                                 : m_ui.FormViews().FillWebLoginPrompt() &&
+                                       m_ui.FormViews().FillWebLoginPrompt()->IsVisible();
         if (visible != (w[3] == "visible")) {
             error = "expect prompt " + w[2] + ": it is " + (visible ? "visible" : "hidden");
             return false;
@@ -325,11 +325,11 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
         return true;
     }
     if (what == "save-offer" || what == "no-save-offer") {
-        const auto& offers = ui_.FormViews().SaveWebLoginDefaults();
+        const auto& offers = m_ui.FormViews().SaveWebLoginDefaults();
         std::vector<std::u16string> fresh(offers.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                               saveOffersChecked_, offers.size())),
+                                                               m_saveOffersChecked, offers.size())),
                                           offers.end());
-        saveOffersChecked_ = offers.size();
+        m_saveOffersChecked = offers.size();
         std::string names;
         for (const auto& name : fresh) {
             names += (names.empty() ? "" : ", ") + Quoted(name);
@@ -352,7 +352,7 @@ bool ScriptRunner::Expect(const std::vector<std::string>& w, std::string& error)
         return true;
     }
     // address
-    const std::u16string address = browser_.Top()->LocationUrl();
+    const std::u16string address = m_browser.Top()->LocationUrl();
     if (address != U16(w[2])) {
         error = "expect address: \"" + w[2] + "\" expected, the page is at " + Quoted(address);
         return false;
@@ -367,15 +367,15 @@ void ScriptRunner::ReportPrompts() {
             return;
         }
         shown = visible;
-        out_ << title << (visible ? " shown: " + lists : std::string(" hidden")) << '\n';
+        m_out << title << (visible ? " shown: " + lists : std::string(" hidden")) << '\n';
     };
-    const auto* identity = ui_.FormViews().FillIdentityPrompt();
-    report("Fill Identity prompt", identity && identity->IsVisible(), identityShown_,
+    const auto* identity = m_ui.FormViews().FillIdentityPrompt();
+    report("Fill Identity prompt", identity && identity->IsVisible(), m_identityShown,
            identity ? "Identities " + Entries(identity->Identities()) : std::string());
-    const auto* webLogin = ui_.FormViews().FillWebLoginPrompt();
-    report("Fill Web Login prompt", webLogin && webLogin->IsVisible(), webLoginShown_,
+    const auto* webLogin = m_ui.FormViews().FillWebLoginPrompt();
+    report("Fill Web Login prompt", webLogin && webLogin->IsVisible(), m_webLoginShown,
            webLogin ? "Web Logins " + Entries(webLogin->WebLogins()) : std::string());
-    out_ << std::flush;
+    m_out << std::flush;
 }
 
 }  // namespace veltrix::browserhost

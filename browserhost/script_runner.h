@@ -22,7 +22,7 @@ namespace veltrix::browserhost {
 // answer it gets.
 class EchoingUi : public ui::ScriptedUi {
 public:
-    explicit EchoingUi(std::ostream& out) : out_(out), m_formViews(out) {}
+    explicit EchoingUi(std::ostream& out) : m_out(out), m_formViews(out) {}
 
     ui::Answer ShowMessage(std::u16string_view text, ui::Buttons buttons, ui::Icon icon) override;
     std::optional<std::u16string> PromptPassword(ui::PasswordPrompt prompt) override;
@@ -40,7 +40,7 @@ private:
         std::ostream& m_out;
     };
 
-    std::ostream& out_;
+    std::ostream& m_out;
     EchoingFormViews m_formViews;
     ui::ViewFactory m_views{&m_formViews};
 };
@@ -64,14 +64,14 @@ private:
     // Prints the form prompts that appeared or went away.
     void ReportPrompts();
 
-    HeadlessBrowser& browser_;
-    EchoingUi& ui_;
-    std::filesystem::path folder_;
-    std::ostream& out_;
-    std::size_t messagesChecked_ = 0;
-    std::size_t saveOffersChecked_ = 0;
-    bool identityShown_ = false;
-    bool webLoginShown_ = false;
+    HeadlessBrowser& m_browser;
+    EchoingUi& m_ui;
+    std::filesystem::path m_folder;
+    std::ostream& m_out;
+    std::size_t m_messagesChecked = 0;
+    std::size_t m_saveOffersChecked = 0;
+    bool m_identityShown = false;
+    bool m_webLoginShown = false;
 };
 
 }  // namespace veltrix::browserhost

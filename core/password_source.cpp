@@ -7,8 +7,12 @@ namespace {
 std::atomic<IPasswordSource*> currentSource{nullptr};
 }
 
-IPasswordSource* CurrentPasswordSource() { return currentSource.load(); }
+IPasswordSource* CurrentPasswordSource() {
+    return currentSource.load();
+}
 
-void SetPasswordSource(IPasswordSource* source) { currentSource.store(source); }
+void SetPasswordSource(IPasswordSource* source) {
+    currentSource.store(source);
+}
 
 }  // namespace veltrix

@@ -38,18 +38,18 @@ std::atomic<bool> handlesClosed{false};
 // Takes the session lock for one operation, opening the block on first use.
 class Operation {
 public:
-    Operation() : block_(SessionBlock::ForProcess()) {
-        if (block_ != nullptr) {
+    Operation() : m_block(SessionBlock::ForProcess()) {
+        if (m_block != nullptr) {
             handlesClosed = false;
-            lock_.emplace(*block_);
+            m_lock.emplace(*m_block);
         }
     }
-    bool Ok() const { return lock_ && lock_->Held(); }
-    SessionBlock& Block() { return *block_; }
+    bool Ok() const { return m_lock && m_lock->Held(); }
+    SessionBlock& Block() { return *m_block; }
 
 private:
-    SessionBlock* block_;
-    std::optional<SessionLock> lock_;
+    SessionBlock* m_block;
+    std::optional<SessionLock> m_lock;
 };
 
 // The expiry tick has come. The block keeps 0xFFFFFFFF for "none"; ticks wrap, so the test is on

@@ -142,57 +142,57 @@ std::unique_ptr<SessionBlock> SessionBlock::Open(const SessionOptions& options) 
 
 SessionBlock::SessionBlock(std::unique_ptr<platform::RobustLock> lock, platform::SharedMemory block,
                            const platform::ProcessIdentity& self)
-    : lock_(std::move(lock)), block_(std::move(block)), self_(self) {}
+    : m_lock(std::move(lock)), m_block(std::move(block)), m_self(self) {}
 
 SessionBlock::~SessionBlock() {
     // A child forked from a user inherits the mapping but is no user itself.
-    if (getpid() == self_.pid) {
+    if (getpid() == m_self.pid) {
         Detach();
     }
-    lock_->ReleaseAll();
+    m_lock->ReleaseAll();
 }
 
 void SessionBlock::Detach() {
-    if (!platform::IsHeld(lock_->LockFor(kDetachWait))) {
+    if (!platform::IsHeld(m_lock->LockFor(kDetachWait))) {
         return;
     }
-    SessionUsers users(lock_->Payload());
-    users.Detach(self_);
+    SessionUsers users(m_lock->Payload());
+    users.Detach(m_self);
     users.Prune();
     if (users.Empty()) {
-        WipePassword(block_.Data());
-        block_.RemoveName();
-        lock_->Retire();
+        WipePassword(m_block.Data());
+        m_block.RemoveName();
+        m_lock->Retire();
     }
-    lock_->Unlock();
+    m_lock->Unlock();
 }
 
 LockResult SessionBlock::Lock() {
-    const LockResult result = lock_->Lock();
+    const LockResult result = m_lock->Lock();
     // Retired only when this process was wrongly dropped from the table; the block it maps is no
     // longer the session's.
     return result == LockResult::Retired ? LockResult::Failed : result;
 }
 
 bool SessionBlock::Unlock() {
-    return lock_->Unlock();
+    return m_lock->Unlock();
 }
 
 unsigned SessionBlock::LevelsHeld() const {
-    return lock_->LevelsHeld();
+    return m_lock->LevelsHeld();
 }
 
 unsigned SessionBlock::ReleaseAll() {
-    return lock_->ReleaseAll();
+    return m_lock->ReleaseAll();
 }
 
 LockResult SessionBlock::Reacquire(unsigned levels) {
-    const LockResult result = lock_->Reacquire(levels);
+    const LockResult result = m_lock->Reacquire(levels);
     return result == LockResult::Retired ? LockResult::Failed : result;
 }
 
 std::u16string SessionBlock::Password() const {
-    const unsigned char* field = block_.Data() + layout::kPasswordOffset;
+    const unsigned char* field = m_block.Data() + layout::kPasswordOffset;
     std::u16string password;
     for (std::size_t i = 0; i < layout::kMaxPasswordLength; ++i) {
         const auto unit = static_cast<char16_t>(field[2 * i] | field[2 * i + 1] << 8);
@@ -205,7 +205,7 @@ std::u16string SessionBlock::Password() const {
 }
 
 bool SessionBlock::HasPassword() const {
-    const unsigned char* field = block_.Data() + layout::kPasswordOffset;
+    const unsigned char* field = m_block.Data() + layout::kPasswordOffset;
     return field[0] != 0 || field[1] != 0;
 }
 
@@ -214,7 +214,7 @@ bool SessionBlock::SetPassword(std::u16string_view password) {
         password.find(u'\0') != std::u16string_view::npos) {
         return false;
     }
-    unsigned char* field = block_.Data() + layout::kPasswordOffset;
+    unsigned char* field = m_block.Data() + layout::kPasswordOffset;
     for (std::size_t i = 0; i < password.size(); ++i) {
         field[2 * i] = static_cast<unsigned char>(password[i] & 0xFF);
         field[2 * i + 1] = static_cast<unsigned char>(password[i] >> 8);
@@ -225,36 +225,36 @@ bool SessionBlock::SetPassword(std::u16string_view password) {
 }
 
 void SessionBlock::ClearPassword() {
-    WipePassword(block_.Data());
+    WipePassword(m_block.Data());
 }
 
 std::uint32_t SessionBlock::TimerId() const {
-    return ReadU32(block_.Data() + layout::kTimerIdOffset);
+    return ReadU32(m_block.Data() + layout::kTimerIdOffset);
 }
 
 void SessionBlock::SetTimerId(std::uint32_t id) {
-    WriteU32(block_.Data() + layout::kTimerIdOffset, id);
+    WriteU32(m_block.Data() + layout::kTimerIdOffset, id);
 }
 
 std::uint32_t SessionBlock::EditorWindow() const {
-    return ReadU32(block_.Data() + layout::kEditorWindowOffset);
+    return ReadU32(m_block.Data() + layout::kEditorWindowOffset);
 }
 
 void SessionBlock::SetEditorWindow(std::uint32_t window) {
-    WriteU32(block_.Data() + layout::kEditorWindowOffset, window);
+    WriteU32(m_block.Data() + layout::kEditorWindowOffset, window);
 }
 
 std::uint32_t SessionBlock::ExpiryTick() const {
-    return ReadU32(block_.Data() + layout::kExpiryTickOffset);
+    return ReadU32(m_block.Data() + layout::kExpiryTickOffset);
 }
 
 void SessionBlock::SetExpiryTick(std::uint32_t tick) {
-    WriteU32(block_.Data() + layout::kExpiryTickOffset, tick);
+    WriteU32(m_block.Data() + layout::kExpiryTickOffset, tick);
 }
 
 SessionLock::~SessionLock() {
     if (Held()) {
-        block_.Unlock();
+        m_block.Unlock();
     }
 }
 

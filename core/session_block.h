@@ -106,7 +106,7 @@ public:
     platform::LockResult Reacquire(unsigned levels);
 
     // Whether this opening created (and initialised) the block.
-    bool Created() const { return block_.Created(); }
+    bool Created() const { return m_block.Created(); }
 
     // The fields; the caller holds the lock.
     std::u16string Password() const;
@@ -123,33 +123,33 @@ public:
     void SetExpiryTick(std::uint32_t tick);
 
     // The whole block as it is mapped.
-    std::span<const unsigned char> Bytes() const { return {block_.Data(), block_.Size()}; }
+    std::span<const unsigned char> Bytes() const { return {m_block.Data(), m_block.Size()}; }
 
 private:
     SessionBlock(std::unique_ptr<platform::RobustLock> lock, platform::SharedMemory block,
                  const platform::ProcessIdentity& self);
     void Detach();
 
-    std::unique_ptr<platform::RobustLock> lock_;
-    platform::SharedMemory block_;
-    platform::ProcessIdentity self_;
+    std::unique_ptr<platform::RobustLock> m_lock;
+    platform::SharedMemory m_block;
+    platform::ProcessIdentity m_self;
 };
 
 // Holds the session lock for a scope.
 class SessionLock {
 public:
-    explicit SessionLock(SessionBlock& block) : block_(block), result_(block.Lock()) {}
+    explicit SessionLock(SessionBlock& block) : m_block(block), m_result(block.Lock()) {}
     ~SessionLock();
     SessionLock(const SessionLock&) = delete;
     SessionLock& operator=(const SessionLock&) = delete;
 
-    bool Held() const { return platform::IsHeld(result_); }
-    bool PreviousOwnerDied() const { return result_ == platform::LockResult::AcquiredOwnerDied; }
-    platform::LockResult Result() const { return result_; }
+    bool Held() const { return platform::IsHeld(m_result); }
+    bool PreviousOwnerDied() const { return m_result == platform::LockResult::AcquiredOwnerDied; }
+    platform::LockResult Result() const { return m_result; }
 
 private:
-    SessionBlock& block_;
-    platform::LockResult result_;
+    SessionBlock& m_block;
+    platform::LockResult m_result;
 };
 
 // Wipes the password of the session block, if one exists, and removes it. For the last user

@@ -16,14 +16,14 @@ bool CSessionPasswordSource::EndSession() {
 }
 
 IOrvaneInterface* COrvanePasswordSource::Session() {
-    if (!session_) {
+    if (!m_session) {
         if (com::FAILED(com::CoCreateInstance(CLSID_OrvaneInterface, IID_IOrvaneInterface,
-                                              session_.PutVoid()))) {
-            session_.Reset();
+                                              m_session.PutVoid()))) {
+            m_session.Reset();
             ui::ShowMessage(messages::kUnableToLoadCore, ui::Icon::Exclamation);
         }
     }
-    return session_.Get();
+    return m_session.Get();
 }
 
 bool COrvanePasswordSource::GetPassword(std::u16string& password) {

@@ -35,7 +35,7 @@ public:
     IOrvaneInterface* Session();
 
 private:
-    com::ComPtr<IOrvaneInterface> session_;
+    com::ComPtr<IOrvaneInterface> m_session;
 };
 
 }  // namespace veltrix

@@ -11,9 +11,10 @@ platform::ProcessIdentity IdentityOf(const SessionUserRecord& record) {
 
 }  // namespace
 
-SessionUsers::SessionUsers(unsigned char* area) : area_(reinterpret_cast<SessionUsersArea*>(area)) {
+SessionUsers::SessionUsers(unsigned char* area)
+    : m_area(reinterpret_cast<SessionUsersArea*>(area)) {
     // A count beyond the table can only come from damage; the records stay within bounds.
-    area_->count = std::min<std::uint32_t>(area_->count, kMaxSessionUsers);
+    m_area->count = std::min<std::uint32_t>(m_area->count, kMaxSessionUsers);
 }
 
 bool SessionUsers::Attach(const platform::ProcessIdentity& process) {
@@ -24,10 +25,10 @@ bool SessionUsers::Attach(const platform::ProcessIdentity& process) {
         ++record->attachments;
         return true;
     }
-    if (area_->count >= kMaxSessionUsers) {
+    if (m_area->count >= kMaxSessionUsers) {
         return false;
     }
-    area_->users[area_->count++] = {process.pid, 1, process.startTime};
+    m_area->users[m_area->count++] = {process.pid, 1, process.startTime};
     return true;
 }
 
@@ -37,15 +38,16 @@ bool SessionUsers::Detach(const platform::ProcessIdentity& process) {
         return false;
     }
     if (--record->attachments == 0) {
-        RemoveAt(static_cast<std::size_t>(record - area_->users));
+        RemoveAt(static_cast<std::size_t>(record - m_area->users));
     }
     return true;
 }
 
 std::size_t SessionUsers::Prune() {
     std::size_t removed = 0;
-    for (std::size_t i = area_->count; i-- > 0;) {
-        if (area_->users[i].attachments == 0 || !platform::IsRunning(IdentityOf(area_->users[i]))) {
+    for (std::size_t i = m_area->count; i-- > 0;) {
+        if (m_area->users[i].attachments == 0 ||
+            !platform::IsRunning(IdentityOf(m_area->users[i]))) {
             RemoveAt(i);
             ++removed;
         }
@@ -54,7 +56,7 @@ std::size_t SessionUsers::Prune() {
 }
 
 std::size_t SessionUsers::Count() const {
-    return area_->count;
+    return m_area->count;
 }
 
 unsigned SessionUsers::AttachmentsOf(const platform::ProcessIdentity& process) const {
@@ -63,10 +65,10 @@ unsigned SessionUsers::AttachmentsOf(const platform::ProcessIdentity& process) c
 }
 
 std::optional<platform::ProcessIdentity> SessionUsers::Watchdog() const {
-    if (area_->watchdog.pid <= 0) {
+    if (m_area->watchdog.pid <= 0) {
         return std::nullopt;
     }
-    return IdentityOf(area_->watchdog);
+    return IdentityOf(m_area->watchdog);
 }
 
 bool SessionUsers::WatchdogRunning() const {
@@ -75,14 +77,14 @@ bool SessionUsers::WatchdogRunning() const {
 }
 
 void SessionUsers::SetWatchdog(const std::optional<platform::ProcessIdentity>& watchdog) {
-    area_->watchdog = watchdog ? SessionUserRecord{watchdog->pid, 0, watchdog->startTime}
-                               : SessionUserRecord{0, 0, 0};
+    m_area->watchdog = watchdog ? SessionUserRecord{watchdog->pid, 0, watchdog->startTime}
+                                : SessionUserRecord{0, 0, 0};
 }
 
 SessionUserRecord* SessionUsers::Find(const platform::ProcessIdentity& process) const {
-    for (std::size_t i = 0; i < area_->count; ++i) {
-        if (IdentityOf(area_->users[i]) == process) {
-            return &area_->users[i];
+    for (std::size_t i = 0; i < m_area->count; ++i) {
+        if (IdentityOf(m_area->users[i]) == process) {
+            return &m_area->users[i];
         }
     }
     return nullptr;
@@ -90,9 +92,9 @@ SessionUserRecord* SessionUsers::Find(const platform::ProcessIdentity& process) 
 
 void SessionUsers::RemoveAt(std::size_t index) {
     // Order does not matter: the last record fills the gap.
-    area_->users[index] = area_->users[area_->count - 1];
-    area_->users[area_->count - 1] = {0, 0, 0};
-    --area_->count;
+    m_area->users[index] = m_area->users[m_area->count - 1];
+    m_area->users[m_area->count - 1] = {0, 0, 0};
+    --m_area->count;
 }
 
 }  // namespace veltrix

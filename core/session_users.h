@@ -57,7 +57,7 @@ private:
     SessionUserRecord* Find(const platform::ProcessIdentity& process) const;
     void RemoveAt(std::size_t index);
 
-    SessionUsersArea* area_;
+    SessionUsersArea* m_area;
 };
 
 }  // namespace veltrix

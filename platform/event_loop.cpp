@@ -102,12 +102,12 @@ TimerId SimpleEventLoop::SetTimer(std::uint32_t periodMs, TimerCallback callback
     timer.periodMs = std::max(periodMs, kMinimumTimerPeriodMs);
     timer.dueTick = TickCount() + timer.periodMs;
     timer.callback = std::make_shared<TimerCallback>(std::move(callback));
-    timers_[id] = std::move(timer);
+    m_timers[id] = std::move(timer);
     return id;
 }
 
 bool SimpleEventLoop::KillTimer(TimerId id) {
-    return timers_.erase(id) != 0;
+    return m_timers.erase(id) != 0;
 }
 
 WatchId SimpleEventLoop::WatchReadable(int fd, ReadableCallback callback) {
@@ -115,19 +115,19 @@ WatchId SimpleEventLoop::WatchReadable(int fd, ReadableCallback callback) {
         return 0;
     }
     const WatchId id = NewWatchId();
-    watches_[id] = Watch{fd, std::make_shared<ReadableCallback>(std::move(callback))};
+    m_watches[id] = Watch{fd, std::make_shared<ReadableCallback>(std::move(callback))};
     return id;
 }
 
 bool SimpleEventLoop::Unwatch(WatchId id) {
-    return watches_.erase(id) != 0;
+    return m_watches.erase(id) != 0;
 }
 
 int SimpleEventLoop::PollTimeout(int maxWaitMs) const {
     long long wait = maxWaitMs < 0 ? -1 : maxWaitMs;
-    if (!timers_.empty()) {
+    if (!m_timers.empty()) {
         const std::uint32_t now = TickCount();
-        for (const auto& [id, timer] : timers_) {
+        for (const auto& [id, timer] : m_timers) {
             const std::int32_t left = static_cast<std::int32_t>(timer.dueTick - now);
             const long long untilDue = std::max<std::int32_t>(left, 0);
             wait = wait < 0 ? untilDue : std::min(wait, untilDue);
@@ -142,7 +142,7 @@ int SimpleEventLoop::PollTimeout(int maxWaitMs) const {
 std::size_t SimpleEventLoop::DispatchReadable(int timeoutMs) {
     std::vector<pollfd> fds;
     std::vector<WatchId> ids;
-    for (const auto& [id, watch] : watches_) {
+    for (const auto& [id, watch] : m_watches) {
         fds.push_back(pollfd{watch.fd, POLLIN, 0});
         ids.push_back(id);
     }
@@ -155,13 +155,13 @@ std::size_t SimpleEventLoop::DispatchReadable(int timeoutMs) {
             continue;
         }
         // An earlier callback may have removed or replaced this watch.
-        auto it = watches_.find(ids[i]);
-        if (it == watches_.end() || it->second.fd != fds[i].fd) {
+        auto it = m_watches.find(ids[i]);
+        if (it == m_watches.end() || it->second.fd != fds[i].fd) {
             continue;
         }
         if ((fds[i].revents & POLLNVAL) != 0) {
             // The descriptor was closed without unwatching it: it can never become readable.
-            watches_.erase(it);
+            m_watches.erase(it);
             continue;
         }
         auto callback = it->second.callback;
@@ -174,15 +174,15 @@ std::size_t SimpleEventLoop::DispatchReadable(int timeoutMs) {
 std::size_t SimpleEventLoop::DispatchDueTimers() {
     const std::uint32_t now = TickCount();
     std::vector<TimerId> due;
-    for (const auto& [id, timer] : timers_) {
+    for (const auto& [id, timer] : m_timers) {
         if (IsDue(timer.dueTick, now)) {
             due.push_back(id);
         }
     }
     std::size_t ran = 0;
     for (TimerId id : due) {
-        auto it = timers_.find(id);
-        if (it == timers_.end()) {
+        auto it = m_timers.find(id);
+        if (it == m_timers.end()) {
             continue;  // killed by an earlier callback
         }
         // One firing however many periods passed; the next one is a full period away.
@@ -213,15 +213,15 @@ std::size_t SimpleEventLoop::ProcessEvents(int maxWaitMs) {
 }
 
 void SimpleEventLoop::Run() {
-    quit_ = false;
-    while (!quit_) {
+    m_quit = false;
+    while (!m_quit) {
         ProcessEvents(-1);
     }
-    quit_ = false;
+    m_quit = false;
 }
 
 void SimpleEventLoop::Quit() {
-    quit_ = true;
+    m_quit = true;
 }
 
 IEventLoop& ThreadEventLoop() {

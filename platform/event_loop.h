@@ -79,9 +79,9 @@ private:
     std::size_t DispatchReadable(int maxWaitMs);
     std::size_t DispatchDueTimers();
 
-    std::map<TimerId, Timer> timers_;
-    std::map<WatchId, Watch> watches_;
-    bool quit_ = false;
+    std::map<TimerId, Timer> m_timers;
+    std::map<WatchId, Watch> m_watches;
+    bool m_quit = false;
 };
 
 using EventLoopFactory = std::function<std::unique_ptr<IEventLoop>()>;

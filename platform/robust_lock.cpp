@@ -167,7 +167,7 @@ bool RobustLock::Remove(std::string_view logicalName) {
 }
 
 RobustLock::RobustLock(SharedMemory memory, std::size_t payloadSize)
-    : memory_(std::move(memory)), payloadSize_(payloadSize), serial_(nextSerial++) {}
+    : m_memory(std::move(memory)), m_payloadSize(payloadSize), m_serial(nextSerial++) {}
 
 RobustLock::~RobustLock() {
     ReleaseAll();
@@ -182,11 +182,11 @@ LockResult RobustLock::LockFor(std::chrono::milliseconds timeout) {
 }
 
 LockResult RobustLock::Acquire(const std::chrono::milliseconds* timeout) {
-    const unsigned held = LevelsOf(serial_);
-    if (!HasRoomFor(serial_)) {
+    const unsigned held = LevelsOf(m_serial);
+    if (!HasRoomFor(m_serial)) {
         return LockResult::Failed;
     }
-    LockHeader* header = HeaderOf(memory_);
+    LockHeader* header = HeaderOf(m_memory);
     const int rc = LockMutex(&header->mutex, timeout);
     bool ownerDied = false;
     if (rc == EOWNERDEAD) {
@@ -206,25 +206,25 @@ LockResult RobustLock::Acquire(const std::chrono::milliseconds* timeout) {
         pthread_mutex_unlock(&header->mutex);
         return LockResult::Retired;
     }
-    SetLevels(serial_, held + 1);
+    SetLevels(m_serial, held + 1);
     return ownerDied ? LockResult::AcquiredOwnerDied : LockResult::Acquired;
 }
 
 bool RobustLock::Unlock() {
-    const unsigned held = LevelsOf(serial_);
+    const unsigned held = LevelsOf(m_serial);
     if (held == 0) {
         return false;
     }
-    SetLevels(serial_, held - 1);
-    return pthread_mutex_unlock(&HeaderOf(memory_)->mutex) == 0;
+    SetLevels(m_serial, held - 1);
+    return pthread_mutex_unlock(&HeaderOf(m_memory)->mutex) == 0;
 }
 
 unsigned RobustLock::LevelsHeld() const {
-    return LevelsOf(serial_);
+    return LevelsOf(m_serial);
 }
 
 unsigned RobustLock::ReleaseAll() {
-    const unsigned held = LevelsOf(serial_);
+    const unsigned held = LevelsOf(m_serial);
     for (unsigned i = 0; i < held; ++i) {
         Unlock();
     }
@@ -254,13 +254,13 @@ bool RobustLock::Retire() {
     if (LevelsHeld() == 0) {
         return false;
     }
-    Retired(HeaderOf(memory_)).store(1);
-    memory_.RemoveName();
+    Retired(HeaderOf(m_memory)).store(1);
+    m_memory.RemoveName();
     return true;
 }
 
 unsigned char* RobustLock::Payload() const {
-    return memory_.Data() + kPayloadOffset;
+    return m_memory.Data() + kPayloadOffset;
 }
 
 }  // namespace veltrix::platform

@@ -74,9 +74,9 @@ public:
     bool Retire();
 
     // Whether this opening created the object.
-    bool Created() const { return memory_.Created(); }
+    bool Created() const { return m_memory.Created(); }
     unsigned char* Payload() const;
-    std::size_t PayloadSize() const { return payloadSize_; }
+    std::size_t PayloadSize() const { return m_payloadSize; }
 
 private:
     RobustLock(SharedMemory memory, std::size_t payloadSize);
@@ -84,9 +84,9 @@ private:
                                                std::size_t payloadSize);
     LockResult Acquire(const std::chrono::milliseconds* timeout);
 
-    SharedMemory memory_;
-    std::size_t payloadSize_;
-    std::uint64_t serial_;  // tells this lock object apart in the per-thread level counts
+    SharedMemory m_memory;
+    std::size_t m_payloadSize;
+    std::uint64_t m_serial;  // tells this lock object apart in the per-thread level counts
 };
 
 }  // namespace veltrix::platform

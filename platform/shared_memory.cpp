@@ -151,12 +151,12 @@ std::optional<SharedMemory> SharedMemory::Map(UniqueFd fd, std::string objectNam
         return std::nullopt;
     }
     SharedMemory memory;
-    memory.data_ = static_cast<unsigned char*>(data);
-    memory.size_ = size;
-    memory.created_ = created;
-    memory.objectName_ = std::move(objectName);
-    memory.device_ = info.st_dev;
-    memory.inode_ = info.st_ino;
+    memory.m_data = static_cast<unsigned char*>(data);
+    memory.m_size = size;
+    memory.m_created = created;
+    memory.m_objectName = std::move(objectName);
+    memory.m_device = info.st_dev;
+    memory.m_inode = info.st_ino;
     return memory;
 }
 
@@ -170,15 +170,15 @@ bool SharedMemory::Exists(std::string_view logicalName) {
 }
 
 bool SharedMemory::RemoveName() const {
-    if (data_ == nullptr) {
+    if (m_data == nullptr) {
         return false;
     }
     struct stat info {};
-    const std::string path = std::string(kShmFolder) + objectName_;
-    if (stat(path.c_str(), &info) != 0 || info.st_dev != device_ || info.st_ino != inode_) {
+    const std::string path = std::string(kShmFolder) + m_objectName;
+    if (stat(path.c_str(), &info) != 0 || info.st_dev != m_device || info.st_ino != m_inode) {
         return false;
     }
-    return shm_unlink(objectName_.c_str()) == 0;
+    return shm_unlink(m_objectName.c_str()) == 0;
 }
 
 SharedMemory::SharedMemory(SharedMemory&& other) noexcept {
@@ -188,12 +188,12 @@ SharedMemory::SharedMemory(SharedMemory&& other) noexcept {
 SharedMemory& SharedMemory::operator=(SharedMemory&& other) noexcept {
     if (this != &other) {
         Unmap();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        created_ = std::exchange(other.created_, false);
-        objectName_ = std::move(other.objectName_);
-        device_ = other.device_;
-        inode_ = other.inode_;
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_created = std::exchange(other.m_created, false);
+        m_objectName = std::move(other.m_objectName);
+        m_device = other.m_device;
+        m_inode = other.m_inode;
     }
     return *this;
 }
@@ -203,10 +203,10 @@ SharedMemory::~SharedMemory() {
 }
 
 void SharedMemory::Unmap() {
-    if (data_ != nullptr) {
-        munmap(data_, size_);
-        data_ = nullptr;
-        size_ = 0;
+    if (m_data != nullptr) {
+        munmap(m_data, m_size);
+        m_data = nullptr;
+        m_size = 0;
     }
 }
 

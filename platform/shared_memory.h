@@ -43,10 +43,10 @@ public:
     SharedMemory& operator=(const SharedMemory&) = delete;
     ~SharedMemory();
 
-    unsigned char* Data() const { return data_; }
-    std::size_t Size() const { return size_; }
-    bool Created() const { return created_; }
-    const std::string& ObjectName() const { return objectName_; }
+    unsigned char* Data() const { return m_data; }
+    std::size_t Size() const { return m_size; }
+    bool Created() const { return m_created; }
+    const std::string& ObjectName() const { return m_objectName; }
 
     // Removes the name when it still names this object (not one created since under the same
     // name). False when it names another object or nothing.
@@ -58,12 +58,12 @@ private:
                                            bool created);
     void Unmap();
 
-    unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
-    bool created_ = false;
-    std::string objectName_;
-    dev_t device_ = 0;
-    ino_t inode_ = 0;
+    unsigned char* m_data = nullptr;
+    std::size_t m_size = 0;
+    bool m_created = false;
+    std::string m_objectName;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };
 
 }  // namespace veltrix::platform

@@ -162,15 +162,15 @@ std::optional<EndpointFolder> EndpointFolder::Open() {
 }
 
 std::filesystem::path EndpointFolder::SocketPath(WindowHandle handle) const {
-    return path_ / HandleName(handle);
+    return m_path / HandleName(handle);
 }
 
 std::filesystem::path EndpointFolder::InfoPath(WindowHandle handle) const {
-    return path_ / (HandleName(handle) + kInfoSuffix);
+    return m_path / (HandleName(handle) + kInfoSuffix);
 }
 
 std::filesystem::path EndpointFolder::TemporarySocketPath() const {
-    return path_ / (kTemporarySocketPrefix + UniqueSuffix());
+    return m_path / (kTemporarySocketPrefix + UniqueSuffix());
 }
 
 bool EndpointFolder::ClaimHandle(const std::filesystem::path& temporary,
@@ -191,7 +191,7 @@ bool EndpointFolder::ClaimHandle(const std::filesystem::path& temporary,
 }
 
 bool EndpointFolder::WriteInfo(const WindowInfo& info) const {
-    const std::filesystem::path temporary = path_ / (kTemporaryInfoPrefix + UniqueSuffix());
+    const std::filesystem::path temporary = m_path / (kTemporaryInfoPrefix + UniqueSuffix());
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << kInfoHeader << '\n'
@@ -229,7 +229,7 @@ std::optional<WindowInfo> EndpointFolder::ReadInfo(WindowHandle handle) const {
 std::vector<WindowHandle> EndpointFolder::Handles() const {
     std::vector<WindowHandle> handles;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_path, error)) {
         if (auto handle = ParseHandleName(entry.path().filename().string())) {
             handles.push_back(*handle);
         }
@@ -273,7 +273,7 @@ void EndpointFolder::Remove(WindowHandle handle) const {
 
 void EndpointFolder::SweepLeftovers() const {
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(m_path, error)) {
         const std::string name = entry.path().filename().string();
         if (const pid_t owner = TemporaryOwner(name); owner != 0) {
             if (!ProcessIsAlive(owner)) {

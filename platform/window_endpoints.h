@@ -31,9 +31,9 @@ public:
     // be created or is not a private folder of this user.
     static std::optional<EndpointFolder> Open();
     // The endpoint folder at `path`, which Open() made earlier.
-    explicit EndpointFolder(std::filesystem::path path) : path_(std::move(path)) {}
+    explicit EndpointFolder(std::filesystem::path path) : m_path(std::move(path)) {}
 
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path SocketPath(WindowHandle handle) const;
     std::filesystem::path InfoPath(WindowHandle handle) const;
     // A fresh name to bind a socket to before it is claimed under a handle.
@@ -60,7 +60,7 @@ public:
     void SweepLeftovers() const;
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // The socket address of `path`; false when the path is too long for one.

@@ -22,20 +22,20 @@ void WindowServer::Add(WindowHandle handle, int listenFd, MessageHandler handler
     served.handler = std::make_shared<MessageHandler>(std::move(handler));
     served.watch =
         ThreadEventLoop().WatchReadable(listenFd, [this](int fd) { Service(fd, Handling::All); });
-    windows_[handle] = std::move(served);
-    listeners_[listenFd] = handle;
+    m_windows[handle] = std::move(served);
+    m_listeners[listenFd] = handle;
 }
 
 void WindowServer::Remove(WindowHandle handle) {
-    auto it = windows_.find(handle);
-    if (it == windows_.end()) {
+    auto it = m_windows.find(handle);
+    if (it == m_windows.end()) {
         return;
     }
     ThreadEventLoop().Unwatch(it->second.watch);
-    listeners_.erase(it->second.listenFd);
-    windows_.erase(it);
+    m_listeners.erase(it->second.listenFd);
+    m_windows.erase(it);
     std::vector<int> waiting;
-    for (const auto& [fd, pending] : pending_) {
+    for (const auto& [fd, pending] : m_pending) {
         if (pending.handle == handle) {
             waiting.push_back(fd);
         }
@@ -48,16 +48,16 @@ void WindowServer::Remove(WindowHandle handle) {
 }
 
 std::shared_ptr<MessageHandler> WindowServer::HandlerOf(WindowHandle handle) const {
-    auto it = windows_.find(handle);
-    return it != windows_.end() ? it->second.handler : nullptr;
+    auto it = m_windows.find(handle);
+    return it != m_windows.end() ? it->second.handler : nullptr;
 }
 
 std::vector<int> WindowServer::Descriptors() const {
     std::vector<int> fds;
-    for (const auto& [fd, handle] : listeners_) {
+    for (const auto& [fd, handle] : m_listeners) {
         fds.push_back(fd);
     }
-    for (const auto& [fd, pending] : pending_) {
+    for (const auto& [fd, pending] : m_pending) {
         if (!pending.Complete()) {
             fds.push_back(fd);
         }
@@ -66,9 +66,9 @@ std::vector<int> WindowServer::Descriptors() const {
 }
 
 void WindowServer::Service(int fd, Handling handling) {
-    if (auto it = listeners_.find(fd); it != listeners_.end()) {
+    if (auto it = m_listeners.find(fd); it != m_listeners.end()) {
         AcceptAll(fd, it->second);
-    } else if (pending_.count(fd) != 0) {
+    } else if (m_pending.count(fd) != 0) {
         Read(fd);
     }
     DispatchInOrder(handling);
@@ -78,8 +78,8 @@ void WindowServer::ExpireStalled(Handling handling) {
     const auto limit =
         std::chrono::steady_clock::now() - std::chrono::milliseconds(kRequestArrivalMs);
     std::vector<int> overdue;
-    for (int fd : arrivals_) {
-        const Pending& pending = pending_.at(fd);
+    for (int fd : m_arrivals) {
+        const Pending& pending = m_pending.at(fd);
         if (!pending.Complete() && pending.accepted < limit) {
             overdue.push_back(fd);
         }
@@ -105,15 +105,15 @@ void WindowServer::AcceptAll(int listenFd, WindowHandle handle) {
         pending.accepted = std::chrono::steady_clock::now();
         pending.watch = ThreadEventLoop().WatchReadable(
             fd, [this](int ready) { Service(ready, Handling::All); });
-        pending_[fd] = std::move(pending);
-        arrivals_.push_back(fd);
+        m_pending[fd] = std::move(pending);
+        m_arrivals.push_back(fd);
         // Senders write their request right after connecting: most are complete already.
         Read(fd);
     }
 }
 
 void WindowServer::Read(int fd) {
-    Pending& pending = pending_.at(fd);
+    Pending& pending = m_pending.at(fd);
     while (!pending.Complete()) {
         std::uint8_t chunk[kRequestFrameSize];
         const ssize_t got = recv(fd, chunk, kRequestFrameSize - pending.buffer.size(), 0);
@@ -138,9 +138,9 @@ void WindowServer::DispatchInOrder(Handling handling) {
     // A handler may send messages, and this runs again inside it: the queue is looked at afresh
     // after each handler.
     std::size_t next = 0;
-    while (next < arrivals_.size()) {
-        const int fd = arrivals_[next];
-        auto it = pending_.find(fd);
+    while (next < m_arrivals.size()) {
+        const int fd = m_arrivals[next];
+        auto it = m_pending.find(fd);
         if (!it->second.Complete()) {
             break;
         }
@@ -151,8 +151,8 @@ void WindowServer::DispatchInOrder(Handling handling) {
         }
         const WindowHandle handle = it->second.handle;
         const UniqueFd connection = std::move(it->second.connection);
-        arrivals_.erase(arrivals_.begin() + static_cast<std::ptrdiff_t>(next));
-        pending_.erase(it);
+        m_arrivals.erase(m_arrivals.begin() + static_cast<std::ptrdiff_t>(next));
+        m_pending.erase(it);
         if (request) {
             Dispatch(fd, handle, *request);
         }
@@ -177,15 +177,15 @@ void WindowServer::Dispatch(int fd, WindowHandle handle, const MessageRequest& r
 }
 
 void WindowServer::Drop(int fd) {
-    auto it = pending_.find(fd);
-    if (it == pending_.end()) {
+    auto it = m_pending.find(fd);
+    if (it == m_pending.end()) {
         return;
     }
     if (it->second.watch != 0) {
         ThreadEventLoop().Unwatch(it->second.watch);
     }
-    pending_.erase(it);  // closes the connection
-    arrivals_.erase(std::find(arrivals_.begin(), arrivals_.end(), fd));
+    m_pending.erase(it);  // closes the connection
+    m_arrivals.erase(std::find(m_arrivals.begin(), m_arrivals.end(), fd));
 }
 
 // While requests wait, a timer makes sure they are taken up even when nothing else happens: soon
@@ -193,19 +193,20 @@ void WindowServer::Drop(int fd) {
 // drop a sender that never completes its request.
 void WindowServer::UpdateStallTimer() {
     std::uint32_t period = 0;
-    if (!arrivals_.empty()) {
-        period = pending_.at(arrivals_.front()).Complete() ? kMinimumTimerPeriodMs : kStallCheckMs;
+    if (!m_arrivals.empty()) {
+        period =
+            m_pending.at(m_arrivals.front()).Complete() ? kMinimumTimerPeriodMs : kStallCheckMs;
     }
-    if (period == stallTimerPeriod_) {
+    if (period == m_stallTimerPeriod) {
         return;
     }
-    if (stallTimer_ != 0) {
-        ThreadEventLoop().KillTimer(stallTimer_);
-        stallTimer_ = 0;
+    if (m_stallTimer != 0) {
+        ThreadEventLoop().KillTimer(m_stallTimer);
+        m_stallTimer = 0;
     }
-    stallTimerPeriod_ = period;
+    m_stallTimerPeriod = period;
     if (period != 0) {
-        stallTimer_ =
+        m_stallTimer =
             ThreadEventLoop().SetTimer(period, [this](TimerId) { ExpireStalled(Handling::All); });
     }
 }

@@ -56,7 +56,7 @@ public:
     std::vector<int> Descriptors() const;
     void Service(int fd, Handling handling);
     // True while connections wait; ExpireStalled should then run now and then.
-    bool HasWaiting() const { return !arrivals_.empty(); }
+    bool HasWaiting() const { return !m_arrivals.empty(); }
     // Drops the connections whose request is overdue, and handles what they held up.
     void ExpireStalled(Handling handling);
 
@@ -83,12 +83,12 @@ private:
     void Drop(int fd);
     void UpdateStallTimer();
 
-    std::map<WindowHandle, Served> windows_;
-    std::map<int, WindowHandle> listeners_;
-    std::map<int, Pending> pending_;
-    std::deque<int> arrivals_;  // pending connections in the order they were accepted
-    TimerId stallTimer_ = 0;
-    std::uint32_t stallTimerPeriod_ = 0;
+    std::map<WindowHandle, Served> m_windows;
+    std::map<int, WindowHandle> m_listeners;
+    std::map<int, Pending> m_pending;
+    std::deque<int> m_arrivals;  // pending connections in the order they were accepted
+    TimerId m_stallTimer = 0;
+    std::uint32_t m_stallTimerPeriod = 0;
 };
 
 }  // namespace veltrix::platform

@@ -216,25 +216,25 @@ std::unique_ptr<Window> Window::Create(std::string className, std::string title,
 
 Window::Window(std::filesystem::path folder, WindowInfo info, UniqueFd listenFd, dev_t device,
                ino_t inode)
-    : folder_(std::move(folder)),
-      info_(std::move(info)),
+    : m_folder(std::move(folder)),
+      m_info(std::move(info)),
       m_listenFd(std::move(listenFd)),
-      device_(device),
-      inode_(inode) {}
+      m_device(device),
+      m_inode(inode) {}
 
 Window::~Window() {
-    WindowServer::ForThisThread().Remove(info_.handle);
-    const EndpointFolder folder(folder_);
+    WindowServer::ForThisThread().Remove(m_info.handle);
+    const EndpointFolder folder(m_folder);
     struct stat status {};
-    if (lstat(folder.SocketPath(info_.handle).c_str(), &status) == 0 && status.st_dev == device_ &&
-        status.st_ino == inode_) {
-        folder.Remove(info_.handle);
+    if (lstat(folder.SocketPath(m_info.handle).c_str(), &status) == 0 &&
+        status.st_dev == m_device && status.st_ino == m_inode) {
+        folder.Remove(m_info.handle);
     }
 }
 
 bool Window::SetTitle(std::string title) {
-    info_.title = std::move(title);
-    return EndpointFolder(folder_).WriteInfo(info_);
+    m_info.title = std::move(title);
+    return EndpointFolder(m_folder).WriteInfo(m_info);
 }
 
 std::optional<std::int64_t> SendMessage(WindowHandle window, std::uint32_t message,

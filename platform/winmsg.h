@@ -51,20 +51,20 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    WindowHandle Handle() const { return info_.handle; }
-    const std::string& ClassName() const { return info_.className; }
-    const std::string& Title() const { return info_.title; }
+    WindowHandle Handle() const { return m_info.handle; }
+    const std::string& ClassName() const { return m_info.className; }
+    const std::string& Title() const { return m_info.title; }
     bool SetTitle(std::string title);
 
 private:
     Window(std::filesystem::path folder, WindowInfo info, UniqueFd listenFd, dev_t device,
            ino_t inode);
 
-    std::filesystem::path folder_;  // the endpoint folder at creation
-    WindowInfo info_;
+    std::filesystem::path m_folder;  // the endpoint folder at creation
+    WindowInfo m_info;
     UniqueFd m_listenFd;  // served by the thread's window server, closed here
-    dev_t device_;        // identity of the endpoint file, so that only our own is removed
-    ino_t inode_;
+    dev_t m_device;       // identity of the endpoint file, so that only our own is removed
+    ino_t m_inode;
 };
 
 // Delivers a message and waits for the handler's result: nullopt when there is no such window,

@@ -205,22 +205,22 @@ struct ParseFailure {
 // Reads the lines of a file into changes; throws ParseFailure with the current line set.
 class RegParser {
 public:
-    explicit RegParser(std::vector<std::u16string> lines) : lines_(std::move(lines)) {}
+    explicit RegParser(std::vector<std::u16string> lines) : m_lines(std::move(lines)) {}
 
     std::vector<RegChange> Parse() {
         ParseHeader();
-        for (index_ = 1; index_ < lines_.size(); ++index_) {
-            ParseLine(Trim(lines_[index_]));
+        for (m_index = 1; m_index < m_lines.size(); ++m_index) {
+            ParseLine(Trim(m_lines[m_index]));
         }
-        return std::move(changes_);
+        return std::move(m_changes);
     }
 
-    std::size_t LineNumber() const { return index_ + 1; }
+    std::size_t LineNumber() const { return m_index + 1; }
 
 private:
     void ParseHeader() {
-        index_ = 0;
-        if (lines_.empty() || TrimRight(lines_[0]) != kRegFileHeader) {
+        m_index = 0;
+        if (m_lines.empty() || TrimRight(m_lines[0]) != kRegFileHeader) {
             throw ParseFailure{"the file does not begin with \"" + text::ToUtf8(kRegFileHeader) +
                                "\""};
         }
@@ -259,16 +259,16 @@ private:
         RegChange change;
         change.kind = remove ? RegChange::Kind::DeleteKeyTree : RegChange::Kind::CreateKey;
         change.key = *key;
-        changes_.push_back(std::move(change));
+        m_changes.push_back(std::move(change));
         if (remove) {
-            section_.reset();
+            m_section.reset();
         } else {
-            section_ = std::move(key);
+            m_section = std::move(key);
         }
     }
 
     void ParseValue(std::u16string_view line) {
-        if (!section_) {
+        if (!m_section) {
             throw ParseFailure{"value line outside a key section"};
         }
         std::size_t pos = 0;
@@ -285,7 +285,7 @@ private:
         rest = TrimLeft(rest.substr(1));
 
         RegChange change;
-        change.key = *section_;
+        change.key = *m_section;
         change.name = std::move(name);
         if (rest == u"-") {
             change.kind = RegChange::Kind::DeleteValue;
@@ -293,7 +293,7 @@ private:
             change.kind = RegChange::Kind::SetValue;
             change.value = ParseData(rest);
         }
-        changes_.push_back(std::move(change));
+        m_changes.push_back(std::move(change));
     }
 
     // The text of the quoted string starting at `pos`, with \\ and \" unescaped; `pos` ends
@@ -355,11 +355,11 @@ private:
         std::u16string text(TrimRight(first));
         while (text.ends_with(u'\\')) {
             text.pop_back();
-            if (++index_ >= lines_.size()) {
-                --index_;
+            if (++m_index >= m_lines.size()) {
+                --m_index;
                 throw ParseFailure{"hex data continues past the end of the file"};
             }
-            text += Trim(lines_[index_]);
+            text += Trim(m_lines[m_index]);
         }
         std::vector<std::uint8_t> bytes;
         std::size_t start = 0;
@@ -380,10 +380,10 @@ private:
         return bytes;
     }
 
-    std::vector<std::u16string> lines_;
-    std::size_t index_ = 0;
-    std::optional<RegKeyName> section_;
-    std::vector<RegChange> changes_;
+    std::vector<std::u16string> m_lines;
+    std::size_t m_index = 0;
+    std::optional<RegKeyName> m_section;
+    std::vector<RegChange> m_changes;
 };
 
 bool WritesMachineHive(const std::vector<RegChange>& changes) {

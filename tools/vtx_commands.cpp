@@ -139,12 +139,12 @@ public:
         struct sigaction action {};
         action.sa_handler = [](int) { received = 1; };
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &oldInt_);
-        sigaction(SIGTERM, &action, &oldTerm_);
+        sigaction(SIGINT, &action, &m_oldInt);
+        sigaction(SIGTERM, &action, &m_oldTerm);
     }
     ~StopSignals() {
-        sigaction(SIGINT, &oldInt_, nullptr);
-        sigaction(SIGTERM, &oldTerm_, nullptr);
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -152,8 +152,8 @@ public:
 
 private:
     static inline volatile std::sig_atomic_t received = 0;
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
+    struct sigaction m_oldInt {};
+    struct sigaction m_oldTerm {};
 };
 
 // Whether the session still knows a password, asked without prompting.

@@ -17,48 +17,48 @@ Answer DefaultAnswer(Buttons buttons) {
 
 }  // namespace
 
-ScriptedUi::ScriptedUi() : previous_(&CurrentUi()) {
+ScriptedUi::ScriptedUi() : m_previous(&CurrentUi()) {
     SetCurrentUi(this);
 }
 
 ScriptedUi::~ScriptedUi() {
     if (&CurrentUi() == this) {
-        SetCurrentUi(previous_);
+        SetCurrentUi(m_previous);
     }
 }
 
 std::vector<std::u16string> ScriptedUi::MessageTexts() const {
     std::vector<std::u16string> texts;
-    for (const auto& message : messages_) {
+    for (const auto& message : m_messages) {
         texts.push_back(message.text);
     }
     return texts;
 }
 
 void ScriptedUi::Clear() {
-    answers_.clear();
-    passwords_.clear();
-    messages_.clear();
-    prompts_.clear();
+    m_answers.clear();
+    m_passwords.clear();
+    m_messages.clear();
+    m_prompts.clear();
 }
 
 Answer ScriptedUi::ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) {
-    messages_.push_back({std::u16string(text), buttons, icon});
-    if (answers_.empty()) {
+    m_messages.push_back({std::u16string(text), buttons, icon});
+    if (m_answers.empty()) {
         return DefaultAnswer(buttons);
     }
-    Answer answer = answers_.front();
-    answers_.pop_front();
+    Answer answer = m_answers.front();
+    m_answers.pop_front();
     return answer;
 }
 
 std::optional<std::u16string> ScriptedUi::PromptPassword(PasswordPrompt prompt) {
-    prompts_.push_back(prompt);
-    if (passwords_.empty()) {
+    m_prompts.push_back(prompt);
+    if (m_passwords.empty()) {
         return std::nullopt;
     }
-    auto password = passwords_.front();
-    passwords_.pop_front();
+    auto password = m_passwords.front();
+    m_passwords.pop_front();
     return password;
 }
 

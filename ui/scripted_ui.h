@@ -24,13 +24,13 @@ public:
 
     // The next message box is answered with `answer`. With the queue empty a box answers OK when
     // it has an OK button, else Cancel or No.
-    void QueueAnswer(Answer answer) { answers_.push_back(answer); }
+    void QueueAnswer(Answer answer) { m_answers.push_back(answer); }
     // The next password prompt returns `password` (nullopt: Cancel). With the queue empty a prompt
     // is cancelled.
-    void QueuePassword(std::optional<std::u16string> password) { passwords_.push_back(password); }
+    void QueuePassword(std::optional<std::u16string> password) { m_passwords.push_back(password); }
 
-    const std::vector<Message>& Messages() const { return messages_; }
-    const std::vector<PasswordPrompt>& Prompts() const { return prompts_; }
+    const std::vector<Message>& Messages() const { return m_messages; }
+    const std::vector<PasswordPrompt>& Prompts() const { return m_prompts; }
     // The texts of the messages shown, in order.
     std::vector<std::u16string> MessageTexts() const;
     // Forgets the queued answers and what was shown.
@@ -40,11 +40,11 @@ public:
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
 
 private:
-    std::deque<Answer> answers_;
-    std::deque<std::optional<std::u16string>> passwords_;
-    std::vector<Message> messages_;
-    std::vector<PasswordPrompt> prompts_;
-    IUserInterface* previous_;
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<std::u16string>> m_passwords;
+    std::vector<Message> m_messages;
+    std::vector<PasswordPrompt> m_prompts;
+    IUserInterface* m_previous;
 };
 
 }  // namespace veltrix::ui

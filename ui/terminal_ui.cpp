@@ -16,19 +16,19 @@ namespace {
 // The controlling terminal, opened for one prompt; invalid when there is none.
 class Tty {
 public:
-    Tty() : fd_(open("/dev/tty", O_RDWR | O_CLOEXEC)) {}
+    Tty() : m_fd(open("/dev/tty", O_RDWR | O_CLOEXEC)) {}
     ~Tty() {
-        if (fd_ >= 0) {
-            close(fd_);
+        if (m_fd >= 0) {
+            close(m_fd);
         }
     }
     Tty(const Tty&) = delete;
     Tty& operator=(const Tty&) = delete;
 
-    bool Valid() const { return fd_ >= 0; }
+    bool Valid() const { return m_fd >= 0; }
 
     void Write(const std::string& text) const {
-        if (write(fd_, text.data(), text.size()) < 0) {
+        if (write(m_fd, text.data(), text.size()) < 0) {
             // Nothing sensible to do when the terminal refuses output.
         }
     }
@@ -36,16 +36,16 @@ public:
     // One line without its line end; nullopt at end of input.
     std::optional<std::string> ReadLine(bool echo) const {
         termios saved{};
-        const bool isTerminal = tcgetattr(fd_, &saved) == 0;
+        const bool isTerminal = tcgetattr(m_fd, &saved) == 0;
         if (isTerminal && !echo) {
             termios quiet = saved;
             quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            tcsetattr(fd_, TCSAFLUSH, &quiet);
+            tcsetattr(m_fd, TCSAFLUSH, &quiet);
         }
         std::string line;
         char c = 0;
         bool gotAny = false;
-        while (read(fd_, &c, 1) == 1) {
+        while (read(m_fd, &c, 1) == 1) {
             gotAny = true;
             if (c == '\n') {
                 break;
@@ -55,7 +55,7 @@ public:
             }
         }
         if (isTerminal && !echo) {
-            tcsetattr(fd_, TCSAFLUSH, &saved);
+            tcsetattr(m_fd, TCSAFLUSH, &saved);
             Write("\n");
         }
         if (!gotAny) {
@@ -65,7 +65,7 @@ public:
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 std::string ButtonHint(Buttons buttons) {
@@ -118,19 +118,19 @@ Answer DeclineAnswer(Buttons buttons) {
 
 }  // namespace
 
-TerminalUi::TerminalUi() : previous_(&CurrentUi()) {
+TerminalUi::TerminalUi() : m_previous(&CurrentUi()) {
     SetCurrentUi(this);
 }
 
 TerminalUi::~TerminalUi() {
     if (&CurrentUi() == this) {
-        SetCurrentUi(previous_);
+        SetCurrentUi(m_previous);
     }
 }
 
 void TerminalUi::AnswerPasswordWith(std::u16string password) {
-    presetPassword_ = std::move(password);
-    presetMode_ = true;
+    m_presetPassword = std::move(password);
+    m_presetMode = true;
 }
 
 Answer TerminalUi::ShowMessage(std::u16string_view text, Buttons buttons, Icon) {
@@ -176,9 +176,9 @@ std::optional<std::u16string> TerminalUi::ReadHidden(std::u16string_view label) 
 }
 
 std::optional<std::u16string> TerminalUi::PromptPassword(PasswordPrompt prompt) {
-    if (presetMode_) {
-        auto answer = std::move(presetPassword_);
-        presetPassword_.reset();
+    if (m_presetMode) {
+        auto answer = std::move(m_presetPassword);
+        m_presetPassword.reset();
         if (answer && !EnterPasswordAcceptable(*answer)) {
             std::fprintf(stderr, "The password must have 4 to 56 characters.\n");
             return std::nullopt;

@@ -28,9 +28,9 @@ public:
 private:
     std::optional<std::u16string> ReadHidden(std::u16string_view label);
 
-    std::optional<std::u16string> presetPassword_;
-    bool presetMode_ = false;
-    IUserInterface* previous_;
+    std::optional<std::u16string> m_presetPassword;
+    bool m_presetMode = false;
+    IUserInterface* m_previous;
 };
 
 }  // namespace veltrix::ui

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/web_login.h"
-#include "formengine/form/form_page_state.h"
 #include "formengine/fill/identity_fill.h"
+#include "formengine/form/form_page_state.h"
 #include "formengine/form/web_form.h"
 
 namespace veltrix {

@@ -7,8 +7,8 @@
 
 #include "core/configuration.h"
 #include "core/record_io.h"
-#include "formengine/views/form_prompts.h"
 #include "formengine/form/web_form.h"
+#include "formengine/views/form_prompts.h"
 
 namespace veltrix {
 

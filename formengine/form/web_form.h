@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "formengine/dom/dom_adapter.h"
-#include "formengine/recognition/field_recognizer.h"
 #include "formengine/form/form_field.h"
+#include "formengine/recognition/field_recognizer.h"
 
 namespace veltrix {
 

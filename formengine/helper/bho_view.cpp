@@ -4,8 +4,8 @@
 
 #include "core/configuration.h"
 #include "core/web_login_index.h"
-#include "formengine/helper/editor_launch.h"
 #include "formengine/fill/identity_fill.h"
+#include "formengine/helper/editor_launch.h"
 #include "formengine/helper/prompt_support.h"
 #include "platform/com/com_runtime.h"
 #include "platform/process.h"

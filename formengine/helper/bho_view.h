@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "core/orvane_interface.h"
-#include "formengine/helper/bho_view_interface.h"
 #include "formengine/capture/form_capture.h"
 #include "formengine/form/form_page_state.h"
+#include "formengine/helper/bho_view_interface.h"
 #include "formengine/helper/identity_logic.h"
 #include "formengine/helper/web_browser.h"
 #include "formengine/helper/web_login_logic.h"

@@ -7,10 +7,10 @@
 #include "core/configuration.h"
 #include "core/record_io.h"
 #include "core/web_login_index.h"
+#include "formengine/fill/web_login_fill.h"
 #include "formengine/helper/form_messages.h"
 #include "formengine/helper/prompt_support.h"
 #include "formengine/views/form_views.h"
-#include "formengine/fill/web_login_fill.h"
 #include "platform/text.h"
 #include "ui/ui_port.h"
 

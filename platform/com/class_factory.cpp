@@ -12,7 +12,7 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, const Guid& iid, void** ob
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
-    return create_(iid, object);
+    return m_create(iid, object);
 }
 
 HRESULT ClassFactory::LockServer(bool lock) {

@@ -27,13 +27,13 @@ struct ClassEntry {
 // library is not unloaded while a client holds one of its factories.
 class ClassFactory final : public ComObject<IClassFactory> {
 public:
-    explicit ClassFactory(CreateFunction create) : create_(create) {}
+    explicit ClassFactory(CreateFunction create) : m_create(create) {}
 
     HRESULT CreateInstance(IUnknown* outer, const Guid& iid, void** object) override;
     HRESULT LockServer(bool lock) override;
 
 private:
-    CreateFunction create_;
+    CreateFunction m_create;
 };
 
 // DllGetClassObject over `table`: a factory of the entry with `clsid`, queried for `iid`;

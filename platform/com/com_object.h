@@ -41,10 +41,10 @@ public:
         return S_OK;
     }
 
-    std::uint32_t AddRef() override { return references_.fetch_add(1) + 1; }
+    std::uint32_t AddRef() override { return m_references.fetch_add(1) + 1; }
 
     std::uint32_t Release() override {
-        const std::uint32_t remaining = references_.fetch_sub(1) - 1;
+        const std::uint32_t remaining = m_references.fetch_sub(1) - 1;
         if (remaining == 0) {
             delete this;
         }
@@ -70,7 +70,7 @@ private:
         }
     }
 
-    std::atomic<std::uint32_t> references_{0};
+    std::atomic<std::uint32_t> m_references{0};
 };
 
 // Creates a T from `args` and queries it for `iid`; the object ends again when the query fails.

@@ -14,9 +14,9 @@ public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     // Shares `pointer`: adds a reference of its own.
-    explicit ComPtr(T* pointer) : pointer_(pointer) { AddRefHeld(); }
-    ComPtr(const ComPtr& other) : pointer_(other.pointer_) { AddRefHeld(); }
-    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    explicit ComPtr(T* pointer) : m_pointer(pointer) { AddRefHeld(); }
+    ComPtr(const ComPtr& other) : m_pointer(other.m_pointer) { AddRefHeld(); }
+    ComPtr(ComPtr&& other) noexcept : m_pointer(std::exchange(other.m_pointer, nullptr)) {}
     ~ComPtr() { Reset(); }
 
     ComPtr& operator=(const ComPtr& other) {
@@ -31,55 +31,55 @@ public:
     // Takes over a reference the caller already owns (the result of a creation call).
     static ComPtr Adopt(T* pointer) {
         ComPtr result;
-        result.pointer_ = pointer;
+        result.m_pointer = pointer;
         return result;
     }
 
-    T* Get() const { return pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
+    T* Get() const { return m_pointer; }
+    T* operator->() const { return m_pointer; }
+    explicit operator bool() const { return m_pointer != nullptr; }
 
     void Reset() {
-        if (T* old = std::exchange(pointer_, nullptr)) {
+        if (T* old = std::exchange(m_pointer, nullptr)) {
             old->Release();
         }
     }
     // Gives up the reference without releasing it.
-    T* Detach() { return std::exchange(pointer_, nullptr); }
+    T* Detach() { return std::exchange(m_pointer, nullptr); }
 
     // Releases what is held and returns the slot for an out parameter of a creation call:
     // CoCreateInstance(clsid, IFoo::kIid, ptr.PutVoid()).
     void** PutVoid() {
         Reset();
-        return reinterpret_cast<void**>(&pointer_);
+        return reinterpret_cast<void**>(&m_pointer);
     }
     T** Put() {
         Reset();
-        return &pointer_;
+        return &m_pointer;
     }
 
     // Queries the held object for interface U.
     template <typename U>
     HRESULT As(ComPtr<U>* other) const {
-        if (pointer_ == nullptr) {
+        if (m_pointer == nullptr) {
             return E_POINTER;
         }
-        return pointer_->QueryInterface(U::kIid, other->PutVoid());
+        return m_pointer->QueryInterface(U::kIid, other->PutVoid());
     }
 
-    void Swap(ComPtr& other) noexcept { std::swap(pointer_, other.pointer_); }
+    void Swap(ComPtr& other) noexcept { std::swap(m_pointer, other.m_pointer); }
 
-    friend bool operator==(const ComPtr& a, const ComPtr& b) { return a.pointer_ == b.pointer_; }
-    friend bool operator==(const ComPtr& a, std::nullptr_t) { return a.pointer_ == nullptr; }
+    friend bool operator==(const ComPtr& a, const ComPtr& b) { return a.m_pointer == b.m_pointer; }
+    friend bool operator==(const ComPtr& a, std::nullptr_t) { return a.m_pointer == nullptr; }
 
 private:
     void AddRefHeld() {
-        if (pointer_ != nullptr) {
-            pointer_->AddRef();
+        if (m_pointer != nullptr) {
+            m_pointer->AddRef();
         }
     }
 
-    T* pointer_ = nullptr;
+    T* m_pointer = nullptr;
 };
 
 }  // namespace veltrix::com

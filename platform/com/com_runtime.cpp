@@ -31,7 +31,7 @@ public:
     // The address of `symbol` in `library`, loading the library on first use. `loaded` tells
     // whether the library itself could be loaded.
     void* Symbol(const std::string& library, const char* symbol, bool* loaded) {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         void* handle = Load(library);
         *loaded = handle != nullptr;
         if (handle == nullptr) {
@@ -46,13 +46,13 @@ public:
     }
 
     void FreeUnused() {
-        std::lock_guard lock(mutex_);
-        for (auto it = handles_.begin(); it != handles_.end();) {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_handles.begin(); it != m_handles.end();) {
             auto canUnload =
                 reinterpret_cast<DllEntryFunction>(dlsym(it->second, kDllCanUnloadNow));
             if (canUnload != nullptr && canUnload() == S_OK) {
                 dlclose(it->second);
-                it = handles_.erase(it);
+                it = m_handles.erase(it);
             } else {
                 ++it;
             }
@@ -60,17 +60,17 @@ public:
     }
 
     bool IsLoaded(const std::string& library) {
-        std::lock_guard lock(mutex_);
-        return handles_.contains(library);
+        std::lock_guard lock(m_mutex);
+        return m_handles.contains(library);
     }
 
     // Held while a library's entry point runs, so that it is not unloaded meanwhile; recursive
     // because a server may create objects of other servers from inside its entry points.
-    std::recursive_mutex& Mutex() { return mutex_; }
+    std::recursive_mutex& Mutex() { return m_mutex; }
 
 private:
     void* Load(const std::string& library) {
-        if (auto it = handles_.find(library); it != handles_.end()) {
+        if (auto it = m_handles.find(library); it != m_handles.end()) {
             return it->second;
         }
         void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -78,12 +78,12 @@ private:
             NoteLoaderError(library + ": cannot be loaded");
             return nullptr;
         }
-        handles_.emplace(library, handle);
+        m_handles.emplace(library, handle);
         return handle;
     }
 
-    std::recursive_mutex mutex_;
-    std::map<std::string, void*> handles_;
+    std::recursive_mutex m_mutex;
+    std::map<std::string, void*> m_handles;
 };
 
 // The library path registered for `clsid`, if any.

@@ -80,22 +80,23 @@ TEST(BrowseScriptParse, BadLinesAreReportedWithTheirNumber) {
 class ScriptRunnerTest : public ::testing::Test {
 protected:
     ScriptRunnerTest()
-        : ui_(out_), runner_(browser_, ui_, test::TestDataFolder() / "pages", out_) {}
+        : m_ui(m_out), m_runner(m_browser, m_ui, test::TestDataFolder() / "pages", m_out) {}
 
     // Runs `text`; the error of the failing line, or "" when every line ran.
     std::string Run(const std::string& text) {
         std::vector<ScriptLine> lines;
         std::string error;
-        if (!ParseScript(text, lines, error))
+        if (!ParseScript(text, lines, error)) {
             return "parse: " + error;
-        return runner_.Run(lines, error) ? std::string() : error;
+        }
+        return m_runner.Run(lines, error) ? std::string() : error;
     }
 
-    test::IsolatedEnvironment environment_;
-    std::ostringstream out_;
-    EchoingUi ui_;
-    HeadlessBrowser browser_;
-    ScriptRunner runner_;
+    test::IsolatedEnvironment m_environment;
+    std::ostringstream m_out;
+    EchoingUi m_ui;
+    HeadlessBrowser m_browser;
+    ScriptRunner m_runner;
 };
 
 TEST_F(ScriptRunnerTest, ActionsAndChecksOfThePage) {
@@ -143,7 +144,7 @@ TEST_F(ScriptRunnerTest, QueuedAnswersAndShownMessages) {
             formviews::FormViews().AskSaveWebLogin(name);
         }
     };
-    ASSERT_TRUE(browser_.AttachHelperObject(static_cast<IObjectWithSite*>(helper.Get())));
+    ASSERT_TRUE(m_browser.AttachHelperObject(static_cast<IObjectWithSite*>(helper.Get())));
     EXPECT_EQ(Run("page http://site.test/login host_login.html\n"
                   "answer message yes\n"
                   "open http://site.test/login\n"
@@ -153,7 +154,7 @@ TEST_F(ScriptRunnerTest, QueuedAnswersAndShownMessages) {
                   "expect save-offer \"Member Login\"\n"
                   "expect no-save-offer\n"),
               "");
-    const std::string printed = out_.str();
+    const std::string printed = m_out.str();
     EXPECT_NE(printed.find("message: \"Loaded http://site.test/login\" -> Yes"), std::string::npos)
         << printed;
     EXPECT_NE(printed.find("Save Web Login dialog: \"Member Login\" -> Yes as \"My login\""),
@@ -163,7 +164,7 @@ TEST_F(ScriptRunnerTest, QueuedAnswersAndShownMessages) {
     EXPECT_EQ(Run("expect message \"Loaded http://site.test/login\""),
               "line 1: expect message: no message with \"Loaded http://site.test/login\" since the "
               "last check (shown: \"Loaded http://site.test/account/signin?from=home\")");
-    browser_.Close();
+    m_browser.Close();
 }
 
 TEST(VtxBrowseProgram, RunsAScriptAndFailsOnTheFirstBadLine) {

@@ -31,26 +31,29 @@ class FakeHelper final : public com::ComObject<IObjectWithSite, IBrowserEvents, 
                          public dom::FormEventSink {
 public:
     com::HRESULT SetSite(com::IUnknown* site) override {
-        if (browser_ && cookie_ != 0)
-            browser_->Unadvise(cookie_);
-        cookie_ = 0;
-        browser_.Reset();
+        if (m_browser && m_cookie != 0) {
+            m_browser->Unadvise(m_cookie);
+        }
+        m_cookie = 0;
+        m_browser.Reset();
         siteCalls.push_back(site != nullptr);
         if (site == nullptr) {
             DropForms();
             return com::S_OK;
         }
-        if (com::FAILED(site->QueryInterface(IWebBrowser::kIid, browser_.PutVoid())))
+        if (com::FAILED(site->QueryInterface(IWebBrowser::kIid, m_browser.PutVoid()))) {
             return com::E_FAIL;
-        browser_->PutProperty(kBhoViewProperty,
-                              reinterpret_cast<std::uintptr_t>(static_cast<com::IUnknown*>(
-                                  static_cast<IObjectWithSite*>(this))));
-        return browser_->Advise(this, &cookie_);
+        }
+        m_browser->PutProperty(kBhoViewProperty,
+                               reinterpret_cast<std::uintptr_t>(static_cast<com::IUnknown*>(
+                                   static_cast<IObjectWithSite*>(this))));
+        return m_browser->Advise(this, &m_cookie);
     }
     com::HRESULT GetSite(const com::Guid& iid, void** site) override {
-        if (!browser_)
+        if (!m_browser) {
             return com::E_FAIL;
-        return browser_->QueryInterface(iid, site);
+        }
+        return m_browser->QueryInterface(iid, site);
     }
 
     void OnBrowserEvent(com::DispId id, const BrowserEvent& event) override {
@@ -60,22 +63,24 @@ public:
         recorded.url = text::ToUtf8(event.url);
         recorded.postData = event.postData;
         recorded.windowState = event.windowState;
-        if (event.browser)
+        if (event.browser) {
             recorded.locationThen = text::ToUtf8(event.browser->LocationUrl());
+        }
         events.push_back(recorded);
         if (id == dispid::kDocumentComplete && event.browser) {
             if (auto document = event.browser->Document()) {
                 for (const auto& form : document->Forms()) {
-                    forms_.emplace_back(form, form->AdviseFormEvents(this));
+                    m_forms.emplace_back(form, form->AdviseFormEvents(this));
                 }
             }
         }
-        if (id == dispid::kOnQuit && browser_) {
-            browser_->Unadvise(cookie_);
-            cookie_ = 0;
+        if (id == dispid::kOnQuit && m_browser) {
+            m_browser->Unadvise(m_cookie);
+            m_cookie = 0;
         }
-        if (onEvent)
+        if (onEvent) {
             onEvent(id, event);
+        }
     }
 
     void OnFormEvent(dom::FormEventKind kind, const dom::ElementRef& form,
@@ -122,18 +127,19 @@ public:
 private:
     com::HRESULT Command(const char* name) {
         commands.emplace_back(name);
-        if (onCommand)
+        if (onCommand) {
             onCommand();
+        }
         return com::S_OK;
     }
     void DropForms() {
-        for (auto& [form, cookie] : forms_) form->UnadviseFormEvents(cookie);
-        forms_.clear();
+        for (auto& [form, cookie] : m_forms) form->UnadviseFormEvents(cookie);
+        m_forms.clear();
     }
 
-    com::ComPtr<IWebBrowser> browser_;
-    std::uint32_t cookie_ = 0;
-    std::vector<std::pair<dom::ElementRef, std::uint32_t>> forms_;
+    com::ComPtr<IWebBrowser> m_browser;
+    std::uint32_t m_cookie = 0;
+    std::vector<std::pair<dom::ElementRef, std::uint32_t>> m_forms;
 };
 
 }  // namespace veltrix::browserhost::testing

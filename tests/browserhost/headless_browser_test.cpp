@@ -49,21 +49,23 @@ std::string Name(com::DispId id) {
 
 class HeadlessBrowserTest : public ::testing::Test {
 protected:
-    HeadlessBrowserTest() : helper_(new FakeHelper) {
+    HeadlessBrowserTest() : m_helper(new FakeHelper) {
         for (const char* name : {"host_login.html", "host_frames.html", "host_frame_a.html",
                                  "host_frame_b.html", "host_frame_c.html"}) {
-            browser_.MapPage(kSite + text::FromUtf8(name), Page(name));
+            m_browser.MapPage(kSite + text::FromUtf8(name), Page(name));
         }
-        EXPECT_TRUE(browser_.AttachHelperObject(static_cast<IObjectWithSite*>(helper_.Get())));
+        EXPECT_TRUE(m_browser.AttachHelperObject(static_cast<IObjectWithSite*>(m_helper.Get())));
     }
 
     // The browser object's name now: "top", "frameN", or "gone".
     std::string Who(IWebBrowser* browser) {
-        if (browser == browser_.Top())
+        if (browser == m_browser.Top()) {
             return "top";
-        for (std::size_t i = 0; i < browser_.FrameCount(); ++i) {
-            if (browser_.FrameBrowser(i) == browser)
+        }
+        for (std::size_t i = 0; i < m_browser.FrameCount(); ++i) {
+            if (m_browser.FrameBrowser(i) == browser) {
                 return "frame" + std::to_string(i);
+            }
         }
         return "gone";
     }
@@ -71,45 +73,49 @@ protected:
     // The events since the last call, as "Name who url [post]".
     std::vector<std::string> Events() {
         std::vector<std::string> out;
-        for (std::size_t i = seen_; i < helper_->events.size(); ++i) {
-            const RecordedEvent& e = helper_->events[i];
+        for (std::size_t i = m_seen; i < m_helper->events.size(); ++i) {
+            const RecordedEvent& e = m_helper->events[i];
             std::string line = Name(e.id);
-            if (e.id != FakeHelper::kFormEventMarker)
+            if (e.id != FakeHelper::kFormEventMarker) {
                 line += " " + Who(e.browser);
-            if (!e.url.empty())
+            }
+            if (!e.url.empty()) {
                 line += " " + e.url;
-            if (!e.postData.empty())
+            }
+            if (!e.postData.empty()) {
                 line += " [" + e.postData + "]";
+            }
             out.push_back(line);
         }
-        seen_ = helper_->events.size();
+        m_seen = m_helper->events.size();
         return out;
     }
 
     // The one BeforeNavigate2 since the last call to Events().
     RecordedEvent LastBeforeNavigate() {
         const RecordedEvent* found = nullptr;
-        for (std::size_t i = seen_; i < helper_->events.size(); ++i) {
-            if (helper_->events[i].id == dispid::kBeforeNavigate2)
-                found = &helper_->events[i];
+        for (std::size_t i = m_seen; i < m_helper->events.size(); ++i) {
+            if (m_helper->events[i].id == dispid::kBeforeNavigate2) {
+                found = &m_helper->events[i];
+            }
         }
         Events();
         return found ? *found : RecordedEvent{};
     }
 
     void OpenLogin() {
-        ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+        ASSERT_TRUE(m_browser.Navigate(kSite + u"host_login.html"));
         Events();
     }
 
-    test::IsolatedEnvironment environment_;
-    HeadlessBrowser browser_;
-    com::ComPtr<FakeHelper> helper_;
-    std::size_t seen_ = 0;
+    test::IsolatedEnvironment m_environment;
+    HeadlessBrowser m_browser;
+    com::ComPtr<FakeHelper> m_helper;
+    std::size_t m_seen = 0;
 };
 
 TEST_F(HeadlessBrowserTest, TopPageWithFramesReportsEachFrameBeforeTheTopCompletes) {
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_frames.html"));
     const std::string a = "http://site.test/host_frame_a.html";
     const std::string b = "http://site.test/host_frame_b.html";
     const std::string c = "http://site.test/host_frame_c.html";
@@ -129,27 +135,27 @@ TEST_F(HeadlessBrowserTest, TopPageWithFramesReportsEachFrameBeforeTheTopComplet
                             "DocumentComplete top " + top,
                         }));
     // BeforeNavigate2 comes while the old page is still shown; NavigateComplete2 after the swap.
-    EXPECT_EQ(helper_->events[0].locationThen, "");
-    EXPECT_EQ(helper_->events[1].locationThen, top);
-    ASSERT_EQ(browser_.FrameCount(), 3u);
-    EXPECT_EQ(browser_.FrameDocument(0)->Title(), u"Frame A");
-    EXPECT_EQ(browser_.FrameDocument(1)->Title(), u"Frame C");
-    EXPECT_EQ(browser_.FrameBrowser(3), nullptr);
+    EXPECT_EQ(m_helper->events[0].locationThen, "");
+    EXPECT_EQ(m_helper->events[1].locationThen, top);
+    ASSERT_EQ(m_browser.FrameCount(), 3u);
+    EXPECT_EQ(m_browser.FrameDocument(0)->Title(), u"Frame A");
+    EXPECT_EQ(m_browser.FrameDocument(1)->Title(), u"Frame C");
+    EXPECT_EQ(m_browser.FrameBrowser(3), nullptr);
 
     // A new top page takes the frames away.
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
-    EXPECT_EQ(browser_.FrameCount(), 0u);
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_login.html"));
+    EXPECT_EQ(m_browser.FrameCount(), 0u);
 }
 
 TEST_F(HeadlessBrowserTest, AFormInAFrameNavigatesOnlyThatFrame) {
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_frames.html"));
     Events();
-    auto topDocument = browser_.TopDocument();
-    IWebBrowser* frameB = browser_.FrameBrowser(2);
+    auto topDocument = m_browser.TopDocument();
+    IWebBrowser* frameB = m_browser.FrameBrowser(2);
 
-    ASSERT_TRUE(browser_.Type(u"frame0:fuser", u"ann"));
-    ASSERT_TRUE(browser_.Type(u"frame0:#fpass", u"pw"));
-    ASSERT_TRUE(browser_.Click(u"frame0:#fgo"));
+    ASSERT_TRUE(m_browser.Type(u"frame0:fuser", u"ann"));
+    ASSERT_TRUE(m_browser.Type(u"frame0:#fpass", u"pw"));
+    ASSERT_TRUE(m_browser.Click(u"frame0:#fgo"));
     const std::string welcome = "http://site.test/welcome.html";
     EXPECT_EQ(Events(), (std::vector<std::string>{
                             "form click",
@@ -158,11 +164,11 @@ TEST_F(HeadlessBrowserTest, AFormInAFrameNavigatesOnlyThatFrame) {
                             "NavigateComplete2 frame0 " + welcome,
                             "DocumentComplete frame0 " + welcome,
                         }));
-    EXPECT_EQ(browser_.TopDocument(), topDocument);
-    ASSERT_EQ(browser_.FrameCount(), 2u);  // the nested frame went with frame A's old page
-    EXPECT_EQ(browser_.FrameBrowser(1), frameB);
-    EXPECT_EQ(browser_.FrameBrowser(0)->LocationUrl(), text::FromUtf8(welcome));
-    EXPECT_EQ(browser_.Top()->LocationUrl(), u"http://site.test/host_frames.html");
+    EXPECT_EQ(m_browser.TopDocument(), topDocument);
+    ASSERT_EQ(m_browser.FrameCount(), 2u);  // the nested frame went with frame A's old page
+    EXPECT_EQ(m_browser.FrameBrowser(1), frameB);
+    EXPECT_EQ(m_browser.FrameBrowser(0)->LocationUrl(), text::FromUtf8(welcome));
+    EXPECT_EQ(m_browser.Top()->LocationUrl(), u"http://site.test/host_frames.html");
 }
 
 TEST_F(HeadlessBrowserTest, UserSubmitsPostTheSuccessfulControlsInDocumentOrder) {
@@ -184,12 +190,12 @@ TEST_F(HeadlessBrowserTest, UserSubmitsPostTheSuccessfulControlsInDocumentOrder)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action);
         OpenLogin();
-        ASSERT_TRUE(browser_.Type(u"#user", u"alice"));
-        ASSERT_TRUE(browser_.Type(u"pass", u"p@ss w\u00e9"));
+        ASSERT_TRUE(m_browser.Type(u"#user", u"alice"));
+        ASSERT_TRUE(m_browser.Type(u"pass", u"p@ss w\u00e9"));
         const std::string action = c.action;
         const std::u16string selector = text::FromUtf8(action.substr(action.find(':') + 1));
-        const bool ok =
-            action.starts_with("click") ? browser_.Click(selector) : browser_.PressEnter(selector);
+        const bool ok = action.starts_with("click") ? m_browser.Click(selector)
+                                                    : m_browser.PressEnter(selector);
         ASSERT_TRUE(ok);
         // The submit event comes before the navigation starts; Enter clicks nothing.
         const std::vector<std::string> events = Events();
@@ -201,25 +207,25 @@ TEST_F(HeadlessBrowserTest, UserSubmitsPostTheSuccessfulControlsInDocumentOrder)
         EXPECT_EQ(std::count(events.begin(), events.end(), "form click"),
                   action.starts_with("click") ? 1 : 0);
         EXPECT_EQ(events[submitAt + 1], "BeforeNavigate2 top " + target + " [" + c.post + "]");
-        EXPECT_EQ(browser_.Top()->LocationUrl(), text::FromUtf8(target));
+        EXPECT_EQ(m_browser.Top()->LocationUrl(), text::FromUtf8(target));
     }
 }
 
 TEST_F(HeadlessBrowserTest, CheckedBoxesAndChosenOptionsChangeWhatIsSent) {
     OpenLogin();
-    ASSERT_TRUE(browser_.SetChecked(u"#remember", true));
-    ASSERT_TRUE(browser_.SetChecked(u"agree", false));
-    EXPECT_FALSE(browser_.SetChecked(u"#r2", false));  // a click cannot clear a radio button
-    ASSERT_TRUE(browser_.Select(u"lang", {u"English"}));
-    EXPECT_FALSE(browser_.Select(u"lang", {u"English", u"Deutsch"}));
-    EXPECT_FALSE(browser_.Select(u"lang", {u"Klingon"}));
+    ASSERT_TRUE(m_browser.SetChecked(u"#remember", true));
+    ASSERT_TRUE(m_browser.SetChecked(u"agree", false));
+    EXPECT_FALSE(m_browser.SetChecked(u"#r2", false));  // a click cannot clear a radio button
+    ASSERT_TRUE(m_browser.Select(u"lang", {u"English"}));
+    EXPECT_FALSE(m_browser.Select(u"lang", {u"English", u"Deutsch"}));
+    EXPECT_FALSE(m_browser.Select(u"lang", {u"Klingon"}));
     // Typing is cut to the field's maxlength.
-    ASSERT_TRUE(browser_.Type(u"user", u"longer than eight"));
-    EXPECT_EQ(browser_.Find(u"user")->GetAttribute(u"value"), u"longer t");
+    ASSERT_TRUE(m_browser.Type(u"user", u"longer than eight"));
+    EXPECT_EQ(m_browser.Find(u"user")->GetAttribute(u"value"), u"longer t");
     const std::vector<std::string> clicks = Events();
     EXPECT_EQ(clicks, (std::vector<std::string>{"form click", "form click"}));
 
-    ASSERT_TRUE(browser_.ScriptSubmit(u"#login"));
+    ASSERT_TRUE(m_browser.ScriptSubmit(u"#login"));
     const RecordedEvent navigation = LastBeforeNavigate();
     EXPECT_EQ(navigation.postData,
               "token=a+b%26c&user=longer+t&pass=&remember=on&lang=en&r=on&note=hi");
@@ -227,65 +233,65 @@ TEST_F(HeadlessBrowserTest, CheckedBoxesAndChosenOptionsChangeWhatIsSent) {
 
 TEST_F(HeadlessBrowserTest, ScriptSubmitsNavigateWithoutASubmitEvent) {
     OpenLogin();
-    ASSERT_TRUE(browser_.Type(u"q", u"red shoes"));
-    ASSERT_TRUE(browser_.ScriptSubmit(u"q"));  // a control names its form
+    ASSERT_TRUE(m_browser.Type(u"q", u"red shoes"));
+    ASSERT_TRUE(m_browser.ScriptSubmit(u"q"));  // a control names its form
     EXPECT_EQ(Events(), (std::vector<std::string>{
                             "BeforeNavigate2 top http://site.test/results.html?q=red+shoes",
                             "NavigateComplete2 top http://site.test/results.html?q=red+shoes",
                             "DocumentComplete top http://site.test/results.html?q=red+shoes",
                         }));
-    EXPECT_FALSE(browser_.ScriptSubmit(u"#missing"));
-    EXPECT_FALSE(browser_.Click(u"nothing-here"));
-    EXPECT_FALSE(browser_.Type(u"frame4:user", u"x"));
+    EXPECT_FALSE(m_browser.ScriptSubmit(u"#missing"));
+    EXPECT_FALSE(m_browser.Click(u"nothing-here"));
+    EXPECT_FALSE(m_browser.Type(u"frame4:user", u"x"));
 }
 
 TEST_F(HeadlessBrowserTest, ScriptTargetsOnlyAnnounceTheNavigation) {
     OpenLogin();
-    auto document = browser_.TopDocument();
-    ASSERT_TRUE(browser_.Click(u"#js"));
-    ASSERT_TRUE(browser_.PressEnter(u"#jq"));
+    auto document = m_browser.TopDocument();
+    ASSERT_TRUE(m_browser.Click(u"#js"));
+    ASSERT_TRUE(m_browser.PressEnter(u"#jq"));
     EXPECT_EQ(Events(), (std::vector<std::string>{
                             "BeforeNavigate2 top javascript:void(0)",
                             "form submit",
                             "BeforeNavigate2 top javascript:check()",
                         }));
-    EXPECT_EQ(browser_.TopDocument(), document);
-    ASSERT_TRUE(browser_.Navigate(u"JavaScript:alert(1)"));
+    EXPECT_EQ(m_browser.TopDocument(), document);
+    ASSERT_TRUE(m_browser.Navigate(u"JavaScript:alert(1)"));
     EXPECT_EQ(Events(), (std::vector<std::string>{"BeforeNavigate2 top JavaScript:alert(1)"}));
-    EXPECT_EQ(browser_.TopDocument(), document);
+    EXPECT_EQ(m_browser.TopDocument(), document);
 }
 
 TEST_F(HeadlessBrowserTest, LinksNavigateResolvedAgainstTheirDocument) {
     OpenLogin();
-    ASSERT_TRUE(browser_.Click(u"#frag"));
+    ASSERT_TRUE(m_browser.Click(u"#frag"));
     EXPECT_TRUE(Events().empty());
-    ASSERT_TRUE(browser_.Click(u"#helptext"));  // inside the link
+    ASSERT_TRUE(m_browser.Click(u"#helptext"));  // inside the link
     EXPECT_EQ(Events(), (std::vector<std::string>{
                             "BeforeNavigate2 top http://site.test/help.html#top",
                             "NavigateComplete2 top http://site.test/help.html#top",
                             "DocumentComplete top http://site.test/help.html#top",
                         }));
     // An address without a page gives an empty document and says so.
-    EXPECT_TRUE(browser_.TopDocument()->Forms().empty());
+    EXPECT_TRUE(m_browser.TopDocument()->Forms().empty());
     const bool logged =
-        std::any_of(browser_.Log().begin(), browser_.Log().end(), [](const auto& l) {
+        std::any_of(m_browser.Log().begin(), m_browser.Log().end(), [](const auto& l) {
             return l == "no page at http://site.test/help.html#top: empty document";
         });
     EXPECT_TRUE(logged);
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
-    ASSERT_TRUE(browser_.Click(u"~Script"));
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_login.html"));
+    ASSERT_TRUE(m_browser.Click(u"~Script"));
     EXPECT_EQ(LastBeforeNavigate().url, "javascript:void(0)");
 }
 
 TEST_F(HeadlessBrowserTest, NavigationsFromInsideAnEventWaitForTheCurrentOneToEnd) {
     bool submitted = false;
-    helper_->onEvent = [&](com::DispId id, const BrowserEvent& event) {
-        if (id == dispid::kDocumentComplete && !submitted && event.browser == browser_.Top()) {
+    m_helper->onEvent = [&](com::DispId id, const BrowserEvent& event) {
+        if (id == dispid::kDocumentComplete && !submitted && event.browser == m_browser.Top()) {
             submitted = true;
-            browser_.TopDocument()->ElementById(u"go")->Click();
+            m_browser.TopDocument()->ElementById(u"go")->Click();
         }
     };
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_login.html"));
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_login.html"));
     const std::vector<std::string> events = Events();
     ASSERT_EQ(events.size(), 8u);
     EXPECT_EQ(events[2], "DocumentComplete top http://site.test/host_login.html");
@@ -297,35 +303,36 @@ TEST_F(HeadlessBrowserTest, NavigationsFromInsideAnEventWaitForTheCurrentOneToEn
 }
 
 TEST_F(HeadlessBrowserTest, InPageDownloadsMayReplaceTheTopDocument) {
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_frames.html"));
     Events();
-    auto before = browser_.TopDocument();
+    auto before = m_browser.TopDocument();
     std::u16string titleAtBegin;
-    helper_->onEvent = [&](com::DispId id, const BrowserEvent&) {
-        if (id == dispid::kDownloadBegin)
-            titleAtBegin = browser_.TopDocument()->Title();
+    m_helper->onEvent = [&](com::DispId id, const BrowserEvent&) {
+        if (id == dispid::kDownloadBegin) {
+            titleAtBegin = m_browser.TopDocument()->Title();
+        }
     };
-    ASSERT_TRUE(browser_.InPageDownload());
+    ASSERT_TRUE(m_browser.InPageDownload());
     EXPECT_EQ(Events(), (std::vector<std::string>{"DownloadBegin top", "DownloadComplete top"}));
-    EXPECT_EQ(browser_.TopDocument(), before);
+    EXPECT_EQ(m_browser.TopDocument(), before);
 
-    ASSERT_TRUE(browser_.InPageDownload(Page("host_login_refreshed.html")));
+    ASSERT_TRUE(m_browser.InPageDownload(Page("host_login_refreshed.html")));
     EXPECT_EQ(Events(), (std::vector<std::string>{"DownloadBegin top", "DownloadComplete top"}));
     EXPECT_EQ(titleAtBegin, u"Framed");
-    EXPECT_EQ(browser_.TopDocument()->Title(), u"Member Login (refreshed)");
-    EXPECT_EQ(browser_.TopDocument()->Address(), u"http://site.test/host_frames.html");
-    EXPECT_EQ(browser_.FrameCount(), 3u);
+    EXPECT_EQ(m_browser.TopDocument()->Title(), u"Member Login (refreshed)");
+    EXPECT_EQ(m_browser.TopDocument()->Address(), u"http://site.test/host_frames.html");
+    EXPECT_EQ(m_browser.FrameCount(), 3u);
     // The new content's forms submit like any other.
-    ASSERT_TRUE(browser_.PressEnter(u"user"));
+    ASSERT_TRUE(m_browser.PressEnter(u"user"));
     EXPECT_EQ(LastBeforeNavigate().url, "http://site.test/account/signin");
 
-    EXPECT_FALSE(browser_.InPageDownload(Page("no-such-file.html")));
+    EXPECT_FALSE(m_browser.InPageDownload(Page("no-such-file.html")));
 }
 
 TEST_F(HeadlessBrowserTest, FramesShareTheWindowsPropertiesAndEvents) {
-    ASSERT_TRUE(browser_.Navigate(kSite + u"host_frames.html"));
-    IWebBrowser* top = browser_.Top();
-    IWebBrowser* frame = browser_.FrameBrowser(1);
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"host_frames.html"));
+    IWebBrowser* top = m_browser.Top();
+    IWebBrowser* frame = m_browser.FrameBrowser(1);
     ASSERT_NE(frame, nullptr);
     std::uint64_t value = 0;
     EXPECT_EQ(top->PutProperty(u"Answer", 42), com::S_OK);
@@ -342,35 +349,35 @@ TEST_F(HeadlessBrowserTest, FramesShareTheWindowsPropertiesAndEvents) {
     // The helper published itself on the top browser; a frame answers it too.
     EXPECT_EQ(frame->GetProperty(kBhoViewProperty, &value), com::S_OK);
     EXPECT_EQ(value, reinterpret_cast<std::uintptr_t>(static_cast<com::IUnknown*>(
-                         static_cast<IObjectWithSite*>(helper_.Get()))));
+                         static_cast<IObjectWithSite*>(m_helper.Get()))));
 
     const com::Guid band = com::GuidLiteral("{11111111-2222-3333-4444-555555555555}");
     EXPECT_EQ(frame->ShowBrowserBar(band, true), com::S_OK);
-    EXPECT_TRUE(browser_.IsBrowserBarShown(band));
+    EXPECT_TRUE(m_browser.IsBrowserBarShown(band));
     EXPECT_EQ(top->ShowBrowserBar(band, false), com::S_OK);
-    EXPECT_FALSE(browser_.IsBrowserBarShown(band));
+    EXPECT_FALSE(m_browser.IsBrowserBarShown(band));
 
-    browser_.SetWindowState(false, true);
-    ASSERT_FALSE(helper_->events.empty());
-    EXPECT_EQ(helper_->events.back().id, dispid::kWindowStateChanged);
-    EXPECT_EQ(helper_->events.back().windowState, kWindowStateEnabled);
+    m_browser.SetWindowState(false, true);
+    ASSERT_FALSE(m_helper->events.empty());
+    EXPECT_EQ(m_helper->events.back().id, dispid::kWindowStateChanged);
+    EXPECT_EQ(m_helper->events.back().windowState, kWindowStateEnabled);
 }
 
 TEST_F(HeadlessBrowserTest, CommandsReachThePublishedHelperObject) {
     OpenLogin();
     for (const char16_t* name : {u"fill", u"Save", u"generate", u"options", u"identities",
                                  u"WebLogins", u"securenotes", u"logoff"}) {
-        EXPECT_EQ(browser_.RunCommand(name), com::S_OK);
+        EXPECT_EQ(m_browser.RunCommand(name), com::S_OK);
     }
-    EXPECT_EQ(helper_->commands,
+    EXPECT_EQ(m_helper->commands,
               (std::vector<std::string>{"fill", "save", "generate", "options", "identities",
                                         "weblogins", "securenotes", "logoff"}));
-    EXPECT_EQ(browser_.RunCommand(u"dance"), com::E_INVALIDARG);
+    EXPECT_EQ(m_browser.RunCommand(u"dance"), com::E_INVALIDARG);
 
     // A command that submits the page navigates before RunCommand returns.
-    helper_->onCommand = [&] { browser_.TopDocument()->ElementById(u"login")->Submit(); };
-    EXPECT_EQ(browser_.RunCommand(u"fill"), com::S_OK);
-    EXPECT_EQ(browser_.Top()->LocationUrl(), u"http://site.test/account/signin?from=home");
+    m_helper->onCommand = [&] { m_browser.TopDocument()->ElementById(u"login")->Submit(); };
+    EXPECT_EQ(m_browser.RunCommand(u"fill"), com::S_OK);
+    EXPECT_EQ(m_browser.Top()->LocationUrl(), u"http://site.test/account/signin?from=home");
 
     HeadlessBrowser bare;
     EXPECT_EQ(bare.RunCommand(u"fill"), com::E_INVALIDARG);
@@ -378,19 +385,19 @@ TEST_F(HeadlessBrowserTest, CommandsReachThePublishedHelperObject) {
 
 TEST_F(HeadlessBrowserTest, ClosingQuitsAndLetsTheHelperObjectsGo) {
     OpenLogin();
-    const std::uint32_t referencesBefore = helper_->AddRef() - 1;
-    helper_->Release();
-    browser_.Close();
+    const std::uint32_t referencesBefore = m_helper->AddRef() - 1;
+    m_helper->Release();
+    m_browser.Close();
     EXPECT_EQ(Events(), (std::vector<std::string>{"OnQuit top"}));
-    EXPECT_EQ(helper_->siteCalls, (std::vector<bool>{true, false}));
-    const std::uint32_t referencesAfter = helper_->AddRef() - 1;
-    helper_->Release();
+    EXPECT_EQ(m_helper->siteCalls, (std::vector<bool>{true, false}));
+    const std::uint32_t referencesAfter = m_helper->AddRef() - 1;
+    m_helper->Release();
     EXPECT_LT(referencesAfter, referencesBefore);
     EXPECT_EQ(referencesAfter, 1u);  // only the test's own
-    EXPECT_TRUE(browser_.IsClosed());
-    EXPECT_FALSE(browser_.Navigate(kSite + u"host_login.html"));
-    EXPECT_FALSE(browser_.Click(u"#go"));
-    browser_.Close();
+    EXPECT_TRUE(m_browser.IsClosed());
+    EXPECT_FALSE(m_browser.Navigate(kSite + u"host_login.html"));
+    EXPECT_FALSE(m_browser.Click(u"#go"));
+    m_browser.Close();
     EXPECT_TRUE(Events().empty());
 }
 

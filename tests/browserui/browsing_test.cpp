@@ -62,7 +62,7 @@ protected:
     BrowsingTest() {
         EXPECT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
         for (RecordKind kind : {RecordKind::WebLogin, RecordKind::Identity}) {
-            std::filesystem::create_directories(text::ToUtf8(settings_.GetRecordFolder(kind)));
+            std::filesystem::create_directories(text::ToUtf8(m_settings.GetRecordFolder(kind)));
         }
         Page(kLogin, kLoginPage);
         Page(kSession, kWelcomePage);
@@ -76,7 +76,7 @@ protected:
     }
 
     ~BrowsingTest() override {
-        browser_.reset();
+        m_browser.reset();
         // The library's session outlives the test in this process: end it and let it go.
         com::ComPtr<IOrvaneInterface> link;
         if (com::CoCreateInstance(CLSID_OrvaneInterface, IID_IOrvaneInterface, link.PutVoid()) ==
@@ -88,27 +88,27 @@ protected:
 
     // Starts the window with the registered helper objects.
     void StartBrowser() {
-        browser_ = std::make_unique<browserhost::HeadlessBrowser>();
-        ASSERT_EQ(browser_->LoadHelperObjects(), 1);
+        m_browser = std::make_unique<browserhost::HeadlessBrowser>();
+        ASSERT_EQ(m_browser->LoadHelperObjects(), 1);
     }
 
     void Page(std::u16string_view address, const std::string& html) {
-        const auto file = pages_.Path() / ("page" + std::to_string(pageCount_++) + ".html");
+        const auto file = m_pages.Path() / ("page" + std::to_string(m_pageCount++) + ".html");
         test::WriteFileBytes(file, html);
-        pageFiles_.emplace_back(address, file);
-        if (browser_) {
-            browser_->MapPage(std::u16string(address), file);
+        m_pageFiles.emplace_back(address, file);
+        if (m_browser) {
+            m_browser->MapPage(std::u16string(address), file);
         }
     }
 
     browserhost::HeadlessBrowser& Browser() {
-        if (!browser_) {
+        if (!m_browser) {
             StartBrowser();
-            for (const auto& [address, file] : pageFiles_) {
-                browser_->MapPage(address, file);
+            for (const auto& [address, file] : m_pageFiles) {
+                m_browser->MapPage(address, file);
             }
         }
-        return *browser_;
+        return *m_browser;
     }
 
     void Open(std::u16string_view address) {
@@ -133,11 +133,11 @@ protected:
         login.AddField({u"remember", 0, 2, u"on", 0});
         login.SetOptions(options);
         ASSERT_TRUE(
-            veltrix::WriteWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name,
-                                              RecordKind::WebLogin),
+            veltrix::WriteWebLogin(RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin),
+                                              name, RecordKind::WebLogin),
                                    login)
                 .HasValue());
-        ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, name));
+        ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLogin, name));
     }
 
     void SaveIdentity(std::u16string_view name, std::u16string_view first) {
@@ -148,14 +148,14 @@ protected:
         identity.Set(IdentityKey::Email, u"ann@mail.example");
         identity.Set(IdentityKey::HomeCity, u"Springfield");
         ASSERT_TRUE(
-            veltrix::WriteIdentity(RecordPath(settings_.GetRecordFolder(RecordKind::Identity), name,
-                                              RecordKind::Identity),
+            veltrix::WriteIdentity(RecordPath(m_settings.GetRecordFolder(RecordKind::Identity),
+                                              name, RecordKind::Identity),
                                    identity)
                 .HasValue());
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
-        settings_.SetPreferences((config::pref::kDefault | set) & ~clear);
+        m_settings.SetPreferences((config::pref::kDefault | set) & ~clear);
     }
     // Web Logins filled and submitted without asking.
     void AutoLogin() {
@@ -176,32 +176,32 @@ protected:
         ASSERT_TRUE(Browser().Type(u"#pass", pass));
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    test::TempFolder pages_;
-    ui::ScriptedUi ui_;
-    formviews::MemoryFormViews views_;
-    ui::ViewFactory viewFactory_{&views_};
-    std::vector<std::pair<std::u16string, std::filesystem::path>> pageFiles_;
-    int pageCount_ = 0;
-    std::unique_ptr<browserhost::HeadlessBrowser> browser_;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    test::TempFolder m_pages;
+    ui::ScriptedUi m_ui;
+    formviews::MemoryFormViews m_views;
+    ui::ViewFactory m_viewFactory{&m_views};
+    std::vector<std::pair<std::u16string, std::filesystem::path>> m_pageFiles;
+    int m_pageCount = 0;
+    std::unique_ptr<browserhost::HeadlessBrowser> m_browser;
 };
 
 // --- Saving a login ---
 
 TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
-    ui_.QueuePassword(kPassword);  // the first record of the vault: a password is chosen
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes);
+    m_ui.QueuePassword(kPassword);  // the first record of the vault: a password is chosen
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes);
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_THAT(views_.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
+    EXPECT_THAT(m_views.SaveWebLoginDefaults(), ElementsAre(u"Bank  Sign in"));
     EXPECT_EQ(Address(), kSession);
-    EXPECT_EQ(LookupWebLogins(settings_, kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
+    EXPECT_EQ(LookupWebLogins(m_settings, kLogin), std::vector<std::u16string>{u"Bank  Sign in"});
 
     test::FakePasswordSource passwords(kPassword);
-    const auto read = ReadWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
+    const auto read = ReadWebLogin(RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin),
                                               u"Bank  Sign in", RecordKind::WebLogin));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -212,48 +212,48 @@ TEST_F(BrowsingTest, ALoginSubmittedWithEnterIsSavedOnceAndNotOfferedAgain) {
     // The next visit fills the saved login (prompting, by default); signing in the same way is
     // not offered again.
     Open(kLogin);
-    ASSERT_NE(views_.FillWebLoginPrompt(), nullptr);
-    EXPECT_TRUE(views_.FillWebLoginPrompt()->IsVisible());
-    views_.FillWebLoginPrompt()->Press(PromptButton::Yes);
+    ASSERT_NE(m_views.FillWebLoginPrompt(), nullptr);
+    EXPECT_TRUE(m_views.FillWebLoginPrompt()->IsVisible());
+    m_views.FillWebLoginPrompt()->Press(PromptButton::Yes);
     EXPECT_EQ(Value(u"#user"), u"ann");
     ASSERT_TRUE(Browser().Click(u"#go"));
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
     EXPECT_EQ(Address(), kSession);
 }
 
 TEST_F(BrowsingTest, ALoginSubmittedByAClickOrAScriptIsOffered) {
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().Click(u"#go"));
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
-    EXPECT_TRUE(LookupWebLogins(settings_, kLogin).empty());
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);  // answered No: nothing saved
+    EXPECT_TRUE(LookupWebLogins(m_settings, kLogin).empty());
 
     Open(kLogin);
     TypeCredentials(u"bob", u"pw+2");
     ASSERT_TRUE(Browser().ScriptSubmit(u"#login"));  // no submit event: the sent data tells
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 2u);
     EXPECT_EQ(Address(), kSession);
 }
 
 TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
-    ui_.QueueAnswer(ui::Answer::Yes);
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    m_ui.QueueAnswer(ui::Answer::Yes);
     Open(kLogin);
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_TRUE(settings_.IsExcludedSite(kLogin));
-    EXPECT_TRUE(LookupWebLogins(settings_, kLogin).empty());
+    EXPECT_TRUE(m_settings.IsExcludedSite(kLogin));
+    EXPECT_TRUE(LookupWebLogins(m_settings, kLogin).empty());
 
     // Another window: no prompt, no offer.
-    browser_.reset();
+    m_browser.reset();
     SaveWebLogin(u"Two", u"b", u"2");
     SaveWebLogin(u"One", u"a", u"1");
     Open(kLogin);
-    EXPECT_FALSE(views_.FillWebLoginPrompt()->IsVisible());
+    EXPECT_FALSE(m_views.FillWebLoginPrompt()->IsVisible());
     TypeCredentials(u"c", u"3");
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
 }
 
 // --- Automatic login ---
@@ -261,10 +261,10 @@ TEST_F(BrowsingTest, ExcludingASiteFromTheSaveDialogSilencesItEverywhere) {
 TEST_F(BrowsingTest, TheNextVisitLogsInAutomaticallyButNeverTwice) {
     AutoLogin();
     SaveWebLogin(u"Bank", u"ann", u"pw");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
-    EXPECT_EQ(Address(), kSession);                      // filled and submitted on load
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
+    EXPECT_EQ(Address(), kSession);                       // filled and submitted on load
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());  // the automatic submit is no typed login
     EXPECT_EQ(Browser().TopDocument()->Title(), u"Welcome");
 
     // A failed login shows the form again: filled, not submitted a second time.
@@ -279,9 +279,9 @@ TEST_F(BrowsingTest, TwoWebLoginsOfASiteArePromptedEvenInAutoFillMode) {
     AutoLogin();
     SaveWebLogin(u"Work", u"ann.w", u"1");
     SaveWebLogin(u"Home", u"ann.h", u"2");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
-    formviews::MemoryFillWebLoginPrompt* prompt = views_.FillWebLoginPrompt();
+    formviews::MemoryFillWebLoginPrompt* prompt = m_views.FillWebLoginPrompt();
     ASSERT_NE(prompt, nullptr);
     ASSERT_TRUE(prompt->IsVisible());
     EXPECT_THAT(prompt->WebLogins().entries, ElementsAre(u"Home", u"Work"));
@@ -298,13 +298,13 @@ TEST_F(BrowsingTest, OneWebLoginFittingTwoFormsFillsBothAndAsksForTheSubmit) {
     Page(kLogin,
          "<form id=a><input id=u1 name=user><input type=password name=pass></form>"
          "<form id=b><input id=u2 name=user><input type=password name=pass></form>");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
     EXPECT_EQ(Value(u"#u1"), u"ann");
     EXPECT_EQ(Value(u"#u2"), u"ann");
     EXPECT_EQ(Address(), kLogin);
-    ASSERT_EQ(ui_.MessageTexts().size(), 1u);
-    EXPECT_THAT(text::ToUtf8(ui_.MessageTexts().front()),
+    ASSERT_EQ(m_ui.MessageTexts().size(), 1u);
+    EXPECT_THAT(text::ToUtf8(m_ui.MessageTexts().front()),
                 ::testing::StartsWith("Veltrix filled multiple forms on this page"));
 }
 
@@ -312,25 +312,25 @@ TEST_F(BrowsingTest, CancellingThePasswordLeavesThePageAlone) {
     AutoLogin();
     SaveWebLogin(u"Bank", u"ann", u"pw");
     SaveWebLogin(u"Other", u"bob", u"pw");
-    ui_.QueuePassword(std::nullopt);
+    m_ui.QueuePassword(std::nullopt);
     Open(kLogin);
-    EXPECT_EQ(ui_.Prompts().size(), 1u);  // asked once for the page, not once per file
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);  // asked once for the page, not once per file
     EXPECT_EQ(Value(u"#user"), u"");
-    EXPECT_FALSE(views_.FillWebLoginPrompt()->IsVisible());
+    EXPECT_FALSE(m_views.FillWebLoginPrompt()->IsVisible());
     // No Identity prompt either, and no save offer for what the user then types.
     TypeCredentials();
     ASSERT_TRUE(Browser().PressEnter(u"#pass"));
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }
 
 // --- Identities ---
 
 TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) {
     SaveIdentity(u"Ann", u"Ann");
-    ui_.QueuePassword(kPassword);
-    settings_.SetCurrentIdentity(u"Ann");
+    m_ui.QueuePassword(kPassword);
+    m_settings.SetCurrentIdentity(u"Ann");
     Open(kSignUp);
-    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = m_views.FillIdentityPrompt();
     ASSERT_NE(prompt, nullptr);
     ASSERT_TRUE(prompt->IsVisible());
     EXPECT_FALSE(prompt->Activated());
@@ -355,9 +355,9 @@ TEST_F(BrowsingTest, TheIdentityPromptFillsAndStaysAwayForThePageOnceDismissed) 
 TEST_F(BrowsingTest, PromptsHideWithTheWindowAndComeBackWithIt) {
     SaveWebLogin(u"One", u"a", u"1");
     SaveWebLogin(u"Two", u"b", u"2");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
-    formviews::MemoryFillWebLoginPrompt* prompt = views_.FillWebLoginPrompt();
+    formviews::MemoryFillWebLoginPrompt* prompt = m_views.FillWebLoginPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
     // Near the window's top right corner.
     const ScreenRect window = Browser().Top()->WindowRect();
@@ -369,7 +369,7 @@ TEST_F(BrowsingTest, PromptsHideWithTheWindowAndComeBackWithIt) {
     EXPECT_FALSE(prompt->IsVisible());
     Browser().SetWindowState(true, true);
     EXPECT_TRUE(prompt->IsVisible());
-    EXPECT_FALSE(views_.FillIdentityPrompt()->IsVisible());  // only what was shown comes back
+    EXPECT_FALSE(m_views.FillIdentityPrompt()->IsVisible());  // only what was shown comes back
 }
 
 TEST_F(BrowsingTest, AResetOfTheFormRestoresTheHighlightedFields) {
@@ -378,7 +378,7 @@ TEST_F(BrowsingTest, AResetOfTheFormRestoresTheHighlightedFields) {
     Page(kLogin,
          "<form><input id=user name=user style='background-color: white'>"
          "<input id=pass type=password name=pass><input id=clear type=reset></form>");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
     const dom::ElementRef user = Browser().Find(u"#user");
     ASSERT_EQ(Value(u"#user"), u"ann");
@@ -395,9 +395,9 @@ TEST_F(BrowsingTest, ANoOnTheIdentityPromptHoldsWhileFramesNavigate) {
     Page(u"https://shop.example/menu2", "<p>more</p>");
     Page(u"https://shop.example/frames",
          "<title>Shop</title><frameset><frame src=/signup><frame src=/menu></frameset>");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(u"https://shop.example/frames");
-    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = m_views.FillIdentityPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
     prompt->Press(PromptButton::No);
     ASSERT_TRUE(Browser().Click(u"frame1:~Next"));
@@ -409,14 +409,14 @@ TEST_F(BrowsingTest, ANoOnTheIdentityPromptHoldsWhileFramesNavigate) {
 
 TEST_F(BrowsingTest, ExcludeOnTheIdentityPromptEndsPromptsForTheSite) {
     SaveIdentity(u"Ann", u"Ann");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kSignUp);
-    formviews::MemoryFillIdentityPrompt* prompt = views_.FillIdentityPrompt();
+    formviews::MemoryFillIdentityPrompt* prompt = m_views.FillIdentityPrompt();
     ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
-    ui_.QueueAnswer(ui::Answer::Yes);
+    m_ui.QueueAnswer(ui::Answer::Yes);
     prompt->Press(PromptButton::Exclude);
     EXPECT_FALSE(prompt->IsVisible());
-    EXPECT_EQ(text::ToUtf8(ui_.MessageTexts().back()),
+    EXPECT_EQ(text::ToUtf8(m_ui.MessageTexts().back()),
               "Are you sure you want to exclude the 'shop.example' web site from Veltrix "
               "processing?");
     Open(kSignUp);
@@ -433,7 +433,7 @@ TEST_F(BrowsingTest, FramesAreCollectedAndTheLastStartedFrameDecides) {
     Page(u"https://www.bank.example/menu", "<p>menu</p><form><input name=q></form>");
     Page(u"https://www.bank.example/frames",
          "<title>Bank</title><frameset><frame src=/menu><frame src=/login></frameset>");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(u"https://www.bank.example/frames");
     ASSERT_EQ(Browser().FrameCount(), 2u);
     // The login frame was filled and submitted inside its frame; the top page stayed.
@@ -443,12 +443,12 @@ TEST_F(BrowsingTest, FramesAreCollectedAndTheLastStartedFrameDecides) {
 
 TEST_F(BrowsingTest, ContentLoadedByThePageIsScannedAgain) {
     SaveIdentity(u"Ann", u"Ann");
-    settings_.SetCurrentIdentity(u"Ann");
+    m_settings.SetCurrentIdentity(u"Ann");
     SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
     Page(u"https://shop.example/later", "<title>Later</title><div id=slot></div>");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(u"https://shop.example/later");
-    const auto file = pages_.Path() / "loaded.html";
+    const auto file = m_pages.Path() / "loaded.html";
     test::WriteFileBytes(file, kSignUpPage);
     ASSERT_TRUE(Browser().InPageDownload(file));
     EXPECT_EQ(Value(u"#fn"), u"Ann");  // auto-filled after the rescan
@@ -462,21 +462,21 @@ TEST_F(BrowsingTest, TheHelperPublishesItselfAndShowsTheToolbarOnce) {
     ASSERT_EQ(Browser().Top()->GetProperty(kBhoViewProperty, &pointer), com::S_OK);
     EXPECT_NE(pointer, 0u);
     EXPECT_TRUE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
-    EXPECT_EQ(settings_.GetToolbarPreferences() & 1u, 0u);
-    browser_.reset();
+    EXPECT_EQ(m_settings.GetToolbarPreferences() & 1u, 0u);
+    m_browser.reset();
     StartBrowser();
     EXPECT_FALSE(Browser().IsBrowserBarShown(CLSID_VTXToolBand));
 }
 
 TEST_F(BrowsingTest, LogoffForgetsThePasswordForEveryWindow) {
     SaveWebLogin(u"Bank", u"ann", u"pw");
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
-    ASSERT_EQ(ui_.Prompts().size(), 1u);
+    ASSERT_EQ(m_ui.Prompts().size(), 1u);
     EXPECT_EQ(Browser().RunCommand(u"logoff"), com::S_OK);
-    ui_.QueuePassword(kPassword);
+    m_ui.QueuePassword(kPassword);
     Open(kLogin);
-    EXPECT_EQ(ui_.Prompts().size(), 2u);
+    EXPECT_EQ(m_ui.Prompts().size(), 2u);
     EXPECT_EQ(Browser().RunCommand(u"generate"), com::E_NOTIMPL);
 }
 
@@ -509,10 +509,10 @@ TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
     com::ComPtr<IBHOView> helper;
     ASSERT_EQ(BHOView::Create(Shared(), IBHOView::kIid, helper.PutVoid()), com::S_OK);
     auto& view = static_cast<BHOView&>(*helper.Get());
-    browser_ = std::make_unique<browserhost::HeadlessBrowser>();
-    ASSERT_TRUE(browser_->AttachHelperObject(helper.Get()));
-    for (const auto& [address, file] : pageFiles_) {
-        browser_->MapPage(address, file);
+    m_browser = std::make_unique<browserhost::HeadlessBrowser>();
+    ASSERT_TRUE(m_browser->AttachHelperObject(helper.Get()));
+    for (const auto& [address, file] : m_pageFiles) {
+        m_browser->MapPage(address, file);
     }
     Open(kLogin);
 
@@ -524,12 +524,12 @@ TEST_F(BrowsingTest, TheEditorCommandsNameWhatToOpen) {
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|");
     EXPECT_EQ(request(IBHOView::kOptions), "/O|");
     EXPECT_EQ(request(IBHOView::kSecureNotes), "/N|");
-    settings_.SetCurrentIdentity(u"Ann Lee");
+    m_settings.SetCurrentIdentity(u"Ann Lee");
     EXPECT_EQ(request(IBHOView::kIdentities), "/I|Ann Lee");
     view.Page().lastAutoSubmitted = u"Last one";
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|Last one");
-    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, u"First"));
-    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLogin, u"Second"));
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLogin, u"First"));
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLogin, u"Second"));
     EXPECT_EQ(request(IBHOView::kWebLogins), "/W|First");
 
     // By name, as the page's external object calls them.

@@ -55,23 +55,23 @@ std::set<std::string> DefinedDynamicSymbols(const std::filesystem::path& library
 // The library, opened for the entry points the tests call directly.
 class VtxcoreLibraryHandle {
 public:
-    VtxcoreLibraryHandle() : handle_(dlopen(VtxcoreLibrary().c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    VtxcoreLibraryHandle() : m_handle(dlopen(VtxcoreLibrary().c_str(), RTLD_NOW | RTLD_LOCAL)) {}
     ~VtxcoreLibraryHandle() {
-        if (handle_ != nullptr) {
-            dlclose(handle_);
+        if (m_handle != nullptr) {
+            dlclose(m_handle);
         }
     }
     VtxcoreLibraryHandle(const VtxcoreLibraryHandle&) = delete;
     VtxcoreLibraryHandle& operator=(const VtxcoreLibraryHandle&) = delete;
 
-    bool Loaded() const { return handle_ != nullptr; }
+    bool Loaded() const { return m_handle != nullptr; }
     template <typename Function>
     Function Entry(const char* name) const {
-        return reinterpret_cast<Function>(dlsym(handle_, name));
+        return reinterpret_cast<Function>(dlsym(m_handle, name));
     }
 
 private:
-    void* handle_;
+    void* m_handle;
 };
 
 class VtxcoreServerTest : public ::testing::Test {
@@ -83,7 +83,7 @@ protected:
         return test::RegistryTree(Registry(), Hive::ClassesRoot, u"");
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
 };
 
 // The keys and values of one class N under HKEY_CLASSES_ROOT; `title` is the CLSID key's text.

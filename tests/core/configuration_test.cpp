@@ -43,9 +43,9 @@ void Store(std::u16string_view section, std::u16string_view name, const Registry
 
 class ConfigurationTest : public ::testing::Test {
 protected:
-    test::IsolatedEnvironment env_;
-    ui::ScriptedUi ui_;
-    Settings settings_{Registry::Default()};
+    test::IsolatedEnvironment m_env;
+    ui::ScriptedUi m_ui;
+    Settings m_settings{Registry::Default()};
 };
 
 // Every value read from an empty registry: its default, and exactly the marked ones written back.
@@ -116,46 +116,46 @@ TEST_F(ConfigurationTest, ValuesOfTheWrongTypeCountAsMissingAndAreOverwritten) {
     Store(kConfigurationSection, u"HighlightColor", RegistryValue::Dword(0xFF0000));
     Store(kConfigurationSection, u"WebLoginsFolder", RegistryValue::Dword(1));
 
-    EXPECT_EQ(settings_.GetAutoLogoff(), 120);
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 120);
     EXPECT_EQ(Stored(kConfigurationSection, u"AutoLogoff"), RegistryValue::Dword(120));
-    EXPECT_EQ(settings_.GetPreferences(), pref::kDefault);
+    EXPECT_EQ(m_settings.GetPreferences(), pref::kDefault);
     EXPECT_EQ(Stored(kConfigurationSection, u"Preferences"), RegistryValue::Dword(0x1111));
-    EXPECT_EQ(settings_.GetHighlightColor(), u"80FF80");
+    EXPECT_EQ(m_settings.GetHighlightColor(), u"80FF80");
     EXPECT_EQ(Stored(kConfigurationSection, u"HighlightColor"), RegistryValue::String(u"80FF80"));
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::WebLogin), VaultRoot(env_));
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::WebLogin), VaultRoot(m_env));
 }
 
 // The settings cache what they read, yet see every change at the next read: their own writes, a
 // write through another connection to the same hive (another process), and a replaced hive file.
 TEST_F(ConfigurationTest, CachedValuesFollowEveryChangeOfTheRegistry) {
-    EXPECT_EQ(settings_.GetAutoLogoff(), 120);
-    ASSERT_TRUE(settings_.SetAutoLogoff(5));
-    EXPECT_EQ(settings_.GetAutoLogoff(), 5);
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 120);
+    ASSERT_TRUE(m_settings.SetAutoLogoff(5));
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 5);
 
-    Registry other(env_.RegistryFolder());
+    Registry other(m_env.RegistryFolder());
     ASSERT_TRUE(other.SetValue(Hive::CurrentUser, SectionKey(kConfigurationSection), u"AutoLogoff",
                                RegistryValue::Dword(30)));
-    EXPECT_EQ(settings_.GetAutoLogoff(), 30);
-    EXPECT_EQ(settings_.GetAutoLogoff(), 30);
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 30);
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 30);
     ASSERT_TRUE(
         other.DeleteValue(Hive::CurrentUser, SectionKey(kConfigurationSection), u"AutoLogoff"));
-    EXPECT_EQ(settings_.GetAutoLogoff(), 120);  // missing again: the default, written back
+    EXPECT_EQ(m_settings.GetAutoLogoff(), 120);  // missing again: the default, written back
     EXPECT_EQ(Stored(kConfigurationSection, u"AutoLogoff"), RegistryValue::Dword(120));
 
     // A machine value appears in a hive file that did not exist at the first read.
-    ASSERT_TRUE(settings_.SetInstallPath(u""));
-    EXPECT_EQ(settings_.GetInstallPath(), DefaultInstallPath());
-    ASSERT_TRUE(settings_.SetInstallPath(u""));
+    ASSERT_TRUE(m_settings.SetInstallPath(u""));
+    EXPECT_EQ(m_settings.GetInstallPath(), DefaultInstallPath());
+    ASSERT_TRUE(m_settings.SetInstallPath(u""));
     ASSERT_TRUE(other.SetValue(Hive::LocalMachine, SectionKey(kConfigurationSection),
                                u"InstallPath", RegistryValue::String(u"/opt/v")));
-    EXPECT_EQ(settings_.GetInstallPath(), u"/opt/v/");
+    EXPECT_EQ(m_settings.GetInstallPath(), u"/opt/v/");
 
     // The hive file replaced under the open connection.
-    std::filesystem::remove(env_.RegistryFolder() / "current_user.db");
-    Registry replacement(env_.RegistryFolder());
+    std::filesystem::remove(m_env.RegistryFolder() / "current_user.db");
+    Registry replacement(m_env.RegistryFolder());
     ASSERT_TRUE(replacement.SetValue(Hive::CurrentUser, SectionKey(kConfigurationSection),
                                      u"Preferences", RegistryValue::Dword(7)));
-    EXPECT_EQ(settings_.GetPreferences(), 7u);
+    EXPECT_EQ(m_settings.GetPreferences(), 7u);
 }
 
 TEST_F(ConfigurationTest, LowLevelGettersCheckTheTypeAndLeaveTheOutputAloneOnFailure) {
@@ -167,120 +167,120 @@ TEST_F(ConfigurationTest, LowLevelGettersCheckTheTypeAndLeaveTheOutputAloneOnFai
     RegistryValue expand = RegistryValue::String(u"x");
     expand.type = platform::ValueType::ExpandString;
     ASSERT_TRUE(Registry::Default().SetValue(Hive::CurrentUser, key, u"Expand", expand));
-    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"Text", u"hello"));
+    ASSERT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key, u"Text", u"hello"));
 
     std::u16string text = u"untouched";
-    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Dword", text));
-    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Expand", text));
-    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"Missing", text));
+    EXPECT_FALSE(m_settings.GetConfigString(Hive::CurrentUser, key, u"Dword", text));
+    EXPECT_FALSE(m_settings.GetConfigString(Hive::CurrentUser, key, u"Expand", text));
+    EXPECT_FALSE(m_settings.GetConfigString(Hive::CurrentUser, key, u"Missing", text));
     EXPECT_EQ(text, u"untouched");
-    EXPECT_TRUE(settings_.GetConfigString(Hive::CurrentUser, key, u"text", text));
+    EXPECT_TRUE(m_settings.GetConfigString(Hive::CurrentUser, key, u"text", text));
     EXPECT_EQ(text, u"hello");
 
     std::uint32_t number = 99;
-    EXPECT_FALSE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Text", number));
-    EXPECT_FALSE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Short", number));
+    EXPECT_FALSE(m_settings.GetConfigDword(Hive::CurrentUser, key, u"Text", number));
+    EXPECT_FALSE(m_settings.GetConfigDword(Hive::CurrentUser, key, u"Short", number));
     EXPECT_EQ(number, 99u);
-    EXPECT_TRUE(settings_.GetConfigDword(Hive::CurrentUser, key, u"Dword", number));
+    EXPECT_TRUE(m_settings.GetConfigDword(Hive::CurrentUser, key, u"Dword", number));
     EXPECT_EQ(number, 5u);
 }
 
 TEST_F(ConfigurationTest, SetConfigStringWithNullsDeletesAValueOrTheWholeTree) {
     const std::u16string key = SectionKey(kIdentitiesSection, u"Ann");
-    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", u"Work"));
-    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CBA", u"Checking"));
-    ASSERT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key + u"\\Nested", u"X", u"y"));
+    ASSERT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key, u"CCC", u"Work"));
+    ASSERT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key, u"CBA", u"Checking"));
+    ASSERT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key + u"\\Nested", u"X", u"y"));
 
-    EXPECT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
+    EXPECT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
     std::u16string value;
-    EXPECT_FALSE(settings_.GetConfigString(Hive::CurrentUser, key, u"CCC", value));
-    EXPECT_TRUE(settings_.GetConfigString(Hive::CurrentUser, key, u"CBA", value));
-    EXPECT_FALSE(settings_.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
+    EXPECT_FALSE(m_settings.GetConfigString(Hive::CurrentUser, key, u"CCC", value));
+    EXPECT_TRUE(m_settings.GetConfigString(Hive::CurrentUser, key, u"CBA", value));
+    EXPECT_FALSE(m_settings.SetConfigString(Hive::CurrentUser, key, u"CCC", std::nullopt));
 
-    EXPECT_TRUE(settings_.SetConfigString(Hive::CurrentUser, key, std::nullopt, std::nullopt));
+    EXPECT_TRUE(m_settings.SetConfigString(Hive::CurrentUser, key, std::nullopt, std::nullopt));
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser, key));
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser, key + u"\\Nested"));
     EXPECT_TRUE(Registry::Default().KeyExists(Hive::CurrentUser, SectionKey(kIdentitiesSection)));
 }
 
 TEST_F(ConfigurationTest, DataPathIsCreatedOnFirstUseAndEmptyCountsAsMissing) {
-    EXPECT_EQ(settings_.GetDataPath(), VaultRoot(env_));
-    EXPECT_TRUE(std::filesystem::is_directory(env_.VaultFolder()));
+    EXPECT_EQ(m_settings.GetDataPath(), VaultRoot(m_env));
+    EXPECT_TRUE(std::filesystem::is_directory(m_env.VaultFolder()));
 
-    ASSERT_TRUE(settings_.SetDataPath(u""));
-    EXPECT_EQ(settings_.GetDataPath(), VaultRoot(env_));
-    ASSERT_TRUE(settings_.SetDataPath(u"/media/stick/Data"));
-    EXPECT_EQ(settings_.GetDataPath(), u"/media/stick/Data");
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::SecureNote), u"/media/stick/Data");
-    EXPECT_THAT(ui_.Messages(), IsEmpty());
+    ASSERT_TRUE(m_settings.SetDataPath(u""));
+    EXPECT_EQ(m_settings.GetDataPath(), VaultRoot(m_env));
+    ASSERT_TRUE(m_settings.SetDataPath(u"/media/stick/Data"));
+    EXPECT_EQ(m_settings.GetDataPath(), u"/media/stick/Data");
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::SecureNote), u"/media/stick/Data");
+    EXPECT_THAT(m_ui.Messages(), IsEmpty());
 }
 
 TEST_F(ConfigurationTest, DataFolderThatCannotBeCreatedFallsBackToTheInstallPath) {
     // A "%s" in the folder's path must not be taken for a placeholder of the message.
-    const auto dataHome = env_.Root() / "data %s";
+    const auto dataHome = m_env.Root() / "data %s";
     std::filesystem::create_directories(dataHome);
     test::ScopedEnv xdg("XDG_DATA_HOME", dataHome.string());
     test::WriteFileBytes(dataHome / "Orvane", "not a folder");
-    ASSERT_TRUE(settings_.SetInstallPath(u"/opt/veltrix"));
+    ASSERT_TRUE(m_settings.SetInstallPath(u"/opt/veltrix"));
 
-    EXPECT_EQ(settings_.GetDataPath(), u"/opt/veltrix/");
-    EXPECT_THAT(ui_.MessageTexts(), ElementsAre(u"Unable to create folder '" +
-                                                U(dataHome / "Orvane") + u"': File exists"));
+    EXPECT_EQ(m_settings.GetDataPath(), u"/opt/veltrix/");
+    EXPECT_THAT(m_ui.MessageTexts(), ElementsAre(u"Unable to create folder '" +
+                                                 U(dataHome / "Orvane") + u"': File exists"));
 }
 
 TEST_F(ConfigurationTest, UnusableUserDataFolderFallsBackSilently) {
-    const auto file = env_.Root() / "plain-file";
+    const auto file = m_env.Root() / "plain-file";
     test::WriteFileBytes(file, "x");
     test::ScopedEnv dataHome("XDG_DATA_HOME", file.string());
-    EXPECT_EQ(settings_.GetDataPath(), DefaultInstallPath());
-    EXPECT_THAT(ui_.Messages(), IsEmpty());
+    EXPECT_EQ(m_settings.GetDataPath(), DefaultInstallPath());
+    EXPECT_THAT(m_ui.Messages(), IsEmpty());
 }
 
 TEST_F(ConfigurationTest, FolderValuesAreReturnedWithATrailingSlash) {
-    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::Identity, u"/media/stick/Identities"));
-    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::WebLogin, u"/media/stick/Web/"));
-    ASSERT_TRUE(settings_.SetRecordFolder(RecordKind::SecureNote, u""));
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::Identity), u"/media/stick/Identities/");
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::WebLogin), u"/media/stick/Web/");
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::SecureNote), VaultRoot(env_));
-    EXPECT_EQ(settings_.GetRecordFolder(RecordKind::Options), u"");
-    EXPECT_FALSE(settings_.SetRecordFolder(RecordKind::None, u"/x"));
+    ASSERT_TRUE(m_settings.SetRecordFolder(RecordKind::Identity, u"/media/stick/Identities"));
+    ASSERT_TRUE(m_settings.SetRecordFolder(RecordKind::WebLogin, u"/media/stick/Web/"));
+    ASSERT_TRUE(m_settings.SetRecordFolder(RecordKind::SecureNote, u""));
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::Identity), u"/media/stick/Identities/");
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::WebLogin), u"/media/stick/Web/");
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::SecureNote), VaultRoot(m_env));
+    EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::Options), u"");
+    EXPECT_FALSE(m_settings.SetRecordFolder(RecordKind::None, u"/x"));
 }
 
 TEST_F(ConfigurationTest, InstallPathComesFromTheUserThenTheMachine) {
     Store(kConfigurationSection, u"InstallPath", RegistryValue::String(u"/usr/lib/veltrix"),
           Hive::LocalMachine);
-    EXPECT_EQ(settings_.GetInstallPath(), u"/usr/lib/veltrix/");
+    EXPECT_EQ(m_settings.GetInstallPath(), u"/usr/lib/veltrix/");
     EXPECT_EQ(Stored(kConfigurationSection, u"InstallPath"), std::nullopt);
 
     Store(kConfigurationSection, u"InstallPath", RegistryValue::String(u""));
-    EXPECT_EQ(settings_.GetInstallPath(), u"/usr/lib/veltrix/");
-    ASSERT_TRUE(settings_.SetInstallPath(u"/media/stick/Program/"));
-    EXPECT_EQ(settings_.GetInstallPath(), u"/media/stick/Program/");
+    EXPECT_EQ(m_settings.GetInstallPath(), u"/usr/lib/veltrix/");
+    ASSERT_TRUE(m_settings.SetInstallPath(u"/media/stick/Program/"));
+    EXPECT_EQ(m_settings.GetInstallPath(), u"/media/stick/Program/");
 }
 
 TEST_F(ConfigurationTest, SettersStoreWhatGettersReturn) {
-    ASSERT_TRUE(settings_.SetHighlightColor(0x80, 0xFF, 0x80));
-    EXPECT_EQ(settings_.GetHighlightColor(), u"80FF80");
-    ASSERT_TRUE(settings_.SetHighlightColor(0x00, 0x0A, 0xFF));
-    EXPECT_EQ(settings_.GetHighlightColor(), u"000AFF");
+    ASSERT_TRUE(m_settings.SetHighlightColor(0x80, 0xFF, 0x80));
+    EXPECT_EQ(m_settings.GetHighlightColor(), u"80FF80");
+    ASSERT_TRUE(m_settings.SetHighlightColor(0x00, 0x0A, 0xFF));
+    EXPECT_EQ(m_settings.GetHighlightColor(), u"000AFF");
 
-    ASSERT_TRUE(settings_.SetAutoLogoff(-1));
-    EXPECT_EQ(settings_.GetAutoLogoff(), -1);
-    ASSERT_TRUE(settings_.SetPreferences(pref::kRunInTray | pref::kAutoFillForms));
-    EXPECT_EQ(settings_.GetPreferences(), 0x80000002u);
-    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
-    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Ann Lee");
-    ASSERT_TRUE(settings_.SetExportToFolder(u"/media/stick"));
-    EXPECT_EQ(settings_.GetExportToFolder(), u"/media/stick");
+    ASSERT_TRUE(m_settings.SetAutoLogoff(-1));
+    EXPECT_EQ(m_settings.GetAutoLogoff(), -1);
+    ASSERT_TRUE(m_settings.SetPreferences(pref::kRunInTray | pref::kAutoFillForms));
+    EXPECT_EQ(m_settings.GetPreferences(), 0x80000002u);
+    ASSERT_TRUE(m_settings.SetCurrentIdentity(u"Ann Lee"));
+    EXPECT_EQ(m_settings.GetCurrentIdentity(), u"Ann Lee");
+    ASSERT_TRUE(m_settings.SetExportToFolder(u"/media/stick"));
+    EXPECT_EQ(m_settings.GetExportToFolder(), u"/media/stick");
 
     // A caller-supplied default applies only while the value is missing.
-    EXPECT_EQ(settings_.GetGenerateLength(12), 12u);
-    EXPECT_EQ(settings_.GetGenerateLength(8), 12u);
-    ASSERT_TRUE(settings_.SetGenerateSpecial(u"#$"));
-    EXPECT_EQ(settings_.GetGenerateSpecial(kDefaultGenerateSpecial), u"#$");
-    ASSERT_TRUE(settings_.SetToolbarPreferences(0));
-    EXPECT_EQ(settings_.GetToolbarPreferences(), 0u);
+    EXPECT_EQ(m_settings.GetGenerateLength(12), 12u);
+    EXPECT_EQ(m_settings.GetGenerateLength(8), 12u);
+    ASSERT_TRUE(m_settings.SetGenerateSpecial(u"#$"));
+    EXPECT_EQ(m_settings.GetGenerateSpecial(kDefaultGenerateSpecial), u"#$");
+    ASSERT_TRUE(m_settings.SetToolbarPreferences(0));
+    EXPECT_EQ(m_settings.GetToolbarPreferences(), 0u);
 }
 
 TEST_F(ConfigurationTest, ValuesByNameParseAndValidateTheirText) {
@@ -307,58 +307,58 @@ TEST_F(ConfigurationTest, ValuesByNameParseAndValidateTheirText) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(text::ToUtf8(c.name) + "=" + text::ToUtf8(c.text));
-        EXPECT_EQ(settings_.SetConfigurationValue(c.name, c.text), c.result);
+        EXPECT_EQ(m_settings.SetConfigurationValue(c.name, c.text), c.result);
         if (!c.readBack.empty()) {
-            EXPECT_EQ(settings_.GetConfigurationValue(c.name), c.readBack);
+            EXPECT_EQ(m_settings.GetConfigurationValue(c.name), c.readBack);
         }
     }
-    EXPECT_EQ(settings_.GetConfigurationValue(u"NoSuchValue"), std::nullopt);
+    EXPECT_EQ(m_settings.GetConfigurationValue(u"NoSuchValue"), std::nullopt);
 }
 
 TEST_F(ConfigurationTest, ExcludedSitesAreKeyedBySite) {
-    EXPECT_TRUE(settings_.AddExcludedSite(u"https://www.example.com/login"));
-    EXPECT_TRUE(settings_.AddExcludedSite(u"http://example.com/other?x=1"));
-    EXPECT_TRUE(settings_.AddExcludedSite(u"https://bank.test:8443/"));
-    EXPECT_THAT(settings_.ListExcludedSites(), ElementsAre(u"bank.test:8443", u"example.com"));
+    EXPECT_TRUE(m_settings.AddExcludedSite(u"https://www.example.com/login"));
+    EXPECT_TRUE(m_settings.AddExcludedSite(u"http://example.com/other?x=1"));
+    EXPECT_TRUE(m_settings.AddExcludedSite(u"https://bank.test:8443/"));
+    EXPECT_THAT(m_settings.ListExcludedSites(), ElementsAre(u"bank.test:8443", u"example.com"));
 
-    EXPECT_TRUE(settings_.IsExcludedSite(u"https://example.com/anything"));
-    EXPECT_FALSE(settings_.IsExcludedSite(u"https://example.com:8080/"));
-    EXPECT_FALSE(settings_.IsExcludedSite(u"https://example.org/"));
+    EXPECT_TRUE(m_settings.IsExcludedSite(u"https://example.com/anything"));
+    EXPECT_FALSE(m_settings.IsExcludedSite(u"https://example.com:8080/"));
+    EXPECT_FALSE(m_settings.IsExcludedSite(u"https://example.org/"));
     // An address without a site never matches, though the section key exists.
-    EXPECT_FALSE(settings_.IsExcludedSite(u"http:///x"));
-    EXPECT_FALSE(settings_.AddExcludedSite(u"http:///x"));
+    EXPECT_FALSE(m_settings.IsExcludedSite(u"http:///x"));
+    EXPECT_FALSE(m_settings.AddExcludedSite(u"http:///x"));
 
-    EXPECT_TRUE(settings_.RemoveExcludedSite(u"example.com"));
-    EXPECT_FALSE(settings_.RemoveExcludedSite(u"example.com"));
-    EXPECT_FALSE(settings_.RemoveExcludedSite(u""));
-    EXPECT_FALSE(settings_.IsExcludedSite(u"https://www.example.com/login"));
-    EXPECT_THAT(settings_.ListExcludedSites(), ElementsAre(u"bank.test:8443"));
+    EXPECT_TRUE(m_settings.RemoveExcludedSite(u"example.com"));
+    EXPECT_FALSE(m_settings.RemoveExcludedSite(u"example.com"));
+    EXPECT_FALSE(m_settings.RemoveExcludedSite(u""));
+    EXPECT_FALSE(m_settings.IsExcludedSite(u"https://www.example.com/login"));
+    EXPECT_THAT(m_settings.ListExcludedSites(), ElementsAre(u"bank.test:8443"));
 }
 
 TEST_F(ConfigurationTest, IdentityChoicesArePerIdentity) {
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"");
-    ASSERT_TRUE(settings_.SetIdentityCreditCard(u"Ann Lee", u"Work"));
-    ASSERT_TRUE(settings_.SetIdentityBankAccount(u"Ann Lee", u"Checking"));
-    ASSERT_TRUE(settings_.SetIdentityCreditCard(u"Bob", u"Home"));
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"Work");
-    EXPECT_EQ(settings_.GetIdentityBankAccount(u"Ann Lee"), u"Checking");
-    EXPECT_EQ(settings_.GetIdentityBankAccount(u"Bob"), u"");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Ann Lee"), u"");
+    ASSERT_TRUE(m_settings.SetIdentityCreditCard(u"Ann Lee", u"Work"));
+    ASSERT_TRUE(m_settings.SetIdentityBankAccount(u"Ann Lee", u"Checking"));
+    ASSERT_TRUE(m_settings.SetIdentityCreditCard(u"Bob", u"Home"));
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Ann Lee"), u"Work");
+    EXPECT_EQ(m_settings.GetIdentityBankAccount(u"Ann Lee"), u"Checking");
+    EXPECT_EQ(m_settings.GetIdentityBankAccount(u"Bob"), u"");
 
-    EXPECT_TRUE(settings_.DeleteIdentityChoices(u"Ann Lee"));
-    EXPECT_FALSE(settings_.DeleteIdentityChoices(u""));
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann Lee"), u"");
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Bob"), u"Home");
+    EXPECT_TRUE(m_settings.DeleteIdentityChoices(u"Ann Lee"));
+    EXPECT_FALSE(m_settings.DeleteIdentityChoices(u""));
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Ann Lee"), u"");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Bob"), u"Home");
     EXPECT_FALSE(Registry::Default().KeyExists(Hive::CurrentUser,
                                                SectionKey(kIdentitiesSection, u"Ann Lee")));
 }
 
 TEST_F(ConfigurationTest, ExportWritesTheConfigurationTreeThroughTheRegistryEditor) {
     ASSERT_TRUE(std::filesystem::exists(test::ProgramFolder() / "vtxreg"));
-    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
-    ASSERT_TRUE(settings_.AddExcludedSite(u"https://example.com/"));
-    const auto file = env_.Root() / "Veltrix.reg";
+    ASSERT_TRUE(m_settings.SetCurrentIdentity(u"Ann Lee"));
+    ASSERT_TRUE(m_settings.AddExcludedSite(u"https://example.com/"));
+    const auto file = m_env.Root() / "Veltrix.reg";
 
-    ASSERT_TRUE(settings_.ExportConfiguration(U(file)));
+    ASSERT_TRUE(m_settings.ExportConfiguration(U(file)));
     const std::string bytes = test::ReadFileBytes(file);
     ASSERT_GE(bytes.size(), 2u);
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -371,9 +371,9 @@ TEST_F(ConfigurationTest, ExportWritesTheConfigurationTreeThroughTheRegistryEdit
 }
 
 TEST_F(ConfigurationTest, ExportFailsWhenTheFileCannotBeWritten) {
-    ASSERT_TRUE(settings_.SetCurrentIdentity(u"Ann Lee"));
-    const auto file = env_.Root() / "no such folder" / "Veltrix.reg";
-    EXPECT_FALSE(settings_.ExportConfiguration(U(file)));
+    ASSERT_TRUE(m_settings.SetCurrentIdentity(u"Ann Lee"));
+    const auto file = m_env.Root() / "no such folder" / "Veltrix.reg";
+    EXPECT_FALSE(m_settings.ExportConfiguration(U(file)));
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 

@@ -26,36 +26,36 @@ using ui::PasswordPrompt;
 class SessionTest : public ::testing::Test {
 protected:
     SessionTest()
-        : clockFile_(env_.Root() / "clock"),
-          clockVar_(platform::kClockFileVariable, clockFile_.string()) {
-        platform::WriteClockOffset(clockFile_, 0);
-        SetPasswordSource(&source_);
+        : m_clockFile(m_env.Root() / "clock"),
+          m_clockVar(platform::kClockFileVariable, m_clockFile.string()) {
+        platform::WriteClockOffset(m_clockFile, 0);
+        SetPasswordSource(&m_source);
     }
     ~SessionTest() override {
         SetPasswordSource(nullptr);
         session::CloseProcessHandles();
     }
 
-    std::u16string Folder() { return text::FromUtf8(env_.VaultFolder().string()) + u"/"; }
+    std::u16string Folder() { return text::FromUtf8(m_env.VaultFolder().string()) + u"/"; }
 
     // A record file written under an explicit password, without asking the session.
     void WriteNote(const std::u16string& file, const char16_t* password) {
-        std::filesystem::create_directories(env_.VaultFolder());
+        std::filesystem::create_directories(m_env.VaultFolder());
         ASSERT_TRUE(
             WriteRecordText(Folder() + file, u"note", RecordPassword::Given(password)).HasValue());
     }
 
     std::optional<std::u16string> Get() {
         std::u16string password;
-        if (!session::GetPassword(settings_, password)) {
+        if (!session::GetPassword(m_settings, password)) {
             return std::nullopt;
         }
         return password;
     }
 
     void AdvanceClock(std::int64_t ms) {
-        offset_ += ms;
-        ASSERT_TRUE(platform::WriteClockOffset(clockFile_, offset_));
+        m_offset += ms;
+        ASSERT_TRUE(platform::WriteClockOffset(m_clockFile, m_offset));
     }
 
     // What the block holds now, read under its lock.
@@ -70,79 +70,79 @@ protected:
         return block->EditorWindow();
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    std::filesystem::path clockFile_;
-    test::ScopedEnv clockVar_;
-    std::int64_t offset_ = 0;
-    ui::ScriptedUi ui_;
-    CSessionPasswordSource source_{[this]() -> config::Settings& { return settings_; }};
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    std::filesystem::path m_clockFile;
+    test::ScopedEnv m_clockVar;
+    std::int64_t m_offset = 0;
+    ui::ScriptedUi m_ui;
+    CSessionPasswordSource m_source{[this]() -> config::Settings& { return m_settings; }};
 };
 
 TEST_F(SessionTest, FirstUseAsksToChooseOnceAndRemembers) {
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret1");
     EXPECT_EQ(Get(), u"Secret1");
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts(), std::vector<PasswordPrompt>{PasswordPrompt::Choose});
+    EXPECT_EQ(m_ui.Prompts(), std::vector<PasswordPrompt>{PasswordPrompt::Choose});
 }
 
 TEST_F(SessionTest, EnteredPasswordMustOpenAnExistingRecord) {
     WriteNote(u"Locker.vxn", u"Secret1");
-    ui_.QueuePassword(u"secret1");
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"secret1");
+    m_ui.QueuePassword(u"Secret1");
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts(),
+    EXPECT_EQ(m_ui.Prompts(),
               (std::vector<PasswordPrompt>{PasswordPrompt::Enter, PasswordPrompt::Enter}));
-    EXPECT_EQ(ui_.MessageTexts(),
+    EXPECT_EQ(m_ui.MessageTexts(),
               std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
 }
 
 TEST_F(SessionTest, CancelAfterAWrongEntryLeavesNoPassword) {
     WriteNote(u"Locker.vxn", u"Secret1");
-    ui_.QueuePassword(u"wrong password");
-    ui_.QueuePassword(std::nullopt);
+    m_ui.QueuePassword(u"wrong password");
+    m_ui.QueuePassword(std::nullopt);
     EXPECT_EQ(Get(), std::nullopt);
     EXPECT_FALSE(BlockHasPassword());
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret1");
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts().size(), 3u);
+    EXPECT_EQ(m_ui.Prompts().size(), 3u);
 }
 
 TEST_F(SessionTest, ExpiresAfterTheIdleTimeEvenWhenNoTimerFires) {
-    settings_.SetAutoLogoff(1);
-    ui_.QueuePassword(u"Secret1");
-    ui_.QueuePassword(u"Secret2");
+    m_settings.SetAutoLogoff(1);
+    m_ui.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret2");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(61000);
     EXPECT_EQ(Get(), u"Secret2");  // asked again: the session had ended
-    EXPECT_EQ(ui_.Prompts().size(), 2u);
+    EXPECT_EQ(m_ui.Prompts().size(), 2u);
 }
 
 TEST_F(SessionTest, EachUseRestartsTheIdleTime) {
-    settings_.SetAutoLogoff(1);
-    ui_.QueuePassword(u"Secret1");
+    m_settings.SetAutoLogoff(1);
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(40000);
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(40000);  // 80 s after the first use, 40 s after the last
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts().size(), 1u);
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);
 }
 
 TEST_F(SessionTest, AutoLogoffZeroKeepsThePassword) {
-    settings_.SetAutoLogoff(0);
-    ui_.QueuePassword(u"Secret1");
+    m_settings.SetAutoLogoff(0);
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(10LL * 24 * 3600 * 1000);
     platform::ThreadEventLoop().ProcessEvents(0);
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts().size(), 1u);
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);
 }
 
 TEST_F(SessionTest, IdleTimerEndsTheSessionWhenItFires) {
-    settings_.SetAutoLogoff(1);
-    ui_.QueuePassword(u"Secret1");
+    m_settings.SetAutoLogoff(1);
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(60000);
     platform::ThreadEventLoop().ProcessEvents(0);
@@ -152,43 +152,43 @@ TEST_F(SessionTest, IdleTimerEndsTheSessionWhenItFires) {
 TEST_F(SessionTest, ExpiryHoldsAcrossTheWrapOfTheTick) {
     // Move the clock so that the expiry tick of a 2-minute idle time wraps past zero.
     AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 30000);
-    settings_.SetAutoLogoff(2);
-    ui_.QueuePassword(u"Secret1");
+    m_settings.SetAutoLogoff(2);
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(60000);  // the tick has wrapped; 1 of 2 minutes passed
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts().size(), 1u);
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);
 }
 
 // The expiry is compared by signed distance: checked before the tick wraps, an expiry just past
 // the wrap lies ahead, and an expiry just before the wrap checked after it lies behind.
 TEST_F(SessionTest, ExpiryIsJudgedAcrossTheWrapBothWays) {
-    settings_.SetAutoLogoff(1);
-    ui_.QueuePassword(u"Secret1");
-    ui_.QueuePassword(u"Secret2");
+    m_settings.SetAutoLogoff(1);
+    m_ui.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret2");
     // 30 s before the wrap: the expiry, 60 s later, lies 30 s past it.
     AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 30000);
     ASSERT_EQ(Get(), u"Secret1");
     AdvanceClock(10000);  // still before the wrap, numerically above the expiry
     EXPECT_EQ(Get(), u"Secret1");
-    EXPECT_EQ(ui_.Prompts().size(), 1u);
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);
 
     // Restarted 20 s before the wrap: the expiry is 40 s past it; 70 s later it has gone.
     AdvanceClock(70000);
     EXPECT_EQ(Get(), u"Secret2");
-    EXPECT_EQ(ui_.Prompts().size(), 2u);
+    EXPECT_EQ(m_ui.Prompts().size(), 2u);
 
     // Expiry 30 s before the wrap, checked 30 s after it: numerically below, yet past.
-    ui_.QueuePassword(u"Secret3");
+    m_ui.QueuePassword(u"Secret3");
     AdvanceClock(static_cast<std::int64_t>(0xFFFFFFFFu - platform::TickCount()) - 90000);
     ASSERT_EQ(Get(), u"Secret2");
     AdvanceClock(120000);
     EXPECT_EQ(Get(), u"Secret3");
-    EXPECT_EQ(ui_.Prompts().size(), 3u);
+    EXPECT_EQ(m_ui.Prompts().size(), 3u);
 }
 
 TEST_F(SessionTest, SetPasswordReplacesAndNullEndsTheSession) {
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     EXPECT_TRUE(session::SetPassword(u"Another1"));
     EXPECT_EQ(Get(), u"Another1");
@@ -211,7 +211,7 @@ TEST_F(SessionTest, EditorHearsOfTheEndWhileThePasswordIsStillThere) {
                                                return std::int64_t{0};
                                            });
     ASSERT_TRUE(editor);
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     ASSERT_TRUE(session::RegisterEditor(editor->Handle()));
     EXPECT_TRUE(session::RefreshEditor());
@@ -230,7 +230,7 @@ TEST_F(SessionTest, AVanishedEditorWindowIsForgottenWithoutAMessage) {
             [](std::uint32_t, std::uint64_t, std::int64_t) { return std::int64_t{0}; });
         gone = editor->Handle();
     }
-    ui_.QueuePassword(u"Secret1");
+    m_ui.QueuePassword(u"Secret1");
     ASSERT_EQ(Get(), u"Secret1");
     ASSERT_TRUE(session::RegisterEditor(gone));
     EXPECT_TRUE(session::SetPassword(nullptr));
@@ -239,18 +239,18 @@ TEST_F(SessionTest, AVanishedEditorWindowIsForgottenWithoutAMessage) {
 }
 
 TEST_F(SessionTest, VerificationFilePrefersTheCurrentIdentityThenKindOrder) {
-    EXPECT_EQ(FindVerificationFile(settings_), u"");
+    EXPECT_EQ(FindVerificationFile(m_settings), u"");
     WriteNote(u"Note.vxn", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Note.vxn");
+    EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Note.vxn");
     WriteNote(u"Login.vxw", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Login.vxw");
+    EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Login.vxw");
     WriteNote(u"Zed.vxi", u"Secret1");
     WriteNote(u"Amy.vxi", u"Secret1");
-    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Amy.vxi");
-    settings_.SetCurrentIdentity(u"Zed");
-    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Zed.vxi");
-    settings_.SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
-    EXPECT_EQ(FindVerificationFile(settings_), Folder() + u"Amy.vxi");
+    EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Amy.vxi");
+    m_settings.SetCurrentIdentity(u"Zed");
+    EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Zed.vxi");
+    m_settings.SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
+    EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Amy.vxi");
 }
 
 }  // namespace

@@ -37,9 +37,9 @@ protected:
     void TearDown() override;
     // The objects in /dev/shm of this test's namespace.
     std::vector<std::string> ShmObjects() const;
-    std::string Namespace() const { return env_.Root().filename().string(); }
+    std::string Namespace() const { return m_env.Root().filename().string(); }
 
-    IsolatedEnvironment env_;
+    IsolatedEnvironment m_env;
 };
 
 }  // namespace veltrix::test

@@ -31,9 +31,9 @@ ProcessIdentity EndedProcess() {
 
 class SessionUsersTest : public ::testing::Test {
 protected:
-    std::vector<unsigned char> area_ = std::vector<unsigned char>(SessionUsers::kAreaSize);
-    SessionUsers users_{area_.data()};
-    ProcessIdentity self_ = platform::CurrentProcessIdentity();
+    std::vector<unsigned char> m_area = std::vector<unsigned char>(SessionUsers::kAreaSize);
+    SessionUsers m_users{m_area.data()};
+    ProcessIdentity m_self = platform::CurrentProcessIdentity();
 };
 
 TEST(ProcessIdentity, TellsRunningEndedAndReusedProcessesApart) {
@@ -59,55 +59,55 @@ TEST(ProcessIdentity, AZombieHasEnded) {
 }
 
 TEST_F(SessionUsersTest, AttachmentsAreCountedPerProcess) {
-    EXPECT_TRUE(users_.Empty());
-    EXPECT_TRUE(users_.Attach(self_));
-    EXPECT_TRUE(users_.Attach(self_));
-    EXPECT_EQ(users_.Count(), 1u);
-    EXPECT_EQ(users_.AttachmentsOf(self_), 2u);
-    EXPECT_TRUE(users_.Detach(self_));
-    EXPECT_EQ(users_.Count(), 1u);
-    EXPECT_TRUE(users_.Detach(self_));
-    EXPECT_TRUE(users_.Empty());
-    EXPECT_FALSE(users_.Detach(self_));
-    EXPECT_FALSE(users_.Attach(ProcessIdentity{}));
+    EXPECT_TRUE(m_users.Empty());
+    EXPECT_TRUE(m_users.Attach(m_self));
+    EXPECT_TRUE(m_users.Attach(m_self));
+    EXPECT_EQ(m_users.Count(), 1u);
+    EXPECT_EQ(m_users.AttachmentsOf(m_self), 2u);
+    EXPECT_TRUE(m_users.Detach(m_self));
+    EXPECT_EQ(m_users.Count(), 1u);
+    EXPECT_TRUE(m_users.Detach(m_self));
+    EXPECT_TRUE(m_users.Empty());
+    EXPECT_FALSE(m_users.Detach(m_self));
+    EXPECT_FALSE(m_users.Attach(ProcessIdentity{}));
 }
 
 TEST_F(SessionUsersTest, PruneDropsEndedAndReusedProcessesOnly) {
-    ASSERT_TRUE(users_.Attach(EndedProcess()));
-    ASSERT_TRUE(users_.Attach(self_));
-    ASSERT_TRUE(users_.Attach(ProcessIdentity{self_.pid, self_.startTime + 1}));
-    EXPECT_EQ(users_.Prune(), 2u);
-    EXPECT_EQ(users_.Count(), 1u);
-    EXPECT_EQ(users_.AttachmentsOf(self_), 1u);
+    ASSERT_TRUE(m_users.Attach(EndedProcess()));
+    ASSERT_TRUE(m_users.Attach(m_self));
+    ASSERT_TRUE(m_users.Attach(ProcessIdentity{m_self.pid, m_self.startTime + 1}));
+    EXPECT_EQ(m_users.Prune(), 2u);
+    EXPECT_EQ(m_users.Count(), 1u);
+    EXPECT_EQ(m_users.AttachmentsOf(m_self), 1u);
 }
 
 TEST_F(SessionUsersTest, AFullTableRefusesNewProcesses) {
     for (std::size_t i = 0; i < kMaxSessionUsers; ++i) {
-        ASSERT_TRUE(users_.Attach(ProcessIdentity{static_cast<std::int32_t>(i + 1), 7}));
+        ASSERT_TRUE(m_users.Attach(ProcessIdentity{static_cast<std::int32_t>(i + 1), 7}));
     }
-    EXPECT_FALSE(users_.Attach(self_));
-    EXPECT_TRUE(users_.Attach(ProcessIdentity{1, 7})) << "one already attached may attach again";
-    EXPECT_TRUE(users_.Detach(ProcessIdentity{5, 7}));
-    EXPECT_TRUE(users_.Attach(self_));
+    EXPECT_FALSE(m_users.Attach(m_self));
+    EXPECT_TRUE(m_users.Attach(ProcessIdentity{1, 7})) << "one already attached may attach again";
+    EXPECT_TRUE(m_users.Detach(ProcessIdentity{5, 7}));
+    EXPECT_TRUE(m_users.Attach(m_self));
 }
 
 TEST_F(SessionUsersTest, DamagedCountStaysWithinTheTable) {
-    reinterpret_cast<SessionUsersArea*>(area_.data())->count = 100000;
-    SessionUsers users(area_.data());
+    reinterpret_cast<SessionUsersArea*>(m_area.data())->count = 100000;
+    SessionUsers users(m_area.data());
     EXPECT_EQ(users.Count(), kMaxSessionUsers);
 }
 
 TEST_F(SessionUsersTest, TheWatchdogIsRecordedAndCheckedForLife) {
-    EXPECT_FALSE(users_.Watchdog());
-    EXPECT_FALSE(users_.WatchdogRunning());
-    users_.SetWatchdog(self_);
-    EXPECT_EQ(users_.Watchdog(), self_);
-    EXPECT_TRUE(users_.WatchdogRunning());
-    users_.SetWatchdog(EndedProcess());
-    EXPECT_FALSE(users_.WatchdogRunning());
-    users_.SetWatchdog(std::nullopt);
-    EXPECT_FALSE(users_.Watchdog());
-    EXPECT_TRUE(users_.Empty()) << "the watchdog is no user";
+    EXPECT_FALSE(m_users.Watchdog());
+    EXPECT_FALSE(m_users.WatchdogRunning());
+    m_users.SetWatchdog(m_self);
+    EXPECT_EQ(m_users.Watchdog(), m_self);
+    EXPECT_TRUE(m_users.WatchdogRunning());
+    m_users.SetWatchdog(EndedProcess());
+    EXPECT_FALSE(m_users.WatchdogRunning());
+    m_users.SetWatchdog(std::nullopt);
+    EXPECT_FALSE(m_users.Watchdog());
+    EXPECT_TRUE(m_users.Empty()) << "the watchdog is no user";
 }
 
 }  // namespace

@@ -222,14 +222,14 @@ TEST(WebLoginTextTest, AFieldValueHoldingElementsIsStoredAndReadBack) {
 class WebLoginFileTest : public ::testing::Test {
 protected:
     std::u16string PathOf(std::u16string_view name) {
-        return text::FromUtf8((env_.Root() / text::ToUtf8(name)).string()) + u".vxw";
+        return text::FromUtf8((m_env.Root() / text::ToUtf8(name)).string()) + u".vxw";
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    ui::ScriptedUi ui_;
-    WatchingPasswordSource passwords_{u"Secret1"};
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    ui::ScriptedUi m_ui;
+    WatchingPasswordSource m_passwords{u"Secret1"};
 };
 
 TEST_F(WebLoginFileTest, FilesRoundTripBetweenWriters) {
@@ -255,54 +255,54 @@ TEST_F(WebLoginFileTest, TheEditorKeepsTheUrlIndexCurrent) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
     std::u16string asRead;
-    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), ElementsAre(u"Bank"));
+    ASSERT_TRUE(WriteEditedWebLogin(m_settings, PathOf(u"Bank"), login, asRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"http://bank.test/"), ElementsAre(u"Bank"));
     EXPECT_EQ(asRead, u"https://www.bank.test/login");
 
     login.SetPageUrl(u"https://secure.bank.test/");
-    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), IsEmpty());
-    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/x"), ElementsAre(u"Bank"));
+    ASSERT_TRUE(WriteEditedWebLogin(m_settings, PathOf(u"Bank"), login, asRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"http://bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"https://secure.bank.test/x"), ElementsAre(u"Bank"));
 
     // An unchanged page address leaves the index alone.
-    ASSERT_TRUE(RemoveWebLoginFromIndex(settings_, u"https://secure.bank.test/", u"Bank"));
+    ASSERT_TRUE(RemoveWebLoginFromIndex(m_settings, u"https://secure.bank.test/", u"Bank"));
     const auto reread = ReadWebLogin(PathOf(u"Bank"));
     ASSERT_TRUE(reread.HasValue());
     std::u16string rereadAsRead = reread->GetPageUrl();
-    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), *reread, rereadAsRead).HasValue());
-    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/"), IsEmpty());
+    ASSERT_TRUE(WriteEditedWebLogin(m_settings, PathOf(u"Bank"), *reread, rereadAsRead).HasValue());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"https://secure.bank.test/"), IsEmpty());
 }
 
 TEST_F(WebLoginFileTest, AFailedEditorSaveLeavesTheIndexAlone) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
     std::u16string asRead;
-    ASSERT_TRUE(WriteEditedWebLogin(settings_, PathOf(u"Bank"), login, asRead).HasValue());
+    ASSERT_TRUE(WriteEditedWebLogin(m_settings, PathOf(u"Bank"), login, asRead).HasValue());
 
     login.SetPageUrl(u"https://secure.bank.test/");
-    const std::u16string unwritable = PathOf(u"Bank").substr(0, PathOf(u"Bank").rfind(u'/')) +
-                                      u"/no such folder/Bank.vxw";
-    EXPECT_FALSE(WriteEditedWebLogin(settings_, unwritable, login, asRead).HasValue());
+    const std::u16string unwritable =
+        PathOf(u"Bank").substr(0, PathOf(u"Bank").rfind(u'/')) + u"/no such folder/Bank.vxw";
+    EXPECT_FALSE(WriteEditedWebLogin(m_settings, unwritable, login, asRead).HasValue());
     EXPECT_EQ(asRead, u"https://www.bank.test/login");
-    EXPECT_THAT(LookupWebLogins(settings_, u"https://secure.bank.test/"), IsEmpty());
-    EXPECT_THAT(LookupWebLogins(settings_, u"http://bank.test/"), ElementsAre(u"Bank"));
+    EXPECT_THAT(LookupWebLogins(m_settings, u"https://secure.bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"http://bank.test/"), ElementsAre(u"Bank"));
 }
 
 TEST_F(WebLoginFileTest, TheBrowserWriterLeavesTheIndexToItsCaller) {
     CWebLogin login;
     login.SetPageUrl(u"https://www.bank.test/login");
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Bank"), login).HasValue());
-    EXPECT_THAT(LookupWebLogins(settings_, u"https://bank.test/"), IsEmpty());
+    EXPECT_THAT(LookupWebLogins(m_settings, u"https://bank.test/"), IsEmpty());
 }
 
 TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
-    ASSERT_TRUE(settings_.SetRecordFolder(
+    ASSERT_TRUE(m_settings.SetRecordFolder(
         RecordKind::WebLogin, text::FromUtf8((test::TestDataFolder() / "vault").string())));
     WebLoginLoadContext context;
-    passwords_.watched = &context;
-    const auto login = LoadWebLogin(settings_, context, u"Example login");
+    m_passwords.watched = &context;
+    const auto login = LoadWebLogin(m_settings, context, u"Example login");
     ASSERT_TRUE(login.HasValue());
-    EXPECT_TRUE(passwords_.busyWhileAsked);
+    EXPECT_TRUE(m_passwords.busyWhileAsked);
     EXPECT_FALSE(context.busy);
     EXPECT_FALSE(context.cancelled);
     EXPECT_EQ(login->GetPageUrl(), u"https://www.example.com/login");
@@ -310,34 +310,34 @@ TEST_F(WebLoginFileTest, LoadByNameReadsFromTheWebLoginsFolder) {
                                                 CWebLoginField{u"pass", 0, 1, u"hunter2", 0},
                                                 CWebLoginField{u"remember", 0, 2, u"on", 1}));
 
-    EXPECT_EQ(LoadWebLogin(settings_, context, u"No such login").Error(), FileStatus::CannotOpen);
+    EXPECT_EQ(LoadWebLogin(m_settings, context, u"No such login").Error(), FileStatus::CannotOpen);
     EXPECT_FALSE(context.cancelled);
 }
 
 TEST_F(WebLoginFileTest, ACancelledPromptStopsFurtherLoads) {
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
-        settings_.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
+        m_settings.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(m_env.Root().string())));
 
     test::FakePasswordSource cancelling(std::nullopt);
     WebLoginLoadContext context;
-    EXPECT_FALSE(LoadWebLogin(settings_, context, u"Saved").HasValue());
+    EXPECT_FALSE(LoadWebLogin(m_settings, context, u"Saved").HasValue());
     EXPECT_TRUE(context.cancelled);
     EXPECT_FALSE(context.busy);
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 
-    EXPECT_FALSE(LoadWebLogin(settings_, context, u"Saved").HasValue());
+    EXPECT_FALSE(LoadWebLogin(m_settings, context, u"Saved").HasValue());
     EXPECT_EQ(cancelling.GetPasswordCalls(), 1);
 }
 
 TEST_F(WebLoginFileTest, AWrongPasswordIsNotACancellation) {
     ASSERT_TRUE(WriteWebLogin(PathOf(u"Saved"), CWebLogin{}).HasValue());
     ASSERT_TRUE(
-        settings_.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(env_.Root().string())));
+        m_settings.SetRecordFolder(RecordKind::WebLogin, text::FromUtf8(m_env.Root().string())));
 
     test::FakePasswordSource wrong(u"Other1");
     WebLoginLoadContext context;
-    const auto login = LoadWebLogin(settings_, context, u"Saved");
+    const auto login = LoadWebLogin(m_settings, context, u"Saved");
     ASSERT_FALSE(login.HasValue());
     EXPECT_FALSE(context.cancelled);
     EXPECT_EQ(login.Error(), FileStatus::WrongPassword);

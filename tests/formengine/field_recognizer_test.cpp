@@ -14,16 +14,16 @@ const std::optional<std::u16string> kFirst;  // no previous field
 
 // One control of a form as the page shows it; recognition fills in the key.
 struct SControl {
-    SControl(FieldKind kind_, InputType type_, std::u16string name_, std::u16string label_,
-             std::int32_t size_ = 20, std::u16string value_ = {},
-             const COptionList* options_ = nullptr)
-        : kind(kind_),
-          type(type_),
-          name(std::move(name_)),
-          label(std::move(label_)),
-          size(size_),
-          value(std::move(value_)),
-          options(options_) {}
+    SControl(FieldKind m_kind, InputType m_type, std::u16string m_name, std::u16string m_label,
+             std::int32_t m_size = 20, std::u16string m_value = {},
+             const COptionList* m_options = nullptr)
+        : kind(m_kind),
+          type(m_type),
+          name(std::move(m_name)),
+          label(std::move(m_label)),
+          size(m_size),
+          value(std::move(m_value)),
+          options(m_options) {}
 
     FieldKind kind;
     InputType type;

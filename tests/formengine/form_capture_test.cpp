@@ -26,17 +26,17 @@ class FormCaptureTest : public test::PageTest {
 protected:
     FormCaptureTest() { LoadPage(kLoginPage); }
 
-    CWebForm& Form(std::size_t i) { return *page_.forms.at(i); }
+    CWebForm& Form(std::size_t i) { return *m_page.forms.at(i); }
 
     // The user types credentials and submits the login form with the Enter key.
     void SignInWithEnter(std::u16string_view user = u"ann", std::u16string_view pass = u"pw 1") {
         Type(u"user", user);
         Type(u"pass", pass);
-        capture_.NoteFormSubmit(Element(u"login"));
-        capture_.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw+1");
+        m_capture.NoteFormSubmit(Element(u"login"));
+        m_capture.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw+1");
     }
 
-    CFormCapture capture_{page_, host_};
+    CFormCapture m_capture{m_page, m_host};
 };
 
 // --- The values sent and the forms they match ---
@@ -60,30 +60,30 @@ TEST(SentValuesTest, StopsAtAPairWithoutNameAndAfterOneWithoutValue) {
 TEST_F(FormCaptureTest, AScriptSubmitIsMatchedByItsValuesIgnoringUncheckedBoxes) {
     Type(u"user", u"ann");
     Type(u"pass", u"pw 1");
-    capture_.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw+1");
-    ASSERT_EQ(page_.submittedForms.size(), 1u);
-    EXPECT_EQ(page_.submittedForms.front(), &Form(0));
-    EXPECT_EQ(page_.submitState, 2);
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    m_capture.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw+1");
+    ASSERT_EQ(m_page.submittedForms.size(), 1u);
+    EXPECT_EQ(m_page.submittedForms.front(), &Form(0));
+    EXPECT_EQ(m_page.submitState, 2);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
 }
 
 TEST_F(FormCaptureTest, AFormWithAValueNotSentDoesNotMatch) {
     Type(u"user", u"ann");
     Type(u"pass", u"other");
-    capture_.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw");
-    EXPECT_TRUE(page_.submittedForms.empty());
-    EXPECT_EQ(page_.submitState, 0);
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    m_capture.NoteNavigation(u"https://www.bank.example/session", "user=ann&pass=pw");
+    EXPECT_TRUE(m_page.submittedForms.empty());
+    EXPECT_EQ(m_page.submitState, 0);
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, ACheckedBoxMustBeAmongTheValues) {
     Type(u"user", u"ann");
     Type(u"pass", u"pw");
     Element(u"remember")->SetChecked(true);
-    capture_.NoteNavigation(u"https://x/session", "user=ann&pass=pw");
-    EXPECT_TRUE(page_.submittedForms.empty());
-    capture_.NoteNavigation(u"https://x/session", "user=ann&pass=pw&remember=on");
-    EXPECT_EQ(page_.submittedForms.size(), 1u);
+    m_capture.NoteNavigation(u"https://x/session", "user=ann&pass=pw");
+    EXPECT_TRUE(m_page.submittedForms.empty());
+    m_capture.NoteNavigation(u"https://x/session", "user=ann&pass=pw&remember=on");
+    EXPECT_EQ(m_page.submittedForms.size(), 1u);
 }
 
 TEST_F(FormCaptureTest, OnlyTheCheckedRadioButtonIsCompared) {
@@ -93,8 +93,8 @@ TEST_F(FormCaptureTest, OnlyTheCheckedRadioButtonIsCompared) {
         "<input type=radio name=kind value=business></form>");
     Type(u"user", u"ann");
     Type(u"pass", u"pw");
-    capture_.NoteNavigation(u"https://x/session", "user=ann&pass=pw&kind=personal");
-    EXPECT_EQ(page_.submittedForms.size(), 1u);
+    m_capture.NoteNavigation(u"https://x/session", "user=ann&pass=pw&kind=personal");
+    EXPECT_EQ(m_page.submittedForms.size(), 1u);
 }
 
 // --- What counts as entered ---
@@ -116,41 +116,42 @@ TEST_F(FormCaptureTest, CaptureTellsWhetherAnythingWasEntered) {
 // --- Events ---
 
 TEST_F(FormCaptureTest, TheSubmitEventNamesTheSubmittedFormAmongSeveral) {
-    capture_.NoteFormSubmit(Element(u"search"));
-    ASSERT_EQ(page_.submittedForms.size(), 1u);
-    EXPECT_EQ(page_.submittedForms.front(), &Form(1));
-    EXPECT_EQ(page_.submitState, 2);
-    capture_.NoteFormSubmit(Element(u"nowhere"));
-    EXPECT_TRUE(page_.submittedForms.empty());
+    m_capture.NoteFormSubmit(Element(u"search"));
+    ASSERT_EQ(m_page.submittedForms.size(), 1u);
+    EXPECT_EQ(m_page.submittedForms.front(), &Form(1));
+    EXPECT_EQ(m_page.submitState, 2);
+    m_capture.NoteFormSubmit(Element(u"nowhere"));
+    EXPECT_TRUE(m_page.submittedForms.empty());
 }
 
 TEST_F(FormCaptureTest, OnAPageOfOneFormTheSubmitEventAlwaysMeansThatForm) {
     LoadPage("<form id=only><input name=a></form><p id=other>");
-    capture_.NoteFormSubmit(Element(u"other"));
-    ASSERT_EQ(page_.submittedForms.size(), 1u);
-    EXPECT_EQ(page_.submittedForms.front(), &Form(0));
+    m_capture.NoteFormSubmit(Element(u"other"));
+    ASSERT_EQ(m_page.submittedForms.size(), 1u);
+    EXPECT_EQ(m_page.submittedForms.front(), &Form(0));
 }
 
 TEST_F(FormCaptureTest, AClickOnASubmitControlRefreshesItsFormsValues) {
     Type(u"user", u"ann");
-    capture_.NoteSubmitClick(Element(u"user"));
-    EXPECT_FALSE(page_.valuesCaptured);
+    m_capture.NoteSubmitClick(Element(u"user"));
+    EXPECT_FALSE(m_page.valuesCaptured);
     EXPECT_EQ(Form(0).fields.at(0)->valueText, u"");
-    capture_.NoteSubmitClick(Element(u"go"));
-    EXPECT_TRUE(page_.valuesCaptured);
+    m_capture.NoteSubmitClick(Element(u"go"));
+    EXPECT_TRUE(m_page.valuesCaptured);
     EXPECT_EQ(Form(0).fields.at(0)->valueText, u"ann");
 }
 
 // --- The automatic offer ---
 
 TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
     SignInWithEnter();
-    ASSERT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
-    EXPECT_EQ(views_.SaveWebLoginDefaults().front(), u"Bank  Sign in");
+    ASSERT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().front(), u"Bank  Sign in");
     ASSERT_TRUE(WebLoginExists(u"My bank"));
-    EXPECT_EQ(LookupWebLogins(settings_, kLoginAddress), (std::vector<std::u16string>{u"My bank"}));
-    EXPECT_EQ(host_.refreshes, 1);
+    EXPECT_EQ(LookupWebLogins(m_settings, kLoginAddress),
+              (std::vector<std::u16string>{u"My bank"}));
+    EXPECT_EQ(m_host.refreshes, 1);
 
     const auto read = ReadWebLogin(WebLoginPath(u"My bank"));
     ASSERT_TRUE(read.HasValue());
@@ -163,58 +164,58 @@ TEST_F(FormCaptureTest, ASubmittedLoginIsOfferedAndSavedUnderTheTypedName) {
 }
 
 TEST_F(FormCaptureTest, TheSameCredentialsAreNotOfferedAgainForTheSite) {
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"My bank");
     SignInWithEnter();
     LoadPage(kLoginPage);
     SignInWithEnter(u"ANN");  // names and values compare without regard to case
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
     LoadPage(kLoginPage);
     SignInWithEnter(u"bob");
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 2u);
 }
 
 TEST_F(FormCaptureTest, NoAutomaticOfferForASearchFormOrWithTheOfferSwitchedOff) {
     Type(u"q", u"rates");
-    capture_.NoteFormSubmit(Element(u"search"));
-    capture_.NoteNavigation(u"https://www.bank.example/find?q=rates", "");
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    m_capture.NoteFormSubmit(Element(u"search"));
+    m_capture.NoteNavigation(u"https://www.bank.example/find?q=rates", "");
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 
     LoadPage(kLoginPage);
     SetPreferences(0, config::pref::kPromptToSave);
     SignInWithEnter();
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, JavascriptTargetsAndExcludedSitesAreLeftAlone) {
     Type(u"user", u"ann");
     Type(u"pass", u"pw");
-    capture_.NoteFormSubmit(Element(u"login"));
-    capture_.NoteNavigation(u"JavaScript:void(0)", "");
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
-    ASSERT_TRUE(settings_.AddExcludedSite(kLoginAddress));
-    capture_.NoteNavigation(u"https://www.bank.example/session", "");
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    m_capture.NoteFormSubmit(Element(u"login"));
+    m_capture.NoteNavigation(u"JavaScript:void(0)", "");
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
+    ASSERT_TRUE(m_settings.AddExcludedSite(kLoginAddress));
+    m_capture.NoteNavigation(u"https://www.bank.example/session", "");
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }
 
 TEST_F(FormCaptureTest, AnAutomaticSubmitIsNotTakenForTheUsersLogin) {
     Type(u"user", u"ann");
-    page_.submitState = 1;
-    capture_.NoteNavigation(u"https://x/session", "user=ann&pass=");
-    EXPECT_TRUE(page_.submittedForms.empty());
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());
+    m_page.submitState = 1;
+    m_capture.NoteNavigation(u"https://x/session", "user=ann&pass=");
+    EXPECT_TRUE(m_page.submittedForms.empty());
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }
 
 // --- The Save Form command ---
 
 TEST_F(FormCaptureTest, SaveFormOffersEveryFormWithDataWhateverThePreference) {
     SetPreferences(0, config::pref::kPromptToSave);
-    capture_.SaveForm();
-    EXPECT_TRUE(views_.SaveWebLoginDefaults().empty());  // nothing entered, nothing offered
+    m_capture.SaveForm();
+    EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());  // nothing entered, nothing offered
 
     Type(u"q", u"rates");
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Search");
-    capture_.SaveForm();
-    ASSERT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Search");
+    m_capture.SaveForm();
+    ASSERT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
     const auto read = ReadWebLogin(WebLoginPath(u"Search"));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -225,13 +226,13 @@ TEST_F(FormCaptureTest, SaveFormOffersEveryFormWithDataWhateverThePreference) {
 // --- The dialog loop ---
 
 TEST_F(FormCaptureTest, AnInvalidOrEmptyNameBringsTheDialogBack) {
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"What?");
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"");
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Fine");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"What?");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Fine");
     SignInWithEnter();
-    EXPECT_EQ(views_.SaveWebLoginDefaults(),
+    EXPECT_EQ(m_views.SaveWebLoginDefaults(),
               (std::vector<std::u16string>{u"Bank  Sign in", u"What?", u""}));
-    EXPECT_EQ(ui_.MessageTexts(),
+    EXPECT_EQ(m_ui.MessageTexts(),
               (std::vector<std::u16string>{std::u16string(formmsg::kInvalidWebLoginName),
                                            std::u16string(formmsg::kInvalidWebLoginName)}));
     EXPECT_TRUE(WebLoginExists(u"Fine"));
@@ -239,16 +240,16 @@ TEST_F(FormCaptureTest, AnInvalidOrEmptyNameBringsTheDialogBack) {
 
 TEST_F(FormCaptureTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
     SaveWebLogin(u"Old", {{u"other", 0, 0, u"x", 0}});
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
-    ui_.QueueAnswer(ui::Answer::No);
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
-    ui_.QueueAnswer(ui::Answer::Yes);
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
+    m_ui.QueueAnswer(ui::Answer::No);
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Old");
+    m_ui.QueueAnswer(ui::Answer::Yes);
     SignInWithEnter();
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
-    ASSERT_EQ(ui_.Messages().size(), 2u);
-    EXPECT_EQ(ui_.Messages().front().text,
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 2u);
+    ASSERT_EQ(m_ui.Messages().size(), 2u);
+    EXPECT_EQ(m_ui.Messages().front().text,
               WebLoginPath(u"Old") + u" already exists.\nDo you want to replace it?");
-    EXPECT_EQ(ui_.Messages().front().buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(m_ui.Messages().front().buttons, ui::Buttons::YesNo);
     const auto read = ReadWebLogin(WebLoginPath(u"Old"));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -256,32 +257,32 @@ TEST_F(FormCaptureTest, AnExistingFileIsReplacedOnlyWhenConfirmed) {
 }
 
 TEST_F(FormCaptureTest, ExcludeAsksFirstAndSavesNothing) {
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
-    ui_.QueueAnswer(ui::Answer::No);  // not excluded: the dialog stays
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
-    ui_.QueueAnswer(ui::Answer::Yes);
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    m_ui.QueueAnswer(ui::Answer::No);  // not excluded: the dialog stays
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Exclude);
+    m_ui.QueueAnswer(ui::Answer::Yes);
     SignInWithEnter();
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 2u);
-    EXPECT_EQ(ui_.MessageTexts().front(),
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 2u);
+    EXPECT_EQ(m_ui.MessageTexts().front(),
               u"Are you sure you want to exclude the 'bank.example' web site from Veltrix "
               u"processing?");
-    EXPECT_TRUE(settings_.IsExcludedSite(kLoginAddress));
-    EXPECT_TRUE(LookupWebLogins(settings_, kLoginAddress).empty());
-    EXPECT_EQ(host_.refreshes, 1);
+    EXPECT_TRUE(m_settings.IsExcludedSite(kLoginAddress));
+    EXPECT_TRUE(LookupWebLogins(m_settings, kLoginAddress).empty());
+    EXPECT_EQ(m_host.refreshes, 1);
 }
 
 TEST_F(FormCaptureTest, NoDeclinesAndAFailedWriteLeavesTheIndexAlone) {
     SignInWithEnter();  // the empty queue answers No
-    EXPECT_EQ(views_.SaveWebLoginDefaults().size(), 1u);
+    EXPECT_EQ(m_views.SaveWebLoginDefaults().size(), 1u);
     EXPECT_FALSE(WebLoginExists(u"Bank  Sign in"));
 
-    settings_.SetRecordFolder(RecordKind::WebLogin,
-                              text::FromUtf8((env_.Root() / "missing" / "deeper").string()));
+    m_settings.SetRecordFolder(RecordKind::WebLogin,
+                               text::FromUtf8((m_env.Root() / "missing" / "deeper").string()));
     LoadPage(kLoginPage);
-    views_.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Lost");
+    m_views.QueueSaveWebLogin(SaveWebLoginAnswer::Yes, u"Lost");
     SignInWithEnter();
-    EXPECT_TRUE(LookupWebLogins(settings_, kLoginAddress).empty());
-    EXPECT_EQ(host_.refreshes, 0);
+    EXPECT_TRUE(LookupWebLogins(m_settings, kLoginAddress).empty());
+    EXPECT_EQ(m_host.refreshes, 0);
 }
 
 // --- The default name ---

@@ -142,8 +142,8 @@ const std::string kLoginPage =
 
 TEST_F(FormCollectionTest, SignUpPageKeepsItsFieldsInDocumentOrder) {
     Load(kSignUpPage);
-    ASSERT_EQ(forms_.size(), 2u);
-    const CWebForm& form = *forms_[1];
+    ASSERT_EQ(m_forms.size(), 2u);
+    const CWebForm& form = *m_forms[1];
     // Hidden, e-mail, telephone, file, reset and button inputs and the <button> element are not
     // fields; list boxes and the text area are.
     const std::vector<std::u16string> expected = {
@@ -182,8 +182,8 @@ TEST_F(FormCollectionTest, SignUpPageKeepsItsFieldsInDocumentOrder) {
     // Eleven inputs and text areas: too many for a login form, although a password field lies
     // within the first four text and password fields.
     EXPECT_FALSE(form.loginForm);
-    EXPECT_FALSE(forms_[0]->loginForm);
-    EXPECT_EQ(Names(*forms_[0]), std::vector<std::u16string>{u"q"});
+    EXPECT_FALSE(m_forms[0]->loginForm);
+    EXPECT_EQ(Names(*m_forms[0]), std::vector<std::u16string>{u"q"});
 }
 
 TEST_F(FormCollectionTest, OnlyTextPasswordCheckboxRadioAndNumberInputsAreFields) {
@@ -276,7 +276,7 @@ TEST_F(FormCollectionTest, SubmitCandidatesFollowTheirOwnRules) {
 
 TEST_F(FormCollectionTest, ValueTextIsTheValueOrTheSelectedOptionTextsJoinedByBars) {
     Load(kSignUpPage);
-    const CWebForm& form = *forms_[1];
+    const CWebForm& form = *m_forms[1];
     struct Case {
         std::u16string_view name;
         std::u16string_view value;
@@ -310,7 +310,7 @@ TEST_F(FormCollectionTest, ValueTextIsTheValueOrTheSelectedOptionTextsJoinedByBa
 
 TEST_F(FormCollectionTest, CheckBoxAndRadioValueTextIsTheirValueAttribute) {
     Load(kSignUpPage);
-    const CWebForm& form = *forms_[1];
+    const CWebForm& form = *m_forms[1];
     EXPECT_EQ(Named(form, u"terms").valueText, u"yes");
     EXPECT_EQ(Named(form, u"terms").initialValue, u"yes");
     EXPECT_EQ(form.fields[6]->initialValue, u"f");  // gender
@@ -319,7 +319,7 @@ TEST_F(FormCollectionTest, CheckBoxAndRadioValueTextIsTheirValueAttribute) {
 
 TEST_F(FormCollectionTest, RadioButtonWithoutWordsIsMatchedByItsValue) {
     // The initial value read at collection is what the fill compares when no text follows.
-    identity_.Set(IdentityKey::Sex, u"F");
+    m_identity.Set(IdentityKey::Sex, u"F");
     CWebForm& form = Load(
         "<form><table><tr><td>Sex</td><td><input type=radio name=sex value=M></td>"
         "<td><input type=radio name=sex value=F></td></tr></table></form>",
@@ -331,7 +331,7 @@ TEST_F(FormCollectionTest, RadioButtonWithoutWordsIsMatchedByItsValue) {
 
 TEST_F(FormCollectionTest, ListBoxesAndTextAreasHaveMaximumLength32768) {
     Load(kSignUpPage);
-    const CWebForm& form = *forms_[1];
+    const CWebForm& form = *m_forms[1];
     const std::pair<std::u16string_view, std::int32_t> cases[] = {
         {u"interests", kListMaxLength},  // its maxlength attribute does not count
         {u"title", kListMaxLength},
@@ -451,7 +451,7 @@ TEST_F(FormCollectionTest, LabelWalkStopsAtFormsRowsOptionsAndEarlierInputs) {
 
 TEST_F(FormCollectionTest, RadioButtonTakesTheLabelOfThePreviousRadioOfItsName) {
     Load(kSignUpPage);
-    const CWebForm& form = *forms_[1];
+    const CWebForm& form = *m_forms[1];
     EXPECT_EQ(form.fields[6]->label, u"Gender");
     EXPECT_EQ(form.fields[7]->label, u"Gender");  // not "Female", the text just before it
 
@@ -484,9 +484,9 @@ TEST_F(FormCollectionTest, RadioButtonTakesTheLabelOfThePreviousRadioOfItsName) 
 
 TEST_F(FormCollectionTest, SignInPageHasOneLoginForm) {
     Load(kLoginPage);
-    ASSERT_EQ(forms_.size(), 2u);
-    const CWebForm& search = *forms_[0];
-    const CWebForm& login = *forms_[1];
+    ASSERT_EQ(m_forms.size(), 2u);
+    const CWebForm& search = *m_forms[0];
+    const CWebForm& login = *m_forms[1];
     EXPECT_FALSE(search.loginForm);
     EXPECT_EQ(Names(search), std::vector<std::u16string>{u"q"});
     ASSERT_NE(search.submitInput, nullptr);
@@ -528,19 +528,19 @@ TEST_F(FormCollectionTest, LoginFlagDependsOnThePasswordFieldsPlace) {
 
 TEST_F(FormCollectionTest, FormsOfAFrameKeepThePageAndFrameAddressesAndAreAppended) {
     Load(kLoginPage);
-    ASSERT_EQ(forms_.size(), 2u);
+    ASSERT_EQ(m_forms.size(), 2u);
     auto frame = dom::BuildDocumentFromHtml(kCheckoutPage, u"https://pay.example.net/frame");
-    EXPECT_TRUE(CollectForms(frame, u"https://shop.example.com/cart", forms_));
-    ASSERT_EQ(forms_.size(), 3u);
-    EXPECT_TRUE(forms_[1]->loginForm);  // the earlier forms stay in place
-    EXPECT_EQ(forms_[2]->pageUrl, u"https://shop.example.com/cart");
-    EXPECT_EQ(forms_[2]->frameUrl, u"https://pay.example.net/frame");
-    EXPECT_EQ(forms_[2]->fields.front()->name, u"ship_name");
+    EXPECT_TRUE(CollectForms(frame, u"https://shop.example.com/cart", m_forms));
+    ASSERT_EQ(m_forms.size(), 3u);
+    EXPECT_TRUE(m_forms[1]->loginForm);  // the earlier forms stay in place
+    EXPECT_EQ(m_forms[2]->pageUrl, u"https://shop.example.com/cart");
+    EXPECT_EQ(m_forms[2]->frameUrl, u"https://pay.example.net/frame");
+    EXPECT_EQ(m_forms[2]->fields.front()->name, u"ship_name");
 
-    EXPECT_FALSE(CollectForms(nullptr, u"https://shop.example.com/cart", forms_));
-    EXPECT_EQ(forms_.size(), 3u);
-    EXPECT_TRUE(CollectForms(dom::BuildDocumentFromHtml("<p>No forms here</p>"), u"x", forms_));
-    EXPECT_EQ(forms_.size(), 3u);
+    EXPECT_FALSE(CollectForms(nullptr, u"https://shop.example.com/cart", m_forms));
+    EXPECT_EQ(m_forms.size(), 3u);
+    EXPECT_TRUE(CollectForms(dom::BuildDocumentFromHtml("<p>No forms here</p>"), u"x", m_forms));
+    EXPECT_EQ(m_forms.size(), 3u);
 }
 
 }  // namespace

@@ -25,19 +25,19 @@ inline constexpr char16_t kFixturePageAddress[] = u"file:///tmp/page.html";
 class IdentityFillTest : public ::testing::Test {
 protected:
     IdentityFillTest() {
-        identity_.Set(IdentityKey::FirstName, u"Ann");
-        identity_.Set(IdentityKey::LastName, u"Lee");
-        identity_.Set(IdentityKey::Title, u"Dr");
-        identity_.Set(IdentityKey::JobTitle, u"Engineer");
+        m_identity.Set(IdentityKey::FirstName, u"Ann");
+        m_identity.Set(IdentityKey::LastName, u"Lee");
+        m_identity.Set(IdentityKey::Title, u"Dr");
+        m_identity.Set(IdentityKey::JobTitle, u"Engineer");
     }
 
     // Builds the page and collects its forms; `keys` then replaces the first form's keys.
     CWebForm& Load(const std::string& html, std::initializer_list<std::u16string_view> keys = {}) {
-        document_ = dom::BuildDocumentFromHtml(html, kFixturePageAddress);
-        forms_.clear();
-        EXPECT_TRUE(CollectForms(document_, kFixturePageAddress, forms_));
-        EXPECT_FALSE(forms_.empty());
-        CWebForm& form = *forms_.front();
+        m_document = dom::BuildDocumentFromHtml(html, kFixturePageAddress);
+        m_forms.clear();
+        EXPECT_TRUE(CollectForms(m_document, kFixturePageAddress, m_forms));
+        EXPECT_FALSE(m_forms.empty());
+        CWebForm& form = *m_forms.front();
         std::size_t i = 0;
         for (std::u16string_view key : keys) {
             form.fields.at(i++)->key = key;
@@ -45,7 +45,7 @@ protected:
         return form;
     }
 
-    void Fill(CWebForm& form) { CIdentityFiller(identity_, u"Ann", settings_).FillForm(form); }
+    void Fill(CWebForm& form) { CIdentityFiller(m_identity, u"Ann", m_settings).FillForm(form); }
 
     std::u16string Value(const CWebForm& form, std::size_t i) const {
         return form.fields.at(i)->element->GetAttribute(u"value");
@@ -54,13 +54,13 @@ protected:
         return form.fields.at(i)->CurrentValueText();
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    ui::ScriptedUi ui_;
-    CIdentity identity_;
-    std::shared_ptr<dom::MemoryDocument> document_;
-    PageFormList forms_;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    ui::ScriptedUi m_ui;
+    CIdentity m_identity;
+    std::shared_ptr<dom::MemoryDocument> m_document;
+    PageFormList m_forms;
 };
 
 }  // namespace veltrix

@@ -26,8 +26,8 @@ std::string Boxes(std::initializer_list<int> sizes) {
 
 // How a phone number (555 / 123-4567) spreads over the boxes that follow its first part.
 TEST_F(IdentityFillTest, PhoneNumberFollowsTheSizesAndLimitsOfItsBoxes) {
-    identity_.Set(IdentityKey::HomePhone1, u"(555)");
-    identity_.Set(IdentityKey::HomePhone2, u"123-45 67");
+    m_identity.Set(IdentityKey::HomePhone1, u"(555)");
+    m_identity.Set(IdentityKey::HomePhone2, u"123-45 67");
     struct Case {
         const char* html;
         std::initializer_list<std::u16string_view> keys;
@@ -72,7 +72,7 @@ TEST_F(IdentityFillTest, PhoneNumberFollowsTheSizesAndLimitsOfItsBoxes) {
 
 TEST_F(IdentityFillTest, SocialSecurityNumberSplitsThreeTwoFour) {
     for (std::u16string_view ssn : {u"123456789", u"123-45-6789"}) {
-        identity_.Set(IdentityKey::SocialSecurityNumber, ssn);
+        m_identity.Set(IdentityKey::SocialSecurityNumber, ssn);
         CWebForm& form = Load(Boxes({3, 2, 4}), {u"ssn", u"", u"ssn"});
         Fill(form);
         EXPECT_EQ(Value(form, 0), u"123");
@@ -87,22 +87,22 @@ TEST_F(IdentityFillTest, KeyNamesReadTheIdentityTheChosenSubRecordsOrTheFullName
     CCreditCard card;
     card.Set(CardKey::Id, u"Work");
     card.Set(CardKey::Number, u"4111");
-    identity_.AddCreditCard(card);
+    m_identity.AddCreditCard(card);
     card.Set(CardKey::Number, u"5500");
-    identity_.AddCreditCard(card);  // listed first, but stored second
+    m_identity.AddCreditCard(card);  // listed first, but stored second
     CBankAccount account;
     account.Set(AccountKey::Id, u"Main");
     account.Set(AccountKey::Type, u"Checking");
-    identity_.AddBankAccount(account);
-    identity_.Set(IdentityKey::MiddleName, u"beth");
+    m_identity.AddBankAccount(account);
+    m_identity.Set(IdentityKey::MiddleName, u"beth");
 
-    const CIdentityFiller unchosen(identity_, u"Ann", settings_);
+    const CIdentityFiller unchosen(m_identity, u"Ann", m_settings);
     EXPECT_EQ(unchosen.IdentityValue(u"cc#"), u"");
     EXPECT_EQ(unchosen.IdentityValue(u"batype"), u"");
 
-    settings_.SetIdentityCreditCard(u"Ann", u"Work");
-    settings_.SetIdentityBankAccount(u"Ann", u"Main");
-    const CIdentityFiller filler(identity_, u"Ann", settings_);
+    m_settings.SetIdentityCreditCard(u"Ann", u"Work");
+    m_settings.SetIdentityBankAccount(u"Ann", u"Main");
+    const CIdentityFiller filler(m_identity, u"Ann", m_settings);
     EXPECT_EQ(filler.IdentityValue(u"wtitle"), u"Engineer");
     EXPECT_EQ(filler.IdentityValue(u"cc#"), u"4111");
     EXPECT_EQ(filler.IdentityValue(u"batype"), u"Checking");
@@ -113,7 +113,7 @@ TEST_F(IdentityFillTest, KeyNamesReadTheIdentityTheChosenSubRecordsOrTheFullName
 }
 
 TEST_F(IdentityFillTest, ZipKeepsItsDashWhenSplit) {
-    identity_.Set(IdentityKey::HomeZip, u"12345-6789");
+    m_identity.Set(IdentityKey::HomeZip, u"12345-6789");
     CWebForm& form = Load(Boxes({5, 4}), {u"hzip1", u""});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"12345");
@@ -125,8 +125,8 @@ TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
     card.Set(CardKey::Id, u"Work");
     card.Set(CardKey::ExpiryMonth, u"07");
     card.Set(CardKey::ExpiryYear, u"2029");
-    identity_.AddCreditCard(card);
-    settings_.SetIdentityCreditCard(u"Ann", u"Work");
+    m_identity.AddCreditCard(card);
+    m_settings.SetIdentityCreditCard(u"Ann", u"Work");
     const std::pair<int, std::u16string_view> cases[] = {
         {6, u"07/29"}, {4, u"07/29"}, {7, u"07/2029"}, {20, u"07/2029"}, {3, u"07"}, {2, u"07"}};
     for (const auto& [size, expected] : cases) {
@@ -135,7 +135,7 @@ TEST_F(IdentityFillTest, ExpiryMonthFollowsTheBoxSize) {
         EXPECT_EQ(Value(form, 0), expected) << size;
     }
     // Without a chosen card, card keys have no value.
-    settings_.SetIdentityCreditCard(u"Ann", u"");
+    m_settings.SetIdentityCreditCard(u"Ann", u"");
     CWebForm& form = Load(Boxes({20}), {u"ccexpm"});
     Fill(form);
     EXPECT_EQ(Value(form, 0), u"");
@@ -153,8 +153,8 @@ TEST_F(IdentityFillTest, TitleBeforeACompanyFieldIsTheJobTitle) {
 TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
     CCreditCard card;
     card.Set(CardKey::Id, u"Work");
-    identity_.AddCreditCard(card);
-    settings_.SetIdentityCreditCard(u"Ann", u"Work");
+    m_identity.AddCreditCard(card);
+    m_settings.SetIdentityCreditCard(u"Ann", u"Work");
     const std::string list =
         "<form><select name=t><option>Visa Electron</option><option>Visa Debit</option>"
         "<option>Visa</option><option>MasterCard</option></select></form>";
@@ -164,7 +164,7 @@ TEST_F(IdentityFillTest, CardTypeSelectionAvoidsDebitAndElectronEntries) {
         {u"vis", u"Visa"},
         {u"master", u"MasterCard"}};
     for (const auto& [stored, expected] : cases) {
-        identity_.FindCreditCard(u"Work")->Set(CardKey::Type, stored);
+        m_identity.FindCreditCard(u"Work")->Set(CardKey::Type, stored);
         CWebForm& form = Load(list, {u"cctype"});
         Fill(form);
         EXPECT_EQ(Selected(form, 0), expected) << text::ToUtf8(stored);
@@ -175,7 +175,7 @@ TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
     const std::string names =
         "<form><select><option>Alabama</option><option>Alaska</option>"
         "<option>California</option></select></form>";
-    identity_.Set(IdentityKey::HomeState, u"CA");
+    m_identity.Set(IdentityKey::HomeState, u"CA");
     CWebForm& byName = Load(names, {u"hst"});
     Fill(byName);
     EXPECT_EQ(Selected(byName, 0), u"California");
@@ -184,15 +184,15 @@ TEST_F(IdentityFillTest, StatesAreLookedUpByExactAbbreviation) {
         "<form><select><option value=AL>Alabama</option><option value=AK>Alaska</option>"
         "<option value=AR>Arkansas</option><option value=AZ>Arizona</option>"
         "<option value=CA>California</option></select></form>";
-    identity_.Set(IdentityKey::HomeState,
-                  u"ca");  // not in the map: only the abbreviation pass finds it
+    m_identity.Set(IdentityKey::HomeState,
+                   u"ca");  // not in the map: only the abbreviation pass finds it
     CWebForm& byCode = Load(codes, {u""});
     Fill(byCode);
     EXPECT_EQ(Selected(byCode, 0), u"California");
 }
 
 TEST_F(IdentityFillTest, ReadOnlyDisabledAndTooLongFieldsStayAsTheyWere) {
-    identity_.Set(IdentityKey::Email, u"ann@example.com");
+    m_identity.Set(IdentityKey::Email, u"ann@example.com");
     CWebForm& form = Load(
         "<form><input readonly value=keep><input disabled value=keep>"
         "<input maxlength=5 value=keep></form>",
@@ -205,7 +205,7 @@ TEST_F(IdentityFillTest, ReadOnlyDisabledAndTooLongFieldsStayAsTheyWere) {
 }
 
 TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
-    identity_.Set(IdentityKey::Email, u"ann@example.com");
+    m_identity.Set(IdentityKey::Email, u"ann@example.com");
     CWebForm& form = Load("<form><input value=Ann style='background-color: white'><input></form>",
                           {u"fname", u"email"});
     Fill(form);
@@ -214,7 +214,7 @@ TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
     RestoreBackground(*form.fields[1]);
     EXPECT_EQ(form.fields[1]->element->BackgroundColor(), u"");
 
-    settings_.SetPreferences(config::pref::kDefault & ~config::pref::kHighlightFields);
+    m_settings.SetPreferences(config::pref::kDefault & ~config::pref::kHighlightFields);
     CWebForm& plain = Load(Boxes({20}), {u"fname"});
     Fill(plain);
     EXPECT_EQ(Value(plain, 0), u"Ann");
@@ -224,15 +224,15 @@ TEST_F(IdentityFillTest, OnlyChangedFieldsAreHighlightedAndResetRestoresThem) {
 TEST_F(IdentityFillTest, ASecondFillResetsTheFormFirst) {
     CWebForm& form = Load(Boxes({20}), {u"fname"});
     Fill(form);
-    document_->ClearEvents();
+    m_document->ClearEvents();
     Fill(form);
-    ASSERT_FALSE(document_->Events().empty());
-    EXPECT_EQ(document_->Events().front().kind, dom::DomEvent::Kind::Reset);
+    ASSERT_FALSE(m_document->Events().empty());
+    EXPECT_EQ(m_document->Events().front().kind, dom::DomEvent::Kind::Reset);
     EXPECT_EQ(Value(form, 0), u"Ann");
 }
 
 TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
-    identity_.Set(IdentityKey::HomeStreet, u"12 Elm St  \r\n\r\nApt 4");
+    m_identity.Set(IdentityKey::HomeStreet, u"12 Elm St  \r\n\r\nApt 4");
     CWebForm& two = Load(Boxes({20, 20}), {u"hstr", u""});
     Fill(two);
     EXPECT_EQ(Value(two, 0), u"12 Elm St");
@@ -244,7 +244,7 @@ TEST_F(IdentityFillTest, StreetLinesGoOneAFieldAndSpareFieldsStayUntouched) {
 }
 
 TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
-    identity_.Set(IdentityKey::Sex, u"F");
+    m_identity.Set(IdentityKey::Sex, u"F");
     CWebForm& form = Load(
         "<form><p><input type=radio name=s value=1> Male <input type=radio name=s value=2> "
         "Female</p>"
@@ -257,33 +257,34 @@ TEST_F(IdentityFillTest, SexRadioButtonsMatchTheWordAfterThem) {
 
 TEST_F(IdentityFillTest, FillWithIdentityLoadsTheRecordAndSkipsLoginForms) {
     test::FakePasswordSource source(u"Secret1");
-    std::filesystem::create_directories(env_.VaultFolder());
-    ASSERT_TRUE(WriteIdentity(text::FromUtf8((env_.VaultFolder() / "Ann.vxi").string()), identity_)
-                    .HasValue());
+    std::filesystem::create_directories(m_env.VaultFolder());
+    ASSERT_TRUE(
+        WriteIdentity(text::FromUtf8((m_env.VaultFolder() / "Ann.vxi").string()), m_identity)
+            .HasValue());
     Load(
         "<form><input name=user><input type=password name=pass></form>"
         "<form><input name=firstname size=20></form>");
-    for (auto& field : forms_[1]->fields) {
+    for (auto& field : m_forms[1]->fields) {
         field->key = u"fname";
     }
-    forms_[0]->loginForm = true;
-    EXPECT_TRUE(FillWithIdentity(settings_, forms_, u"Ann"));
-    EXPECT_EQ(forms_[0]->fields[0]->element->GetAttribute(u"value"), u"");
-    EXPECT_EQ(forms_[1]->fields[0]->element->GetAttribute(u"value"), u"Ann");
-    EXPECT_FALSE(FillWithIdentity(settings_, forms_, u""));
-    EXPECT_FALSE(FillWithIdentity(settings_, forms_, u"Nobody"));
+    m_forms[0]->loginForm = true;
+    EXPECT_TRUE(FillWithIdentity(m_settings, m_forms, u"Ann"));
+    EXPECT_EQ(m_forms[0]->fields[0]->element->GetAttribute(u"value"), u"");
+    EXPECT_EQ(m_forms[1]->fields[0]->element->GetAttribute(u"value"), u"Ann");
+    EXPECT_FALSE(FillWithIdentity(m_settings, m_forms, u""));
+    EXPECT_FALSE(FillWithIdentity(m_settings, m_forms, u"Nobody"));
 }
 
 TEST_F(IdentityFillTest, PasswordsGoIntoEveryPasswordInput) {
     CWebForm& form =
         Load("<form><input name=user><input type=password><input type=password></form>");
-    EXPECT_TRUE(FillPasswords(form, u"", false, Highlighting::Read(settings_)));
-    EXPECT_TRUE(FillPasswords(form, u"s3cret!", true, Highlighting::Read(settings_)));
+    EXPECT_TRUE(FillPasswords(form, u"", false, Highlighting::Read(m_settings)));
+    EXPECT_TRUE(FillPasswords(form, u"s3cret!", true, Highlighting::Read(m_settings)));
     EXPECT_EQ(Value(form, 0), u"");
     EXPECT_EQ(Value(form, 1), u"s3cret!");
     EXPECT_EQ(Value(form, 2), u"s3cret!");
     CWebForm& none = Load(Boxes({20}));
-    EXPECT_FALSE(FillPasswords(none, u"x", false, Highlighting::Read(settings_)));
+    EXPECT_FALSE(FillPasswords(none, u"x", false, Highlighting::Read(m_settings)));
 }
 
 }  // namespace

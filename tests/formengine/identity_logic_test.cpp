@@ -23,7 +23,7 @@ constexpr char kSignUpPage[] =
 
 class IdentityLogicTest : public test::PageTest {
 protected:
-    IdentityLogicTest() { logic_.CreatePrompt(); }
+    IdentityLogicTest() { m_logic.CreatePrompt(); }
 
     // Writes an Identity with the named cards.
     void WriteIdentity(std::u16string_view name, std::u16string_view first,
@@ -37,8 +37,8 @@ protected:
             added.Set(CardKey::Number, u"4111 " + std::u16string(card));
         }
         ASSERT_TRUE(
-            veltrix::WriteIdentity(RecordPath(settings_.GetRecordFolder(RecordKind::Identity), name,
-                                              RecordKind::Identity),
+            veltrix::WriteIdentity(RecordPath(m_settings.GetRecordFolder(RecordKind::Identity),
+                                              name, RecordKind::Identity),
                                    identity)
                 .HasValue());
     }
@@ -46,7 +46,7 @@ protected:
     // The card names of the stored Identity, in its order.
     std::vector<std::u16string> CardNames(std::u16string_view name) {
         const auto identity = ReadIdentity(RecordPath(
-            settings_.GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
+            m_settings.GetRecordFolder(RecordKind::Identity), name, RecordKind::Identity));
         EXPECT_TRUE(identity.HasValue());
         std::vector<std::u16string> cards;
         for (const CCreditCard& card :
@@ -57,21 +57,21 @@ protected:
     }
 
     formviews::MemoryFillIdentityPrompt& Prompt() {
-        auto* prompt = views_.FillIdentityPrompt();
+        auto* prompt = m_views.FillIdentityPrompt();
         EXPECT_NE(prompt, nullptr);
         return *prompt;
     }
 
-    CIdentityLogic logic_{page_, host_};
+    CIdentityLogic m_logic{m_page, m_host};
 };
 
 TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
     WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
     WriteIdentity(u"Home", u"Bob");
-    settings_.SetCurrentIdentity(u"work");
-    settings_.SetIdentityCreditCard(u"work", u"Visa");
+    m_settings.SetCurrentIdentity(u"work");
+    m_settings.SetIdentityCreditCard(u"work", u"Visa");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
+    m_logic.Decide(false);
 
     ASSERT_TRUE(Prompt().IsVisible());
     EXPECT_FALSE(Prompt().Activated());
@@ -82,8 +82,8 @@ TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
     cards.emplace_back();
     EXPECT_EQ(Prompt().CreditCards().entries, cards);
     EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Visa");
-    settings_.SetIdentityCreditCard(u"work", u"Amex");
-    logic_.Decide(true);
+    m_settings.SetIdentityCreditCard(u"work", u"Amex");
+    m_logic.Decide(true);
     EXPECT_EQ(Prompt().CreditCards().SelectedText(), u"Amex");
     EXPECT_TRUE(Prompt().CreditCards().enabled);
     EXPECT_FALSE(Prompt().BankAccounts().enabled);
@@ -94,30 +94,30 @@ TEST_F(IdentityLogicTest, PromptModeListsTheIdentitiesWithTheCurrentOnesCards) {
 TEST_F(IdentityLogicTest, YesStoresTheChoicesAndFills) {
     WriteIdentity(u"work", u"Ann", {u"Visa", u"Amex"});
     WriteIdentity(u"Home", u"Bob", {u"Debit"});
-    settings_.SetCurrentIdentity(u"work");
+    m_settings.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_EQ(Prompt().CreditCards().selected, 0);  // nothing chosen: the first
 
     ASSERT_TRUE(Prompt().ChooseIdentity(u"Home"));
     EXPECT_EQ(Prompt().CreditCards().entries, (std::vector<std::u16string>{u"Debit", u""}));
     Prompt().Press(PromptButton::Yes);
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Home");
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Home"), u"Debit");
+    EXPECT_EQ(m_settings.GetCurrentIdentity(), u"Home");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Home"), u"Debit");
     EXPECT_EQ(Value(u"fn"), u"Bob");
     EXPECT_EQ(Value(u"cc"), u"4111 Debit");
-    EXPECT_TRUE(logic_.Dismissed());
+    EXPECT_TRUE(m_logic.Dismissed());
 }
 
 TEST_F(IdentityLogicTest, AnIdentityThatDoesNotLoadPutsTheListBack) {
     WriteIdentity(u"work", u"Ann");
-    settings_.SetCurrentIdentity(u"work");
+    m_settings.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
-    std::filesystem::path broken = env_.Root() / "identities" / "Broken.vxi";
+    m_logic.Decide(false);
+    std::filesystem::path broken = m_env.Root() / "identities" / "Broken.vxi";
     { std::ofstream(broken) << "not a record"; }
-    logic_.Decide(true);  // the list now holds Broken too
+    m_logic.Decide(true);  // the list now holds Broken too
     ASSERT_TRUE(Prompt().ChooseIdentity(u"Broken"));
     EXPECT_EQ(Prompt().Identities().SelectedText(), u"work");
 }
@@ -125,24 +125,24 @@ TEST_F(IdentityLogicTest, AnIdentityThatDoesNotLoadPutsTheListBack) {
 TEST_F(IdentityLogicTest, NoDismissesForThePageUntilReset) {
     WriteIdentity(u"work", u"Ann");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
+    m_logic.Decide(false);
     ASSERT_TRUE(Prompt().IsVisible());
     EXPECT_EQ(Prompt().Identities().selected, -1);  // no current Identity
     Prompt().Press(PromptButton::No);
     EXPECT_FALSE(Prompt().IsVisible());
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_FALSE(Prompt().IsVisible());
-    logic_.ResetDismissed();
-    logic_.Decide(false);
+    m_logic.ResetDismissed();
+    m_logic.Decide(false);
     EXPECT_TRUE(Prompt().IsVisible());
 }
 
 TEST_F(IdentityLogicTest, AutoFillModeFillsWithTheCurrentIdentity) {
     SetPreferences(config::pref::kAutoFillForms, config::pref::kPromptFillForms);
     WriteIdentity(u"work", u"Ann");
-    settings_.SetCurrentIdentity(u"work");
+    m_settings.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_EQ(Value(u"fn"), u"Ann");
     EXPECT_FALSE(Prompt().IsVisible());
 }
@@ -151,33 +151,33 @@ TEST_F(IdentityLogicTest, ManualModeFillsOnCommandWithTheOnlyIdentity) {
     SetPreferences(config::pref::kManualFillForms, config::pref::kPromptFillForms);
     WriteIdentity(u"solo", u"Cy");
     LoadPage(kSignUpPage);
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_EQ(Value(u"fn"), u"");
-    logic_.Decide(true);
+    m_logic.Decide(true);
     EXPECT_EQ(Value(u"fn"), u"Cy");
     EXPECT_FALSE(Prompt().IsVisible());
 
     WriteIdentity(u"other", u"Di");
-    logic_.Decide(true);
+    m_logic.Decide(true);
     EXPECT_TRUE(Prompt().IsVisible());
 }
 
 TEST_F(IdentityLogicTest, LoginFormsAndPagesWithoutIdentitiesGetNoPrompt) {
     LoadPage(kSignUpPage);
-    logic_.Decide(false);  // no Identity file at all
+    m_logic.Decide(false);  // no Identity file at all
     EXPECT_FALSE(Prompt().IsVisible());
     WriteIdentity(u"work", u"Ann");
     LoadPage("<form><input name=user><input type=password name=pass></form>");
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_FALSE(Prompt().IsVisible());
 }
 
 TEST_F(IdentityLogicTest, ACurrentIdentityThatCannotBeReadShowsNoPrompt) {
     WriteIdentity(u"work", u"Ann");
-    settings_.SetCurrentIdentity(u"work");
+    m_settings.SetCurrentIdentity(u"work");
     LoadPage(kSignUpPage);
     test::FakePasswordSource refusing(std::nullopt);
-    logic_.Decide(false);
+    m_logic.Decide(false);
     EXPECT_FALSE(Prompt().IsVisible());
 }
 

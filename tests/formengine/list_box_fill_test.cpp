@@ -80,9 +80,9 @@ protected:
         for (const auto& [key, value] : fields) {
             card.Set(key, value);
         }
-        identity_.AddCreditCard(card);
-        settings_.SetIdentityCreditCard(u"Ann", id);
-        return *identity_.FindCreditCard(id);
+        m_identity.AddCreditCard(card);
+        m_settings.SetIdentityCreditCard(u"Ann", id);
+        return *m_identity.FindCreditCard(id);
     }
 
     // Loads the page, gives its first list box `key`, fills, and reads what the list shows.
@@ -97,7 +97,7 @@ protected:
 // ---- Birth day ----
 
 TEST_F(ListBoxFillTest, BirthDayListIsFoundByKeyOrByBirthInLabelOrName) {
-    identity_.Set(IdentityKey::BirthDay, u"15");
+    m_identity.Set(IdentityKey::BirthDay, u"15");
     struct Case {
         const char* label;
         const char* name;
@@ -131,7 +131,7 @@ TEST_F(ListBoxFillTest, BirthDayWithALeadingZeroIsRetriedWithoutIt) {
         {u"10", 1, u"10"},  // a zero that does not lead is no reason to retry
     };
     for (const Case& c : cases) {
-        identity_.Set(IdentityKey::BirthDay, c.day);
+        m_identity.Set(IdentityKey::BirthDay, c.day);
         EXPECT_EQ(FillList(ListPage("Day", "dd", NumberOptions(1, 31, c.width)), u"bdayd"),
                   c.expected)
             << text::ToUtf8(c.day) << " width " << c.width;
@@ -140,8 +140,8 @@ TEST_F(ListBoxFillTest, BirthDayWithALeadingZeroIsRetriedWithoutIt) {
 
 TEST_F(ListBoxFillTest, BirthDayHandlerLeavesMonthNameListsToTheMonthHandler) {
     // The option values 1..12 would let the day 12 pick December if the day handler ran.
-    identity_.Set(IdentityKey::BirthMonth, u"3");
-    identity_.Set(IdentityKey::BirthDay, u"12");
+    m_identity.Set(IdentityKey::BirthMonth, u"3");
+    m_identity.Set(IdentityKey::BirthDay, u"12");
     EXPECT_EQ(
         FillList(ListPage("Birth month", "birth_month", MonthNameOptions(false, true)), u"bdaym"),
         u"March");
@@ -152,8 +152,8 @@ TEST_F(ListBoxFillTest, BirthDayHandlerLeavesMonthNameListsToTheMonthHandler) {
 
 TEST_F(ListBoxFillTest, BirthDayHandlerLeavesListsWith1980ToTheYearHandler) {
     // A day of 19 would pick 1975, the first year containing it, if the day handler ran.
-    identity_.Set(IdentityKey::BirthDay, u"19");
-    identity_.Set(IdentityKey::BirthYear, u"1985");
+    m_identity.Set(IdentityKey::BirthDay, u"19");
+    m_identity.Set(IdentityKey::BirthYear, u"1985");
     EXPECT_EQ(
         FillList(ListPage("Year of birth", "birth_year", NumberOptions(1975, 1990)), u"bdayy"),
         u"1985");
@@ -161,8 +161,8 @@ TEST_F(ListBoxFillTest, BirthDayHandlerLeavesListsWith1980ToTheYearHandler) {
 
 TEST_F(ListBoxFillTest, BirthDayKeyFallsThroughToTheMonthWhenTheDayIsNotListed) {
     // Recognition may give the day key to a list of 1..12: the day is not there, the month is.
-    identity_.Set(IdentityKey::BirthDay, u"25");
-    identity_.Set(IdentityKey::BirthMonth, u"7");
+    m_identity.Set(IdentityKey::BirthDay, u"25");
+    m_identity.Set(IdentityKey::BirthMonth, u"7");
     EXPECT_EQ(FillList(ListPage("Day", "dd", NumberOptions(1, 12)), u"bdayd"), u"7");
 }
 
@@ -185,7 +185,7 @@ TEST_F(ListBoxFillTest, NumericBirthMonthListTakesTheBirthMonth) {
         {u"", NumberOptions(1, 12), kUntouched},
     };
     for (const Case& c : cases) {
-        identity_.Set(IdentityKey::BirthMonth, c.month);
+        m_identity.Set(IdentityKey::BirthMonth, c.month);
         EXPECT_EQ(FillList(ListPage("Month", "mm", c.options), u"bdaym"), c.expected)
             << text::ToUtf8(c.month);
     }
@@ -221,7 +221,7 @@ TEST_F(ListBoxFillTest, ValidFromMonthListUsesTheValidFromYear) {
 
 TEST_F(ListBoxFillTest, CardMonthListNeedsAChosenCard) {
     ChooseCard(u"Visa", {{CardKey::ExpiryMonth, u"07"}, {CardKey::ExpiryYear, u"2029"}});
-    settings_.SetIdentityCreditCard(u"Ann", u"");
+    m_settings.SetIdentityCreditCard(u"Ann", u"");
     EXPECT_EQ(FillList(ListPage("Expires", "exp", NumberOptions(1, 12)), u"ccexpm"), kUntouched);
 }
 
@@ -237,8 +237,8 @@ TEST_F(ListBoxFillTest, MonthNameListsTakeTheFullNameThenTheFirstThreeLetters) {
                          {CardKey::ExpiryYear, u"2029"},
                          {CardKey::ValidFromMonth, u"03"},
                          {CardKey::ValidFromYear, u"2021"}});
-    identity_.Set(IdentityKey::BirthMonth, u"07");
-    identity_.Set(IdentityKey::BirthDay, u"12");
+    m_identity.Set(IdentityKey::BirthMonth, u"07");
+    m_identity.Set(IdentityKey::BirthDay, u"12");
     struct Case {
         std::u16string_view key;
         bool shortNames;
@@ -266,9 +266,9 @@ TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
     ChooseCard(u"Home", {{CardKey::ExpiryMonth, u"02"}, {CardKey::ExpiryYear, u"2027"}});
     ChooseCard(u"Work", {{CardKey::ExpiryMonth, u"10"}, {CardKey::ExpiryYear, u"2030"}});
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(false)), u"ccexpm"), u"October");
-    settings_.SetIdentityCreditCard(u"Ann", u"Home");
+    m_settings.SetIdentityCreditCard(u"Ann", u"Home");
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(true)), u"ccexpm"), u"Feb");
-    settings_.SetIdentityCreditCard(u"Ann", u"Nobody");
+    m_settings.SetIdentityCreditCard(u"Ann", u"Nobody");
     EXPECT_EQ(FillList(ListPage("Expiry", "m", MonthNameOptions(false)), u"ccexpm"), kUntouched);
 }
 
@@ -276,7 +276,7 @@ TEST_F(ListBoxFillTest, MonthNameListsForCardKeysReadTheChosenCard) {
 
 TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
     ChooseCard(u"Visa", {{CardKey::ExpiryYear, u"2029"}, {CardKey::ValidFromYear, u"2021"}});
-    identity_.Set(IdentityKey::BirthYear, u"1985");
+    m_identity.Set(IdentityKey::BirthYear, u"1985");
     struct Case {
         std::u16string_view key;
         std::string options;
@@ -302,7 +302,7 @@ TEST_F(ListBoxFillTest, YearListsTakeTheFullYearThenItsLastTwoDigits) {
 
 TEST_F(ListBoxFillTest, CardTypeListIsFilledWhateverTheKey) {
     ChooseCard(u"Visa", {{CardKey::Type, u"MasterCard"}});
-    identity_.Set(IdentityKey::HomeCountry, u"Canada");
+    m_identity.Set(IdentityKey::HomeCountry, u"Canada");
     const std::string brands = Options({"VI=Visa", "MC=MasterCard", "AMEX=American Express"});
     for (std::u16string_view key : {u"", u"cctype", u"hcountry", u"ccname"}) {
         EXPECT_EQ(FillList(ListPage("Card", "brand", brands), key), u"MasterCard")
@@ -340,7 +340,7 @@ TEST_F(ListBoxFillTest, StateListOfNamesTakesTheNameOfTheStoredAbbreviation) {
         {u"QU", u"Quebec"}, {u"NF", u"Newfoundland and Labrador"}, {u"ON", u"Ontario"},
     };
     for (const auto& [state, expected] : cases) {
-        identity_.Set(IdentityKey::HomeState, state);
+        m_identity.Set(IdentityKey::HomeState, state);
         EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), expected)
             << text::ToUtf8(state);
     }
@@ -349,17 +349,17 @@ TEST_F(ListBoxFillTest, StateListOfNamesTakesTheNameOfTheStoredAbbreviation) {
 TEST_F(ListBoxFillTest, StateMapLookupIsCaseSensitive) {
     // "tx" is no abbreviation of the map, the list has no abbreviation values, and "tx" is part of
     // no name: neither the handler nor the key's own pass selects anything.
-    identity_.Set(IdentityKey::HomeState, u"tx");
+    m_identity.Set(IdentityKey::HomeState, u"tx");
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), kUntouched);
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u"hst"), kUntouched);
     // Quebec is "QU" in the map, not the postal "QC".
-    identity_.Set(IdentityKey::HomeState, u"QC");
+    m_identity.Set(IdentityKey::HomeState, u"QC");
     EXPECT_EQ(FillList(ListPage("State", "state", kStateNames), u""), kUntouched);
 }
 
 TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
-    identity_.Set(IdentityKey::HomeState,
-                  u"tx");  // lower case: only the abbreviation pass can find it
+    m_identity.Set(IdentityKey::HomeState,
+                   u"tx");  // lower case: only the abbreviation pass can find it
     struct Case {
         std::string options;
         std::u16string_view expected;
@@ -373,10 +373,10 @@ TEST_F(ListBoxFillTest, StateAbbreviationPassNeedsAllOfALAKARAZ) {
     for (const Case& c : cases) {
         EXPECT_EQ(FillList(ListPage("State", "state", c.options), u""), c.expected) << c.options;
     }
-    identity_.Set(IdentityKey::HomeState, u"");
+    m_identity.Set(IdentityKey::HomeState, u"");
     EXPECT_EQ(FillList(ListPage("State", "state", cases[0].options), u""), kUntouched);
     // Abbreviations alone, without the names, are no state list for the handler.
-    identity_.Set(IdentityKey::HomeState, u"TX");
+    m_identity.Set(IdentityKey::HomeState, u"TX");
     EXPECT_EQ(
         FillList(ListPage("State", "state", Options({"AL=AL", "AK=AK", "AZ=AZ", "AR=AR", "TX=TX"})),
                  u""),
@@ -399,11 +399,11 @@ TEST_F(ListBoxFillTest, OtherListsTakeTheKeysValueThenItsLettersAndDigits) {
         {u"", kUntouched},
     };
     for (const auto& [stored, expected] : cases) {
-        identity_.Set(IdentityKey::HomeCountry, stored);
+        m_identity.Set(IdentityKey::HomeCountry, stored);
         EXPECT_EQ(FillList(ListPage("Country", "country", countries), u"hcountry"), expected)
             << text::ToUtf8(stored);
     }
-    identity_.Set(IdentityKey::HomeCountry, u"Mexico");
+    m_identity.Set(IdentityKey::HomeCountry, u"Mexico");
     EXPECT_EQ(FillList(ListPage("Country", "country", countries), u""), kUntouched);
 }
 
@@ -436,7 +436,7 @@ TEST_F(ListBoxFillTest, SelectOptionPrefersAnEqualTextOrValueThenAContainingOne)
     for (const Case& c : cases) {
         CWebForm& form = Load(ListPage("Card type", "type", kCardBrands));
         CFormField& field = *form.fields.at(0);
-        const bool selected = SelectOption(field, c.text, Highlighting::Read(settings_));
+        const bool selected = SelectOption(field, c.text, Highlighting::Read(m_settings));
         EXPECT_EQ(selected, !c.expected.empty()) << text::ToUtf8(c.text);
         EXPECT_EQ(field.written, selected) << text::ToUtf8(c.text);
         EXPECT_EQ(Selected(form, 0),
@@ -456,7 +456,7 @@ TEST_F(ListBoxFillTest, SelectOptionExcludesDebitAndElectronByTheOptionTextOnly)
     };
     for (const auto& [text, expected] : cases) {
         CWebForm& form = Load(ListPage("Payment", "pay", options));
-        EXPECT_EQ(SelectOption(*form.fields.at(0), text, Highlighting::Read(settings_)),
+        EXPECT_EQ(SelectOption(*form.fields.at(0), text, Highlighting::Read(m_settings)),
                   !expected.empty())
             << text::ToUtf8(text);
         EXPECT_EQ(Selected(form, 0), expected.empty() ? std::u16string_view(kUntouched) : expected)
@@ -475,8 +475,8 @@ TEST_F(ListBoxFillTest, CardTypeFillAvoidsDebitAndElectronEntries) {
 // ---- Empty lists and highlighting ----
 
 TEST_F(ListBoxFillTest, ListBoxWithoutOptionsIsLeftAloneAndTheFormGoesOn) {
-    identity_.Set(IdentityKey::HomeState, u"TX");
-    identity_.Set(IdentityKey::HomeCity, u"Austin");
+    m_identity.Set(IdentityKey::HomeState, u"TX");
+    m_identity.Set(IdentityKey::HomeCity, u"Austin");
     CWebForm& form = Load("<form>State <select name=state></select> City <input name=city></form>",
                           {u"hst", u"hcity"});
     ASSERT_EQ(form.fields.at(0)->options->Count(), 0);
@@ -485,12 +485,12 @@ TEST_F(ListBoxFillTest, ListBoxWithoutOptionsIsLeftAloneAndTheFormGoesOn) {
     EXPECT_EQ(form.fields[0]->element->BackgroundColor(), u"");
     EXPECT_FALSE(form.fields[0]->savedBackground.has_value());
     EXPECT_EQ(Value(form, 1), u"Austin");
-    EXPECT_FALSE(SelectOption(*form.fields[0], u"TX", Highlighting::Read(settings_)));
+    EXPECT_FALSE(SelectOption(*form.fields[0], u"TX", Highlighting::Read(m_settings)));
     EXPECT_FALSE(form.fields[0]->written);
 }
 
 TEST_F(ListBoxFillTest, ListIsHighlightedOnlyWhenItsSelectionChanged) {
-    identity_.Set(IdentityKey::HomeState, u"TX");
+    m_identity.Set(IdentityKey::HomeState, u"TX");
     CWebForm& changed = Load(ListPage("State", "state", kStateNames), {u"hst"});
     Fill(changed);
     EXPECT_EQ(Selected(changed, 0), u"Texas");
@@ -507,8 +507,8 @@ TEST_F(ListBoxFillTest, ListIsHighlightedOnlyWhenItsSelectionChanged) {
 }
 
 TEST_F(ListBoxFillTest, CheckoutPageListsAreFilledInOnePass) {
-    identity_.Set(IdentityKey::HomeState, u"CA");
-    identity_.Set(IdentityKey::HomeCountry, u"USA");
+    m_identity.Set(IdentityKey::HomeState, u"CA");
+    m_identity.Set(IdentityKey::HomeCountry, u"USA");
     ChooseCard(
         u"Visa",
         {{CardKey::Type, u"Visa"}, {CardKey::ExpiryMonth, u"04"}, {CardKey::ExpiryYear, u"2031"}});

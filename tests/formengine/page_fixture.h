@@ -42,25 +42,25 @@ class PageTest : public ::testing::Test {
 protected:
     PageTest() {
         for (const char* folder : {"logins", "identities"}) {
-            std::filesystem::create_directories(env_.Root() / folder);
+            std::filesystem::create_directories(m_env.Root() / folder);
         }
-        settings_.SetRecordFolder(RecordKind::WebLogin,
-                                  text::FromUtf8((env_.Root() / "logins").string()));
-        settings_.SetRecordFolder(RecordKind::Identity,
-                                  text::FromUtf8((env_.Root() / "identities").string()));
+        m_settings.SetRecordFolder(RecordKind::WebLogin,
+                                   text::FromUtf8((m_env.Root() / "logins").string()));
+        m_settings.SetRecordFolder(RecordKind::Identity,
+                                   text::FromUtf8((m_env.Root() / "identities").string()));
     }
 
     // Builds the page from HTML at `address` and collects its forms into the page state.
     void LoadPage(const std::string& html, std::u16string address = kLoginAddress) {
-        document_ = dom::BuildDocumentFromHtml(html, address);
-        page_.forms.clear();
-        page_.ClearSubmission();
-        page_.pageUrl = address;
-        page_.pageTitle = document_->Title();
-        ASSERT_TRUE(CollectForms(document_, address, page_.forms));
+        m_document = dom::BuildDocumentFromHtml(html, address);
+        m_page.forms.clear();
+        m_page.ClearSubmission();
+        m_page.pageUrl = address;
+        m_page.pageTitle = m_document->Title();
+        ASSERT_TRUE(CollectForms(m_document, address, m_page.forms));
     }
 
-    dom::ElementRef Element(std::u16string_view id) const { return document_->ElementById(id); }
+    dom::ElementRef Element(std::u16string_view id) const { return m_document->ElementById(id); }
 
     void Type(std::u16string_view id, std::u16string_view value) {
         ASSERT_NE(Element(id), nullptr);
@@ -72,7 +72,7 @@ protected:
     }
 
     std::u16string WebLoginPath(std::u16string_view name) const {
-        return RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name,
+        return RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin), name,
                           RecordKind::WebLogin);
     }
 
@@ -93,19 +93,19 @@ protected:
     }
 
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0) {
-        settings_.SetPreferences((config::pref::kDefault | set) & ~clear);
+        m_settings.SetPreferences((config::pref::kDefault | set) & ~clear);
     }
 
-    IsolatedEnvironment env_;
+    IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    ui::ScriptedUi ui_;
-    formviews::MemoryFormViews views_;
-    ui::ViewFactory viewFactory_{&views_};
-    FakePasswordSource passwords_{u"Secret1"};
-    FakePageHost host_;
-    FormPageState page_{settings_};
-    std::shared_ptr<dom::MemoryDocument> document_;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    ui::ScriptedUi m_ui;
+    formviews::MemoryFormViews m_views;
+    ui::ViewFactory m_viewFactory{&m_views};
+    FakePasswordSource m_passwords{u"Secret1"};
+    FakePageHost m_host;
+    FormPageState m_page{m_settings};
+    std::shared_ptr<dom::MemoryDocument> m_document;
 };
 
 }  // namespace veltrix::test

@@ -33,9 +33,9 @@ constexpr char kLoginPage[] = "<form><input name=User><input type=password name=
 class WebLoginFillTest : public IdentityFillTest {
 protected:
     WebLoginFillTest() {
-        std::filesystem::create_directories(env_.Root() / "logins");
-        EXPECT_TRUE(settings_.SetRecordFolder(RecordKind::WebLogin,
-                                              text::FromUtf8((env_.Root() / "logins").string())));
+        std::filesystem::create_directories(m_env.Root() / "logins");
+        EXPECT_TRUE(m_settings.SetRecordFolder(RecordKind::WebLogin,
+                                               text::FromUtf8((m_env.Root() / "logins").string())));
     }
 
     // Writes a Web Login file of that name into the Web Logins folder.
@@ -47,8 +47,8 @@ protected:
         for (const CWebLoginField& field : fields) {
             login.AddField(field);
         }
-        const std::u16string path =
-            RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin), name, RecordKind::WebLogin);
+        const std::u16string path = RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin),
+                                               name, RecordKind::WebLogin);
         ASSERT_TRUE(WriteWebLogin(path, login).HasValue());
     }
 
@@ -59,17 +59,17 @@ protected:
 
     void AllowAutoSubmit(bool on) {
         const std::uint32_t prefs = config::pref::kDefault;
-        settings_.SetPreferences(on ? prefs | config::pref::kAutoSubmit
-                                    : prefs & ~config::pref::kAutoSubmit);
+        m_settings.SetPreferences(on ? prefs | config::pref::kAutoSubmit
+                                     : prefs & ~config::pref::kAutoSubmit);
     }
 
     bool Checked(const CWebForm& form, std::size_t i) const {
         return form.fields.at(i)->element->IsChecked();
     }
 
-    test::FakePasswordSource passwords_{u"Secret1"};
-    FormPageState state_{settings_};
-    CWebLoginFiller filler_{state_};
+    test::FakePasswordSource m_passwords{u"Secret1"};
+    FormPageState m_state{m_settings};
+    CWebLoginFiller m_filler{m_state};
 };
 
 // --- Does a Web Login fit a form? ---
@@ -79,18 +79,18 @@ TEST_F(WebLoginFillTest, FitsWhenEveryFieldNameIsSavedIgnoringCase) {
                    {u"pass", 0, kPassword, u"hunter2", 0},
                    {u"remember", 0, kCheckBox, u"on", 1}});
     CWebForm& form = Load(kLoginPage);
-    EXPECT_TRUE(filler_.Fits(form, u"Site"));  // the saved check box the page lacks is ignored
-    EXPECT_FALSE(state_.load.busy);
+    EXPECT_TRUE(m_filler.Fits(form, u"Site"));  // the saved check box the page lacks is ignored
+    EXPECT_FALSE(m_state.load.busy);
 
     CWebForm& wider = Load(
         "<form><input name=user><input type=password name=pass>"
         "<input name=pin></form>");
-    EXPECT_FALSE(filler_.Fits(wider, u"Site"));
+    EXPECT_FALSE(m_filler.Fits(wider, u"Site"));
 }
 
 TEST_F(WebLoginFillTest, FitTestsNamesOnlyNotTypes) {
     Save(u"Site", {{u"user", 0, kPassword, u"x", 0}, {u"pass", 0, kText, u"y", 0}});
-    EXPECT_TRUE(filler_.Fits(Load(kLoginPage), u"Site"));
+    EXPECT_TRUE(m_filler.Fits(Load(kLoginPage), u"Site"));
 }
 
 TEST_F(WebLoginFillTest, AFormWithoutFieldsNeverFits) {
@@ -98,18 +98,18 @@ TEST_F(WebLoginFillTest, AFormWithoutFieldsNeverFits) {
     Save(u"Empty", {});
     CWebForm& bare = Load("<form><input type=submit value=Go></form>");
     ASSERT_TRUE(bare.fields.empty());
-    EXPECT_FALSE(filler_.Fits(bare, u"Site"));
-    EXPECT_FALSE(filler_.Fits(bare, u"Empty"));
+    EXPECT_FALSE(m_filler.Fits(bare, u"Site"));
+    EXPECT_FALSE(m_filler.Fits(bare, u"Empty"));
     // A Web Login without fields fits no form that has some.
-    EXPECT_FALSE(filler_.Fits(Load(kLoginPage), u"Empty"));
+    EXPECT_FALSE(m_filler.Fits(Load(kLoginPage), u"Empty"));
 }
 
 TEST_F(WebLoginFillTest, AMissingFileFitsNothingAndIsNoCancellation) {
     CWebForm& form = Load(kLoginPage);
-    EXPECT_FALSE(filler_.Fits(form, u"Nowhere"));
-    EXPECT_FALSE(filler_.Fill(form, u"Nowhere"));
+    EXPECT_FALSE(m_filler.Fits(form, u"Nowhere"));
+    EXPECT_FALSE(m_filler.Fill(form, u"Nowhere"));
     EXPECT_EQ(Value(form, 0), u"");
-    EXPECT_FALSE(state_.load.cancelled);
+    EXPECT_FALSE(m_state.load.cancelled);
 }
 
 TEST_F(WebLoginFillTest, NoFileIsReadOnceThePasswordWasRefused) {
@@ -117,19 +117,19 @@ TEST_F(WebLoginFillTest, NoFileIsReadOnceThePasswordWasRefused) {
     CWebForm& form = Load(kLoginPage);
     {
         test::FakePasswordSource refusing(std::nullopt);
-        EXPECT_FALSE(filler_.Fits(form, u"Site"));
-        EXPECT_TRUE(state_.load.cancelled);
-        EXPECT_FALSE(state_.load.busy);
+        EXPECT_FALSE(m_filler.Fits(form, u"Site"));
+        EXPECT_TRUE(m_state.load.cancelled);
+        EXPECT_FALSE(m_state.load.busy);
         EXPECT_EQ(refusing.GetPasswordCalls(), 1);
 
-        EXPECT_FALSE(filler_.Fits(form, u"Site"));
+        EXPECT_FALSE(m_filler.Fits(form, u"Site"));
         EXPECT_EQ(refusing.GetPasswordCalls(), 1);
     }
     // Even with a password available again, the rest of the page is left alone.
-    const int before = passwords_.GetPasswordCalls();
-    EXPECT_FALSE(filler_.Fits(form, u"Site"));
-    EXPECT_FALSE(filler_.Fill(form, u"Site"));
-    EXPECT_EQ(passwords_.GetPasswordCalls(), before);
+    const int before = m_passwords.GetPasswordCalls();
+    EXPECT_FALSE(m_filler.Fits(form, u"Site"));
+    EXPECT_FALSE(m_filler.Fill(form, u"Site"));
+    EXPECT_EQ(m_passwords.GetPasswordCalls(), before);
     EXPECT_EQ(Value(form, 0), u"");
     EXPECT_FALSE(form.fields[0]->written);
 }
@@ -141,7 +141,7 @@ TEST_F(WebLoginFillTest, TextAndPasswordTakeTheSameNameIgnoringCaseAndTheSameTyp
                    {u"USER", 0, kText, u"ann", 0},
                    {u"Pass", 0, kPassword, u"hunter2", 0}});
     CWebForm& form = Load(kLoginPage);
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Value(form, 0), u"ann");
     EXPECT_EQ(Value(form, 1), u"hunter2");
     EXPECT_TRUE(form.fields[0]->written);
@@ -154,7 +154,7 @@ TEST_F(WebLoginFillTest, AFieldWithoutASavedEntryOfItsTypeKeepsItsContent) {
     CWebForm& form = Load(
         "<form><input name=code value=old><input name=user maxlength=2>"
         "</form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Value(form, 0), u"old");
     EXPECT_FALSE(form.fields[0]->written);
     // Saved data longer than the field allows is not written either.
@@ -170,7 +170,7 @@ TEST_F(WebLoginFillTest, CheckBoxesTakeTheStateOfTheExactName) {
         "<form><input type=checkbox name=Remember checked>"
         "<input type=checkbox name=news><input type=checkbox name=terms checked>"
         "</form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_FALSE(Checked(form, 0));  // "Remember" has no saved check box of exactly its name
     EXPECT_TRUE(Checked(form, 1));
     EXPECT_FALSE(Checked(form, 2));
@@ -183,7 +183,7 @@ TEST_F(WebLoginFillTest, CheckBoxesTakeTheStateOfTheExactName) {
 TEST_F(WebLoginFillTest, AnUnchangedCheckBoxIsWrittenButNotHighlighted) {
     Save(u"Site", {{u"remember", 0, kCheckBox, u"on", 1}});
     CWebForm& form = Load("<form><input type=checkbox name=remember checked></form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_TRUE(Checked(form, 0));
     EXPECT_TRUE(form.fields[0]->written);
     EXPECT_EQ(form.fields[0]->element->BackgroundColor(), u"");
@@ -198,7 +198,7 @@ TEST_F(WebLoginFillTest, RadioButtonsFollowTheSavedButtonOfTheirValue) {
         "<input type=radio name=plan value=b>"
         "<input type=radio name=plan value=c></form>";
     CWebForm& form = Load(page);
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_FALSE(Checked(form, 0));
     EXPECT_TRUE(Checked(form, 1));
     EXPECT_FALSE(Checked(form, 2));
@@ -206,7 +206,7 @@ TEST_F(WebLoginFillTest, RadioButtonsFollowTheSavedButtonOfTheirValue) {
     // Data and name compare exactly: no saved radio matches, so every button ends unchecked.
     Save(u"Other case", {{u"plan", 0, kRadio, u"B", 1}, {u"PLAN", 0, kRadio, u"a", 1}});
     CWebForm& again = Load(page);
-    ASSERT_TRUE(filler_.Fill(again, u"Other case"));
+    ASSERT_TRUE(m_filler.Fill(again, u"Other case"));
     EXPECT_FALSE(Checked(again, 0));
     EXPECT_FALSE(Checked(again, 1));
     EXPECT_FALSE(Checked(again, 2));
@@ -218,7 +218,7 @@ TEST_F(WebLoginFillTest, ListBoxesSelectExactlyTheSavedOptionTexts) {
         "<form><select name=Colours multiple><option selected>Red</option>"
         "<option>green</option><option>Green</option><option>Blue</option>"
         "</select></form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Selected(form, 0), u"Green|Blue");
     EXPECT_TRUE(form.fields[0]->written);
     EXPECT_EQ(form.fields[0]->element->BackgroundColor(), kHighlight);
@@ -229,7 +229,7 @@ TEST_F(WebLoginFillTest, ListBoxWithNoMatchingTextIsOnlyCleared) {
     CWebForm& form = Load(
         "<form><select name=colours multiple><option selected>Red</option>"
         "<option>Blue</option></select></form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Selected(form, 0), u"");
     EXPECT_FALSE(form.fields[0]->written);
 }
@@ -237,7 +237,7 @@ TEST_F(WebLoginFillTest, ListBoxWithNoMatchingTextIsOnlyCleared) {
 TEST_F(WebLoginFillTest, TextAreasTakeTheirSavedData) {
     Save(u"Site", {{u"note", 2, kListType, u"hello", 0}});
     CWebForm& form = Load("<form><textarea name=note></textarea></form>");
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Value(form, 0), u"hello");
 }
 
@@ -246,7 +246,7 @@ TEST_F(WebLoginFillTest, AFormThatDoesNotFitIsLeftAlone) {
     CWebForm& form = Load(
         "<form><input name=user><input type=password name=pass>"
         "<input name=pin></form>");
-    EXPECT_FALSE(filler_.Fill(form, u"Site"));
+    EXPECT_FALSE(m_filler.Fill(form, u"Site"));
     for (const auto& field : form.fields) {
         EXPECT_FALSE(field->written);
     }
@@ -258,9 +258,9 @@ TEST_F(WebLoginFillTest, TheFormTakesTheAutoSubmitOption) {
     SaveSiteLogin(u"Manual", CWebLogin::kOptionDisableAutoSubmit | 0x4);
     SaveSiteLogin(u"Automatic", 0x4);
     CWebForm& form = Load(kLoginPage);
-    ASSERT_TRUE(filler_.Fill(form, u"Manual"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Manual"));
     EXPECT_TRUE(form.autoSubmitDisabled);
-    ASSERT_TRUE(filler_.Fill(form, u"Automatic"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Automatic"));
     EXPECT_FALSE(form.autoSubmitDisabled);
 }
 
@@ -270,11 +270,11 @@ class WebLoginSubmitTest : public WebLoginFillTest {
 protected:
     WebLoginSubmitTest() { AllowAutoSubmit(true); }
 
-    const std::vector<dom::DomEvent>& Events() const { return document_->Events(); }
+    const std::vector<dom::DomEvent>& Events() const { return m_document->Events(); }
 
     void ExpectNothingSubmitted(CWebForm& form, std::u16string_view name) {
-        document_->ClearEvents();
-        EXPECT_FALSE(filler_.Submit(form, name));
+        m_document->ClearEvents();
+        EXPECT_FALSE(m_filler.Submit(form, name));
         EXPECT_TRUE(Events().empty());
     }
 };
@@ -285,7 +285,7 @@ TEST_F(WebLoginSubmitTest, TheSubmitInputIsPreferredToTheButton) {
         "<input type=submit value=Go></form>");
     ASSERT_NE(form.submitInput, nullptr);
     ASSERT_NE(form.submitButton, nullptr);
-    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_TRUE(m_filler.Submit(form, u"Site"));
     ASSERT_FALSE(Events().empty());
     EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
     EXPECT_EQ(Events().front().element, form.submitInput->element);
@@ -294,7 +294,7 @@ TEST_F(WebLoginSubmitTest, TheSubmitInputIsPreferredToTheButton) {
 TEST_F(WebLoginSubmitTest, TheButtonIsClickedWhenThereIsNoSubmitInput) {
     CWebForm& form = Load("<form><input name=user><input type=button value=Login></form>");
     ASSERT_NE(form.submitButton, nullptr);
-    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_TRUE(m_filler.Submit(form, u"Site"));
     ASSERT_EQ(Events().size(), 1u);
     EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
     EXPECT_EQ(Events().front().element, form.submitButton->element);
@@ -303,7 +303,7 @@ TEST_F(WebLoginSubmitTest, TheButtonIsClickedWhenThereIsNoSubmitInput) {
 TEST_F(WebLoginSubmitTest, TheImageIsClickedWhenThereIsNoOtherControl) {
     CWebForm& form = Load("<form><input name=user><input type=image name=login src=go.gif></form>");
     ASSERT_NE(form.submitImage, nullptr);
-    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_TRUE(m_filler.Submit(form, u"Site"));
     ASSERT_FALSE(Events().empty());
     EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Click);
     EXPECT_EQ(Events().front().element, form.submitImage->element);
@@ -311,7 +311,7 @@ TEST_F(WebLoginSubmitTest, TheImageIsClickedWhenThereIsNoOtherControl) {
 
 TEST_F(WebLoginSubmitTest, AFormWithoutControlsIsSubmittedDirectly) {
     CWebForm& form = Load("<form><input name=user></form>");
-    ASSERT_TRUE(filler_.Submit(form, u"Site"));
+    ASSERT_TRUE(m_filler.Submit(form, u"Site"));
     ASSERT_EQ(Events().size(), 1u);
     EXPECT_EQ(Events().front().kind, dom::DomEvent::Kind::Submit);
     EXPECT_EQ(Events().front().element, form.formElement);
@@ -321,52 +321,52 @@ TEST_F(WebLoginSubmitTest, NothingHappensWithoutTheAutoSubmitPreference) {
     AllowAutoSubmit(false);
     CWebForm& form = Load("<form><input name=user></form>");
     ExpectNothingSubmitted(form, u"Site");
-    EXPECT_EQ(state_.submitState, 0);
-    EXPECT_TRUE(state_.submittedForms.empty());
-    EXPECT_EQ(state_.lastAutoSubmitted, u"");
+    EXPECT_EQ(m_state.submitState, 0);
+    EXPECT_TRUE(m_state.submittedForms.empty());
+    EXPECT_EQ(m_state.lastAutoSubmitted, u"");
 }
 
 TEST_F(WebLoginSubmitTest, AWebLoginWithAutoSubmitDisabledIsFilledButNeverSubmitted) {
     SaveSiteLogin(u"Site", CWebLogin::kOptionDisableAutoSubmit);
     CWebForm& form = Load(kLoginPage);
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
     EXPECT_EQ(Value(form, 0), u"ann");
     ExpectNothingSubmitted(form, u"Site");
-    EXPECT_EQ(state_.submitState, 0);
-    EXPECT_TRUE(state_.submittedForms.empty());
+    EXPECT_EQ(m_state.submitState, 0);
+    EXPECT_TRUE(m_state.submittedForms.empty());
 }
 
 TEST_F(WebLoginSubmitTest, TheSameWebLoginIsNotSubmittedTwiceInARow) {
     SaveSiteLogin(u"Site");
     CWebForm& form = Load(kLoginPage);
-    ASSERT_TRUE(filler_.Fill(form, u"Site"));
-    ASSERT_TRUE(filler_.Submit(form, u"Site"));
-    EXPECT_EQ(state_.lastAutoSubmitted, u"Site");
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
+    ASSERT_TRUE(m_filler.Submit(form, u"Site"));
+    EXPECT_EQ(m_state.lastAutoSubmitted, u"Site");
 
     // The login failed and the site shows the form again: filled, not submitted.
     CWebForm& again = Load(kLoginPage);
-    ASSERT_TRUE(filler_.Fill(again, u"Site"));
+    ASSERT_TRUE(m_filler.Fill(again, u"Site"));
     EXPECT_EQ(Value(again, 1), u"hunter2");
     ExpectNothingSubmitted(again, u"Site");
 
     // Another Web Login's submit clears the guard.
-    ASSERT_TRUE(filler_.Submit(again, u"Other"));
-    ASSERT_TRUE(filler_.Submit(again, u"Site"));
-    EXPECT_EQ(state_.lastAutoSubmitted, u"Site");
+    ASSERT_TRUE(m_filler.Submit(again, u"Other"));
+    ASSERT_TRUE(m_filler.Submit(again, u"Site"));
+    EXPECT_EQ(m_state.lastAutoSubmitted, u"Site");
 }
 
 TEST_F(WebLoginSubmitTest, ASubmitSetsTheStateAndRecordsTheFormOnce) {
     CWebForm& form = Load("<form><input name=user></form><form><input name=pass></form>");
-    CWebForm& second = *forms_.at(1);
-    ASSERT_TRUE(filler_.Submit(form, u"A"));
-    EXPECT_EQ(state_.submitState, 1);
-    ASSERT_TRUE(filler_.Submit(form, u"B"));
-    ASSERT_EQ(state_.submittedForms.size(), 1u);
-    EXPECT_EQ(state_.submittedForms.front(), &form);
+    CWebForm& second = *m_forms.at(1);
+    ASSERT_TRUE(m_filler.Submit(form, u"A"));
+    EXPECT_EQ(m_state.submitState, 1);
+    ASSERT_TRUE(m_filler.Submit(form, u"B"));
+    ASSERT_EQ(m_state.submittedForms.size(), 1u);
+    EXPECT_EQ(m_state.submittedForms.front(), &form);
 
-    ASSERT_TRUE(filler_.Submit(second, u"A"));
-    ASSERT_EQ(state_.submittedForms.size(), 2u);
-    EXPECT_EQ(state_.submittedForms.back(), &second);
+    ASSERT_TRUE(m_filler.Submit(second, u"A"));
+    ASSERT_EQ(m_state.submittedForms.size(), 2u);
+    EXPECT_EQ(m_state.submittedForms.back(), &second);
 }
 
 }  // namespace

@@ -25,18 +25,18 @@ constexpr char kTwoLoginForms[] =
 class WebLoginLogicTest : public test::PageTest {
 protected:
     WebLoginLogicTest() {
-        logic_.CreatePrompt();
+        m_logic.CreatePrompt();
         SetPreferences(0, config::pref::kPromptFillWebLogins);  // Web Logins: auto-fill
     }
 
     void Remember(std::u16string_view name, std::u16string_view user, std::int32_t options = 0) {
         SaveWebLogin(name, {{u"user", 0, 0, std::u16string(user), 0}, {u"pass", 0, 1, u"pw", 0}},
                      options);
-        ASSERT_TRUE(AddWebLoginToIndex(settings_, kLoginAddress, name));
+        ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLoginAddress, name));
     }
 
     formviews::MemoryFillWebLoginPrompt& Prompt() {
-        auto* prompt = views_.FillWebLoginPrompt();
+        auto* prompt = m_views.FillWebLoginPrompt();
         EXPECT_NE(prompt, nullptr);
         return *prompt;
     }
@@ -44,30 +44,30 @@ protected:
     // The submits the page saw (clicks on submit controls submit too).
     int Submits() const {
         int submits = 0;
-        for (const auto& event : document_->Events()) {
+        for (const auto& event : m_document->Events()) {
             submits += event.kind == dom::DomEvent::Kind::Submit ? 1 : 0;
         }
         return submits;
     }
 
-    CWebLoginLogic logic_{page_, host_};
+    CWebLoginLogic m_logic{m_page, m_host};
 };
 
 TEST_F(WebLoginLogicTest, OneFittingWebLoginIsFilledAndSubmittedOnLoad) {
     SetPreferences(config::pref::kAutoSubmit, config::pref::kPromptFillWebLogins);
     Remember(u"Bank", u"ann");
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"ann");
     EXPECT_EQ(Value(u"pass"), u"pw");
     EXPECT_EQ(Submits(), 1);
-    EXPECT_EQ(page_.submitState, 1);
-    EXPECT_EQ(page_.lastAutoSubmitted, u"Bank");
+    EXPECT_EQ(m_page.submitState, 1);
+    EXPECT_EQ(m_page.lastAutoSubmitted, u"Bank");
     EXPECT_FALSE(Prompt().IsVisible());
 
     // The site shows the login form again (a wrong password): filled, not submitted again.
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"ann");
     EXPECT_EQ(Submits(), 0);
 }
@@ -75,14 +75,14 @@ TEST_F(WebLoginLogicTest, OneFittingWebLoginIsFilledAndSubmittedOnLoad) {
 TEST_F(WebLoginLogicTest, WithoutAutoSubmitOrWithItDisabledTheFormIsOnlyFilled) {
     Remember(u"Bank", u"ann");
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"ann");
     EXPECT_EQ(Submits(), 0);
 
     SetPreferences(config::pref::kAutoSubmit, config::pref::kPromptFillWebLogins);
     Remember(u"Bank", u"ann", CWebLogin::kOptionDisableAutoSubmit);
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"ann");
     EXPECT_EQ(Submits(), 0);
 }
@@ -91,7 +91,7 @@ TEST_F(WebLoginLogicTest, TwoFittingWebLoginsArePromptedEvenInAutoFillMode) {
     Remember(u"zed", u"zed");
     Remember(u"Ann", u"ann");
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_TRUE(Prompt().IsVisible());
     EXPECT_TRUE(Prompt().Activated());
     EXPECT_EQ(Prompt().WebLogins().entries, (std::vector<std::u16string>{u"Ann", u"zed"}));
@@ -102,61 +102,61 @@ TEST_F(WebLoginLogicTest, TwoFittingWebLoginsArePromptedEvenInAutoFillMode) {
     Prompt().Press(PromptButton::Yes);
     EXPECT_EQ(Value(u"user"), u"zed");
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_TRUE(logic_.Dismissed());
-    EXPECT_FALSE(logic_.Decide(false));  // dismissed for this page
-    EXPECT_TRUE(logic_.Decide(true));    // the Fill Form command still works
+    EXPECT_TRUE(m_logic.Dismissed());
+    EXPECT_FALSE(m_logic.Decide(false));  // dismissed for this page
+    EXPECT_TRUE(m_logic.Decide(true));    // the Fill Form command still works
 }
 
 TEST_F(WebLoginLogicTest, PromptModeAsksForASingleWebLoginAndNoDismissesIt) {
     SetPreferences(config::pref::kPromptFillWebLogins);
     Remember(u"Bank", u"ann");
     LoadPage(kLoginPage);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_TRUE(Prompt().IsVisible());
     EXPECT_EQ(Value(u"user"), u"");
     Prompt().Press(PromptButton::No);
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_FALSE(logic_.Decide(false));
+    EXPECT_FALSE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"");
-    logic_.ResetDismissed();
-    EXPECT_TRUE(logic_.Decide(false));
+    m_logic.ResetDismissed();
+    EXPECT_TRUE(m_logic.Decide(false));
 }
 
 TEST_F(WebLoginLogicTest, OneWebLoginFittingTwoFormsFillsBothAndSubmitsNeither) {
     SetPreferences(config::pref::kAutoSubmit, config::pref::kPromptFillWebLogins);
     Remember(u"Bank", u"ann");
     LoadPage(kTwoLoginForms);
-    EXPECT_TRUE(logic_.Decide(false));
+    EXPECT_TRUE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"u1"), u"ann");
     EXPECT_EQ(Value(u"u2"), u"ann");
     EXPECT_EQ(Submits(), 0);
-    EXPECT_EQ(ui_.MessageTexts(),
+    EXPECT_EQ(m_ui.MessageTexts(),
               (std::vector<std::u16string>{
                   u"Veltrix filled multiple forms on this page and cannot choose which to "
                   u"submit.\nPlease submit the desired form manually."}));
-    EXPECT_EQ(ui_.Messages().front().icon, ui::Icon::Information);
+    EXPECT_EQ(m_ui.Messages().front().icon, ui::Icon::Information);
 }
 
 TEST_F(WebLoginLogicTest, ManualModeWaitsForTheCommand) {
     SetPreferences(config::pref::kManualFillWebLogins, config::pref::kPromptFillWebLogins);
     Remember(u"Bank", u"ann");
     LoadPage(kLoginPage);
-    EXPECT_FALSE(logic_.Decide(false));
+    EXPECT_FALSE(m_logic.Decide(false));
     EXPECT_EQ(Value(u"user"), u"");
-    EXPECT_TRUE(logic_.Decide(true));
+    EXPECT_TRUE(m_logic.Decide(true));
     EXPECT_EQ(Value(u"user"), u"ann");
 }
 
 TEST_F(WebLoginLogicTest, NothingFitsOrNothingIsSaved) {
     LoadPage(kLoginPage);
-    EXPECT_FALSE(logic_.Decide(false));
+    EXPECT_FALSE(m_logic.Decide(false));
     SaveWebLogin(u"Other", {{u"email", 0, 0, u"a@b", 0}});
-    ASSERT_TRUE(AddWebLoginToIndex(settings_, kLoginAddress, u"Other"));
-    AddWebLoginToIndex(settings_, kLoginAddress, u"Deleted file");
-    EXPECT_FALSE(logic_.Decide(false));
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLoginAddress, u"Other"));
+    AddWebLoginToIndex(m_settings, kLoginAddress, u"Deleted file");
+    EXPECT_FALSE(m_logic.Decide(false));
     EXPECT_FALSE(Prompt().IsVisible());
     LoadPage("<p>no forms</p>");
-    EXPECT_FALSE(logic_.Decide(true));
+    EXPECT_FALSE(m_logic.Decide(true));
 }
 
 TEST_F(WebLoginLogicTest, ARefusedPasswordStopsFurtherReadsOnThePage) {
@@ -164,8 +164,8 @@ TEST_F(WebLoginLogicTest, ARefusedPasswordStopsFurtherReadsOnThePage) {
     Remember(u"Two", u"b");
     LoadPage(kLoginPage);
     test::FakePasswordSource refusing(std::nullopt);
-    EXPECT_FALSE(logic_.Decide(false));
-    EXPECT_TRUE(page_.load.cancelled);
+    EXPECT_FALSE(m_logic.Decide(false));
+    EXPECT_TRUE(m_page.load.cancelled);
     EXPECT_EQ(refusing.GetPasswordCalls(), 1);
 }
 
@@ -173,28 +173,28 @@ TEST_F(WebLoginLogicTest, ExcludeFromThePromptExcludesTheSiteWhenConfirmed) {
     Remember(u"One", u"a");
     Remember(u"Two", u"b");
     LoadPage(kLoginPage);
-    ASSERT_TRUE(logic_.Decide(false));
-    ui_.QueueAnswer(ui::Answer::No);
+    ASSERT_TRUE(m_logic.Decide(false));
+    m_ui.QueueAnswer(ui::Answer::No);
     Prompt().Press(PromptButton::Exclude);
     EXPECT_TRUE(Prompt().IsVisible());
-    EXPECT_TRUE(logic_.Dismissed());
-    EXPECT_FALSE(settings_.IsExcludedSite(kLoginAddress));
-    ui_.QueueAnswer(ui::Answer::Yes);
+    EXPECT_TRUE(m_logic.Dismissed());
+    EXPECT_FALSE(m_settings.IsExcludedSite(kLoginAddress));
+    m_ui.QueueAnswer(ui::Answer::Yes);
     Prompt().Press(PromptButton::Exclude);
     EXPECT_FALSE(Prompt().IsVisible());
-    EXPECT_TRUE(settings_.IsExcludedSite(kLoginAddress));
-    EXPECT_EQ(host_.refreshes, 1);
-    EXPECT_EQ(ui_.Messages().back().buttons, ui::Buttons::YesNo);
-    EXPECT_EQ(ui_.Messages().back().icon, ui::Icon::Question);
+    EXPECT_TRUE(m_settings.IsExcludedSite(kLoginAddress));
+    EXPECT_EQ(m_host.refreshes, 1);
+    EXPECT_EQ(m_ui.Messages().back().buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(m_ui.Messages().back().icon, ui::Icon::Question);
 }
 
 TEST_F(WebLoginLogicTest, DiscardedFormsLeaveNoMatchBehind) {
     Remember(u"One", u"a");
     Remember(u"Two", u"b");
     LoadPage(kLoginPage);
-    ASSERT_TRUE(logic_.Decide(false));
-    logic_.ForgetForm(page_.forms.front().get());
-    page_.forms.clear();
+    ASSERT_TRUE(m_logic.Decide(false));
+    m_logic.ForgetForm(m_page.forms.front().get());
+    m_page.forms.clear();
     Prompt().Press(PromptButton::Yes);  // nothing left to fill; must not touch the old form
     EXPECT_FALSE(Prompt().IsVisible());
 }

@@ -43,10 +43,10 @@ constexpr Guid kUnknownIid = GuidLiteral("{A0000001-0000-0000-0000-0000000000FF}
 
 class Square final : public ComObject<ISquare, IColoured> {
 public:
-    explicit Square(bool* destroyed = nullptr) : destroyed_(destroyed) {}
+    explicit Square(bool* destroyed = nullptr) : m_destroyed(destroyed) {}
     ~Square() override {
-        if (destroyed_ != nullptr) {
-            *destroyed_ = true;
+        if (m_destroyed != nullptr) {
+            *m_destroyed = true;
         }
     }
     int Sides() override { return 4; }
@@ -54,7 +54,7 @@ public:
     int Colour() override { return 7; }
 
 private:
-    bool* destroyed_;
+    bool* m_destroyed;
 };
 
 HRESULT CreateSquare(const Guid& iid, void** object) {

@@ -45,7 +45,7 @@ protected:
         return object;
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
 };
 
 TEST_F(ComRuntimeTest, ClassIsNotRegisteredUntilTheRegistryNamesItsLibrary) {
@@ -82,19 +82,19 @@ TEST_F(ComRuntimeTest, ServerRegistersAndUnregistersItself) {
 }
 
 TEST_F(ComRuntimeTest, MissingOrBrokenLibraryFailsCleanly) {
-    RegisterLibrary(env_.Root() / "missing.so");
+    RegisterLibrary(m_env.Root() / "missing.so");
     void* out = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(CoCreateInstance(CLSID_TestObject, ITestObject::kIid, &out), CO_E_DLLNOTFOUND);
     EXPECT_EQ(out, nullptr);
     EXPECT_NE(LastLibraryError().find("missing.so"), std::string::npos);
 
-    const auto notALibrary = env_.Root() / "garbage.so";
+    const auto notALibrary = m_env.Root() / "garbage.so";
     test::WriteFileBytes(notALibrary, "this is not an ELF file");
     RegisterLibrary(notALibrary);
     EXPECT_EQ(CoCreateInstance(CLSID_TestObject, ITestObject::kIid, &out), CO_E_DLLNOTFOUND);
     EXPECT_FALSE(IsServerLibraryLoaded(notALibrary));
 
-    EXPECT_EQ(CallDllRegisterServer(env_.Root() / "missing.so"), CO_E_DLLNOTFOUND);
+    EXPECT_EQ(CallDllRegisterServer(m_env.Root() / "missing.so"), CO_E_DLLNOTFOUND);
 }
 
 TEST_F(ComRuntimeTest, LibraryWithoutTheEntryPointsFailsCleanly) {

@@ -31,16 +31,16 @@ constexpr std::uint32_t kHourMs = 3600000;
 template <class Loop>
 class EventLoopContract : public testing::Test {
 protected:
-    Loop loop_;
+    Loop m_loop;
 };
 
 // Timers of an hour, made due by moving the clock.
 template <class Loop>
 class EventLoopMovedClock : public testing::Test {
 protected:
-    test::TempFolder folder_;
-    test::MovedClock clock_{folder_.Path()};
-    Loop loop_;
+    test::TempFolder m_folder;
+    test::MovedClock m_clock{m_folder.Path()};
+    Loop m_loop;
 };
 
 using Loops = testing::Types<SimpleEventLoop, ui::QtEventLoop>;
@@ -48,41 +48,41 @@ TYPED_TEST_SUITE(EventLoopContract, Loops);
 TYPED_TEST_SUITE(EventLoopMovedClock, Loops);
 
 TYPED_TEST(EventLoopMovedClock, TimersFireOncePerPeriodOfTheMovedClock) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     std::vector<TimerId> fired;
     const TimerId id = loop.SetTimer(kHourMs, [&](TimerId which) { fired.push_back(which); });
     ASSERT_NE(id, 0u);
     EXPECT_EQ(loop.ProcessEvents(0), 0u);
 
-    this->clock_.Advance(kHourMs - 60000);
+    this->m_clock.Advance(kHourMs - 60000);
     EXPECT_EQ(loop.ProcessEvents(0), 0u);
-    this->clock_.Advance(60000);
+    this->m_clock.Advance(60000);
     EXPECT_EQ(loop.ProcessEvents(0), 1u) << "a move is seen at once";
     EXPECT_EQ(fired, std::vector<TimerId>{id});
 
     // The next period counts from the firing; many periods at once still fire once.
-    this->clock_.Advance(kHourMs / 2);
+    this->m_clock.Advance(kHourMs / 2);
     EXPECT_EQ(loop.ProcessEvents(0), 0u);
-    this->clock_.Advance(10 * kHourMs);
+    this->m_clock.Advance(10 * kHourMs);
     EXPECT_EQ(loop.ProcessEvents(0), 1u);
     EXPECT_EQ(loop.ProcessEvents(0), 0u);
     EXPECT_EQ(fired.size(), 2u);
 }
 
 TYPED_TEST(EventLoopMovedClock, TimersFireAcrossTheWrapOfTheTick) {
-    this->clock_.Set(static_cast<std::int64_t>(0xFFFFFFFFu - TickCount()) - kHourMs / 2);
+    this->m_clock.Set(static_cast<std::int64_t>(0xFFFFFFFFu - TickCount()) - kHourMs / 2);
     int fired = 0;
-    this->loop_.SetTimer(kHourMs, [&](TimerId) { ++fired; });
-    this->clock_.Advance(kHourMs - 60000);
-    this->loop_.ProcessEvents(0);
+    this->m_loop.SetTimer(kHourMs, [&](TimerId) { ++fired; });
+    this->m_clock.Advance(kHourMs - 60000);
+    this->m_loop.ProcessEvents(0);
     EXPECT_EQ(fired, 0);
-    this->clock_.Advance(60000);
-    this->loop_.ProcessEvents(0);
+    this->m_clock.Advance(60000);
+    this->m_loop.ProcessEvents(0);
     EXPECT_EQ(fired, 1);
 }
 
 TYPED_TEST(EventLoopMovedClock, KilledTimersStopAndIdsAreUnique) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     TypeParam other;
     std::set<TimerId> ids;
     int fired = 0;
@@ -99,7 +99,7 @@ TYPED_TEST(EventLoopMovedClock, KilledTimersStopAndIdsAreUnique) {
         EXPECT_FALSE(loop.KillTimer(id));
     }
     EXPECT_FALSE(loop.KillTimer(0));
-    this->clock_.Advance(2 * kHourMs);
+    this->m_clock.Advance(2 * kHourMs);
     EXPECT_EQ(loop.ProcessEvents(0), 0u);
     EXPECT_EQ(fired, 0);
     EXPECT_EQ(loop.SetTimer(kHourMs, nullptr), 0u);
@@ -107,7 +107,7 @@ TYPED_TEST(EventLoopMovedClock, KilledTimersStopAndIdsAreUnique) {
 }
 
 TYPED_TEST(EventLoopMovedClock, CallbacksMayKillTheirTimerAndStartOthers) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     int selfKilling = 0;
     int started = 0;
     TimerId startedId = 0;
@@ -116,9 +116,9 @@ TYPED_TEST(EventLoopMovedClock, CallbacksMayKillTheirTimerAndStartOthers) {
         EXPECT_TRUE(loop.KillTimer(id));
         startedId = loop.SetTimer(kHourMs, [&](TimerId) { ++started; });
     });
-    this->clock_.Advance(kHourMs);
+    this->m_clock.Advance(kHourMs);
     EXPECT_EQ(loop.ProcessEvents(0), 1u);  // the new timer is not due in the same pass
-    this->clock_.Advance(kHourMs);
+    this->m_clock.Advance(kHourMs);
     EXPECT_EQ(loop.ProcessEvents(0), 1u);
     EXPECT_EQ(selfKilling, 1);
     EXPECT_EQ(started, 1);
@@ -127,13 +127,13 @@ TYPED_TEST(EventLoopMovedClock, CallbacksMayKillTheirTimerAndStartOthers) {
 
 TYPED_TEST(EventLoopMovedClock, AMoveDuringAWaitWakesTheLoop) {
     int fired = 0;
-    this->loop_.SetTimer(kHourMs, [&](TimerId) { ++fired; });
+    this->m_loop.SetTimer(kHourMs, [&](TimerId) { ++fired; });
     std::thread mover([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        this->clock_.Advance(kHourMs);
+        this->m_clock.Advance(kHourMs);
     });
     const auto start = Clock::now();
-    EXPECT_EQ(this->loop_.ProcessEvents(30000), 1u);
+    EXPECT_EQ(this->m_loop.ProcessEvents(30000), 1u);
     EXPECT_LT(MillisecondsSince(start), 10000);
     mover.join();
     EXPECT_EQ(fired, 1);
@@ -142,7 +142,7 @@ TYPED_TEST(EventLoopMovedClock, AMoveDuringAWaitWakesTheLoop) {
 // A period counts from the tick the loop read when the timer fired, which a callback cannot see:
 // the k-th firing comes k full periods after the start at the earliest.
 TYPED_TEST(EventLoopContract, TimersFireAFullPeriodApartUntilKilled) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     std::vector<std::uint32_t> ticks{TickCount()};
     std::vector<std::uint32_t> shortTicks{ticks.front()};
     const TimerId id = loop.SetTimer(30, [&](TimerId) { ticks.push_back(TickCount()); });
@@ -167,7 +167,7 @@ TYPED_TEST(EventLoopContract, TimersFireAFullPeriodApartUntilKilled) {
 }
 
 TYPED_TEST(EventLoopContract, CallbacksKillTheirOwnTimerAndOthers) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     int selfKilled = 0;
     int victim = 0;
     int killer = 0;
@@ -190,7 +190,7 @@ TYPED_TEST(EventLoopContract, CallbacksKillTheirOwnTimerAndOthers) {
 }
 
 TYPED_TEST(EventLoopContract, TimersKeepFiringWhileACallbackRunsANestedLoop) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     int inner = 0;
     bool nestedDone = false;
     loop.SetTimer(10, [&](TimerId) { ++inner; });
@@ -202,7 +202,7 @@ TYPED_TEST(EventLoopContract, TimersKeepFiringWhileACallbackRunsANestedLoop) {
 }
 
 TYPED_TEST(EventLoopContract, RunEndsAtQuit) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     int fired = 0;
     bool expired = false;
     loop.SetTimer(10, [&](TimerId) {
@@ -221,7 +221,7 @@ TYPED_TEST(EventLoopContract, RunEndsAtQuit) {
 }
 
 TYPED_TEST(EventLoopContract, WaitsEndAtTheirLimitOrTheFirstCallback) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     auto start = Clock::now();
     EXPECT_EQ(loop.ProcessEvents(40), 0u);
     EXPECT_GE(MillisecondsSince(start), 35);
@@ -240,7 +240,7 @@ TYPED_TEST(EventLoopContract, WaitsEndAtTheirLimitOrTheFirstCallback) {
 }
 
 TYPED_TEST(EventLoopContract, WatchesFireWhileReadableAndStopAfterUnwatch) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     Pipe pipe;
     std::vector<int> seen;
     const WatchId id = loop.WatchReadable(pipe.Reader(), [&](int fd) {
@@ -268,7 +268,7 @@ TYPED_TEST(EventLoopContract, WatchesFireWhileReadableAndStopAfterUnwatch) {
 }
 
 TYPED_TEST(EventLoopContract, WatchesFireAtTheEndOfTheInputAndMayUnwatchThemselves) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     Pipe pipe;
     int calls = 0;
     bool ended = false;
@@ -288,7 +288,7 @@ TYPED_TEST(EventLoopContract, WatchesFireAtTheEndOfTheInputAndMayUnwatchThemselv
 }
 
 TYPED_TEST(EventLoopContract, WatchesShareADescriptor) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     Pipe pipe;
     int first = 0;
     int second = 0;
@@ -314,7 +314,7 @@ TYPED_TEST(EventLoopContract, WatchesShareADescriptor) {
 }
 
 TYPED_TEST(EventLoopContract, AWaitEndsWhenDataArrives) {
-    auto& loop = this->loop_;
+    auto& loop = this->m_loop;
     Pipe pipe;
     loop.WatchReadable(pipe.Reader(), [&](int) { pipe.Drain(); });
     std::thread writer([&] {

@@ -21,7 +21,7 @@ protected:
         return test::RegistryTree(Registry(), hive, path);
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
 };
 
 const Replacements kReplacements = {{u"%NAME%", u"Thing"}, {u"%CLSID%", u"{K}"}};

@@ -53,29 +53,29 @@ public:
     explicit WindowThread(MessageHandler handler, bool pump = true) {
         std::promise<WindowHandle> created;
         auto handle = created.get_future();
-        thread_ = std::thread([this, pump, &created, handler = std::move(handler)]() mutable {
+        m_thread = std::thread([this, pump, &created, handler = std::move(handler)]() mutable {
             auto window = Window::Create("Threaded", "", std::move(handler));
             created.set_value(window ? window->Handle() : 0);
             if (pump) {
-                ThreadEventLoop().RunUntil([this] { return stop_.load(); }, 60000);
+                ThreadEventLoop().RunUntil([this] { return m_stop.load(); }, 60000);
             } else {
-                while (!stop_) {
+                while (!m_stop) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 }
             }
         });
-        handle_ = handle.get();
+        m_handle = handle.get();
     }
     ~WindowThread() {
-        stop_ = true;
-        thread_.join();
+        m_stop = true;
+        m_thread.join();
     }
-    WindowHandle Handle() const { return handle_; }
+    WindowHandle Handle() const { return m_handle; }
 
 private:
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    WindowHandle handle_ = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    WindowHandle m_handle = 0;
 };
 
 TEST(WindowFrames, RoundTripAndRejectDamage) {
@@ -332,17 +332,17 @@ TEST(IsWindow, RemovesTheEndpointAClosedSocketLeftBehind) {
 class PeerWindow {
 public:
     PeerWindow(const std::string& className, const std::string& title)
-        : process_(test::ProgramFolder() / "winmsg_peer", {"window", className, title}) {
-        if (auto line = process_.ReadLine(10000)) {
-            handle_ = static_cast<WindowHandle>(std::stoul(*line));
+        : m_process(test::ProgramFolder() / "winmsg_peer", {"window", className, title}) {
+        if (auto line = m_process.ReadLine(10000)) {
+            m_handle = static_cast<WindowHandle>(std::stoul(*line));
         }
     }
-    WindowHandle Handle() const { return handle_; }
-    test::ChildProcess& Process() { return process_; }
+    WindowHandle Handle() const { return m_handle; }
+    test::ChildProcess& Process() { return m_process; }
 
 private:
-    test::ChildProcess process_;
-    WindowHandle handle_ = 0;
+    test::ChildProcess m_process;
+    WindowHandle m_handle = 0;
 };
 
 TEST(CrossProcess, SendPostAndFind) {

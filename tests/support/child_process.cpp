@@ -18,7 +18,7 @@ namespace veltrix::test {
 
 ChildProcess::ChildProcess(const std::filesystem::path& program,
                            const std::vector<std::string>& args, Ending ending)
-    : ending_(ending) {
+    : m_ending(ending) {
     int in[2];
     int out[2];
     if (pipe2(in, O_CLOEXEC) != 0) {
@@ -44,81 +44,81 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
 
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        pid_ = pid;
+        m_pid = pid;
     }
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
-    input_ = in[1];
-    output_ = out[0];
+    m_input = in[1];
+    m_output = out[0];
 }
 
 ChildProcess::~ChildProcess() {
     CloseInput();
-    if (pid_ > 0 && !status_ && (ending_ == Ending::Kill || !Wait(3000))) {
+    if (m_pid > 0 && !m_status && (m_ending == Ending::Kill || !Wait(3000))) {
         Kill();
     }
-    if (output_ >= 0) {
-        close(output_);
+    if (m_output >= 0) {
+        close(m_output);
     }
 }
 
 void ChildProcess::WriteLine(const std::string& line) {
     const std::string text = line + "\n";
-    if (write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+    if (write(m_input, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
         ADD_FAILURE() << "cannot write to the child process";
     }
 }
 
 void ChildProcess::CloseInput() {
-    if (input_ >= 0) {
-        close(input_);
-        input_ = -1;
+    if (m_input >= 0) {
+        close(m_input);
+        m_input = -1;
     }
 }
 
 std::optional<std::string> ChildProcess::ReadLine(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (auto end = buffered_.find('\n'); end != std::string::npos) {
-            std::string line = buffered_.substr(0, end);
-            buffered_.erase(0, end + 1);
+        if (auto end = m_buffered.find('\n'); end != std::string::npos) {
+            std::string line = m_buffered.substr(0, end);
+            m_buffered.erase(0, end + 1);
             return line;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
-        pollfd fd{output_, POLLIN, 0};
+        pollfd fd{m_output, POLLIN, 0};
         if (left <= 0 || poll(&fd, 1, static_cast<int>(left)) <= 0) {
             return std::nullopt;
         }
         char chunk[256];
-        const ssize_t got = read(output_, chunk, sizeof chunk);
+        const ssize_t got = read(m_output, chunk, sizeof chunk);
         if (got <= 0) {
             return std::nullopt;
         }
-        buffered_.append(chunk, static_cast<std::size_t>(got));
+        m_buffered.append(chunk, static_cast<std::size_t>(got));
     }
 }
 
 void ChildProcess::Kill() {
-    if (pid_ <= 0 || status_) {
+    if (m_pid <= 0 || m_status) {
         return;
     }
-    kill(pid_, SIGKILL);
+    kill(m_pid, SIGKILL);
     Wait(10000);
 }
 
 std::optional<int> ChildProcess::Wait(int timeoutMs) {
-    if (status_ || pid_ <= 0) {
-        return status_;
+    if (m_status || m_pid <= 0) {
+        return m_status;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return status_;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return m_status;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             return std::nullopt;

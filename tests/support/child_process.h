@@ -23,13 +23,14 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Started() const { return pid_ > 0; }
-    pid_t Pid() const { return pid_; }
+    bool Started() const { return m_pid > 0; }
+    pid_t Pid() const { return m_pid; }
 
     // The next line of output without its line break; nullopt at the end of the output or when
     // none came within the time given.
     std::optional<std::string> ReadLine(int timeoutMs);
-    std::optional<std::string> ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::optional<std::string> ReadLine(
+        std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         return ReadLine(static_cast<int>(timeout.count()));
     }
     void WriteLine(const std::string& line);
@@ -45,12 +46,12 @@ public:
     }
 
 private:
-    pid_t pid_ = -1;
-    int input_ = -1;
-    int output_ = -1;
-    Ending ending_;
-    std::string buffered_;
-    std::optional<int> status_;
+    pid_t m_pid = -1;
+    int m_input = -1;
+    int m_output = -1;
+    Ending m_ending;
+    std::string m_buffered;
+    std::optional<int> m_status;
 };
 
 }  // namespace veltrix::test

@@ -13,35 +13,35 @@ class FakePasswordSource : public IPasswordSource {
 public:
     // nullopt: there is no password (as when the user cancels the prompt).
     explicit FakePasswordSource(std::optional<std::u16string> password)
-        : password_(std::move(password)), previous_(CurrentPasswordSource()) {
+        : m_password(std::move(password)), m_previous(CurrentPasswordSource()) {
         SetPasswordSource(this);
     }
-    ~FakePasswordSource() override { SetPasswordSource(previous_); }
+    ~FakePasswordSource() override { SetPasswordSource(m_previous); }
     FakePasswordSource(const FakePasswordSource&) = delete;
     FakePasswordSource& operator=(const FakePasswordSource&) = delete;
 
     bool GetPassword(std::u16string& password) override {
-        ++getPasswordCalls_;
-        if (!password_) {
+        ++m_getPasswordCalls;
+        if (!m_password) {
             return false;
         }
-        password = *password_;
+        password = *m_password;
         return true;
     }
     bool EndSession() override {
-        ++endSessionCalls_;
+        ++m_endSessionCalls;
         return true;
     }
 
-    void SetPassword(std::optional<std::u16string> password) { password_ = std::move(password); }
-    int GetPasswordCalls() const { return getPasswordCalls_; }
-    int EndSessionCalls() const { return endSessionCalls_; }
+    void SetPassword(std::optional<std::u16string> password) { m_password = std::move(password); }
+    int GetPasswordCalls() const { return m_getPasswordCalls; }
+    int EndSessionCalls() const { return m_endSessionCalls; }
 
 private:
-    std::optional<std::u16string> password_;
-    IPasswordSource* previous_;
-    int getPasswordCalls_ = 0;
-    int endSessionCalls_ = 0;
+    std::optional<std::u16string> m_password;
+    IPasswordSource* m_previous;
+    int m_getPasswordCalls = 0;
+    int m_endSessionCalls = 0;
 };
 
 }  // namespace veltrix::test

@@ -15,25 +15,26 @@ class MovedClock {
 public:
     // The clock file lives in `folder` (a test's temporary folder); the offset starts at 0.
     explicit MovedClock(const std::filesystem::path& folder)
-        : file_(folder / "clock-offset"), variable_(platform::kClockFileVariable, file_.string()) {
+        : m_file(folder / "clock-offset"),
+          m_variable(platform::kClockFileVariable, m_file.string()) {
         Set(0);
     }
 
     void Set(std::int64_t offsetMs) {
-        if (!platform::WriteClockOffset(file_, offsetMs)) {
+        if (!platform::WriteClockOffset(m_file, offsetMs)) {
             throw std::runtime_error("cannot write the clock file");
         }
-        offset_ = offsetMs;
+        m_offset = offsetMs;
     }
-    void Advance(std::int64_t ms) { Set(offset_ + ms); }
+    void Advance(std::int64_t ms) { Set(m_offset + ms); }
 
-    std::int64_t Offset() const { return offset_; }
-    const std::filesystem::path& File() const { return file_; }
+    std::int64_t Offset() const { return m_offset; }
+    const std::filesystem::path& File() const { return m_file; }
 
 private:
-    std::filesystem::path file_;
-    ScopedEnv variable_;
-    std::int64_t offset_ = 0;
+    std::filesystem::path m_file;
+    ScopedEnv m_variable;
+    std::int64_t m_offset = 0;
 };
 
 }  // namespace veltrix::test

@@ -15,17 +15,18 @@ TempFolder::TempFolder() {
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
-    path_ = pattern;
+    m_path = pattern;
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(m_path, ignored);
 }
 
-ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value) : name_(name) {
+ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& value)
+    : m_name(name) {
     if (const char* old = std::getenv(name.c_str())) {
-        old_ = old;
+        m_old = old;
     }
     if (value) {
         setenv(name.c_str(), value->c_str(), 1);
@@ -35,34 +36,40 @@ ScopedEnv::ScopedEnv(const std::string& name, const std::optional<std::string>& 
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (old_) {
-        setenv(name_.c_str(), old_->c_str(), 1);
+    if (m_old) {
+        setenv(m_name.c_str(), m_old->c_str(), 1);
     } else {
-        unsetenv(name_.c_str());
+        unsetenv(m_name.c_str());
     }
 }
 
 IsolatedEnvironment::IsolatedEnvironment() {
-    for (const auto& folder : {Home(), DataHome(), RegistryFolder(), Root() / "config", Root() / "runtime"}) {
+    for (const auto& folder :
+         {Home(), DataHome(), RegistryFolder(), Root() / "config", Root() / "runtime"}) {
         std::filesystem::create_directories(folder);
     }
     std::filesystem::permissions(Root() / "runtime", std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
     auto set = [this](const char* name, const std::filesystem::path& value) {
-        vars_.push_back(std::make_unique<ScopedEnv>(name, value.string()));
+        m_vars.push_back(std::make_unique<ScopedEnv>(name, value.string()));
     };
     set("HOME", Home());
     set("XDG_DATA_HOME", DataHome());
     set("XDG_CONFIG_HOME", Root() / "config");
     set("XDG_RUNTIME_DIR", Root() / "runtime");
     set("VELTRIX_REGISTRY", RegistryFolder());
-    vars_.push_back(std::make_unique<ScopedEnv>("VELTRIX_NAMESPACE", Root().filename().string()));
-    vars_.push_back(std::make_unique<ScopedEnv>("VELTRIX_REGISTRY_MACHINE_READONLY", std::nullopt));
+    m_vars.push_back(std::make_unique<ScopedEnv>("VELTRIX_NAMESPACE", Root().filename().string()));
+    m_vars.push_back(
+        std::make_unique<ScopedEnv>("VELTRIX_REGISTRY_MACHINE_READONLY", std::nullopt));
 }
 
-std::filesystem::path TestDataFolder() { return VELTRIX_TEST_DATA; }
+std::filesystem::path TestDataFolder() {
+    return VELTRIX_TEST_DATA;
+}
 
-std::filesystem::path ProgramFolder() { return VELTRIX_PROGRAM_FOLDER; }
+std::filesystem::path ProgramFolder() {
+    return VELTRIX_PROGRAM_FOLDER;
+}
 
 std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -19,10 +19,10 @@ public:
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // Sets an environment variable for a scope (nullopt unsets it) and restores the old value.
@@ -34,15 +34,15 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    std::string name_;
-    std::optional<std::string> old_;
+    std::string m_name;
+    std::optional<std::string> m_old;
 };
 
 // The isolated environment of one test.
 class IsolatedEnvironment {
 public:
     IsolatedEnvironment();
-    const std::filesystem::path& Root() const { return temp_.Path(); }
+    const std::filesystem::path& Root() const { return m_temp.Path(); }
     std::filesystem::path Home() const { return Root() / "home"; }
     std::filesystem::path DataHome() const { return Root() / "data"; }
     std::filesystem::path RegistryFolder() const { return Root() / "registry"; }
@@ -50,8 +50,8 @@ public:
     std::filesystem::path VaultFolder() const { return DataHome() / "Orvane" / "Veltrix"; }
 
 private:
-    TempFolder temp_;
-    std::vector<std::unique_ptr<ScopedEnv>> vars_;
+    TempFolder m_temp;
+    std::vector<std::unique_ptr<ScopedEnv>> m_vars;
 };
 
 // The project's test data (tests/data).

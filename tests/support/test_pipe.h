@@ -11,29 +11,29 @@ namespace veltrix::test {
 
 class Pipe {
 public:
-    Pipe() { EXPECT_EQ(pipe(fds_), 0); }
+    Pipe() { EXPECT_EQ(pipe(m_fds), 0); }
     ~Pipe() {
         CloseWriter();
-        close(fds_[0]);
+        close(m_fds[0]);
     }
     Pipe(const Pipe&) = delete;
     Pipe& operator=(const Pipe&) = delete;
 
-    int Reader() const { return fds_[0]; }
-    void Write() { EXPECT_EQ(write(fds_[1], "x", 1), 1); }
+    int Reader() const { return m_fds[0]; }
+    void Write() { EXPECT_EQ(write(m_fds[1], "x", 1), 1); }
     void Drain() {
         char byte;
-        EXPECT_EQ(read(fds_[0], &byte, 1), 1);
+        EXPECT_EQ(read(m_fds[0], &byte, 1), 1);
     }
     void CloseWriter() {
-        if (fds_[1] >= 0) {
-            close(fds_[1]);
-            fds_[1] = -1;
+        if (m_fds[1] >= 0) {
+            close(m_fds[1]);
+            m_fds[1] = -1;
         }
     }
 
 private:
-    int fds_[2] = {-1, -1};
+    int m_fds[2] = {-1, -1};
 };
 
 inline long long MillisecondsSince(std::chrono::steady_clock::time_point start) {

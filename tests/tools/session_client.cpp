@@ -36,7 +36,7 @@ void Say(const std::string& line) {
 
 class FileAnsweredUi : public ui::IUserInterface {
 public:
-    explicit FileAnsweredUi(std::filesystem::path answers) : answers_(std::move(answers)) {}
+    explicit FileAnsweredUi(std::filesystem::path answers) : m_answers(std::move(answers)) {}
 
     ui::Answer ShowMessage(std::u16string_view text, ui::Buttons, ui::Icon) override {
         Say("message " + text::ToUtf8(text));
@@ -44,7 +44,7 @@ public:
     }
     std::optional<std::u16string> PromptPassword(ui::PasswordPrompt prompt) override {
         Say(prompt == ui::PasswordPrompt::Enter ? "prompt enter" : "prompt choose");
-        const auto file = answers_ / std::to_string(++prompts_);
+        const auto file = m_answers / std::to_string(++m_prompts);
         while (!std::filesystem::exists(file)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -56,8 +56,8 @@ public:
     }
 
 private:
-    std::filesystem::path answers_;
-    int prompts_ = 0;
+    std::filesystem::path m_answers;
+    int m_prompts = 0;
 };
 
 std::string PasswordOrFailed(COrvanePasswordSource& source) {
@@ -66,15 +66,16 @@ std::string PasswordOrFailed(COrvanePasswordSource& source) {
 }
 
 void ServeEditor(COrvanePasswordSource& source) {
-    auto window = platform::Window::Create(
-        "VeltrixSessionTestEditor", "Veltrix", [&](std::uint32_t message, std::uint64_t, std::int64_t) {
-            if (message == session::WM_EDITOR_REFRESH) {
-                Say("refresh");
-            } else if (message == session::WM_EDITOR_SESSIONENDED) {
-                Say("ended " + PasswordOrFailed(source));
-            }
-            return std::int64_t{0};
-        });
+    auto window =
+        platform::Window::Create("VeltrixSessionTestEditor", "Veltrix",
+                                 [&](std::uint32_t message, std::uint64_t, std::int64_t) {
+                                     if (message == session::WM_EDITOR_REFRESH) {
+                                         Say("refresh");
+                                     } else if (message == session::WM_EDITOR_SESSIONENDED) {
+                                         Say("ended " + PasswordOrFailed(source));
+                                     }
+                                     return std::int64_t{0};
+                                 });
     if (!window || source.Session() == nullptr ||
         source.Session()->RegisterEditor(window->Handle()) != 0) {
         Say("failed");

@@ -21,7 +21,7 @@ constexpr int kWaitMs = 10000;
 
 class SessionProcessesTest : public ::testing::Test {
 protected:
-    SessionProcessesTest() : clock_(env_.Root()) {
+    SessionProcessesTest() : m_clock(m_env.Root()) {
         EXPECT_TRUE(
             platform::RunProcess(test::ProgramFolder() / "vtx", {"register"}, kWaitMs).Succeeded());
     }
@@ -43,7 +43,7 @@ protected:
 
     Client Start(const std::vector<std::string>& commands) {
         Client client;
-        client.answers = env_.Root() / ("answers-" + std::to_string(++clients_));
+        client.answers = m_env.Root() / ("answers-" + std::to_string(++m_clients));
         std::filesystem::create_directories(client.answers);
         std::vector<std::string> args{client.answers.string()};
         args.insert(args.end(), commands.begin(), commands.end());
@@ -63,8 +63,8 @@ protected:
     }
 
     void WriteRecord(const char16_t* password) {
-        std::filesystem::create_directories(env_.VaultFolder());
-        ASSERT_TRUE(WriteRecordText(text::FromUtf8((env_.VaultFolder() / "Locker.vxn").string()),
+        std::filesystem::create_directories(m_env.VaultFolder());
+        ASSERT_TRUE(WriteRecordText(text::FromUtf8((m_env.VaultFolder() / "Locker.vxn").string()),
                                     u"note", RecordPassword::Given(password))
                         .HasValue());
     }
@@ -72,7 +72,7 @@ protected:
     // The session's shared memory objects of this test's namespace.
     std::vector<std::string> SharedObjects() {
         std::vector<std::string> names;
-        const std::string ns = env_.Root().filename().string();
+        const std::string ns = m_env.Root().filename().string();
         for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
             const std::string name = entry.path().filename().string();
             if (name.find(ns) != std::string::npos &&
@@ -93,11 +93,11 @@ protected:
         return SharedObjects().empty();
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    test::MovedClock clock_;
-    int clients_ = 0;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    test::MovedClock m_clock;
+    int m_clients = 0;
 };
 
 TEST_F(SessionProcessesTest, PasswordIsAskedOnceAndSeenByAll) {
@@ -145,15 +145,15 @@ TEST_F(SessionProcessesTest, WrongEntryThenCancelLeavesNoPassword) {
 }
 
 TEST_F(SessionProcessesTest, ExpiresAfterTheIdleMinutes) {
-    settings_.SetAutoLogoff(1);
+    m_settings.SetAutoLogoff(1);
     Client holder = Start({"get", "editor"});
     ASSERT_EQ(holder.Next(), "prompt choose");
     holder.Answer("Secret1");
     ASSERT_EQ(holder.Next(), "password Secret1");
     ASSERT_EQ(holder.Next().rfind("window ", 0), 0u);
-    clock_.Advance(30000);
+    m_clock.Advance(30000);
     EXPECT_EQ(RunToEnd({"get"}), std::vector<std::string>{"password Secret1"});
-    clock_.Advance(61000);
+    m_clock.Advance(61000);
     Client late = Start({"get"});
     EXPECT_EQ(late.Next(), "prompt choose");
     late.Answer("Secret2");
@@ -161,12 +161,12 @@ TEST_F(SessionProcessesTest, ExpiresAfterTheIdleMinutes) {
 }
 
 TEST_F(SessionProcessesTest, AutoLogoffZeroNeverExpires) {
-    settings_.SetAutoLogoff(0);
+    m_settings.SetAutoLogoff(0);
     Client holder = Start({"get", "editor"});
     ASSERT_EQ(holder.Next(), "prompt choose");
     holder.Answer("Secret1");
     ASSERT_EQ(holder.Next(), "password Secret1");
-    clock_.Advance(10LL * 24 * 3600 * 1000);
+    m_clock.Advance(10LL * 24 * 3600 * 1000);
     EXPECT_EQ(RunToEnd({"get"}), std::vector<std::string>{"password Secret1"});
 }
 

@@ -34,7 +34,7 @@ protected:
 
     // Runs vtx with `args` (each quoted for the shell), feeding `input` on standard input.
     Outcome Vtx(const std::vector<std::string>& args, const std::string& input = "") {
-        const auto dir = env_.Root();
+        const auto dir = m_env.Root();
         test::WriteFileBytes(dir / "stdin", input);
         // setsid: without a controlling terminal a prompt cannot wait for a keyboard.
         std::string command = "setsid -w '" + (test::ProgramFolder() / "vtx").string() + "'";
@@ -49,7 +49,7 @@ protected:
     }
 
     std::string PasswordFile(const std::string& password) {
-        auto path = env_.Root() / ("password-" + std::to_string(++passwordFiles_));
+        auto path = m_env.Root() / ("password-" + std::to_string(++m_passwordFiles));
         test::WriteFileBytes(path, password + "\n");
         return path.string();
     }
@@ -60,10 +60,10 @@ protected:
         return Vtx(args, input);
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    int passwordFiles_ = 0;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    int m_passwordFiles = 0;
 };
 
 const std::string kIdentityText =
@@ -113,10 +113,10 @@ TEST_F(VtxTest, ShowsFilesWrittenByAnIndependentImplementation) {
         const std::string ext = file.substr(file.rfind('.') + 1);
         const std::string kind = ext == "vxi" ? "identity" : ext == "vxw" ? "weblogin" : "note";
         // One file a vault: the fixtures do not all share one master password.
-        std::filesystem::remove_all(env_.VaultFolder());
-        std::filesystem::create_directories(env_.VaultFolder());
+        std::filesystem::remove_all(m_env.VaultFolder());
+        std::filesystem::create_directories(m_env.VaultFolder());
         std::filesystem::copy_file(test::TestDataFolder() / "vault" / file,
-                                   env_.VaultFolder() / file);
+                                   m_env.VaultFolder() / file);
         auto shown = WithPassword(password, {"show", kind, name});
         EXPECT_EQ(shown.status, 0) << file << ": " << shown.err;
         EXPECT_EQ(shown.out, text) << file;
@@ -141,16 +141,16 @@ TEST_F(VtxTest, RecordFileDecryptsWithAStandardBlowfishCbcTool) {
     // The openssl command line takes Blowfish keys of 16 bytes only, hence the password length.
     const std::string password = "Secret1-Secret1!";
     ASSERT_EQ(WithPassword(password, {"put", "note", "Plain"}, "hello").status, 0);
-    const std::string file = test::ReadFileBytes(env_.VaultFolder() / "Plain.vxn");
+    const std::string file = test::ReadFileBytes(m_env.VaultFolder() / "Plain.vxn");
     ASSERT_GE(file.size(), 16u);
     std::vector<unsigned char> iv(file.begin(), file.begin() + 8);
-    test::WriteFileBytes(env_.Root() / "cipher", file.substr(8));
+    test::WriteFileBytes(m_env.Root() / "cipher", file.substr(8));
     const std::string command = "openssl enc -d -bf-cbc -provider legacy -provider default -K " +
                                 test::ToHex({password.begin(), password.end()}) + " -iv " +
-                                test::ToHex(iv) + " -in '" + (env_.Root() / "cipher").string() +
-                                "' -out '" + (env_.Root() / "plain").string() + "'";
+                                test::ToHex(iv) + " -in '" + (m_env.Root() / "cipher").string() +
+                                "' -out '" + (m_env.Root() / "plain").string() + "'";
     ASSERT_TRUE(platform::RunProcess("/bin/sh", {"-c", command}, 30000).Succeeded());
-    const std::string plain = test::ReadFileBytes(env_.Root() / "plain");
+    const std::string plain = test::ReadFileBytes(m_env.Root() / "plain");
     // Header: its size 8, payload offset 8 + 2n, password length 2n, password offset 8.
     std::string expected("\x08\x00\x28\x00\x20\x00\x08\x00", 8);
     for (char c : password) {
@@ -175,7 +175,7 @@ TEST_F(VtxTest, WebLoginIsWrittenInTheEditorsOrderAndIndexed) {
         "<urlframe>https://www.example.com/login</urlframe>\r\n<options>0</options>\r\n"
         "<fields>1</fields>\r\n<f1><name>remember</name>\r\n<tag>0</tag>\r\n<type>2</type>\r\n"
         "<data>on</data>\r\n<state>1</state></f1>");
-    EXPECT_EQ(LookupWebLogins(settings_, u"http://example.com/"),
+    EXPECT_EQ(LookupWebLogins(m_settings, u"http://example.com/"),
               (std::vector<std::u16string>{u"Example"}));
 
     // Put again under another address: the index follows.
@@ -183,8 +183,8 @@ TEST_F(VtxTest, WebLoginIsWrittenInTheEditorsOrderAndIndexed) {
                            "<urlpage>https://login.example.org/</urlpage>\r\n<fields>0</fields>")
                   .status,
               0);
-    EXPECT_TRUE(LookupWebLogins(settings_, u"http://example.com/").empty());
-    EXPECT_EQ(LookupWebLogins(settings_, u"https://login.example.org/x"),
+    EXPECT_TRUE(LookupWebLogins(m_settings, u"http://example.com/").empty());
+    EXPECT_EQ(LookupWebLogins(m_settings, u"https://login.example.org/x"),
               (std::vector<std::u16string>{u"Example"}));
 }
 
@@ -194,20 +194,20 @@ TEST_F(VtxTest, WebLoginPutOverAnUnreadableFileStillFindsItsOldSite) {
     ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann"}, kIdentityText).status, 0);
     CWebLogin foreign;
     foreign.SetPageUrl(u"https://old.example/");
-    ASSERT_TRUE(WriteWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
+    ASSERT_TRUE(WriteWebLogin(RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin),
                                          u"Example", RecordKind::WebLogin),
                               foreign, WebLoginWriter::Browser,
                               RecordPassword::Given(u"Other password"))
                     .HasValue());
-    ASSERT_TRUE(AddWebLoginToIndex(settings_, u"https://old.example/", u"Example"));
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, u"https://old.example/", u"Example"));
 
     const Outcome put =
         WithPassword("Secret1", {"put", "weblogin", "Example"},
                      "<urlpage>https://new.example/</urlpage>\r\n<fields>0</fields>");
     ASSERT_EQ(put.status, 0) << put.err;
     EXPECT_EQ(put.err.find(text::ToUtf8(messages::kPasswordMismatch)), std::string::npos);
-    EXPECT_TRUE(LookupWebLogins(settings_, u"https://old.example/").empty());
-    EXPECT_EQ(LookupWebLogins(settings_, u"https://new.example/"),
+    EXPECT_TRUE(LookupWebLogins(m_settings, u"https://old.example/").empty());
+    EXPECT_EQ(LookupWebLogins(m_settings, u"https://new.example/"),
               (std::vector<std::u16string>{u"Example"}));
     EXPECT_EQ(WithPassword("Secret1", {"show", "weblogin", "Example"}).out,
               "<urlpage>https://new.example/</urlpage>\r\n<urlframe>https://new.example/</urlframe>"
@@ -240,7 +240,7 @@ TEST_F(VtxTest, MisuseAndMissingRecordsFail) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_FALSE(missing.err.empty());
     EXPECT_NE(WithPassword("Secret1", {"put", "note", "a/b"}, "x").status, 0);
-    EXPECT_NE(Vtx({"--password-file", (env_.Root() / "absent").string(), "list", "notes"}).status,
+    EXPECT_NE(Vtx({"--password-file", (m_env.Root() / "absent").string(), "list", "notes"}).status,
               0);
 }
 
@@ -248,7 +248,7 @@ TEST_F(VtxTest, CancelledPromptWritesNothing) {
     // No terminal and no password file: the prompt cannot be answered.
     auto put = Vtx({"put", "note", "Locker"}, "secret");
     EXPECT_NE(put.status, 0);
-    EXPECT_FALSE(std::filesystem::exists(env_.VaultFolder() / "Locker.vxn"));
+    EXPECT_FALSE(std::filesystem::exists(m_env.VaultFolder() / "Locker.vxn"));
 }
 
 TEST_F(VtxTest, AHeldSessionIsSharedWithoutASecondPromptUntilLogoff) {
@@ -307,7 +307,7 @@ TEST_F(VtxTest, FormFillFillsEveryFormButTheLoginForm) {
           "field\t1\t7\tstate\tCalifornia\t\t1\n", "field\t2\t0\tuser\t\t\t0\n"}) {
         EXPECT_NE(filled.out.find(expected), std::string::npos) << expected << "\n" << filled.out;
     }
-    EXPECT_EQ(settings_.GetIdentityCreditCard(u"Ann"), u"Work");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Ann"), u"Work");
     EXPECT_NE(WithPassword("Secret1", {"form", "fill", "x.html", "--identity"}).status, 0);
     EXPECT_NE(WithPassword("Secret1", {"form", "fill", "missing.html", "--identity", "Ann"}).status,
               0);

@@ -26,7 +26,7 @@ protected:
     // Runs a program of the build with `args`, `input` on standard input; the exit status.
     int Run(const std::string& program, const std::vector<std::string>& args,
             const std::string& input = "") {
-        const auto dir = env_.Root();
+        const auto dir = m_env.Root();
         test::WriteFileBytes(dir / "stdin", input);
         std::string command = "setsid -w '" + (test::ProgramFolder() / program).string() + "'";
         for (const auto& arg : args) {
@@ -34,39 +34,39 @@ protected:
         }
         command +=
             " < '" + (dir / "stdin").string() + "' > '" + (dir / "stdout").string() + "' 2>&1";
-        output_ = {};
+        m_output = {};
         const auto result = platform::RunProcess("/bin/sh", {"-c", command}, 60000);
-        output_ = test::ReadFileBytes(dir / "stdout");
+        m_output = test::ReadFileBytes(dir / "stdout");
         return result.exitCode;
     }
 
-    test::IsolatedEnvironment env_;
+    test::IsolatedEnvironment m_env;
     // Mutable: const helpers read settings, which caches.
-    mutable config::Settings settings_{platform::Registry::Default()};
-    std::string output_;
+    mutable config::Settings m_settings{platform::Registry::Default()};
+    std::string m_output;
 };
 
 TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
-    const std::string passwordFile = (env_.Root() / "password").string();
+    const std::string passwordFile = (m_env.Root() / "password").string();
     test::WriteFileBytes(passwordFile, std::string(kPassword) + "\n");
-    ASSERT_EQ(Run("vtx", {"register"}), 0) << output_;
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
     ASSERT_EQ(Run("vtx", {"--password-file", passwordFile, "put", "identity", "Ann Lee"},
                   "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<email>ann@example.com</email>"),
               0)
-        << output_;
-    ASSERT_TRUE(settings_.SetPreferences(0x1301));
+        << m_output;
+    ASSERT_TRUE(m_settings.SetPreferences(0x1301));
 
     const auto script = test::TestDataFolder().parent_path().parent_path() / "docs" / "examples" /
                         "shop" / "shop.vtxb";
-    ASSERT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 0) << output_;
-    EXPECT_NE(output_.find("Save Web Login dialog: \"Shop  Sign in\" -> Yes as \"Shop login\""),
+    ASSERT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 0) << m_output;
+    EXPECT_NE(m_output.find("Save Web Login dialog: \"Shop  Sign in\" -> Yes as \"Shop login\""),
               std::string::npos)
-        << output_;
+        << m_output;
 
-    EXPECT_EQ(LookupWebLogins(settings_, u"https://www.shop.example/login"),
+    EXPECT_EQ(LookupWebLogins(m_settings, u"https://www.shop.example/login"),
               std::vector<std::u16string>{u"Shop login"});
     test::FakePasswordSource passwords(text::FromUtf8(kPassword));
-    const auto read = ReadWebLogin(RecordPath(settings_.GetRecordFolder(RecordKind::WebLogin),
+    const auto read = ReadWebLogin(RecordPath(m_settings.GetRecordFolder(RecordKind::WebLogin),
                                               u"Shop login", RecordKind::WebLogin));
     ASSERT_TRUE(read.HasValue());
     const CWebLogin& saved = *read;
@@ -75,19 +75,19 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
                                                   {u"pass", 0, 1, u"s3cret pw", 0},
                                                   {u"remember", 0, 2, u"on", 0}};
     EXPECT_EQ(saved.GetFields(), expected);
-    EXPECT_EQ(settings_.GetCurrentIdentity(), u"Ann Lee");
+    EXPECT_EQ(m_settings.GetCurrentIdentity(), u"Ann Lee");
 }
 
 TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
-    ASSERT_EQ(Run("vtx", {"register"}), 0) << output_;
-    const auto page = env_.Root() / "page.html";
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
+    const auto page = m_env.Root() / "page.html";
     test::WriteFileBytes(page, "<title>Empty</title><p>nothing</p>");
-    const auto script = env_.Root() / "check.vtxb";
+    const auto script = m_env.Root() / "check.vtxb";
     test::WriteFileBytes(script,
                          "page https://x.example/ page.html\nopen https://x.example/\n"
                          "expect prompt identity visible\n");
-    EXPECT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 1) << output_;
-    EXPECT_NE(output_.find("line 3"), std::string::npos) << output_;
+    EXPECT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 1) << m_output;
+    EXPECT_NE(m_output.find("line 3"), std::string::npos) << m_output;
 }
 
 }  // namespace

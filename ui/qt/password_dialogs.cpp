@@ -17,14 +17,14 @@ namespace {
 class DialogUnits {
 public:
     explicit DialogUnits(const QWidget& widget)
-        : charWidth_(widget.fontMetrics().averageCharWidth()),
-          charHeight_(widget.fontMetrics().height()) {}
-    int X(int units) const { return (units * charWidth_ + 2) / 4; }
-    int Y(int units) const { return (units * charHeight_ + 4) / 8; }
+        : m_charWidth(widget.fontMetrics().averageCharWidth()),
+          m_charHeight(widget.fontMetrics().height()) {}
+    int X(int units) const { return (units * m_charWidth + 2) / 4; }
+    int Y(int units) const { return (units * m_charHeight + 4) / 8; }
 
 private:
-    int charWidth_;
-    int charHeight_;
+    int m_charWidth;
+    int m_charHeight;
 };
 
 // Layout sizes, in dialog units.
@@ -108,19 +108,19 @@ CEnterPasswordDlg::CEnterPasswordDlg(QWidget* parent) : QDialog(parent) {
 
     // 186 x 71: label at y 7, edit at y 26, buttons at y 50.
     layout->addWidget(MakeLabel(this, du, kEnterPasswordLabel, 26 - kMargin, kPromptLabelName));
-    password_ = MakePasswordEdit(this, du, kPasswordEditName);
-    layout->addWidget(password_);
+    m_password = MakePasswordEdit(this, du, kPasswordEditName);
+    layout->addWidget(m_password);
     layout->addSpacing(du.Y(50 - 26 - kControlHeight));
     ButtonRow buttons = MakeButtons(this, du);
-    ok_ = buttons.ok;
+    m_ok = buttons.ok;
     layout->addLayout(buttons.layout);
 
-    connect(password_, &QLineEdit::textChanged, this, &CEnterPasswordDlg::UpdateOk);
-    password_->setFocus();
+    connect(m_password, &QLineEdit::textChanged, this, &CEnterPasswordDlg::UpdateOk);
+    m_password->setFocus();
 }
 
 std::u16string CEnterPasswordDlg::Password() const {
-    return FromQString(password_->text());
+    return FromQString(m_password->text());
 }
 
 void CEnterPasswordDlg::accept() {
@@ -130,7 +130,7 @@ void CEnterPasswordDlg::accept() {
 }
 
 void CEnterPasswordDlg::UpdateOk() {
-    ok_->setEnabled(EnterPasswordAcceptable(Password()));
+    m_ok->setEnabled(EnterPasswordAcceptable(Password()));
 }
 
 CChoosePasswordDlg::CChoosePasswordDlg(QWidget* parent, Variant variant) : QDialog(parent) {
@@ -141,23 +141,23 @@ CChoosePasswordDlg::CChoosePasswordDlg(QWidget* parent, Variant variant) : QDial
 
     // 186 x 107: label at y 7 (room for two lines), edit 1 at y 30, "Confirm password:" at y 49,
     // edit 2 at y 62, buttons at y 86.
-    prompt_ = MakeLabel(this, du, master ? kChoosePasswordLabel : kOtherPasswordPrompt,
-                        30 - kMargin, kPromptLabelName);
-    layout->addWidget(prompt_);
-    password_ = MakePasswordEdit(this, du, kPasswordEditName);
-    layout->addWidget(password_);
+    m_prompt = MakeLabel(this, du, master ? kChoosePasswordLabel : kOtherPasswordPrompt,
+                         30 - kMargin, kPromptLabelName);
+    layout->addWidget(m_prompt);
+    m_password = MakePasswordEdit(this, du, kPasswordEditName);
+    layout->addWidget(m_password);
     layout->addSpacing(du.Y(49 - 30 - kControlHeight));
     layout->addWidget(MakeLabel(this, du, kConfirmPasswordLabel, 62 - 49));
-    confirm_ = MakePasswordEdit(this, du, kConfirmEditName);
-    layout->addWidget(confirm_);
+    m_confirm = MakePasswordEdit(this, du, kConfirmEditName);
+    layout->addWidget(m_confirm);
     layout->addSpacing(du.Y(86 - 62 - kControlHeight));
     ButtonRow buttons = MakeButtons(this, du);
-    ok_ = buttons.ok;
+    m_ok = buttons.ok;
     layout->addLayout(buttons.layout);
 
-    connect(password_, &QLineEdit::textChanged, this, &CChoosePasswordDlg::UpdateOk);
-    connect(confirm_, &QLineEdit::textChanged, this, &CChoosePasswordDlg::UpdateOk);
-    password_->setFocus();
+    connect(m_password, &QLineEdit::textChanged, this, &CChoosePasswordDlg::UpdateOk);
+    connect(m_confirm, &QLineEdit::textChanged, this, &CChoosePasswordDlg::UpdateOk);
+    m_password->setFocus();
 }
 
 void CChoosePasswordDlg::SetTitle(std::u16string_view title) {
@@ -165,19 +165,19 @@ void CChoosePasswordDlg::SetTitle(std::u16string_view title) {
 }
 
 void CChoosePasswordDlg::SetPrompt(std::u16string_view prompt) {
-    prompt_->setText(ToQString(prompt));
+    m_prompt->setText(ToQString(prompt));
 }
 
 std::u16string CChoosePasswordDlg::Password() const {
-    return FromQString(password_->text());
+    return FromQString(m_password->text());
 }
 
 void CChoosePasswordDlg::accept() {
     const std::u16string first = Password();
-    if (first != FromQString(confirm_->text())) {
+    if (first != FromQString(m_confirm->text())) {
         ShowMessageBox(this, kPasswordsDoNotMatch, Buttons::Ok, Icon::Exclamation);
-        password_->setFocus();
-        password_->selectAll();
+        m_password->setFocus();
+        m_password->selectAll();
         return;
     }
     if (EnterPasswordAcceptable(first)) {
@@ -186,7 +186,7 @@ void CChoosePasswordDlg::accept() {
 }
 
 void CChoosePasswordDlg::UpdateOk() {
-    ok_->setEnabled(ChoosePasswordAcceptable(Password(), FromQString(confirm_->text())));
+    m_ok->setEnabled(ChoosePasswordAcceptable(Password(), FromQString(m_confirm->text())));
 }
 
 }  // namespace veltrix::ui::qt

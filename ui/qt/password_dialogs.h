@@ -36,8 +36,8 @@ public:
 private:
     void UpdateOk();
 
-    QLineEdit* password_;
-    QPushButton* ok_;
+    QLineEdit* m_password;
+    QPushButton* m_ok;
 };
 
 class CChoosePasswordDlg : public QDialog {
@@ -66,10 +66,10 @@ public:
 private:
     void UpdateOk();
 
-    QLabel* prompt_;
-    QLineEdit* password_;
-    QLineEdit* confirm_;
-    QPushButton* ok_;
+    QLabel* m_prompt;
+    QLineEdit* m_password;
+    QLineEdit* m_confirm;
+    QPushButton* m_ok;
 };
 
 }  // namespace veltrix::ui::qt

@@ -32,16 +32,16 @@ bool HasApplication() {
 // may be the one delivering, so it is deleted once Qt is done with it.
 class QtEventLoop::DispatchScope {
 public:
-    explicit DispatchScope(QtEventLoop& loop) : loop_(loop) { ++loop_.dispatchDepth_; }
-    ~DispatchScope() { --loop_.dispatchDepth_; }
+    explicit DispatchScope(QtEventLoop& loop) : m_loop(loop) { ++m_loop.m_dispatchDepth; }
+    ~DispatchScope() { --m_loop.m_dispatchDepth; }
     DispatchScope(const DispatchScope&) = delete;
     DispatchScope& operator=(const DispatchScope&) = delete;
 
 private:
-    QtEventLoop& loop_;
+    QtEventLoop& m_loop;
 };
 
-QtEventLoop::QtEventLoop() : context_(std::make_unique<QObject>()) {
+QtEventLoop::QtEventLoop() : m_context(std::make_unique<QObject>()) {
     if (HasApplication()) {
         // A thread not started by QThread gets its Qt event dispatcher with its first QEventLoop;
         // QTimer and QSocketNotifier need one.
@@ -50,23 +50,23 @@ QtEventLoop::QtEventLoop() : context_(std::make_unique<QObject>()) {
 }
 
 QtEventLoop::~QtEventLoop() {
-    timers_.clear();
-    watches_.clear();
-    notifiers_.clear();
-    context_.reset();  // deletes every QTimer and QSocketNotifier of the loop
+    m_timers.clear();
+    m_watches.clear();
+    m_notifiers.clear();
+    m_context.reset();  // deletes every QTimer and QSocketNotifier of the loop
 }
 
 TimerId QtEventLoop::SetTimer(std::uint32_t periodMs, platform::TimerCallback callback) {
     if (!callback || !HasApplication()) {
         return 0;
     }
-    auto* qtimer = new QTimer(context_.get());
+    auto* qtimer = new QTimer(m_context.get());
     qtimer->setSingleShot(true);  // re-armed after each check of the tick
     qtimer->setTimerType(Qt::PreciseTimer);
     const TimerId id = platform::NewTimerId();
-    QObject::connect(qtimer, &QTimer::timeout, context_.get(), [this, id] { OnTimer(id); });
+    QObject::connect(qtimer, &QTimer::timeout, m_context.get(), [this, id] { OnTimer(id); });
 
-    Timer& timer = timers_[id];
+    Timer& timer = m_timers[id];
     timer.periodMs = std::max(periodMs, platform::kMinimumTimerPeriodMs);
     const std::uint32_t now = platform::TickCount();
     timer.dueTick = now + timer.periodMs;
@@ -81,12 +81,12 @@ TimerId QtEventLoop::SetTimer(std::uint32_t periodMs, platform::TimerCallback ca
 }
 
 bool QtEventLoop::KillTimer(TimerId id) {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) {
+    auto it = m_timers.find(id);
+    if (it == m_timers.end()) {
         return false;
     }
     QTimer* qtimer = it->second.qtimer;
-    timers_.erase(it);
+    m_timers.erase(it);
     qtimer->stop();
     Dispose(qtimer);
     return true;
@@ -104,8 +104,8 @@ void QtEventLoop::Arm(Timer& timer, std::uint32_t now) {
 
 void QtEventLoop::OnTimer(TimerId id) {
     DispatchScope scope(*this);
-    auto it = timers_.find(id);
-    if (it == timers_.end()) {
+    auto it = m_timers.find(id);
+    if (it == m_timers.end()) {
         return;
     }
     const std::uint32_t now = platform::TickCount();
@@ -117,13 +117,13 @@ void QtEventLoop::OnTimer(TimerId id) {
 }
 
 void QtEventLoop::FireTimer(TimerId id, std::uint32_t now) {
-    Timer& timer = timers_.at(id);
+    Timer& timer = m_timers.at(id);
     // One firing however many periods passed; the next one is a full period away. The timer is
     // re-armed first so that it keeps running while its callback runs a nested loop.
     timer.dueTick = now + timer.periodMs;
     Arm(timer, now);
     auto callback = timer.callback;
-    ++callbacksRun_;
+    ++m_callbacksRun;
     (*callback)(id);
 }
 
@@ -131,13 +131,13 @@ void QtEventLoop::FireTimer(TimerId id, std::uint32_t now) {
 void QtEventLoop::DispatchDueTimers() {
     const std::uint32_t now = platform::TickCount();
     std::vector<TimerId> due;
-    for (const auto& [id, timer] : timers_) {
+    for (const auto& [id, timer] : m_timers) {
         if (IsDue(timer.dueTick, now)) {
             due.push_back(id);
         }
     }
     for (TimerId id : due) {
-        if (timers_.count(id) != 0) {  // an earlier callback may have killed it
+        if (m_timers.count(id) != 0) {  // an earlier callback may have killed it
             FireTimer(id, now);
         }
     }
@@ -147,31 +147,31 @@ WatchId QtEventLoop::WatchReadable(int fd, platform::ReadableCallback callback) 
     if (fd < 0 || !callback || !HasApplication() || fcntl(fd, F_GETFD) == -1) {
         return 0;
     }
-    auto [slot, added] = notifiers_.try_emplace(fd, nullptr);
+    auto [slot, added] = m_notifiers.try_emplace(fd, nullptr);
     if (added) {
-        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, context_.get());
-        QObject::connect(notifier, &QSocketNotifier::activated, context_.get(),
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_context.get());
+        QObject::connect(notifier, &QSocketNotifier::activated, m_context.get(),
                          [this, fd] { OnReadable(fd); });
         slot->second = notifier;
     }
     const WatchId id = platform::NewWatchId();
-    watches_[id] = Watch{fd, std::make_shared<platform::ReadableCallback>(std::move(callback))};
+    m_watches[id] = Watch{fd, std::make_shared<platform::ReadableCallback>(std::move(callback))};
     return id;
 }
 
 bool QtEventLoop::Unwatch(WatchId id) {
-    auto it = watches_.find(id);
-    if (it == watches_.end()) {
+    auto it = m_watches.find(id);
+    if (it == m_watches.end()) {
         return false;
     }
     const int fd = it->second.fd;
-    watches_.erase(it);
-    const bool shared = std::any_of(watches_.begin(), watches_.end(),
+    m_watches.erase(it);
+    const bool shared = std::any_of(m_watches.begin(), m_watches.end(),
                                     [fd](const auto& entry) { return entry.second.fd == fd; });
     if (!shared) {
-        auto notifier = notifiers_.find(fd);
+        auto notifier = m_notifiers.find(fd);
         QSocketNotifier* object = notifier->second;
-        notifiers_.erase(notifier);
+        m_notifiers.erase(notifier);
         object->setEnabled(false);
         Dispose(object);
     }
@@ -181,25 +181,25 @@ bool QtEventLoop::Unwatch(WatchId id) {
 void QtEventLoop::OnReadable(int fd) {
     DispatchScope scope(*this);
     std::vector<WatchId> ids;
-    for (const auto& [id, watch] : watches_) {
+    for (const auto& [id, watch] : m_watches) {
         if (watch.fd == fd) {
             ids.push_back(id);
         }
     }
     for (WatchId id : ids) {
-        auto it = watches_.find(id);
-        if (it == watches_.end()) {
+        auto it = m_watches.find(id);
+        if (it == m_watches.end()) {
             continue;  // removed by an earlier callback
         }
         auto callback = it->second.callback;
-        ++callbacksRun_;
+        ++m_callbacksRun;
         (*callback)(fd);
     }
 }
 
 void QtEventLoop::Dispose(QObject* object) {
     QObject::disconnect(object, nullptr, nullptr, nullptr);
-    if (dispatchDepth_ > 0) {
+    if (m_dispatchDepth > 0) {
         object->deleteLater();
     } else {
         delete object;
@@ -210,11 +210,11 @@ std::size_t QtEventLoop::ProcessEvents(int maxWaitMs) {
     if (!HasApplication()) {
         return 0;
     }
-    const std::size_t before = callbacksRun_;
+    const std::size_t before = m_callbacksRun;
     DispatchDueTimers();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (callbacksRun_ != before || maxWaitMs == 0) {
-        return callbacksRun_ - before;
+    if (m_callbacksRun != before || maxWaitMs == 0) {
+        return m_callbacksRun - before;
     }
     // Waiting for events returns after any event of the thread; the deadline is one of them.
     bool expired = false;
@@ -225,10 +225,10 @@ std::size_t QtEventLoop::ProcessEvents(int maxWaitMs) {
     if (maxWaitMs > 0) {
         deadline.start(maxWaitMs);
     }
-    while (callbacksRun_ == before && !expired) {
+    while (m_callbacksRun == before && !expired) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-    return callbacksRun_ - before;
+    return m_callbacksRun - before;
 }
 
 void QtEventLoop::Run() {
@@ -236,14 +236,14 @@ void QtEventLoop::Run() {
         return;
     }
     QEventLoop loop;
-    running_.push_back(&loop);
+    m_running.push_back(&loop);
     loop.exec();
-    running_.pop_back();
+    m_running.pop_back();
 }
 
 void QtEventLoop::Quit() {
-    if (!running_.empty()) {
-        running_.back()->quit();
+    if (!m_running.empty()) {
+        m_running.back()->quit();
     }
 }
 

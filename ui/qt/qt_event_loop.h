@@ -48,7 +48,7 @@ private:
         std::uint32_t periodMs = 0;
         std::uint32_t dueTick = 0;
         std::shared_ptr<platform::TimerCallback> callback;
-        QTimer* qtimer = nullptr;  // a child of context_
+        QTimer* qtimer = nullptr;  // a child of m_context
     };
     struct Watch {
         int fd = -1;
@@ -65,13 +65,14 @@ private:
 
     // Parent of every QTimer and QSocketNotifier of the loop, and the context of their
     // connections: deleting it ends them all.
-    std::unique_ptr<QObject> context_;
-    std::map<platform::TimerId, Timer> timers_;
-    std::map<platform::WatchId, Watch> watches_;
-    std::map<int, QSocketNotifier*> notifiers_;  // one per watched descriptor, children of context_
-    std::vector<QEventLoop*> running_;           // the nested Run() calls, innermost last
-    std::size_t callbacksRun_ = 0;
-    int dispatchDepth_ = 0;  // > 0 while a QTimer or QSocketNotifier of the loop is delivering
+    std::unique_ptr<QObject> m_context;
+    std::map<platform::TimerId, Timer> m_timers;
+    std::map<platform::WatchId, Watch> m_watches;
+    std::map<int, QSocketNotifier*>
+        m_notifiers;                     // one per watched descriptor, children of m_context
+    std::vector<QEventLoop*> m_running;  // the nested Run() calls, innermost last
+    std::size_t m_callbacksRun = 0;
+    int m_dispatchDepth = 0;  // > 0 while a QTimer or QSocketNotifier of the loop is delivering
 };
 
 // A QtEventLoop for the calling thread; null without a QCoreApplication.

@@ -112,12 +112,12 @@ bool OpenHelp(int context) {
 NormalCursorScope::NormalCursorScope() {
     if (QGuiApplication::overrideCursor() != nullptr) {
         QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-        pushed_ = true;
+        m_pushed = true;
     }
 }
 
 NormalCursorScope::~NormalCursorScope() {
-    if (pushed_) {
+    if (m_pushed) {
         QGuiApplication::restoreOverrideCursor();
     }
 }

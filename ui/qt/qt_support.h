@@ -38,7 +38,7 @@ public:
     NormalCursorScope& operator=(const NormalCursorScope&) = delete;
 
 private:
-    bool pushed_ = false;
+    bool m_pushed = false;
 };
 
 }  // namespace veltrix::ui::qt

@@ -10,7 +10,7 @@ namespace veltrix::ui {
 
 QtUserInterface::~QtUserInterface() {
     if (QApplication::instance() != nullptr) {
-        for (; busyDepth_ > 0; --busyDepth_) {
+        for (; m_busyDepth > 0; --m_busyDepth) {
             QApplication::restoreOverrideCursor();
         }
     }
@@ -49,10 +49,10 @@ void QtUserInterface::SetBusy(bool busy) {
     }
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        ++busyDepth_;
-    } else if (busyDepth_ > 0) {
+        ++m_busyDepth;
+    } else if (m_busyDepth > 0) {
         QApplication::restoreOverrideCursor();
-        --busyDepth_;
+        --m_busyDepth;
     }
 }
 
@@ -66,12 +66,12 @@ ScreenRect QtUserInterface::WorkArea() {
     return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
-QtUiScope::QtUiScope() : previous_(&CurrentUi()) {
-    SetCurrentUi(&ui_);
+QtUiScope::QtUiScope() : m_previous(&CurrentUi()) {
+    SetCurrentUi(&m_ui);
 }
 
 QtUiScope::~QtUiScope() {
-    SetCurrentUi(previous_);
+    SetCurrentUi(m_previous);
 }
 
 }  // namespace veltrix::ui

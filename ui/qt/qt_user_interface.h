@@ -30,7 +30,7 @@ public:
     ScreenRect WorkArea() override;
 
 private:
-    int busyDepth_ = 0;
+    int m_busyDepth = 0;
 };
 
 // Installs a QtUserInterface as the process's UI for its lifetime and restores the previous one
@@ -42,11 +42,11 @@ public:
     QtUiScope(const QtUiScope&) = delete;
     QtUiScope& operator=(const QtUiScope&) = delete;
 
-    QtUserInterface& Ui() { return ui_; }
+    QtUserInterface& Ui() { return m_ui; }
 
 private:
-    QtUserInterface ui_;
-    IUserInterface* previous_;
+    QtUserInterface m_ui;
+    IUserInterface* m_previous;
 };
 
 }  // namespace veltrix::ui

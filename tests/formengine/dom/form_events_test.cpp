@@ -26,8 +26,9 @@ public:
     void OnFormEvent(FormEventKind kind, const ElementRef& form,
                      const ElementRef& source) override {
         heard.push_back({kind, form, source});
-        if (onEvent)
+        if (onEvent) {
             onEvent(kind);
+        }
     }
     std::vector<Heard> heard;
     std::function<void(FormEventKind)> onEvent;
@@ -165,8 +166,9 @@ TEST(MemoryDomFormEvents, ResetIsHeardBeforeTheValuesGoBack) {
     RecordingSink sink;
     std::string valueWhenHeard;
     sink.onEvent = [&](FormEventKind kind) {
-        if (kind == FormEventKind::Reset)
+        if (kind == FormEventKind::Reset) {
             valueWhenHeard = U8(text->GetAttribute(u"value"));
+        }
     };
     form->AdviseFormEvents(&sink);
 

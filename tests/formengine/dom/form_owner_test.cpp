@@ -19,8 +19,9 @@ std::vector<std::string> OwnedIds(const MemoryDocument& doc, const char* form) {
     std::vector<std::string> ids;
     for (const auto& element : ById(doc, form)->FormElements()) {
         std::string id = U8(element->GetAttribute(u"id"));
-        if (!id.empty())
+        if (!id.empty()) {
             ids.push_back(id);
+        }
     }
     return ids;
 }
@@ -140,8 +141,9 @@ TEST(FormOwner, FormElementsComeInDocumentOrder) {
         "<tr><td><select id=s><option>x</select></td></tr></table>"
         "<a href='#'>help</a><textarea id=t></textarea><button>Go</button></form>");
     std::vector<std::string> tags;
-    for (const auto& element : ById(*doc, "f")->FormElements())
+    for (const auto& element : ById(*doc, "f")->FormElements()) {
         tags.push_back(U8(element->TagName()));
+    }
     EXPECT_EQ(tags, (Ids{"TABLE", "TBODY", "TR", "TD", "TD", "INPUT", "TR", "TD", "SELECT",
                          "OPTION", "A", "TEXTAREA", "BUTTON"}));
 }

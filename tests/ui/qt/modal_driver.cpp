@@ -74,7 +74,7 @@ void AnswerNextBox(QMessageBox::StandardButton button, ShownBox& shown) {
 }
 
 ModalWatchdog::ModalWatchdog(int ms) {
-    QTimer::singleShot(ms, &guard_, [] {
+    QTimer::singleShot(ms, &m_guard, [] {
         int closed = 0;
         while (QWidget* modal = QApplication::activeModalWidget()) {
             if (auto* dialog = qobject_cast<QDialog*>(modal)) {
@@ -94,12 +94,12 @@ ModalWatchdog::ModalWatchdog(int ms) {
 
 ModalWatchdog::~ModalWatchdog() = default;
 
-UrlRecorder::UrlRecorder(const QString& scheme) : scheme_(scheme) {
-    QDesktopServices::setUrlHandler(scheme_, this, "Open");
+UrlRecorder::UrlRecorder(const QString& scheme) : m_scheme(scheme) {
+    QDesktopServices::setUrlHandler(m_scheme, this, "Open");
 }
 
 UrlRecorder::~UrlRecorder() {
-    QDesktopServices::unsetUrlHandler(scheme_);
+    QDesktopServices::unsetUrlHandler(m_scheme);
 }
 
 }  // namespace veltrix::test

@@ -49,7 +49,7 @@ public:
     ModalWatchdog& operator=(const ModalWatchdog&) = delete;
 
 private:
-    QObject guard_;
+    QObject m_guard;
 };
 
 // Records the addresses handed to the desktop opener for one scheme instead of opening them.
@@ -59,14 +59,14 @@ class UrlRecorder : public QObject {
 public:
     explicit UrlRecorder(const QString& scheme);
     ~UrlRecorder() override;
-    const std::vector<QUrl>& Urls() const { return urls_; }
+    const std::vector<QUrl>& Urls() const { return m_urls; }
 
 public slots:
-    void Open(const QUrl& url) { urls_.push_back(url); }
+    void Open(const QUrl& url) { m_urls.push_back(url); }
 
 private:
-    QString scheme_;
-    std::vector<QUrl> urls_;
+    QString m_scheme;
+    std::vector<QUrl> m_urls;
 };
 
 }  // namespace veltrix::test

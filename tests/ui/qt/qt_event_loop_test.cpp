@@ -35,16 +35,16 @@ using test::Pipe;
 class RunGuard {
 public:
     explicit RunGuard(IEventLoop& loop) {
-        QTimer::singleShot(kPatienceMs, &context_, [this, &loop] {
-            expired_ = true;
+        QTimer::singleShot(kPatienceMs, &m_context, [this, &loop] {
+            m_expired = true;
             loop.Quit();
         });
     }
-    bool Expired() const { return expired_; }
+    bool Expired() const { return m_expired; }
 
 private:
-    QObject context_;
-    bool expired_ = false;
+    QObject m_context;
+    bool m_expired = false;
 };
 
 // Timers of an hour, made due by moving the clock file.
@@ -52,23 +52,23 @@ class QtEventLoopMovedClock : public ::testing::Test {
 protected:
     static constexpr std::uint32_t kHourMs = 3600000;
 
-    test::TempFolder folder_;
-    test::MovedClock clock_{folder_.Path()};
-    QtEventLoop loop_;
+    test::TempFolder m_folder;
+    test::MovedClock m_clock{m_folder.Path()};
+    QtEventLoop m_loop;
 };
 
 TEST_F(QtEventLoopMovedClock, QtsOwnLoopFiresAfterAMove) {
     // Only the QTimers run here: Run() is a QEventLoop, which never looks at the tick itself.
     bool fired = false;
-    loop_.SetTimer(kHourMs, [&](TimerId id) {
+    m_loop.SetTimer(kHourMs, [&](TimerId id) {
         fired = true;
-        loop_.KillTimer(id);
-        loop_.Quit();
+        m_loop.KillTimer(id);
+        m_loop.Quit();
     });
     QObject context;
-    QTimer::singleShot(30, &context, [this] { clock_.Advance(kHourMs); });
-    RunGuard guard(loop_);
-    loop_.Run();
+    QTimer::singleShot(30, &context, [this] { m_clock.Advance(kHourMs); });
+    RunGuard guard(m_loop);
+    m_loop.Run();
     EXPECT_TRUE(fired);
     EXPECT_FALSE(guard.Expired());
 }
