@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${PRESET:-debug}
 scripts/install-deps.sh
+scripts/check-format.sh
 scripts/build.sh "$preset"
 ctest --preset "$preset" -j"$(nproc)"
