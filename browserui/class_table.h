@@ -1,4 +1,8 @@
 // The classes vtxcore serves and registers, in table order, with its type library.
+//
+// Errors in browserui: HRESULT at every COM boundary (the exports, class factories and the
+// interfaces' methods); inside, bool or a typed status / Result (platform/result.h), as in the
+// layers below. No exception crosses the library's boundary.
 #pragma once
 
 #include <memory>

@@ -100,41 +100,27 @@ std::u16string ExcludedSiteKey(std::u16string_view siteKey) {
 
 // --- Parsing and formatting for the by-name table ---
 
-std::optional<std::uint64_t> ParseDigits(std::u16string_view digits, unsigned base) {
-    if (digits.empty() || digits.size() > 10) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (char16_t c : digits) {
-        int digit = text::HexDigitValue(c);
-        if (digit < 0 || static_cast<unsigned>(digit) >= base) {
+// Decimal with an optional sign (a negative number is stored as its 32-bit two's complement), or
+// hexadecimal after "0x"; at most ten digits; nullopt when the text is not a number that fits in
+// 32 bits.
+std::optional<std::uint32_t> ParseDword(std::u16string_view text) {
+    constexpr std::size_t kMaxDigits = 10;
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+        text.remove_prefix(2);
+        auto value = text::ParseInteger<std::uint32_t>(text, {.base = 16});
+        if (!value || text.size() > kMaxDigits) {
             return std::nullopt;
         }
-        value = value * base + static_cast<unsigned>(digit);
+        return *value;
     }
-    return value;
-}
-
-// Decimal with an optional sign (a negative number is stored as its 32-bit two's complement), or
-// hexadecimal after "0x"; nullopt when the text is not a number that fits in 32 bits.
-std::optional<std::uint32_t> ParseDword(std::u16string_view text) {
-    constexpr std::uint64_t kMax = std::numeric_limits<std::uint32_t>::max();
-    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-        auto value = ParseDigits(text.substr(2), 16);
-        if (value && *value <= kMax) {
-            return static_cast<std::uint32_t>(*value);
-        }
+    const std::size_t signs = !text.empty() && (text[0] == u'-' || text[0] == u'+') ? 1 : 0;
+    auto value = text::ParseInteger<std::int64_t>(text, {.sign = true});
+    if (!value || text.size() - signs > kMaxDigits ||
+        *value < std::numeric_limits<std::int32_t>::min() ||
+        *value > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
-    bool negative = !text.empty() && text[0] == u'-';
-    if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) {
-        text.remove_prefix(1);
-    }
-    auto value = ParseDigits(text, 10);
-    if (!value || *value > (negative ? std::uint64_t{1} << 31 : kMax)) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(negative ? (kMax + 1 - *value) & kMax : *value);
+    return static_cast<std::uint32_t>(*value);
 }
 
 SetValueResult WriteResult(bool written) {
@@ -162,8 +148,8 @@ SetValueResult SetFolderEntry(Settings& settings, std::u16string_view text) {
 }
 
 SetValueResult SetHighlightColorEntry(Settings& settings, std::u16string_view text) {
-    auto value = text.size() == 6 ? ParseDigits(text, 16) : std::nullopt;
-    if (!value) {
+    auto value = text::ParseInteger<std::uint32_t>(text, {.base = 16});
+    if (!value || text.size() != 6) {
         return SetValueResult::InvalidValue;
     }
     return WriteResult(settings.SetHighlightColor(static_cast<std::uint8_t>(*value >> 16),

@@ -1,5 +1,11 @@
 // One HTML form of a document, with its fields in document order and its submit candidates, and
 // the collection of a document's forms.
+//
+// Errors in the form engine: the page is untrusted and DOM failures are never shown. A DOM read
+// that fails gives an empty string or -1; an operation that can fail returns bool, or a typed
+// status / Result (platform/result.h) where the caller needs the reason; record and settings
+// failures keep the vault core's types. HRESULT only where the helper object meets COM. Nothing
+// throws, and every walk over a page's tree is iterative.
 #pragma once
 
 #include <memory>
