@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Renders every Qt dialog to docs/screenshots (offscreen), after building the debug preset.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build.sh debug >/dev/null
+mkdir -p docs/screenshots
+QT_QPA_PLATFORM=offscreen build/debug/bin/render_dialogs docs/screenshots

@@ -1,0 +1,63 @@
+// Renders every Qt dialog of the extension to PNG files in the folder given on the command line,
+// for review. Run offscreen: QT_QPA_PLATFORM=offscreen render_dialogs docs/screenshots
+#include <QApplication>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdio>
+#include <string>
+
+#include "formengine/qt/form_dialogs.h"
+#include "ui/qt/password_dialogs.h"
+
+namespace {
+
+using namespace veltrix;
+
+class NoHandler : public formviews::IFillIdentityPromptHandler {
+public:
+    void OnPromptButton(formviews::PromptButton) override {}
+    void OnIdentityChosen(std::u16string_view) override {}
+};
+
+bool Save(QWidget& widget, const QString& folder, const char* name) {
+    widget.adjustSize();
+    widget.show();
+    QApplication::processEvents();
+    const QString path = folder + "/" + name + ".png";
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", path.toUtf8().constData());
+    widget.hide();
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: render_dialogs FOLDER\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    NoHandler handler;
+    bool ok = true;
+
+    formviews::qt::CFillIdentityDlg identity(handler);
+    identity.SetIdentities({{u"Ann Lee", u"Work"}, 0, true});
+    identity.SetCreditCards({{u"Visa", u""}, 0, true});
+    identity.SetBankAccounts({{u""}, 0, false});
+    ok &= Save(identity, folder, "fill_identity_prompt");
+
+    formviews::qt::CFillWebLoginDlg webLogin(handler);
+    webLogin.SetWebLogins({{u"Bank login", u"Bank login (2)"}, 0, true});
+    ok &= Save(webLogin, folder, "fill_web_login_prompt");
+
+    formviews::qt::CSaveWebLoginDlg save(u"bank.example");
+    ok &= Save(save, folder, "save_web_login");
+
+    ui::qt::CEnterPasswordDlg enter;
+    ok &= Save(enter, folder, "enter_password");
+    ui::qt::CChoosePasswordDlg choose;
+    ok &= Save(choose, folder, "choose_password");
+    return ok ? 0 : 1;
+}
