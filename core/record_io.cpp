@@ -51,7 +51,9 @@ auto ReadRecord(std::u16string_view path, Parse&& parse)
     }
     ScopedWipe wipePayload(*payload);
     ui::BusyScope busy;
-    return parse(DecodePayload(*payload));
+    std::u16string text = DecodePayload(*payload);
+    ScopedWipe wipeText(text);
+    return parse(text);
 }
 
 Result<void, FileStatus> WriteRecord(std::u16string_view path, std::u16string_view text,
