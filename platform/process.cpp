@@ -72,7 +72,13 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
 }
 
 bool StartDetachedProcess(const std::filesystem::path& program,
-                          const std::vector<std::string>& args) {
+                          const std::vector<std::string>& args, int* error) {
+    const auto failed = [error](int code) {
+        if (error != nullptr) {
+            *error = code != 0 ? code : EIO;
+        }
+        return false;
+    };
     std::vector<std::string> argvStrings{program.string()};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -83,7 +89,7 @@ bool StartDetachedProcess(const std::filesystem::path& program,
     // The grandchild reports a failed exec through the pipe; a successful exec closes it.
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
-        return false;
+        return failed(errno);
     }
     UniqueFd reportRead(ends[0]);
     UniqueFd reportWrite(ends[1]);
@@ -102,16 +108,22 @@ bool StartDetachedProcess(const std::filesystem::path& program,
     }
     reportWrite.Reset();
     if (child < 0) {
-        return false;
+        return failed(errno);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    int error = 0;
+    int execError = 0;
     ssize_t got = 0;
     do {
-        got = read(reportRead.Get(), &error, sizeof error);
+        got = read(reportRead.Get(), &execError, sizeof execError);
     } while (got < 0 && errno == EINTR);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+    if (got != 0) {
+        return failed(got == sizeof execError ? execError : 0);
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return failed(EAGAIN);
+    }
+    return true;
 }
 
 std::filesystem::path ProgramPath() {

@@ -20,9 +20,10 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
                          unsigned timeoutMs);
 
 // Starts `program` (a path) with `args` and lets it run on its own: it is not a child of this
-// process, so nothing has to wait for it. False when it could not be started.
+// process, so nothing has to wait for it. False when it could not be started; then `error`, when
+// given, receives the system's error number (EIO when the start failed without one).
 bool StartDetachedProcess(const std::filesystem::path& program,
-                          const std::vector<std::string>& args);
+                          const std::vector<std::string>& args, int* error = nullptr);
 
 // The folder of the module (program or shared library) that holds this code: the install folder,
 // where the system finds its other programs.
