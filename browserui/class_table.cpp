@@ -4,9 +4,11 @@
 #include <mutex>
 #include <vector>
 
+#include "browserui/menu_commands.h"
 #include "browserui/registration_scripts.h"
 #include "core/orvane_interface.h"
 #include "formengine/helper/bho_view.h"
+#include "formengine/helper/dom_extender.h"
 
 namespace veltrix::browserui {
 
@@ -33,8 +35,19 @@ config::Settings& CurrentModuleSettings() {
     return *settings;
 }
 
+namespace {
+
+com::ClassEntry CommandEntry(const MenuCommandInfo& command, const MenuCommandInfo& script) {
+    return {command.className, command.clsid, MenuCommandCreator(command), &CommandScript(script)};
+}
+
+}  // namespace
+
 std::span<const com::ClassEntry> ServerClasses() {
-    static const std::array<com::ClassEntry, 2> classes = {{
+    // MenuIdentities applies the script of MenuGeneratePassword, so registration enters nothing
+    // of its own: the browser's Tools menu has no "Identities..." item, and the class is reached
+    // through its class object only. The toolbar band's class object comes with the band.
+    static const std::array<com::ClassEntry, 13> classes = {{
         {u"BHOView", CLSID_BHOView,
          [](const com::Guid& iid, void** object) {
              return BHOView::Create(ModuleSettings(), iid, object);
@@ -45,12 +58,24 @@ std::span<const com::ClassEntry> ServerClasses() {
              return OrvaneInterface::Create(ModuleSettings(), iid, object);
          },
          &PlainClassScript()},
+        {u"DOMExtender", CLSID_DOMExtender, &DOMExtender::Create, &PlainClassScript()},
+        CommandEntry(kMenuFillForm, kMenuFillForm),
+        CommandEntry(kMenuGeneratePassword, kMenuGeneratePassword),
+        CommandEntry(kMenuIdentities, kMenuGeneratePassword),
+        CommandEntry(kMenuSaveForm, kMenuSaveForm),
+        CommandEntry(kMenuSecureNotes, kMenuSecureNotes),
+        CommandEntry(kMenuWebLogins, kMenuWebLogins),
+        CommandEntry(kMenuOptions, kMenuOptions),
+        CommandEntry(kMenuLogoff, kMenuLogoff),
+        {u"VTXToolBand", CLSID_VTXToolBand, nullptr, &ToolbarBandScript()},
+        CommandEntry(kMenuGeneratePassword, kMenuGeneratePassword),
     }};
     return classes;
 }
 
 com::ServerDescription VtxcoreServer() {
-    return {ServerClasses(), {LIBID_VTXCORELib, u"1.0", u"vtxcore 1.0 Type Library"}};
+    return {ServerClasses(),
+            {LIBID_VTXCORELib, u"1.0", u"vtxcore 1.0 Type Library", TypeLibraryInterfaces()}};
 }
 
 }  // namespace veltrix::browserui

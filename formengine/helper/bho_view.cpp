@@ -80,6 +80,7 @@ com::HRESULT BHOView::Attach(com::IUnknown* site) {
         m_link) {
         m_link->RefreshEditor();
     }
+    m_external = com::ComPtr<DOMExtender>(new DOMExtender(this));
     m_identities.CreatePrompt();
     m_webLogins.CreatePrompt();
     ShowToolbarBand();
@@ -112,6 +113,7 @@ void BHOView::Detach() {
     m_identities.DestroyPrompt();
     m_webLogins.DestroyPrompt();
     m_link.Reset();
+    RemoveUiHandlers();
     m_navigation.Reset();
     // The browser must not hand out a helper object that is gone.
     m_browser->PutProperty(kBhoViewProperty, 0);
@@ -216,6 +218,7 @@ void BHOView::DocumentComplete(const BrowserEvent& event) {
     if (!CollectDocument(event.browser) || !decide) {
         return;
     }
+    InstallUiHandler(event.browser);
     if (const dom::DocumentRef top = m_browser->Document()) {
         m_page.pageTitle = top->Title();
     }

@@ -11,6 +11,9 @@
 #include "formengine/capture/form_capture.h"
 #include "formengine/form/form_page_state.h"
 #include "formengine/helper/bho_view_interface.h"
+#include "formengine/helper/command_target.h"
+#include "formengine/helper/document_host.h"
+#include "formengine/helper/dom_extender.h"
 #include "formengine/helper/identity_logic.h"
 #include "formengine/helper/web_browser.h"
 #include "formengine/helper/web_login_logic.h"
@@ -28,9 +31,11 @@ struct EditorRequest {
     std::u16string name;
 };
 
-class BHOView final : public com::ComObject<IBHOView, IObjectWithSite, IBrowserEvents>,
+class BHOView final : public com::ComObject<IBHOView, IObjectWithSite, IBrowserEvents,
+                                            IDocHostUIHandler, IOleCommandTarget>,
                       private IPageHost,
-                      private dom::FormEventSink {
+                      private dom::FormEventSink,
+                      private IMenuOpeningSink {
 public:
     // The creation function of the server's class table; the object reads `settings`.
     static com::HRESULT Create(std::shared_ptr<config::Settings> settings, const com::Guid& iid,
@@ -59,6 +64,32 @@ public:
     com::HRESULT Invoke(com::DispId id, std::span<const com::Variant> args,
                         com::Variant* result) override;
 
+    // IDocHostUIHandler (bho_view_ui_handler.cpp), installed on every document the helper object
+    // handles: the page's context menu with the "Veltrix" submenu, the page's external object
+    // (DOMExtender), and every other call handed to the browser's own handler.
+    com::HRESULT ShowContextMenu(ContextMenuKind kind, std::int32_t x, std::int32_t y,
+                                 com::IUnknown* commandTarget) override;
+    com::HRESULT GetExternal(com::IDispatch** external) override;
+    com::HRESULT GetHostInfo(std::uint32_t* flags) override;
+    com::HRESULT ShowUI(std::uint32_t id) override;
+    com::HRESULT HideUI() override;
+    com::HRESULT UpdateUI() override;
+    com::HRESULT EnableModeless(bool enable) override;
+    com::HRESULT OnDocWindowActivate(bool active) override;
+    com::HRESULT OnFrameWindowActivate(bool active) override;
+    com::HRESULT ResizeBorder(ui::ScreenRect border) override;
+    com::HRESULT TranslateAccelerator(std::uint32_t message, std::uint32_t key) override;
+    com::HRESULT GetOptionKeyPath(std::u16string* key) override;
+    com::HRESULT GetDropTarget(com::IUnknown* dropTarget, com::IUnknown** replacement) override;
+    com::HRESULT TranslateUrl(std::u16string_view url, std::u16string* translated) override;
+    com::HRESULT FilterDataObject(com::IUnknown* data, com::IUnknown** filtered) override;
+
+    // IOleCommandTarget: handed to the browser's own command target of the document.
+    com::HRESULT QueryStatus(const com::Guid* group, std::uint32_t count,
+                             OleCommand* commands) override;
+    com::HRESULT Exec(const com::Guid* group, std::uint32_t id, std::uint32_t options,
+                      const com::Variant* in, com::Variant* out) override;
+
     // The editor command lines of the Identities, Web Logins, Secure Notes and Options commands.
     EditorRequest EditorRequestFor(DispatchId command) const;
 
@@ -75,6 +106,12 @@ private:
     // dom::FormEventSink.
     void OnFormEvent(dom::FormEventKind kind, const dom::ElementRef& form,
                      const dom::ElementRef& source) override;
+    // IMenuOpeningSink: the enabling rule of the "Veltrix" submenu.
+    void OnSubmenuOpening(MenuItem& popup) override;
+
+    // Makes this object the UI handler of `browser`'s document, keeping the browser's own.
+    void InstallUiHandler(IWebBrowser* browser);
+    void RemoveUiHandlers();
 
     com::HRESULT Attach(com::IUnknown* site);
     void Detach();
@@ -103,6 +140,12 @@ private:
     com::ComPtr<IWebBrowser> m_browser;
     std::uint32_t m_eventCookie = 0;
     com::ComPtr<IOrvaneInterface> m_link;
+    // The page's external object, and the documents this object is the UI handler of with the
+    // browser's own handler and command target.
+    com::ComPtr<DOMExtender> m_external;
+    std::vector<com::ComPtr<IDocumentHost>> m_uiHosts;
+    com::ComPtr<IDocHostUIHandler> m_hostUiHandler;
+    com::ComPtr<IOleCommandTarget> m_hostCommandTarget;
     bool m_fileManager = false;
 
     std::shared_ptr<config::Settings> m_settings;

@@ -67,6 +67,15 @@ Replacements TypeLibraryReplacements(const TypeLibraryInfo& library,
     };
 }
 
+Replacements InterfaceReplacements(const TypeLibraryInfo& library,
+                                   const TypeLibraryInterface& interface,
+                                   const std::filesystem::path& module) {
+    Replacements replacements = TypeLibraryReplacements(library, module);
+    replacements.emplace_back(u"%INTERFACE%", interface.name);
+    replacements.emplace_back(u"%IID%", interface.iid.ToU16String());
+    return replacements;
+}
+
 }  // namespace
 
 std::u16string ExpandPlaceholders(std::u16string_view text, const Replacements& replacements) {
@@ -131,6 +140,29 @@ const RegistrationScript& TypeLibraryScript() {
     return script;
 }
 
+const RegistrationScript& TypeLibraryInterfaceScript() {
+    using platform::Hive;
+    // The marshaller of dual interfaces described by a type library.
+    static constexpr std::u16string_view kAutomationMarshaller =
+        u"{00020424-0000-0000-C000-000000000046}";
+    static const RegistrationScript script{{
+        {Hive::ClassesRoot, u"Interface\\%IID%", true, {{u"", u"%INTERFACE%"}}},
+        {Hive::ClassesRoot,
+         u"Interface\\%IID%\\ProxyStubClsid",
+         false,
+         {{u"", std::u16string(kAutomationMarshaller)}}},
+        {Hive::ClassesRoot,
+         u"Interface\\%IID%\\ProxyStubClsid32",
+         false,
+         {{u"", std::u16string(kAutomationMarshaller)}}},
+        {Hive::ClassesRoot,
+         u"Interface\\%IID%\\TypeLib",
+         false,
+         {{u"", u"%TYPELIB%"}, {u"Version", u"%TYPELIBVER%"}}},
+    }};
+    return script;
+}
+
 Replacements ClassReplacements(const ServerDescription& server, const ClassEntry& entry,
                                const std::filesystem::path& module) {
     Replacements replacements = TypeLibraryReplacements(server.typeLibrary, module);
@@ -145,6 +177,13 @@ HRESULT RegisterServer(Registry& registry, const ServerDescription& server,
                        const std::filesystem::path& module) {
     HRESULT result = ApplyScript(registry, TypeLibraryScript(),
                                  TypeLibraryReplacements(server.typeLibrary, module));
+    for (const TypeLibraryInterface& interface : server.typeLibrary.interfaces) {
+        if (FAILED(result)) {
+            break;
+        }
+        result = ApplyScript(registry, TypeLibraryInterfaceScript(),
+                             InterfaceReplacements(server.typeLibrary, interface, module));
+    }
     for (const ClassEntry& entry : server.classes) {
         if (FAILED(result)) {
             break;
@@ -169,6 +208,11 @@ HRESULT UnregisterServer(Registry& registry, const ServerDescription& server,
             keepFirstFailure(
                 RemoveScript(registry, *entry.script, ClassReplacements(server, entry, module)));
         }
+    }
+    for (const TypeLibraryInterface& interface : server.typeLibrary.interfaces) {
+        keepFirstFailure(
+            RemoveScript(registry, TypeLibraryInterfaceScript(),
+                         InterfaceReplacements(server.typeLibrary, interface, module)));
     }
     keepFirstFailure(RemoveScript(registry, TypeLibraryScript(),
                                   TypeLibraryReplacements(server.typeLibrary, module)));

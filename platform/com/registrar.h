@@ -54,15 +54,28 @@ HRESULT ApplyScript(platform::Registry& registry, const RegistrationScript& scri
 HRESULT RemoveScript(platform::Registry& registry, const RegistrationScript& script,
                      const Replacements& replacements);
 
+// A dual interface that a type library describes.
+struct TypeLibraryInterface {
+    std::u16string name;  // "IDOMExtender"
+    Guid iid;
+};
+
 struct TypeLibraryInfo {
     Guid libid;
     std::u16string version;     // "1.0"
     std::u16string helpString;  // "vtxcore 1.0 Type Library"
+    std::vector<TypeLibraryInterface> interfaces = {};
 };
 
 // The registration of a type library: HKEY_CLASSES_ROOT\TypeLib\{libid}\<version> with the help
 // string, the module path under "0\win64", the FLAGS and the HELPDIR.
 const RegistrationScript& TypeLibraryScript();
+
+// The registration of one of its interfaces (placeholders %INTERFACE% and %IID% besides the type
+// library's): HKEY_CLASSES_ROOT\Interface\{iid} with the interface's name, the automation
+// marshaller as ProxyStubClsid and ProxyStubClsid32, and the type library with its Version. The
+// key goes at unregistration.
+const RegistrationScript& TypeLibraryInterfaceScript();
 
 // A whole server: its class table and its type library.
 struct ServerDescription {

@@ -82,6 +82,20 @@ protected:
     std::vector<std::string> WholeClassesRoot() {
         return test::RegistryTree(Registry(), Hive::ClassesRoot, u"");
     }
+    // The browser's keys that registration writes into under HKEY_LOCAL_MACHINE.
+    std::vector<std::string> BrowserKeys() {
+        std::vector<std::string> tree;
+        for (const std::u16string key :
+             {u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper "
+              u"Objects\\{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}",
+              u"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
+              u"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions"}) {
+            const auto part = test::RegistryTree(Registry(), Hive::LocalMachine, key);
+            tree.insert(tree.end(), part.begin(), part.end());
+        }
+        return tree;
+    }
+    std::string Module() const { return VtxcoreLibrary().lexically_normal().string(); }
 
     test::IsolatedEnvironment m_env;
 };
@@ -118,14 +132,61 @@ std::vector<std::string> ClassTree(const std::string& n, const std::string& clsi
     };
 }
 
+// The class part of the toolbar band: ProgIDs that say "VTXToolBand", no CurVer, no Programmable.
+std::vector<std::string> BandTree(const std::string& module) {
+    const std::string clsid = "{0737414E-52F0-4E56-9205-E3A83C749107}";
+    const std::string k = "CLSID\\" + clsid;
+    const std::string p = "Vtxcore.VTXToolBand";
+    return {
+        "KEY " + k,
+        k + " | @ = \"Veltrix\"",
+        "KEY " + k + "\\InprocServer32",
+        k + "\\InprocServer32 | @ = \"" + module + "\"",
+        k + "\\InprocServer32 | ThreadingModel = \"Apartment\"",
+        "KEY " + k + "\\ProgID",
+        k + "\\ProgID | @ = \"" + p + ".1\"",
+        "KEY " + k + "\\TypeLib",
+        k + "\\TypeLib | @ = \"{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}\"",
+        "KEY " + k + "\\VersionIndependentProgID",
+        k + "\\VersionIndependentProgID | @ = \"" + p + "\"",
+        "KEY " + p,
+        p + " | @ = \"VTXToolBand\"",
+        "KEY " + p + "\\CLSID",
+        p + "\\CLSID | @ = \"" + clsid + "\"",
+        "KEY " + p + ".1",
+        p + ".1 | @ = \"VTXToolBand\"",
+        "KEY " + p + ".1\\CLSID",
+        p + ".1\\CLSID | @ = \"" + clsid + "\"",
+    };
+}
+
+// The type library's entry for one dual interface.
+std::vector<std::string> InterfaceTree(const std::string& name, const std::string& iid) {
+    const std::string k = "Interface\\" + iid;
+    const std::string marshaller = "\"{00020424-0000-0000-C000-000000000046}\"";
+    return {
+        "KEY " + k,
+        k + " | @ = \"" + name + "\"",
+        "KEY " + k + "\\ProxyStubClsid",
+        k + "\\ProxyStubClsid | @ = " + marshaller,
+        "KEY " + k + "\\ProxyStubClsid32",
+        k + "\\ProxyStubClsid32 | @ = " + marshaller,
+        "KEY " + k + "\\TypeLib",
+        k + "\\TypeLib | @ = \"{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}\"",
+        k + "\\TypeLib | Version = \"1.0\"",
+    };
+}
+
 // Every key and value that registration writes under HKEY_CLASSES_ROOT, with the library at
-// `module`.
+// `module`: the type library with its fifteen interfaces, and every registered class. The
+// MenuIdentities class has no entries.
 std::vector<std::string> RegisteredTree(const std::string& module) {
     const std::string lib = "TypeLib\\{49AD2D7B-35A4-4112-A97E-F7B0B4C6FCA2}";
     const std::string folder = std::filesystem::path(module).parent_path().string();
     std::vector<std::string> tree = {
         "KEY ",
         "KEY CLSID",
+        "KEY Interface",
         "KEY TypeLib",
         "KEY " + lib,
         "KEY " + lib + "\\1.0",
@@ -138,11 +199,100 @@ std::vector<std::string> RegisteredTree(const std::string& module) {
         "KEY " + lib + "\\1.0\\HELPDIR",
         lib + "\\1.0\\HELPDIR | @ = \"" + folder + "\"",
     };
-    for (const auto& part :
-         {ClassTree("OrvaneInterface", "{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}",
-                    "OrvaneInterface Class", module),
-          ClassTree("BHOView", "{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}", "Veltrix", module)}) {
+    const std::pair<const char*, const char*> interfaces[] = {
+        {"IBHOView", "{7B37513F-ECEC-4EB8-87BE-6565C6B122B6}"},
+        {"IHtmlEventHandler", "{9DC34E28-FF31-4C49-93BE-E74DD9055162}"},
+        {"IHTMLFormEventHandler", "{89A6A9FF-C899-49F4-A80E-D7902FB43754}"},
+        {"IOrvaneInterface", "{5B927023-A009-4A7A-A7BA-3821AA8B4318}"},
+        {"IMenuHandler", "{D32737CA-BC2F-428B-B0DA-306286D85EC0}"},
+        {"IDOMExtender", "{24538A28-401B-42E6-A13C-12E353B087F7}"},
+        {"IMenuFillForm", "{C7ECA694-81C4-4D0F-B13A-4949E5CCC339}"},
+        {"IMenuSaveForm", "{AE49130A-4C0D-4847-9752-6AD63C7413A3}"},
+        {"IMenuIdentities", "{0ED21272-4DE8-4667-AF4D-B7D0D4E3960D}"},
+        {"IMenuWebLogins", "{727CCF46-B54F-449E-B2CD-463B44431E97}"},
+        {"IMenuSecureNotes", "{DFE5FD9B-54AA-4D40-9D20-BF27E0E35D6B}"},
+        {"IMenuOptions", "{5F205A51-342A-4C19-81E1-92ABF87A8B24}"},
+        {"IMenuLogoff", "{90888E51-13EA-48D3-A116-94C812D41BCA}"},
+        {"IVTXToolBand", "{8A6128AA-C704-472A-A2B8-B4AA78433D21}"},
+        {"IMenuGeneratePassword", "{4A964F20-31DD-409E-B10F-C7623F9321DB}"},
+    };
+    for (const auto& [name, iid] : interfaces) {
+        const auto part = InterfaceTree(name, iid);
         tree.insert(tree.end(), part.begin(), part.end());
+    }
+    const std::pair<const char*, const char*> plainClasses[] = {
+        {"OrvaneInterface", "{7DEBEA2C-CDDC-408D-9521-0C7AADF89101}"},
+        {"DOMExtender", "{DC718C01-E018-4A37-A9E3-4D6A7A8E2883}"},
+        {"MenuFillForm", "{7B6826BE-18C2-11DA-8001-000D88227F64}"},
+        {"MenuSaveForm", "{7B6826B9-18C2-11DA-8001-000D88227F64}"},
+        {"MenuGeneratePassword", "{7B6826B7-18C2-11DA-8001-000D88227F64}"},
+        {"MenuWebLogins", "{7B6826AA-18C2-11DA-8001-000D88227F64}"},
+        {"MenuSecureNotes", "{7B6826A5-18C2-11DA-8001-000D88227F64}"},
+        {"MenuOptions", "{7B6826B4-18C2-11DA-8001-000D88227F64}"},
+        {"MenuLogoff", "{7B6826C1-18C2-11DA-8001-000D88227F64}"},
+    };
+    for (const auto& [name, clsid] : plainClasses) {
+        const auto part = ClassTree(name, clsid, std::string(name) + " Class", module);
+        tree.insert(tree.end(), part.begin(), part.end());
+    }
+    for (const auto& part :
+         {ClassTree("BHOView", "{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}", "Veltrix", module),
+          BandTree(module)}) {
+        tree.insert(tree.end(), part.begin(), part.end());
+    }
+    return tree;
+}
+
+// The browser's keys under HKEY_LOCAL_MACHINE after registration: the helper object, the
+// toolbar band and the seven Tools-menu commands (no "Identities...").
+std::vector<std::string> RegisteredBrowserKeys(const std::string& module) {
+    const std::string helpers =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+    const std::string extensions = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+    const std::string toolbar = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+    std::vector<std::string> tree = {
+        "KEY " + helpers + "\\{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B}",
+        helpers + "\\{D525F71D-88D6-4D35-A84F-9E4B9DBE5F1B} | @ = \"Veltrix BHO \"",
+        "KEY " + toolbar,
+        toolbar + " | {0737414E-52F0-4E56-9205-E3A83C749107} = \"Veltrix\"",
+        "KEY " + extensions,
+    };
+    struct Command {
+        const char* clsid;
+        const char* menuText;
+        const char* statusBar;
+        const char* button;
+        const char* icon;
+    };
+    const Command commands[] = {
+        {"{7B6826BE-18C2-11DA-8001-000D88227F64}", "Fill Form...",
+         "Veltrix - Fill in the Web form from an Identity", "Fill Form...", ",213"},
+        {"{7B6826B9-18C2-11DA-8001-000D88227F64}", "Save Form...",
+         "Veltrix - Save form contents to a Web Login file", "Save Form...", ",215"},
+        {"{7B6826B7-18C2-11DA-8001-000D88227F64}", "Generate Password...",
+         "Veltrix - Generate a random password", nullptr, nullptr},
+        {"{7B6826AA-18C2-11DA-8001-000D88227F64}", "Web Logins...",
+         "Veltrix - Open the Web Logins in the Editor", nullptr, nullptr},
+        {"{7B6826A5-18C2-11DA-8001-000D88227F64}", "Secure Notes...",
+         "Veltrix - Open the Secure Notes in the Editor", nullptr, nullptr},
+        {"{7B6826B4-18C2-11DA-8001-000D88227F64}", "Options...",
+         "Veltrix - Open the Editor to the options page", nullptr, nullptr},
+        {"{7B6826C1-18C2-11DA-8001-000D88227F64}", "Logoff",
+         "Veltrix - Logoff (clear the master password from memory)", nullptr, nullptr},
+    };
+    for (const Command& command : commands) {
+        const std::string k = extensions + "\\" + command.clsid;
+        tree.push_back("KEY " + k);
+        tree.push_back(k + " | CLSID = \"{1FBA04EE-3024-11d2-8F1F-0000F87ABD16}\"");
+        tree.push_back(k + " | ClsidExtension = \"" + command.clsid + "\"");
+        tree.push_back(k + " | MenuText = \"" + command.menuText + "\"");
+        tree.push_back(k + " | MenuStatusBar = \"" + command.statusBar + "\"");
+        if (command.button != nullptr) {
+            tree.push_back(k + " | Default Visible = \"Yes\"");
+            tree.push_back(k + " | ButtonText = \"" + command.button + "\"");
+            tree.push_back(k + " | Icon = \"" + module + command.icon + "\"");
+            tree.push_back(k + " | HotIcon = \"" + module + command.icon + "\"");
+        }
     }
     return tree;
 }
@@ -159,6 +309,7 @@ TEST_F(VtxcoreServerTest, RegistrationWritesExactlyTheDocumentedEntries) {
     EXPECT_THAT(
         WholeClassesRoot(),
         UnorderedElementsAreArray(RegisteredTree(VtxcoreLibrary().lexically_normal().string())));
+    EXPECT_THAT(BrowserKeys(), UnorderedElementsAreArray(RegisteredBrowserKeys(Module())));
 }
 
 TEST_F(VtxcoreServerTest, RegisteringAgainLeavesNoStaleOrDuplicateEntry) {
@@ -167,25 +318,58 @@ TEST_F(VtxcoreServerTest, RegisteringAgainLeavesNoStaleOrDuplicateEntry) {
     Registry().SetValue(Hive::ClassesRoot, clsidKey + u"\\InprocServer32", u"Stale",
                         platform::RegistryValue::String(u"old"));
     Registry().CreateKey(Hive::ClassesRoot, u"Vtxcore.OrvaneInterface\\Leftover");
+    // A button value on a command without a button, and an old library path in an icon.
+    const std::u16string extensions = u"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
+    Registry().SetValue(Hive::LocalMachine, extensions + u"{7B6826B7-18C2-11DA-8001-000D88227F64}",
+                        u"ButtonText", platform::RegistryValue::String(u"Generate"));
+    Registry().SetValue(Hive::LocalMachine, extensions + u"{7B6826BE-18C2-11DA-8001-000D88227F64}",
+                        u"Icon", platform::RegistryValue::String(u"/old/libvtxcore.so,213"));
+    Registry().CreateKey(Hive::ClassesRoot,
+                         u"Interface\\{24538A28-401B-42E6-A13C-12E353B087F7}\\Leftover");
     ASSERT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
     EXPECT_THAT(
         WholeClassesRoot(),
         UnorderedElementsAreArray(RegisteredTree(VtxcoreLibrary().lexically_normal().string())));
+    EXPECT_THAT(BrowserKeys(), UnorderedElementsAreArray(RegisteredBrowserKeys(Module())));
 }
 
 TEST_F(VtxcoreServerTest, UnregistrationRemovesWhatRegistrationWroteAndNothingElse) {
     const std::u16string otherClass = u"CLSID\\{00000000-1111-2222-3333-444444444444}";
     Registry().SetValue(Hive::ClassesRoot, otherClass, u"", platform::RegistryValue::String(u"x"));
+    // Another program's extension and toolbar band stay where they are.
+    const std::u16string toolbar = u"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+    const std::u16string otherExtension =
+        u"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\{00000000-1111-2222-3333-"
+        u"555555555555}";
+    Registry().SetValue(Hive::LocalMachine, toolbar, u"{00000000-1111-2222-3333-666666666666}",
+                        platform::RegistryValue::String(u"Other band"));
+    Registry().SetValue(Hive::LocalMachine, otherExtension, u"MenuText",
+                        platform::RegistryValue::String(u"Other..."));
     ASSERT_EQ(com::CallDllRegisterServer(VtxcoreLibrary()), com::S_OK);
     ASSERT_EQ(com::CallDllUnregisterServer(VtxcoreLibrary()), com::S_OK);
     const std::vector<std::string> expected = {
-        "KEY ", "KEY CLSID", "KEY CLSID\\{00000000-1111-2222-3333-444444444444}",
-        "CLSID\\{00000000-1111-2222-3333-444444444444} | @ = \"x\"", "KEY TypeLib"};
+        "KEY ",
+        "KEY CLSID",
+        "KEY CLSID\\{00000000-1111-2222-3333-444444444444}",
+        "CLSID\\{00000000-1111-2222-3333-444444444444} | @ = \"x\"",
+        "KEY Interface",
+        "KEY TypeLib"};
     EXPECT_THAT(WholeClassesRoot(), UnorderedElementsAreArray(expected));
+    const std::vector<std::string> browserKeys = {
+        "KEY SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
+        "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar | "
+        "{00000000-1111-2222-3333-666666666666} = \"Other band\"",
+        "KEY SOFTWARE\\Microsoft\\Internet Explorer\\Extensions",
+        "KEY SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\"
+        "{00000000-1111-2222-3333-555555555555}",
+        "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\"
+        "{00000000-1111-2222-3333-555555555555} | MenuText = \"Other...\""};
+    EXPECT_THAT(BrowserKeys(), UnorderedElementsAreArray(browserKeys));
 
     // A second unregistration finds nothing left and succeeds.
     ASSERT_EQ(com::CallDllUnregisterServer(VtxcoreLibrary()), com::S_OK);
     EXPECT_THAT(WholeClassesRoot(), UnorderedElementsAreArray(expected));
+    EXPECT_THAT(BrowserKeys(), UnorderedElementsAreArray(browserKeys));
 }
 
 TEST_F(VtxcoreServerTest, TheHelperObjectIsEnteredForTheBrowserAndRemovedAgain) {
