@@ -1,22 +1,13 @@
 #include "browserhost/browse_script.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <limits>
+
+#include "browserhost/menu_script_verbs.h"
 
 namespace veltrix::browserhost {
 namespace {
 
-constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
-
-struct CommandShape {
-    const char* command;
-    const char* sub;  // nullptr: the command takes no subcommand
-    std::size_t minArgs;
-    std::size_t maxArgs;
-    // The words allowed as the first argument (after the subcommand); empty: any word.
-    std::initializer_list<const char*> firstArg;
-};
+constexpr std::size_t kAny = kAnyArgs;
 
 const CommandShape kCommands[] = {
     {"page", nullptr, 2, 2, {}},
@@ -65,7 +56,15 @@ bool Check(const ScriptLine& line, std::string& error) {
     const std::string& command = line.words[0];
     bool known = false;
     std::vector<std::string> subs;
+    std::vector<const CommandShape*> shapes;
     for (const auto& shape : kCommands) {
+        shapes.push_back(&shape);
+    }
+    for (const auto& shape : MenuVerbShapes()) {
+        shapes.push_back(&shape);
+    }
+    for (const CommandShape* each : shapes) {
+        const CommandShape& shape = *each;
         if (command != shape.command) {
             continue;
         }
@@ -105,7 +104,7 @@ bool Check(const ScriptLine& line, std::string& error) {
             error = "'" + line.words[3] + "' is not one of visible, hidden";
             return false;
         }
-        return true;
+        return CheckMenuVerb(line.words, error);
     }
     if (!known) {
         error = "unknown command '" + command + "'";

@@ -90,10 +90,45 @@ com::HRESULT BrowserObject::Unadvise(std::uint32_t cookie) {
     return com::S_OK;
 }
 
+com::HRESULT BrowserObject::GetHostUIHandler(IDocHostUIHandler** handler) {
+    if (handler == nullptr) {
+        return com::E_POINTER;
+    }
+    *handler = nullptr;
+    return com::E_NOINTERFACE;
+}
+
+com::HRESULT BrowserObject::GetHostCommandTarget(IOleCommandTarget** target) {
+    if (target == nullptr) {
+        return com::E_POINTER;
+    }
+    *target = nullptr;
+    return com::E_NOINTERFACE;
+}
+
+com::HRESULT BrowserObject::SetUIHandler(IDocHostUIHandler* handler) {
+    if (handler != nullptr && !m_document) {
+        return com::E_FAIL;
+    }
+    m_uiHandler = com::ComPtr<IDocHostUIHandler>(handler);
+    return com::S_OK;
+}
+
+com::HRESULT BrowserObject::GetExternal(com::IDispatch** external) {
+    if (external == nullptr) {
+        return com::E_POINTER;
+    }
+    *external = nullptr;
+    // The handler may let go of itself while it answers.
+    const com::ComPtr<IDocHostUIHandler> handler = m_uiHandler;
+    return handler ? handler->GetExternal(external) : com::S_FALSE;
+}
+
 void BrowserObject::SetPage(std::shared_ptr<dom::MemoryDocument> document, std::u16string url) {
     if (m_document) {
         m_document->SetListener(nullptr);
     }
+
     m_document = std::move(document);
     m_url = std::move(url);
 }
@@ -109,6 +144,7 @@ void BrowserObject::DropFrames() {
 
 void BrowserObject::Detach() {
     DropFrames();
+    m_uiHandler.Reset();
     if (m_document) {
         m_document->SetListener(nullptr);
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "formengine/dom/memory_dom.h"
+#include "formengine/helper/document_host.h"
 #include "formengine/helper/web_browser.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_ptr.h"
@@ -38,7 +39,7 @@ struct WindowState {
     void Write(std::string line);
 };
 
-class BrowserObject final : public com::ComObject<IWebBrowser> {
+class BrowserObject final : public com::ComObject<IWebBrowser, IDocumentHost> {
 public:
     // `parent`: the browser object whose page holds this frame; null for the window's own.
     BrowserObject(std::shared_ptr<WindowState> window, BrowserObject* parent);
@@ -52,6 +53,16 @@ public:
     com::HRESULT ShowBrowserBar(const com::Guid& band, bool show) override;
     com::HRESULT Advise(IBrowserEvents* sink, std::uint32_t* cookie) override;
     com::HRESULT Unadvise(std::uint32_t cookie) override;
+
+    // IDocumentHost: the headless browser has no UI handler or command target of its own; an
+    // extension's handler holds for the document shown until a navigation replaces it (new
+    // content loaded by the page keeps it).
+    com::HRESULT GetHostUIHandler(IDocHostUIHandler** handler) override;
+    com::HRESULT GetHostCommandTarget(IOleCommandTarget** target) override;
+    com::HRESULT SetUIHandler(IDocHostUIHandler* handler) override;
+    com::HRESULT GetExternal(com::IDispatch** external) override;
+    // The UI handler installed on the document shown; null when none is.
+    IDocHostUIHandler* UiHandler() const { return m_uiHandler.Get(); }
 
     const std::shared_ptr<dom::MemoryDocument>& Page() const { return m_document; }
     const std::u16string& Url() const { return m_url; }
@@ -73,6 +84,7 @@ private:
     std::shared_ptr<dom::MemoryDocument> m_document;
     std::u16string m_url;
     std::vector<com::ComPtr<BrowserObject>> m_frames;
+    com::ComPtr<IDocHostUIHandler> m_uiHandler;
 };
 
 }  // namespace veltrix::browserhost

@@ -282,6 +282,8 @@ std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u1
 void HeadlessBrowser::Show(const com::ComPtr<BrowserObject>& browser,
                            std::shared_ptr<dom::MemoryDocument> document, std::u16string address) {
     browser->DropFrames();
+    // A navigated document starts without the previous one's UI handler.
+    browser->SetUIHandler(nullptr);
     document->SetListener(
         [this, target = browser.Get()](const dom::DomEvent& event) { OnDomEvent(target, event); });
     browser->SetPage(std::move(document), std::move(address));

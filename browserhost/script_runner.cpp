@@ -195,6 +195,9 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         m_browser.Close();
         return true;
     }
+    if (IsMenuVerb(w)) {
+        return m_menuVerbs.Run(w, error);
+    }
     if (command == "answer") {
         return Answer(w, error);
     }

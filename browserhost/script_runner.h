@@ -11,6 +11,7 @@
 
 #include "browserhost/browse_script.h"
 #include "browserhost/headless_browser.h"
+#include "browserhost/menu_script_verbs.h"
 #include "formengine/views/memory_form_views.h"
 #include "ui/scripted_ui.h"
 #include "ui/views.h"
@@ -68,6 +69,7 @@ private:
     EchoingUi& m_ui;
     std::filesystem::path m_folder;
     std::ostream& m_out;
+    MenuVerbs m_menuVerbs{m_browser, m_out};
     std::size_t m_messagesChecked = 0;
     std::size_t m_saveOffersChecked = 0;
     bool m_identityShown = false;

@@ -62,12 +62,20 @@ TEST(BrowseScriptParse, BadLinesAreReportedWithTheirNumber) {
         {"answer", "line 1: 'answer' needs one of password, message, save"},
         {"expect colour red",
          "line 1: 'expect' needs one of value, checked, unchecked, message, "
-         "prompt, save-offer, no-save-offer, address, not 'colour'"},
+         "prompt, save-offer, no-save-offer, address, menu, enabled, disabled, not 'colour'"},
         {"expect prompt identity open", "line 1: 'open' is not one of visible, hidden"},
         {"prompt weblogin yes a b", "line 1: 'prompt weblogin' takes 1 to 2 argument(s), not 3"},
         {"window shown", "line 1: 'shown' is not one of visible, hidden"},
         {"window visible maybe", "line 1: 'maybe' is not one of enabled, disabled"},
         {"click \"#a b", "line 1: unterminated quote at column 7"},
+        {"tools", "line 1: 'tools' takes 1 argument(s), not 0"},
+        {"button a b", "line 1: 'button' takes 1 argument(s), not 2"},
+        {"expect menu", "line 1: 'expect menu' takes at least 1 argument(s), not 0"},
+        {"expect enabled tools", "line 1: 'expect enabled' takes at least 2 argument(s), not 1"},
+        {"expect menu toolbar x",
+         "line 1: 'toolbar' is not one of tools, buttons, context, context/SUBMENU"},
+        {"expect disabled context/ x",
+         "line 1: 'context/' is not one of tools, buttons, context, context/SUBMENU"},
     };
     for (const auto& [text, expected] : cases) {
         std::vector<ScriptLine> lines;
@@ -200,6 +208,42 @@ TEST(VtxBrowseProgram, RunsAScriptAndFailsOnTheFirstBadLine) {
         }
         EXPECT_EQ(child.Wait(), 1);
     }
+}
+
+TEST_F(ScriptRunnerTest, TheBrowsersOwnMenusWithoutAnExtension) {
+    // Nothing registered: no Tools-menu items or buttons, and the browser's own context menu.
+    EXPECT_EQ(
+        Run("page http://site.test/login host_login.html\n"
+            "open http://site.test/login\n"
+            "expect menu tools\n"
+            "expect menu buttons\n"
+            "context @#user\n"
+            "expect menu context Undo - Cut Copy Paste Delete - \"Select All\"\n"
+            "context\n"
+            "expect menu context/Encoding \"Unicode (UTF-8)\" \"Western European (Windows)\"\n"
+            "expect enabled context Refresh \"View Source\"\n"
+            "context Refresh\n"),
+        "");
+    EXPECT_NE(m_out.str().find("browser command: \"Refresh\""), std::string::npos);
+
+    EXPECT_EQ(Run("tools \"Fill Form...\""), "line 1: no Tools-menu item \"Fill Form...\"");
+    EXPECT_EQ(Run("button \"Save Form...\""), "line 1: no button \"Save Form...\"");
+    EXPECT_EQ(Run("context Veltrix \"Fill Form...\""),
+              "line 1: no submenu \"Veltrix\" in the menu (it holds \"Select All\", -, "
+              "\"Encoding\" >, -, \"View Source\", \"Refresh\", -, \"Properties\")");
+    EXPECT_EQ(Run("context Encoding"),
+              "line 1: no item \"Encoding\" in the menu (it holds \"Select All\", -, "
+              "\"Encoding\" >, -, \"View Source\", \"Refresh\", -, \"Properties\")");
+    EXPECT_EQ(Run("context @#missing"), "line 1: nothing at #missing");
+    EXPECT_EQ(Run("expect menu context Refresh"),
+              "line 1: expect menu context: it holds \"Select All\", -, \"Encoding\" >, -, "
+              "\"View Source\", \"Refresh\", -, \"Properties\"");
+    EXPECT_EQ(Run("expect disabled context Refresh"),
+              "line 1: expect disabled context: \"Refresh\" is enabled");
+    EXPECT_EQ(Run("expect enabled context/Veltrix Logoff"),
+              "line 1: expect enabled: the context menu has no submenu Veltrix (it holds "
+              "\"Select All\", -, \"Encoding\" >, -, \"View Source\", \"Refresh\", -, "
+              "\"Properties\")");
 }
 
 }  // namespace
