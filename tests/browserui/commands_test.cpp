@@ -360,6 +360,40 @@ TEST_F(CommandsTest, TheExternalObjectIsTheHelpersDomExtender) {
     EXPECT_EQ(EditorCalls(2).size(), 1u);
 }
 
+TEST_F(CommandsTest, TheHelpersUiHandlerAnswersForABrowserWithoutAHandlerOfItsOwn) {
+    Open(kPlain);
+    std::uint64_t published = 0;
+    ASSERT_EQ(Browser().Top()->GetProperty(kBhoViewProperty, &published), com::S_OK);
+    auto* helper = reinterpret_cast<com::IUnknown*>(static_cast<std::uintptr_t>(published));
+    com::ComPtr<IDocHostUIHandler> handler;
+    ASSERT_EQ(helper->QueryInterface(IDocHostUIHandler::kIid, handler.PutVoid()), com::S_OK);
+
+    std::uint32_t flags = 0;
+    std::u16string text;
+    com::IUnknown* replaced = nullptr;
+    EXPECT_EQ(handler->GetHostInfo(&flags), com::S_OK);
+    EXPECT_EQ(handler->HideUI(), com::S_OK);
+    EXPECT_EQ(handler->UpdateUI(), com::S_OK);
+    EXPECT_EQ(handler->EnableModeless(true), com::S_OK);
+    EXPECT_EQ(handler->OnDocWindowActivate(true), com::S_OK);
+    EXPECT_EQ(handler->OnFrameWindowActivate(false), com::S_OK);
+    EXPECT_EQ(handler->ResizeBorder({}), com::S_OK);
+    EXPECT_EQ(handler->GetDropTarget(nullptr, &replaced), com::S_OK);
+    EXPECT_EQ(handler->ShowUI(0), com::S_FALSE);
+    EXPECT_EQ(handler->TranslateUrl(u"https://x.example/", &text), com::S_FALSE);
+    EXPECT_EQ(handler->FilterDataObject(nullptr, &replaced), com::S_FALSE);
+    EXPECT_EQ(handler->TranslateAccelerator(0x100, 13), com::E_NOTIMPL);
+    EXPECT_EQ(handler->GetOptionKeyPath(&text), com::E_FAIL);
+    EXPECT_EQ(handler->GetExternal(nullptr), com::E_POINTER);
+
+    // A command target that is not the browser's: the browser shows its own menu.
+    EXPECT_EQ(handler->ShowContextMenu(ContextMenuKind::Default, 0, 0, nullptr), com::S_FALSE);
+    EXPECT_EQ(handler->ShowContextMenu(ContextMenuKind::Default, 0, 0, helper), com::S_FALSE);
+    com::ComPtr<IOleCommandTarget> target;
+    ASSERT_EQ(helper->QueryInterface(IOleCommandTarget::kIid, target.PutVoid()), com::S_OK);
+    EXPECT_EQ(target->Exec(nullptr, 0, 0, nullptr, nullptr), OLECMDERR_E_NOTSUPPORTED);
+}
+
 TEST_F(CommandsTest, AnExtenderCreatedByItsClassDoesNothing) {
     com::ComPtr<IDOMExtender> extender;
     ASSERT_EQ(com::CoCreateInstance(CLSID_DOMExtender, IDOMExtender::kIid, extender.PutVoid()),
