@@ -1,6 +1,7 @@
 #include "formengine/helper/bho_view.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/configuration.h"
 #include "core/web_login_index.h"
@@ -80,7 +81,8 @@ com::HRESULT BHOView::Attach(com::IUnknown* site) {
         m_link) {
         m_link->RefreshEditor();
     }
-    m_external = com::ComPtr<DOMExtender>(new DOMExtender(this));
+    // Without it, the page keeps the browser's own external object.
+    m_external = com::ComPtr<DOMExtender>(new (std::nothrow) DOMExtender(this));
     m_identities.CreatePrompt();
     m_webLogins.CreatePrompt();
     ShowToolbarBand();

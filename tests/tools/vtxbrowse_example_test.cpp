@@ -78,6 +78,32 @@ TEST_F(VtxbrowseExampleTest, SignsUpSavesTheLoginAndLogsInOnTheNextVisit) {
     EXPECT_EQ(m_settings.GetCurrentIdentity(), u"Ann Lee");
 }
 
+TEST_F(VtxbrowseExampleTest, RunsTheCommandsFromTheToolsMenuButtonsAndContextMenu) {
+    const std::string passwordFile = (m_env.Root() / "password").string();
+    test::WriteFileBytes(passwordFile, std::string(kPassword) + "\n");
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
+    ASSERT_EQ(Run("vtx", {"--password-file", passwordFile, "put", "identity", "Ann Lee"},
+                  "<fname>Ann</fname>\r\n<lname>Lee</lname>\r\n<email>ann@example.com</email>"),
+              0)
+        << m_output;
+    ASSERT_EQ(Run("vtx", {"logoff"}), 0) << m_output;
+    // Identities and Web Logins filled on request only.
+    ASSERT_TRUE(m_settings.SetPreferences(0x1044));
+
+    const auto script = test::TestDataFolder().parent_path().parent_path() / "docs" / "examples" /
+                        "commands" / "commands.vtxb";
+    ASSERT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 0) << m_output;
+    // The password was asked for at the first fill and again after Logoff.
+    std::size_t prompts = 0;
+    for (std::size_t at = m_output.find("password prompt"); at != std::string::npos;
+         at = m_output.find("password prompt", at + 1)) {
+        ++prompts;
+    }
+    EXPECT_EQ(prompts, 2u) << m_output;
+    EXPECT_NE(m_output.find("Tools-menu item \"Logoff\" chosen"), std::string::npos) << m_output;
+    EXPECT_NE(m_output.find("browser command: \"Refresh\""), std::string::npos) << m_output;
+}
+
 TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
     ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
     const auto page = m_env.Root() / "page.html";
