@@ -189,6 +189,7 @@ void BHOView::BeforeNavigate(const BrowserEvent& event) {
         m_page.load = {};
         m_topComplete = false;
         DiscardForms(nullptr);
+        ForgetFrameUiHosts();
         return;
     }
     if (DiscardForms(event.browser) && m_page.forms.empty()) {

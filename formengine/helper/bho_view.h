@@ -112,6 +112,7 @@ private:
     // Makes this object the UI handler of `browser`'s document, keeping the browser's own.
     void InstallUiHandler(IWebBrowser* browser);
     void RemoveUiHandlers();
+    void ForgetFrameUiHosts();
 
     com::HRESULT Attach(com::IUnknown* site);
     void Detach();

@@ -25,6 +25,20 @@ void BHOView::InstallUiHandler(IWebBrowser* browser) {
     }
 }
 
+void BHOView::ForgetFrameUiHosts() {
+    // A top-level navigation replaces every frame's document, and with it the handler installed
+    // there; only the window's own document host stays worth remembering.
+    com::ComPtr<com::IUnknown> top;
+    if (m_browser) {
+        m_browser->QueryInterface(com::IUnknown::kIid, top.PutVoid());
+    }
+    std::erase_if(m_uiHosts, [&top](const com::ComPtr<IDocumentHost>& host) {
+        com::ComPtr<com::IUnknown> identity;
+        host->QueryInterface(com::IUnknown::kIid, identity.PutVoid());
+        return !top || identity != top;
+    });
+}
+
 void BHOView::RemoveUiHandlers() {
     // The documents hold this object; they let it go with the window.
     for (const com::ComPtr<IDocumentHost>& host : m_uiHosts) {
