@@ -208,6 +208,17 @@ TEST_F(CommandsTest, APageWithFormsEnablesFillAndSaveAlsoInAControlsMenu) {
     EXPECT_EQ(VeltrixStates()[1], State("Fill Form...", false));
 }
 
+TEST_F(CommandsTest, FormsInFramesCountForTheEnablingRule) {
+    // The top document has no form of its own; its first frame holds a login form.
+    const std::filesystem::path framed = test::TestDataFolder() / "pages" / "host_frames.html";
+    Open(u"file://" + text::FromUtf8(framed.string()));
+    ASSERT_GE(Browser().FrameCount(), 2u);
+    EXPECT_EQ(Context({}), "");
+    EXPECT_EQ(Texts(*Menus().LastContextMenu()).front(), "Veltrix");
+    EXPECT_EQ(VeltrixStates()[1], State("Fill Form...", true));
+    EXPECT_EQ(VeltrixStates()[2], State("Save Form...", true));
+}
+
 TEST_F(CommandsTest, ThePageWithoutTheHelperObjectsHandlerShowsTheBrowsersOwnMenu) {
     // Before any document completed, no handler is installed: only the browser's items.
     Browser();
