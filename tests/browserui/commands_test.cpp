@@ -219,6 +219,16 @@ TEST_F(CommandsTest, FormsInFramesCountForTheEnablingRule) {
     EXPECT_EQ(VeltrixStates()[2], State("Save Form...", true));
 }
 
+TEST_F(CommandsTest, ContentLoadedByThePageKeepsTheHandlerAndItsNewFormsCount) {
+    Open(kPlain);
+    const auto content = m_env.Root() / "loaded.html";
+    test::WriteFileBytes(content, "<title>About</title><form><input id=q name=q></form>");
+    ASSERT_TRUE(Browser().InPageDownload(content));
+    EXPECT_EQ(Context({}), "");
+    EXPECT_EQ(Texts(*Menus().LastContextMenu()).front(), "Veltrix");
+    EXPECT_EQ(VeltrixStates()[1], State("Fill Form...", true));
+}
+
 TEST_F(CommandsTest, ThePageWithoutTheHelperObjectsHandlerShowsTheBrowsersOwnMenu) {
     // Before any document completed, no handler is installed: only the browser's items.
     Browser();
