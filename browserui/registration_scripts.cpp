@@ -122,8 +122,9 @@ const com::RegistrationScript& CommandScript(const MenuCommandInfo& command) {
             return scripts[i];
         }
     }
-    // Every command has its script; an unknown one gets that of the first.
-    return scripts.front();
+    // Not one of the eight commands: nothing to write.
+    static const com::RegistrationScript none;
+    return none;
 }
 
 const com::RegistrationScript& ToolbarBandScript() {
