@@ -5,3 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/build.sh debug >/dev/null
 mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_dialogs docs/screenshots
+QT_QPA_PLATFORM=offscreen build/debug/bin/render_identity_sheet docs/screenshots

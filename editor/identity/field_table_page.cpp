@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <array>
 
 #include "editor/identity/leave_checks.h"
@@ -56,13 +57,19 @@ constexpr std::array kBusinessRows = {
 FieldTablePage::FieldTablePage(std::span<const FieldRow> rows, QWidget* parent)
     : IdentityPage(parent) {
     auto* columns = new QHBoxLayout(this);
-    std::array<QFormLayout*, 2> forms{new QFormLayout, nullptr};
-    columns->addLayout(forms[0], 1);
+    std::array<QFormLayout*, 2> forms{};
+    // Each column's rows from the top, the free space below them.
+    const auto addColumn = [&](std::size_t column) {
+        auto* stack = new QVBoxLayout;
+        forms[column] = new QFormLayout;
+        stack->addLayout(forms[column]);
+        stack->addStretch(1);
+        columns->addLayout(stack, 1);
+    };
     for (const FieldRow& row : rows) {
         const auto column = static_cast<std::size_t>(row.column);
         if (forms[column] == nullptr) {
-            forms[column] = new QFormLayout;
-            columns->addLayout(forms[column], 1);
+            addColumn(column);
         }
         QWidget* control = nullptr;
         if (row.multiLine) {

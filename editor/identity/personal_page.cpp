@@ -63,7 +63,7 @@ void PersonalPage::BuildLayout() {
     auto* grid = new QGridLayout(this);
     int row = 0;
     const auto addRow = [&](std::u16string_view label, QWidget* buddy, QWidget* control) {
-        grid->addWidget(MakeLabel(this, label, buddy), row, 0);
+        grid->addWidget(MakeLabel(this, label, buddy), row, 0, Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(control, row, 1);
         ++row;
     };
