@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "editor/identity/identity_page.h"

@@ -192,5 +192,40 @@ TEST_F(IdentitySheetWidgetTest, ALongerStoredYearIsShownWholeAndRefusedOnLeaving
     EXPECT_EQ(m_ui.MessageTexts().back(), u"Please enter no more than 4 characters.");
 }
 
+TEST_F(IdentitySheetWidgetTest, DeletingTheLastAccountEmptiesThePageAndDisablesDelete) {
+    CBankAccount account;
+    account.Set(AccountKey::Id, u"Salary");
+    account.Set(AccountKey::Bank, u"Example Bank");
+    m_identity.AddBankAccount(account);
+    m_sheet.Attach(&m_identity);
+    m_sheet.setCurrentIndex(kAccounts);
+    EXPECT_EQ(Find<QLineEdit>("babank")->text(), "Example Bank");
+
+    QSignalSpy changed(&m_sheet, &IdentitySheetWidget::Changed);
+    m_ui.QueueAnswer(ui::Answer::Yes);
+    Find<QPushButton>("baidDelete")->click();
+    EXPECT_EQ(m_ui.MessageTexts().back(),
+              u"Are you sure you want to delete the bank account \"Salary\"?");
+    EXPECT_EQ(m_identity.BankAccountCount(), 0u);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(Find<QComboBox>("baid")->count(), 0);
+    EXPECT_EQ(Find<QLineEdit>("babank")->text(), "");
+    EXPECT_FALSE(Find<QPushButton>("baidDelete")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("baidRename")->isEnabled());
+}
+
+TEST_F(IdentitySheetWidgetTest, ADetachedSheetShowsAndStoresNothing) {
+    m_sheet.setCurrentIndex(kName);
+    m_sheet.Attach(nullptr);
+    EXPECT_EQ(Find<QLineEdit>("fname")->text(), "");
+    EXPECT_TRUE(m_sheet.ValidateActivePage());
+    QSignalSpy changed(&m_sheet, &IdentitySheetWidget::Changed);
+    Find<QLineEdit>("fname")->setText("Bob");
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(m_identity.Get(IdentityKey::FirstName), u"Ann");
+    m_sheet.setCurrentIndex(kSummary);
+    EXPECT_EQ(Find<QLabel>("summary0")->text(), "");
+}
+
 }  // namespace
 }  // namespace veltrix::editor
