@@ -86,7 +86,7 @@ void PersonalPage::BuildLayout() {
            PhoneRow(this, static_cast<QLineEdit*>(Control(K::Cell1)),
                     static_cast<QLineEdit*>(Control(K::Cell2))));
     addRow(u"Driver Lic. No:", Control(K::DriversLicense), Control(K::DriversLicense));
-    addRow(u"Licence expiry:", Control(K::LicenseExpiryYear),
+    addRow(u"", Control(K::LicenseExpiryYear),
            DateRow(this, u"Expires: YYYY", Control(K::LicenseExpiryYear),
                    Control(K::LicenseExpiryMonth), Control(K::LicenseExpiryDay)));
     addRow(u"Notes:", Control(K::PersonalNotes), Control(K::PersonalNotes));
