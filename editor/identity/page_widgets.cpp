@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 
+#include "editor/identity/line_breaks.h"
 #include "ui/qt/qt_support.h"
 
 namespace veltrix::editor::identity {
@@ -77,7 +78,7 @@ std::u16string EditText(const QLineEdit* edit) {
 }
 
 std::u16string EditText(const QPlainTextEdit* edit) {
-    return FromQString(edit->toPlainText());
+    return ToStoredLines(FromQString(edit->toPlainText()));
 }
 
 void SetEditText(QLineEdit* edit, std::u16string_view text) {
@@ -87,7 +88,7 @@ void SetEditText(QLineEdit* edit, std::u16string_view text) {
 
 void SetEditText(QPlainTextEdit* edit, std::u16string_view text) {
     const QSignalBlocker blocker(edit);
-    edit->setPlainText(ToQString(text));
+    edit->setPlainText(ToQString(ToEditorLines(text)));
 }
 
 }  // namespace veltrix::editor::identity

@@ -41,6 +41,7 @@ void FillList(QComboBox* list, const Choices& choices, std::u16string_view selec
 void SelectEntry(QComboBox* list, std::u16string_view selected);
 std::u16string ListText(const QComboBox* list);
 std::u16string EditText(const QLineEdit* edit);
+// A multi-line edit's text with CR LF between its lines, as records keep it.
 std::u16string EditText(const QPlainTextEdit* edit);
 // Sets the text without announcing the change.
 void SetEditText(QLineEdit* edit, std::u16string_view text);

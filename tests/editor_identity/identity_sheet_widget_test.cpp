@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <cstdlib>
 #include <memory>
 
@@ -93,7 +94,7 @@ TEST_F(IdentitySheetWidgetTest, EditsGoStraightIntoTheRecord) {
     Find<QPlainTextEdit>("hstr")->setPlainText("1 Main St\nFlat 2");
     EXPECT_EQ(m_identity.Get(IdentityKey::HomeCity), u"Oslo");
     EXPECT_EQ(m_identity.Get(IdentityKey::WorkMobile2), u"555");
-    EXPECT_EQ(m_identity.Get(IdentityKey::HomeStreet), u"1 Main St\nFlat 2");
+    EXPECT_EQ(m_identity.Get(IdentityKey::HomeStreet), u"1 Main St\r\nFlat 2");
 
     Find<QComboBox>("sex")->setCurrentText("Female");
     Find<QComboBox>("bdaym")->setCurrentText("07");
@@ -107,6 +108,16 @@ TEST_F(IdentitySheetWidgetTest, EditsGoStraightIntoTheRecord) {
     m_sheet.Attach(&other);
     EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(Find<QLineEdit>("hcity")->text(), "");
+}
+
+TEST_F(IdentitySheetWidgetTest, MultiLineFieldsShowLinesAndKeepCrLfInTheRecord) {
+    m_identity.Set(IdentityKey::PersonalNotes, u"first\r\nsecond\nthird");
+    m_sheet.Attach(&m_identity);
+    auto* notes = Find<QPlainTextEdit>("pnotes");
+    EXPECT_EQ(notes->toPlainText(), "first\nsecond\nthird");
+    EXPECT_EQ(notes->document()->blockCount(), 3);
+    notes->appendPlainText("fourth");
+    EXPECT_EQ(m_identity.Get(IdentityKey::PersonalNotes), u"first\r\nsecond\r\nthird\r\nfourth");
 }
 
 TEST_F(IdentitySheetWidgetTest, AFailedLeaveCheckKeepsThePageAndFocusesTheControl) {

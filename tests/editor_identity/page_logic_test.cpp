@@ -5,6 +5,7 @@
 #include "editor/identity/choice_lists.h"
 #include "editor/identity/identity_summary.h"
 #include "editor/identity/leave_checks.h"
+#include "editor/identity/line_breaks.h"
 #include "editor/identity/page_entries.h"
 
 namespace veltrix::editor::identity {
@@ -41,6 +42,15 @@ TEST(IdentitySummaryTest, PhoneTextJoinsOnlyWhenBothPartsArePresent) {
     EXPECT_EQ(PhoneText(u"030", u""), u"030");
     EXPECT_EQ(PhoneText(u"", u"1234"), u"1234");
     EXPECT_EQ(PhoneText(u"030", u"1234"), u"030-1234");
+}
+
+TEST(LineBreaksTest, RecordsKeepCrLfAndTheEditorLf) {
+    EXPECT_EQ(ToEditorLines(u"a\r\nb\rc\nd"), u"a\nb\nc\nd");
+    EXPECT_EQ(ToEditorLines(u"\r\n\r\n"), u"\n\n");
+    EXPECT_EQ(ToStoredLines(u"a\nb\n"), u"a\r\nb\r\n");
+    EXPECT_EQ(ToStoredLines(u"a\r\nb"), u"a\r\nb");
+    EXPECT_EQ(ToStoredLines(ToEditorLines(u"x\r\ny\r\n")), u"x\r\ny\r\n");
+    EXPECT_EQ(ToStoredLines(u""), u"");
 }
 
 TEST(ChoiceListsTest, CardYearsRunFrom2000ToTwentyYearsAhead) {
