@@ -42,7 +42,8 @@ protected:
     virtual bool NewRecord() = 0;
     virtual bool RenameRecord() = 0;
     virtual bool DeleteRecord() = 0;
-    // Whether a sub-record is selected before the edit; false when the edit was refused.
+    // Copies the page into the selected sub-record, running New first when none is selected;
+    // false when nothing was stored.
     virtual bool StoreFields() = 0;
     virtual void ShowFields() = 0;
 
