@@ -6,3 +6,4 @@ scripts/build.sh debug >/dev/null
 mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_dialogs docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_identity_sheet docs/screenshots
+QT_QPA_PLATFORM=offscreen build/debug/bin/vtxedit --screenshots docs/screenshots
