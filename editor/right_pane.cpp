@@ -44,9 +44,7 @@ std::u16string OpenRecord::Name() const {
     return RecordNameOf(path);
 }
 
-std::optional<OpenRecord> LoadRecord(config::Settings& settings, RecordKind kind,
-                                     std::u16string_view path, bool isNew) {
-    (void)settings;
+std::optional<OpenRecord> LoadRecord(RecordKind kind, std::u16string_view path, bool isNew) {
     OpenRecord record;
     record.kind = kind;
     record.path = std::u16string(path);
@@ -98,7 +96,7 @@ bool RightPane::ShowRecord(std::u16string_view path, bool isNew) {
         return false;
     }
     m_kind = kind;
-    m_record = LoadRecord(m_settings, kind, path, isNew);
+    m_record = LoadRecord(kind, path, isNew);
     if (!m_record) {
         m_view.HideKind(kind);
         m_kind = RecordKind::None;
@@ -202,7 +200,7 @@ bool RightPane::SaveRecord(OpenRecord& record) {
 
 bool RightPane::ReloadRecord(OpenRecord& record) {
     m_view.DetachRecord(record.kind);
-    auto fresh = LoadRecord(m_settings, record.kind, record.path, false);
+    auto fresh = LoadRecord(record.kind, record.path, false);
     if (fresh) {
         record = std::move(*fresh);
     }

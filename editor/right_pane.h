@@ -133,7 +133,6 @@ private:
 
 // Loads the record at `path` of `kind`, or creates it empty and writes it when `isNew`; failures
 // are shown by the record layer.
-std::optional<OpenRecord> LoadRecord(config::Settings& settings, RecordKind kind,
-                                     std::u16string_view path, bool isNew);
+std::optional<OpenRecord> LoadRecord(RecordKind kind, std::u16string_view path, bool isNew);
 
 }  // namespace veltrix::editor

@@ -51,6 +51,8 @@ CLeftView::CLeftView(config::Settings& settings, CRightView& rightView, QWidget*
     setRootIsDecorated(true);
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    m_recordIcon = style()->standardIcon(QStyle::SP_FileIcon);
     m_namePrompt = [this](RecordKind kind) { return AskName(this, KindWord(kind)); };
     connect(this, &QTreeWidget::currentItemChanged, this, &CLeftView::OnCurrentItemChanged);
     connect(this, &QTreeWidget::itemChanged, this, &CLeftView::OnItemChanged);
@@ -68,6 +70,7 @@ void CLeftView::SetNamePrompt(std::function<std::optional<std::u16string>(Record
 
 void CLeftView::Build() {
     m_updating = true;
+    setUpdatesEnabled(false);
     clear();
     m_tree.Build(m_settings);
     for (RecordKind kind : kTopLevelKinds) {
@@ -76,19 +79,19 @@ void CLeftView::Build() {
         branch->setIcon(0, style()->standardIcon(QStyle::SP_DirClosedIcon));
         QList<QTreeWidgetItem*> children;
         for (const auto& record : m_tree.Items(kind)) {
-            children.append(MakeRecordItem(kind, record));
+            children.append(MakeRecordItem(record));
         }
         branch->addChildren(children);
     }
+    setUpdatesEnabled(true);
     m_updating = false;
 }
 
-QTreeWidgetItem* CLeftView::MakeRecordItem(RecordKind kind, const editor::RecordItem& record) {
+QTreeWidgetItem* CLeftView::MakeRecordItem(const editor::RecordItem& record) {
     auto* item = new QTreeWidgetItem({ui::qt::ToQString(record.label)});
     item->setData(0, kDataRole, record.pathIndex);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
-    (void)kind;
-    item->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    item->setIcon(0, m_recordIcon);
     return item;
 }
 
@@ -204,7 +207,7 @@ void CLeftView::NewRecord(RecordKind kind) {
     m_updating = true;
     Select({kind, *name});
     m_updating = false;
-    m_rightView.setFocus();
+    m_rightView.FocusContent();
 }
 
 void CLeftView::InsertRecord(RecordKind kind, const std::u16string& label,
@@ -212,7 +215,7 @@ void CLeftView::InsertRecord(RecordKind kind, const std::u16string& label,
     const std::size_t position = m_tree.Insert(kind, label, path);
     const auto& record = m_tree.Items(kind)[position];
     m_updating = true;
-    BranchItem(kind)->insertChild(static_cast<int>(position), MakeRecordItem(kind, record));
+    BranchItem(kind)->insertChild(static_cast<int>(position), MakeRecordItem(record));
     m_updating = false;
 }
 

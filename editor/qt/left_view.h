@@ -3,6 +3,7 @@
 // pane; the tree handles New, Rename and Refresh.
 #pragma once
 
+#include <QIcon>
 #include <QTreeWidget>
 #include <functional>
 #include <optional>
@@ -65,7 +66,7 @@ protected:
 private:
     void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void OnItemChanged(QTreeWidgetItem* item, int column);
-    QTreeWidgetItem* MakeRecordItem(RecordKind kind, const editor::RecordItem& record);
+    QTreeWidgetItem* MakeRecordItem(const editor::RecordItem& record);
     QTreeWidgetItem* ItemOf(const TreeSelection& selection) const;
     RecordKind KindOfItem(const QTreeWidgetItem* item) const;
     void SetCurrentQuietly(QTreeWidgetItem* item);
@@ -74,6 +75,7 @@ private:
     CRightView& m_rightView;
     RecordTree m_tree;
     QMenu* m_popup = nullptr;
+    QIcon m_recordIcon;  // one icon shared by every record item
     std::function<std::optional<std::u16string>(RecordKind)> m_namePrompt;
     bool m_updating = false;
     RecordKind m_pendingRename = RecordKind::None;

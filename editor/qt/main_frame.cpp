@@ -89,7 +89,7 @@ CMainFrame::CMainFrame(config::Settings& settings, std::u16string commandLine, Q
     resize(m_placement.normal.Width(), m_placement.normal.Height());
     RestoreTreeWidth();
 
-    connect(m_tree, &CLeftView::RightPaneFocusRequested, this, [this] { m_right->setFocus(); });
+    connect(m_tree, &CLeftView::RightPaneFocusRequested, this, [this] { m_right->FocusContent(); });
     connect(m_tree, &CLeftView::RefreshRequested, this,
             [this] { QTimer::singleShot(0, this, [this] { m_tree->Refresh(); }); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this] { UpdateCommands(); });
@@ -415,7 +415,7 @@ void CMainFrame::ShowAbout() {
 
 void CMainFrame::NextPane() {
     if (m_tree->hasFocus()) {
-        m_right->setFocus();
+        m_right->FocusContent();
     } else {
         m_tree->setFocus();
     }

@@ -108,7 +108,6 @@ private:
     WindowPlacement m_placement;
     bool m_inTray = false;
     bool m_firstActivation = true;
-    bool m_closing = false;
 };
 
 }  // namespace veltrix::editor::qt

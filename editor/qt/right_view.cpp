@@ -77,6 +77,15 @@ CRightView::~CRightView() {
     m_webLoginSheet->Attach(nullptr);
 }
 
+void CRightView::FocusContent() {
+    QWidget* content = m_content->currentWidget();
+    if (content == m_empty) {
+        m_help->setFocus(Qt::TabFocusReason);
+    } else {
+        content->setFocus(Qt::TabFocusReason);
+    }
+}
+
 int CRightView::HelpTopic() const {
     switch (m_pane.CurrentKind()) {
         case RecordKind::Identity:

@@ -43,6 +43,8 @@ public:
     QPushButton* ExitButton() const { return m_exit; }
     IdentitySheetWidget* IdentitySheet() const { return m_identitySheet; }
 
+    // Moves the keyboard focus into what is shown (the buttons when nothing is).
+    void FocusContent();
     // The help topic of what is shown (0: the contents).
     int HelpTopic() const;
     // Updates the first button's label from the Options sheet ("&Minimize" while it holds "Run in
