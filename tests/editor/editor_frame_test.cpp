@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTreeWidgetItem>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -68,6 +69,15 @@ std::vector<std::u16string> ChildLabels(QTreeWidgetItem* branch) {
     return labels;
 }
 
+// The namespace the run started with, read before any test sets its own.
+std::string RunNamespace() {
+    static const std::string name = [] {
+        const char* value = std::getenv("VELTRIX_NAMESPACE");
+        return std::string(value != nullptr ? value : "editor-qt");
+    }();
+    return name;
+}
+
 class EditorFrameTest : public ::testing::Test {
 protected:
     EditorFrameTest() {
@@ -117,10 +127,11 @@ protected:
     TreeSelection Selected() const { return m_frame->Tree().Selected(); }
     RightPane& Pane() const { return m_frame->RightView().Pane(); }
 
-    test::IsolatedEnvironment m_env;
     // This process keeps its handles of the session it opened first, so every test of the run
-    // shares one namespace (its own, apart from every other run's).
-    test::ScopedEnv m_namespace{"VELTRIX_NAMESPACE", "editor-qt-" + std::to_string(getpid())};
+    // shares one namespace: the one of the run's own temporary folder (see the test main).
+    const std::string m_runNamespace = RunNamespace();
+    test::IsolatedEnvironment m_env;
+    test::ScopedEnv m_namespace{"VELTRIX_NAMESPACE", m_runNamespace};
     ui::ScriptedUi m_ui;
     config::Settings m_settings{platform::Registry::Default()};
     CSessionPasswordSource m_passwords{[this]() -> config::Settings& { return m_settings; }};
