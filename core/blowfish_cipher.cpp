@@ -41,6 +41,7 @@ struct ContextDeleter {
 using Context = std::unique_ptr<EVP_CIPHER_CTX, ContextDeleter>;
 
 enum class Direction : int { Decrypt = 0, Encrypt = 1 };
+enum class Padding { Standard, None };
 
 bool Fits(std::size_t size) {
     return size <= static_cast<std::size_t>(INT_MAX) - 2 * kBlockSize;
@@ -50,7 +51,8 @@ bool Fits(std::size_t size) {
 // the whole input and the final call appending the padding block (or checking it).
 std::optional<std::vector<std::uint8_t>> Run(Direction direction,
                                              std::span<const std::uint8_t> input,
-                                             std::span<const std::uint8_t> key, const Iv& iv) {
+                                             std::span<const std::uint8_t> key, const Iv& iv,
+                                             Padding padding = Padding::Standard) {
     if (key.empty() || !Fits(key.size()) || !Fits(input.size()) || !EnsureAvailable()) {
         return std::nullopt;
     }
@@ -61,7 +63,8 @@ std::optional<std::vector<std::uint8_t>> Run(Direction direction,
     const int enc = static_cast<int>(direction);
     if (EVP_CipherInit(context.get(), EVP_bf_cbc(), nullptr, nullptr, enc) != 1 ||
         EVP_CIPHER_CTX_set_key_length(context.get(), static_cast<int>(key.size())) != 1 ||
-        EVP_CipherInit(context.get(), nullptr, key.data(), iv.data(), enc) != 1) {
+        EVP_CipherInit(context.get(), nullptr, key.data(), iv.data(), enc) != 1 ||
+        (padding == Padding::None && EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1)) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> output(input.size() + 2 * kBlockSize);
@@ -107,6 +110,15 @@ std::optional<std::vector<std::uint8_t>> Encrypt(std::span<const std::uint8_t> p
 std::optional<std::vector<std::uint8_t>> Decrypt(std::span<const std::uint8_t> cipher,
                                                  std::span<const std::uint8_t> key, const Iv& iv) {
     return Run(Direction::Decrypt, cipher, key, iv);
+}
+
+std::optional<std::vector<std::uint8_t>> DecryptBlocks(std::span<const std::uint8_t> cipher,
+                                                       std::span<const std::uint8_t> key,
+                                                       const Iv& iv) {
+    if (cipher.size() % kBlockSize != 0) {
+        return std::nullopt;
+    }
+    return Run(Direction::Decrypt, cipher, key, iv, Padding::None);
 }
 
 }  // namespace veltrix::blowfish

@@ -28,4 +28,10 @@ std::optional<std::vector<std::uint8_t>> Encrypt(std::span<const std::uint8_t> p
 std::optional<std::vector<std::uint8_t>> Decrypt(std::span<const std::uint8_t> cipher,
                                                  std::span<const std::uint8_t> key, const Iv& iv);
 
+// Decrypts whole blocks and leaves any padding in place, so that a file whose end is damaged can
+// still be examined; nullopt when the input is not whole blocks or the key is empty.
+std::optional<std::vector<std::uint8_t>> DecryptBlocks(std::span<const std::uint8_t> cipher,
+                                                       std::span<const std::uint8_t> key,
+                                                       const Iv& iv);
+
 }  // namespace veltrix::blowfish

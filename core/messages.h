@@ -26,6 +26,13 @@ inline constexpr std::u16string_view kAccessDenied = u"Access to %1 was denied."
 inline constexpr std::u16string_view kSharingViolation =
     u"A sharing violation occurred while accessing %1.";
 inline constexpr std::u16string_view kDiskFullWhileAccessing = u"Disk full while accessing %1.";
+// Files that cannot be records.
+inline constexpr std::u16string_view kDamagedFile =
+    u"%1 is damaged: its contents do not check out, so it is neither shown nor changed.";
+inline constexpr std::u16string_view kNotRegularFile =
+    u"%1 is not a regular file and cannot be read as a record.";
+inline constexpr std::u16string_view kFileTooLarge =
+    u"%1 is larger than 64 MB and cannot be read as a record.";
 
 // Record names.
 inline constexpr std::u16string_view kInvalidWebLoginName =

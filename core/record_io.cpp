@@ -30,10 +30,36 @@ Result<void, RecordError> SessionPassword(std::u16string& password, bool saving)
     return {};
 }
 
+Failure<FileStatus> ReportedDamaged(std::u16string_view path) {
+    return Reported(path, RecordError{FileStatus::ReadError, false,
+                                      FileError{FileError::Kind::Damaged}, false});
+}
+
+// Whether a record text is one its writer could have produced.
+using TextCheck = bool (*)(std::u16string_view);
+
+bool AnyText(std::u16string_view) {
+    return true;
+}
+
+// Identities and Web Logins are tagged texts of their own keys; Secure Notes and records of no
+// kind are free text.
+TextCheck TextCheckFor(RecordKind kind) {
+    switch (kind) {
+        case RecordKind::Identity:
+            return IsSoundIdentityText;
+        case RecordKind::WebLogin:
+            return IsSoundWebLoginText;
+        default:
+            return AnyText;
+    }
+}
+
 // Reads the record file at `path` and makes a record of its text with `parse` (under the busy
-// cursor, like every loading of a record).
+// cursor, like every loading of a record). A damaged file, one whose payload or text fails
+// `check`, is reported and never parsed.
 template <typename Parse>
-auto ReadRecord(std::u16string_view path, Parse&& parse)
+auto ReadRecord(std::u16string_view path, TextCheck check, Parse&& parse)
     -> Result<decltype(parse(std::u16string())), FileStatus> {
     auto contents = ReadRecordFile(path);
     if (!contents) {
@@ -46,13 +72,22 @@ auto ReadRecord(std::u16string_view path, Parse&& parse)
     }
     auto payload = DecryptRecord(*contents, password);
     if (!payload) {
+        if (payload.Error() == CodecError::Damaged) {
+            return ReportedDamaged(path);
+        }
         return Reported(path, RecordError{FileStatus::WrongPassword, false,
                                           FileError{FileError::Kind::None}, false});
     }
     ScopedWipe wipePayload(*payload);
+    if (!IsSoundPayload(*payload)) {
+        return ReportedDamaged(path);
+    }
     ui::BusyScope busy;
     std::u16string text = DecodePayload(*payload);
     ScopedWipe wipeText(text);
+    if (!check(text)) {
+        return ReportedDamaged(path);
+    }
     return parse(text);
 }
 
@@ -154,8 +189,8 @@ bool EndPasswordSession() {
 
 // ---- Text and records ------------------------------------------------------------------------
 
-Result<std::u16string, FileStatus> ReadRecordText(std::u16string_view path) {
-    return ReadRecord(path, [](std::u16string text) { return text; });
+Result<std::u16string, FileStatus> ReadRecordText(std::u16string_view path, RecordKind kind) {
+    return ReadRecord(path, TextCheckFor(kind), [](std::u16string text) { return text; });
 }
 
 Result<void, FileStatus> WriteRecordText(std::u16string_view path, std::u16string_view text,
@@ -164,7 +199,8 @@ Result<void, FileStatus> WriteRecordText(std::u16string_view path, std::u16strin
 }
 
 Result<CIdentity, FileStatus> ReadIdentity(std::u16string_view path) {
-    return ReadRecord(path, [](const std::u16string& text) { return IdentityFromText(text); });
+    return ReadRecord(path, IsSoundIdentityText,
+                      [](const std::u16string& text) { return IdentityFromText(text); });
 }
 
 Result<void, FileStatus> WriteIdentity(std::u16string_view path, const CIdentity& identity,
@@ -175,7 +211,8 @@ Result<void, FileStatus> WriteIdentity(std::u16string_view path, const CIdentity
 }
 
 Result<CWebLogin, FileStatus> ReadWebLogin(std::u16string_view path) {
-    return ReadRecord(path, [](const std::u16string& text) { return WebLoginFromText(text); });
+    return ReadRecord(path, IsSoundWebLoginText,
+                      [](const std::u16string& text) { return WebLoginFromText(text); });
 }
 
 Result<void, FileStatus> WriteWebLogin(std::u16string_view path, const CWebLogin& login,
@@ -202,7 +239,8 @@ Result<void, FileStatus> WriteEditedWebLogin(config::Settings& settings, std::u1
 }
 
 Result<CSecureNote, FileStatus> ReadSecureNote(std::u16string_view path) {
-    return ReadRecord(path, [](const std::u16string& text) { return SecureNoteFromText(text); });
+    return ReadRecord(path, AnyText,
+                      [](const std::u16string& text) { return SecureNoteFromText(text); });
 }
 
 Result<void, FileStatus> WriteSecureNote(std::u16string_view path, const CSecureNote& note,

@@ -9,6 +9,7 @@
 #include "core/configuration.h"
 #include "core/identity.h"
 #include "core/record_file.h"
+#include "core/record_kind.h"
 #include "core/record_text.h"
 #include "core/secure_note.h"
 #include "core/web_login.h"
@@ -65,8 +66,11 @@ private:
 };
 
 // The text of the record file at `path` under the session's password; a failure is reported
-// before it is returned.
-Result<std::u16string, FileStatus> ReadRecordText(std::u16string_view path);
+// before it is returned. A damaged file (see DecryptRecord; also a payload that is not
+// well-formed, or for an Identity or Web Login `kind` a text its writers cannot have produced) is
+// ReadError with its own message, never shown and without ending the session.
+Result<std::u16string, FileStatus> ReadRecordText(std::u16string_view path,
+                                                  RecordKind kind = RecordKind::None);
 // Writes `text` as the record file at `path`; a failure is reported before it is returned.
 Result<void, FileStatus> WriteRecordText(std::u16string_view path, std::u16string_view text,
                                          RecordPassword password = RecordPassword::Session());

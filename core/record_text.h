@@ -28,6 +28,12 @@ enum class WebLoginWriter {
 std::u16string WebLoginToText(const CWebLogin& login, WebLoginWriter writer);
 CWebLogin WebLoginFromText(std::u16string_view text);
 
+// Whether a text can be one that the writers above produced: the elements of the kind's own keys
+// joined by CR LF, each card, account and Web Login field a tagged text of its own keys, and the
+// Web Login's numbers decimal. A damaged record fails this; loading itself accepts any text.
+bool IsSoundIdentityText(std::u16string_view text);
+bool IsSoundWebLoginText(std::u16string_view text);
+
 // A Secure Note's text is the record text itself.
 inline std::u16string SecureNoteToText(const CSecureNote& note) {
     return note.GetText();

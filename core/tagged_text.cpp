@@ -1,6 +1,8 @@
 #include "core/tagged_text.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -274,6 +276,123 @@ std::vector<std::uint8_t> EncodePayload(std::u16string_view text) {
 
 std::u16string DecodePayload(std::span<const std::uint8_t> payload) {
     return HasMark(payload) ? DecodeUtf16(payload.subspan(2)) : DecodeAnsi(payload);
+}
+
+}  // namespace veltrix
+
+namespace veltrix {
+namespace {
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+bool IsSoundUtf16(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() % 2 != 0) {
+        return false;
+    }
+    bool expectLow = false;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (unit == 0 || expectLow != IsLowSurrogate(unit)) {
+            return false;
+        }
+        expectLow = IsHighSurrogate(unit);
+    }
+    return !expectLow;
+}
+
+// Keys are short ASCII words; a longer run is no key.
+constexpr std::size_t kMaxKeyLength = 32;
+
+// The key of the opening tag at `at`, when there is one that `isKey` accepts.
+std::optional<std::u16string_view> OpeningKeyAt(
+    std::u16string_view text, std::size_t at,
+    const std::function<bool(std::u16string_view)>& isKey) {
+    if (at >= text.size() || text[at] != u'<') {
+        return std::nullopt;
+    }
+    const std::u16string_view rest = text.substr(at + 1, kMaxKeyLength + 1);
+    const std::size_t close = rest.find(u'>');
+    if (close == std::u16string_view::npos || close == 0 || !isKey(rest.substr(0, close))) {
+        return std::nullopt;
+    }
+    return rest.substr(0, close);
+}
+
+// The key of the closing tag "</key>" that ends right before `end`, if any.
+std::optional<std::u16string_view> ClosingKeyBefore(std::u16string_view text, std::size_t end) {
+    if (end < 4 || text[end - 1] != u'>') {
+        return std::nullopt;
+    }
+    const std::size_t from = end > kMaxKeyLength + 3 ? end - kMaxKeyLength - 3 : 0;
+    const std::size_t open = text.substr(from, end - from).rfind(u"</");
+    if (open == std::u16string_view::npos || from + open + 3 >= end) {
+        return std::nullopt;
+    }
+    return text.substr(from + open + 2, end - 1 - (from + open + 2));
+}
+
+}  // namespace
+
+bool IsSoundPayload(std::span<const std::uint8_t> payload) {
+    if (payload.empty()) {
+        return true;
+    }
+    if (HasMark(payload)) {
+        return IsSoundUtf16(payload.subspan(2));
+    }
+    return std::find(payload.begin(), payload.end(), std::uint8_t{0}) == payload.end();
+}
+
+bool IsWellFormedTaggedText(std::u16string_view text,
+                            const std::function<bool(std::u16string_view)>& isKey) {
+    if (text.empty()) {
+        return true;
+    }
+    // Where an element may start: the text's start, and after each CR LF before a known key.
+    struct Start {
+        std::size_t at;
+        std::u16string_view key;
+    };
+    std::vector<Start> starts;
+    if (auto key = OpeningKeyAt(text, 0, isKey)) {
+        starts.push_back({0, *key});
+    } else {
+        return false;
+    }
+    for (std::size_t at = text.find(u"\r\n<"); at != std::u16string_view::npos;
+         at = text.find(u"\r\n<", at + 1)) {
+        if (auto key = OpeningKeyAt(text, at + 2, isKey)) {
+            starts.push_back({at + 2, *key});
+        }
+    }
+    // From the last start back: an element starting at `at` can end the text, or end right before
+    // a later start that itself leads to the end. `closedBefore` holds the keys of the closing
+    // tags just before such later starts.
+    std::unordered_set<std::u16string_view> closedBefore;
+    for (std::size_t i = starts.size(); i-- > 0;) {
+        const auto [at, key] = starts[i];
+        const std::size_t valueStart = at + key.size() + 2;
+        const std::size_t closingSize = key.size() + 3;
+        const bool endsText = text.size() >= valueStart + closingSize &&
+                              text.substr(text.size() - closingSize, 2) == u"</" &&
+                              text.substr(text.size() - closingSize + 2, key.size()) == key &&
+                              text.back() == u'>';
+        if (!endsText && !closedBefore.contains(key)) {
+            continue;
+        }
+        if (at == 0) {
+            return true;
+        }
+        if (auto closing = ClosingKeyBefore(text, at - 2)) {
+            closedBefore.insert(*closing);
+        }
+    }
+    return false;
 }
 
 }  // namespace veltrix

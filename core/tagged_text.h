@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -82,5 +83,17 @@ private:
 // The payload of a text, and the text of a payload (marked UTF-16LE, else ANSI).
 std::vector<std::uint8_t> EncodePayload(std::u16string_view text);
 std::u16string DecodePayload(std::span<const std::uint8_t> payload);
+
+// Whether a payload is one a writer produces: empty, or FF FE and well-formed UTF-16LE (whole
+// units, surrogates in pairs) without a zero unit, or unmarked ANSI text without a zero byte. A
+// writer never stores a zero, so one inside the payload means damage.
+bool IsSoundPayload(std::span<const std::uint8_t> payload);
+
+// Whether `text` can be a sequence of elements "<key>value</key>" joined by CR LF, each key being
+// one that `isKey` accepts. Values are free text and may even hold "</key>" themselves, so every
+// way of cutting the text is considered (in one backward pass, without recursion); the empty text
+// is well-formed.
+bool IsWellFormedTaggedText(std::u16string_view text,
+                            const std::function<bool(std::u16string_view)>& isKey);
 
 }  // namespace veltrix

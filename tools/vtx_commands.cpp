@@ -202,7 +202,7 @@ int ListRecords(config::Settings& settings, RecordKind kind, std::ostream& out) 
 int ShowRecord(config::Settings& settings, RecordKind kind, const std::string& name,
                std::ostream& out) {
     // The text is shown exactly as stored, so every kind is read as plain tagged text.
-    const auto recordText = ReadRecordText(RecordFile(settings, kind, name));
+    const auto recordText = ReadRecordText(RecordFile(settings, kind, name), kind);
     if (!recordText) {
         return kFailure;
     }
