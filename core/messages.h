@@ -32,7 +32,7 @@ inline constexpr std::u16string_view kDamagedFile =
 inline constexpr std::u16string_view kNotRegularFile =
     u"%1 is not a regular file and cannot be read as a record.";
 inline constexpr std::u16string_view kFileTooLarge =
-    u"%1 is larger than 64 MB and cannot be read as a record.";
+    u"%1: a record file cannot be larger than 64 MB.";
 
 // Record names.
 inline constexpr std::u16string_view kInvalidWebLoginName =

@@ -587,11 +587,12 @@ Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
     }
     const std::filesystem::path folder = TemporaryFolder(path);
     RemoveStaleTemporaryFilesOnce(folder);
+    const int injected = InjectedFault(WriteStep::CreateTemporary, folder);
     std::optional<std::filesystem::path> created =
-        platform::CreateUniqueTempFile(folder, kTemporaryPrefix);
+        injected != 0 ? std::nullopt : platform::CreateUniqueTempFile(folder, kTemporaryPrefix);
     if (!created) {
         // A missing folder is a bad path rather than a missing record file.
-        const int error = errno;
+        const int error = injected != 0 ? injected : errno;
         return Fail(RecordError{FileStatus::CannotOpen, true,
                                 FileError{FileError::Kind::File, error, error != ENOENT}});
     }

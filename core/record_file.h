@@ -131,9 +131,10 @@ Result<void, RecordError> ReplaceRecordFile(std::u16string_view path,
 std::size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder,
                                       std::chrono::seconds minAge);
 
-// Test seam: a hook called before each step of replacing a record file, with the temporary file.
-// It returns 0 to let the step run, or an errno value with which the step then fails.
-enum class WriteStep { OpenTemporary, WriteData, Flush, Replace };
+// Test seam: a hook called before each step of replacing a record file, with the temporary file
+// (with the folder before CreateTemporary). It returns 0 to let the step run, or an errno value
+// with which the step then fails.
+enum class WriteStep { CreateTemporary, OpenTemporary, WriteData, Flush, Replace };
 using WriteFaultHook = std::function<int(WriteStep, const std::filesystem::path& temporary)>;
 // Installs `hook` for the whole process; an empty hook removes it.
 void SetWriteFaultHook(WriteFaultHook hook);

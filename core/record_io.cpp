@@ -116,6 +116,11 @@ Result<void, FileStatus> WriteRecord(std::u16string_view path, std::u16string_vi
         }
         contents = std::move(*encoded);
     }
+    // A file that could not be read back is not written.
+    if (contents.size() > kMaxRecordFileSize) {
+        return Reported(path, RecordError{FileStatus::WriteError, true,
+                                          FileError{FileError::Kind::TooLarge}, false});
+    }
     if (auto replaced = ReplaceRecordFile(path, contents); !replaced) {
         return Reported(path, replaced.Error());
     }

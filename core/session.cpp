@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/configuration.h"
+#include "core/messages.h"
 #include "core/record_io.h"
 #include "core/session_block.h"
 #include "core/verification_file.h"
@@ -165,11 +166,13 @@ bool PromptForPassword(SessionBlock& block, config::Settings& settings) {
             return false;
         }
         if (block.SetPassword(*entered)) {
-            // The read asks the session again (finding the candidate) and ends the session on
-            // a mismatch, with its message.
-            if (ReadRecordText(verificationFile)) {
+            // A vault whose every record is unreadable or damaged cannot refuse a password, as
+            // one without records cannot.
+            if (CheckPasswordAgainstVault(settings, *entered) != VaultPasswordCheck::DoesNotMatch) {
                 return true;
             }
+            ui::ShowMessage(messages::kPasswordMismatch, ui::Icon::None);
+            EndSession(block);
         }
         block.ClearPassword();
     }

@@ -1,7 +1,12 @@
 #include "tools/vtx_commands.h"
 
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,6 +18,7 @@
 #include "core/session_password_source.h"
 #include "core/web_login_index.h"
 #include "platform/com/com_runtime.h"
+#include "platform/com/registrar.h"
 #include "platform/event_loop.h"
 #include "platform/folders.h"
 #include "platform/process.h"
@@ -108,8 +114,14 @@ bool WriteRecord(config::Settings& settings, RecordKind kind, std::u16string_vie
     }
 }
 
+// Standard input up to one byte more than a record file can hold, so that a larger text is
+// refused by the write instead of filling the memory.
 std::string ReadAll(std::istream& in) {
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    char chunk[65536];
+    while (bytes.size() <= kMaxRecordFileSize && in.read(chunk, sizeof chunk).gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.erase(0, 3);
     }
@@ -166,6 +178,18 @@ bool SessionAlive(COrvanePasswordSource& passwords) {
            state->IsPasswordKnown(&known) == com::S_OK && known;
 }
 
+// Success when everything reached standard output; a failure (a full disk under a redirection,
+// a closed pipe) is said.
+int Flushed(std::ostream& out) {
+    if (out.flush()) {
+        return kSuccess;
+    }
+    ui::ShowMessage(
+        u"Unable to write to standard output: the output was closed or its disk is full.",
+        ui::Icon::Exclamation);
+    return kFailure;
+}
+
 int Misuse(std::ostream& err, const std::string& what) {
     err << "vtx: " << what << "\n\n" << kUsageText;
     return kUsage;
@@ -196,7 +220,7 @@ int ListRecords(config::Settings& settings, RecordKind kind, std::ostream& out) 
              text::ToUtf8(settings.GetRecordFolder(kind)), text::ToUtf8(RecordExtension(kind)))) {
         out << file.substr(0, file.size() - extension.size()) << '\n';
     }
-    return kSuccess;
+    return Flushed(out);
 }
 
 int ShowRecord(config::Settings& settings, RecordKind kind, const std::string& name,
@@ -207,7 +231,7 @@ int ShowRecord(config::Settings& settings, RecordKind kind, const std::string& n
         return kFailure;
     }
     out << text::ToUtf8(*recordText);
-    return out.flush() ? kSuccess : kFailure;
+    return Flushed(out);
 }
 
 int PutRecord(config::Settings& settings, RecordKind kind, const std::string& name,
@@ -274,6 +298,38 @@ int Logoff(COrvanePasswordSource& passwords) {
     return passwords.EndSession() ? kSuccess : kFailure;
 }
 
+// Why the registry folder takes no writes, as far as the file system tells.
+std::string RegistryWriteProblem(const std::filesystem::path& folder) {
+    if (access(folder.c_str(), W_OK) != 0) {
+        return platform::ErrorText(errno);
+    }
+    struct statvfs disk {};
+    if (statvfs(folder.c_str(), &disk) == 0) {
+        if (disk.f_bavail == 0) {
+            return "the disk is full";
+        }
+        if (disk.f_favail == 0) {
+            return "no free inodes are left on the disk";
+        }
+    }
+    return "the registry database refused the write";
+}
+
+// The reason of a failed registration: the loader's message, else what the result means.
+std::string RegistrationFailure(com::HRESULT result) {
+    if (std::string loader = com::LastLibraryError(); !loader.empty()) {
+        return loader;
+    }
+    if (result == com::kRegistryWriteFailed) {
+        const std::filesystem::path folder = platform::Registry::DefaultFolder();
+        return "the registry in " + folder.string() + " could not be written (" +
+               RegistryWriteProblem(folder) + ")";
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<std::uint32_t>(result));
+    return std::string("the library failed with the code ") + code;
+}
+
 int Register(bool registering) {
     const std::filesystem::path library = platform::SiblingProgram(kCoreLibrary);
     const com::HRESULT result =
@@ -281,7 +337,7 @@ int Register(bool registering) {
     if (com::FAILED(result)) {
         ui::ShowMessage(
             text::FromUtf8((registering ? "Unable to register " : "Unable to unregister ") +
-                           library.string() + ": " + com::LastLibraryError()),
+                           library.string() + ": " + RegistrationFailure(result)),
             ui::Icon::Exclamation);
         return kFailure;
     }
