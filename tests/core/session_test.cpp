@@ -3,6 +3,7 @@
 #include "core/session.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/configuration.h"
 #include "core/messages.h"
@@ -251,6 +252,95 @@ TEST_F(SessionTest, VerificationFilePrefersTheCurrentIdentityThenKindOrder) {
     EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Zed.vxi");
     m_settings.SetCurrentIdentity(u"Gone");  // a current Identity without a file is passed over
     EXPECT_EQ(FindVerificationFile(m_settings), Folder() + u"Amy.vxi");
+}
+
+// ---- Damaged records and the password check --------------------------------------------------
+
+// The verification file (the first Identity) cut short, unreadable or damaged in its verification
+// block cannot tell: the next record decides, and a right password is taken at the first entry.
+TEST_F(SessionTest, ADamagedVerificationFileDefersToTheNextRecord) {
+    WriteNote(u"Amy.vxi", u"Secret1");
+    WriteNote(u"Locker.vxn", u"Secret1");
+    const auto amy = m_env.VaultFolder() / "Amy.vxi";
+    const std::string whole = test::ReadFileBytes(amy);
+    std::string flipped = whole;
+    flipped[9] ^= 0x04;  // the first ciphertext block: header and stored password garbled
+    const std::vector<std::string> damages = {whole.substr(0, 5), whole.substr(0, 16), flipped};
+    for (const std::string& damaged : damages) {
+        SCOPED_TRACE(damaged.size());
+        std::filesystem::remove(amy);
+        test::WriteFileBytes(amy, damaged);
+        ASSERT_TRUE(session::SetPassword(nullptr));
+        m_ui.Clear();
+        m_ui.QueuePassword(u"Secret1");
+        EXPECT_EQ(Get(), u"Secret1");
+        EXPECT_EQ(m_ui.Prompts().size(), 1u);
+        EXPECT_TRUE(m_ui.Messages().empty());
+    }
+    // A wrong password is still refused, by the record that can tell.
+    ASSERT_TRUE(session::SetPassword(nullptr));
+    m_ui.Clear();
+    m_ui.QueuePassword(u"Secret2");
+    m_ui.QueuePassword(std::nullopt);
+    EXPECT_EQ(Get(), std::nullopt);
+    EXPECT_EQ(m_ui.MessageTexts(),
+              std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
+}
+
+// A verification file that is no record file at all (a FIFO, which would block a read, or a link
+// to a device) is passed over the same way, without waiting.
+TEST_F(SessionTest, AVerificationFileThatIsNoFileIsPassedOver) {
+    m_settings.SetCurrentIdentity(u"Pipe");
+    std::filesystem::create_directories(m_env.VaultFolder());
+    ASSERT_EQ(mkfifo((m_env.VaultFolder() / "Pipe.vxi").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", m_env.VaultFolder() / "Zero.vxi");
+    WriteNote(u"Login.vxw", u"Secret1");
+    m_ui.QueuePassword(u"wrong one");
+    m_ui.QueuePassword(u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(m_ui.Prompts().size(), 2u);
+    EXPECT_EQ(m_ui.MessageTexts(),
+              std::vector<std::u16string>{std::u16string(messages::kPasswordMismatch)});
+}
+
+// When no record can tell, the vault cannot refuse a password, as an empty one cannot; an
+// unencrypted export lying in the vault tells nothing either.
+TEST_F(SessionTest, AVaultWhoseRecordsAllCannotTellTakesThePassword) {
+    std::filesystem::create_directories(m_env.VaultFolder());
+    test::WriteFileBytes(m_env.VaultFolder() / "Cut.vxi", "12345");
+    ASSERT_TRUE(WriteRecordText(Folder() + u"Export.vxn", u"exported note", RecordPassword::None())
+                    .HasValue());
+    EXPECT_EQ(CheckPasswordAgainstVault(m_settings, u"Secret1"),
+              VaultPasswordCheck::NoRecordCanTell);
+    m_ui.QueuePassword(u"Secret1");
+    EXPECT_EQ(Get(), u"Secret1");
+    EXPECT_EQ(m_ui.Prompts(), std::vector<PasswordPrompt>{PasswordPrompt::Enter});
+    EXPECT_TRUE(m_ui.Messages().empty());
+
+    WriteNote(u"Zed.vxw", u"Secret1");
+    EXPECT_EQ(CheckPasswordAgainstVault(m_settings, u"Secret1"), VaultPasswordCheck::Matches);
+    EXPECT_EQ(CheckPasswordAgainstVault(m_settings, u"secret1"), VaultPasswordCheck::DoesNotMatch);
+}
+
+// The lock-out once seen: with the current Identity's file damaged, a right password opens every
+// other record, and reading the damaged one says so without ending the session.
+TEST_F(SessionTest, ADamagedRecordDoesNotLockTheOthers) {
+    WriteNote(u"Amy.vxi", u"Secret1");
+    WriteNote(u"Bob.vxi", u"Secret1");
+    m_settings.SetCurrentIdentity(u"Amy");
+    const auto amy = m_env.VaultFolder() / "Amy.vxi";
+    const std::string whole = test::ReadFileBytes(amy);
+    std::filesystem::remove(amy);
+    test::WriteFileBytes(amy, whole.substr(0, whole.size() - 4));
+
+    m_ui.QueuePassword(u"Secret1");
+    EXPECT_EQ(ReadRecordText(Folder() + u"Bob.vxi").Value(), u"note");
+    EXPECT_FALSE(ReadRecordText(Folder() + u"Amy.vxi").HasValue());
+    EXPECT_EQ(ReadRecordText(Folder() + u"Bob.vxi").Value(), u"note");
+    EXPECT_EQ(m_ui.Prompts().size(), 1u);
+    ASSERT_EQ(m_ui.Messages().size(), 1u);
+    EXPECT_NE(m_ui.Messages()[0].text, messages::kPasswordMismatch);
+    EXPECT_TRUE(BlockHasPassword());
 }
 
 }  // namespace
