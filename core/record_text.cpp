@@ -124,32 +124,12 @@ bool IsNumberedKey(std::u16string_view key, std::u16string_view prefix) {
                        [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
-// A number as the writers put it ("%d"); a missing element reads as 0 and is sound too.
-bool IsDecimalOrMissing(const TaggedText& text, std::u16string_view key) {
-    const std::u16string value = text.Find(key);
-    if (value.empty()) {
-        return true;
-    }
-    const std::size_t digits = value[0] == u'-' ? 1 : 0;
+// A number as the writers put it ("%d").
+bool IsDecimal(std::u16string_view value) {
+    const std::size_t digits = !value.empty() && value[0] == u'-' ? 1 : 0;
     return value.size() > digits && value.size() <= 11 &&
            std::all_of(value.begin() + static_cast<std::ptrdiff_t>(digits), value.end(),
                        [](char16_t c) { return c >= u'0' && c <= u'9'; });
-}
-
-// Every numbered sub-record the loader reads is a sound tagged text of `names`.
-template <std::size_t N>
-bool AreSubRecordsSound(const TaggedText& text, std::u16string_view prefix,
-                        const std::array<std::u16string_view, N>& names) {
-    for (std::size_t number = 1;; ++number) {
-        const std::u16string value = text.Find(NumberedKey(prefix, number));
-        if (value.empty()) {
-            return true;
-        }
-        if (!IsWellFormedTaggedText(value,
-                                    [&](std::u16string_view key) { return IsOneOf(key, names); })) {
-            return false;
-        }
-    }
 }
 
 constexpr std::array<std::u16string_view, 5> kWebLoginKeys = {kPageUrlKey, kFrameUrlKey, kNotesKey,
@@ -158,47 +138,50 @@ constexpr std::array<std::u16string_view, 5> kFieldKeys = {kNameKey, kTagKey, kT
                                                            kStateKey};
 
 bool IsSoundField(std::u16string_view sub) {
-    if (!IsWellFormedTaggedText(sub,
-                                [](std::u16string_view key) { return IsOneOf(key, kFieldKeys); })) {
+    const auto elements =
+        SplitTaggedText(sub, [](std::u16string_view key) { return IsOneOf(key, kFieldKeys); });
+    if (!elements) {
         return false;
     }
-    const TaggedText text(sub);
-    return IsDecimalOrMissing(text, kTagKey) && IsDecimalOrMissing(text, kTypeKey) &&
-           IsDecimalOrMissing(text, kStateKey);
+    return std::all_of(elements->begin(), elements->end(), [](const TaggedElement& element) {
+        return element.key == kNameKey || element.key == kDataKey || IsDecimal(element.value);
+    });
 }
 
 }  // namespace
 
 bool IsSoundIdentityText(std::u16string_view source) {
-    const bool wellFormed = IsWellFormedTaggedText(source, [](std::u16string_view key) {
+    const auto elements = SplitTaggedText(source, [](std::u16string_view key) {
         return IsOneOf(key, kIdentityKeyNames) || IsNumberedKey(key, kCardPrefix) ||
                IsNumberedKey(key, kAccountPrefix);
     });
-    if (!wellFormed) {
+    if (!elements) {
         return false;
     }
-    const TaggedText text(source);
-    return AreSubRecordsSound(text, kCardPrefix, kCardKeyNames) &&
-           AreSubRecordsSound(text, kAccountPrefix, kAccountKeyNames);
+    auto isCardKey = [](std::u16string_view key) { return IsOneOf(key, kCardKeyNames); };
+    auto isAccountKey = [](std::u16string_view key) { return IsOneOf(key, kAccountKeyNames); };
+    for (const TaggedElement& element : *elements) {
+        if ((IsNumberedKey(element.key, kCardPrefix) &&
+             !IsWellFormedTaggedText(element.value, isCardKey)) ||
+            (IsNumberedKey(element.key, kAccountPrefix) &&
+             !IsWellFormedTaggedText(element.value, isAccountKey))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool IsSoundWebLoginText(std::u16string_view source) {
-    const bool wellFormed = IsWellFormedTaggedText(source, [](std::u16string_view key) {
+    const auto elements = SplitTaggedText(source, [](std::u16string_view key) {
         return IsOneOf(key, kWebLoginKeys) || IsNumberedKey(key, u"f");
     });
-    if (!wellFormed) {
+    if (!elements) {
         return false;
     }
-    const TaggedText text(source);
-    if (!IsDecimalOrMissing(text, kOptionsKey) || !IsDecimalOrMissing(text, kFieldCountKey)) {
-        return false;
-    }
-    // The fields the loader reads (see WebLoginFromText).
-    const long count =
-        std::min<long>(text::ToInt(text.Find(kFieldCountKey)), static_cast<long>(source.size()));
-    for (long i = 1; i <= count; ++i) {
-        const std::u16string sub = text.Find(NumberedKey(u"f", static_cast<std::size_t>(i)));
-        if (!sub.empty() && !IsSoundField(sub)) {
+    for (const TaggedElement& element : *elements) {
+        const bool number = element.key == kOptionsKey || element.key == kFieldCountKey;
+        if ((number && !IsDecimal(element.value)) ||
+            (IsNumberedKey(element.key, u"f") && !IsSoundField(element.value))) {
             return false;
         }
     }

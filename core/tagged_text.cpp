@@ -348,51 +348,74 @@ bool IsSoundPayload(std::span<const std::uint8_t> payload) {
     return std::find(payload.begin(), payload.end(), std::uint8_t{0}) == payload.end();
 }
 
-bool IsWellFormedTaggedText(std::u16string_view text,
-                            const std::function<bool(std::u16string_view)>& isKey) {
+std::optional<std::vector<TaggedElement>> SplitTaggedText(
+    std::u16string_view text, const std::function<bool(std::u16string_view)>& isKey) {
+    std::vector<TaggedElement> elements;
     if (text.empty()) {
-        return true;
+        return elements;
     }
     // Where an element may start: the text's start, and after each CR LF before a known key.
     struct Start {
         std::size_t at;
         std::u16string_view key;
+        bool leadsToEnd = false;
+        std::optional<std::u16string_view> closedBefore;  // the key of "</key>\r\n" before it
     };
     std::vector<Start> starts;
     if (auto key = OpeningKeyAt(text, 0, isKey)) {
-        starts.push_back({0, *key});
+        starts.push_back({0, *key, false, std::nullopt});
     } else {
-        return false;
+        return std::nullopt;
     }
     for (std::size_t at = text.find(u"\r\n<"); at != std::u16string_view::npos;
          at = text.find(u"\r\n<", at + 1)) {
         if (auto key = OpeningKeyAt(text, at + 2, isKey)) {
-            starts.push_back({at + 2, *key});
+            starts.push_back({at + 2, *key, false, ClosingKeyBefore(text, at)});
         }
     }
-    // From the last start back: an element starting at `at` can end the text, or end right before
-    // a later start that itself leads to the end. `closedBefore` holds the keys of the closing
-    // tags just before such later starts.
-    std::unordered_set<std::u16string_view> closedBefore;
+    auto endsText = [&](const Start& start) {
+        const std::size_t closingSize = start.key.size() + 3;
+        return text.size() >= start.at + start.key.size() + 2 + closingSize &&
+               text.substr(text.size() - closingSize, 2) == u"</" &&
+               text.substr(text.size() - closingSize + 2, start.key.size()) == start.key &&
+               text.back() == u'>';
+    };
+    // From the last start back: an element can end the text, or end right before a later start
+    // that leads to the end. `closers` holds the keys closed just before such later starts.
+    std::unordered_set<std::u16string_view> closers;
     for (std::size_t i = starts.size(); i-- > 0;) {
-        const auto [at, key] = starts[i];
-        const std::size_t valueStart = at + key.size() + 2;
-        const std::size_t closingSize = key.size() + 3;
-        const bool endsText = text.size() >= valueStart + closingSize &&
-                              text.substr(text.size() - closingSize, 2) == u"</" &&
-                              text.substr(text.size() - closingSize + 2, key.size()) == key &&
-                              text.back() == u'>';
-        if (!endsText && !closedBefore.contains(key)) {
-            continue;
-        }
-        if (at == 0) {
-            return true;
-        }
-        if (auto closing = ClosingKeyBefore(text, at - 2)) {
-            closedBefore.insert(*closing);
+        Start& start = starts[i];
+        start.leadsToEnd = endsText(start) || closers.contains(start.key);
+        if (start.leadsToEnd && start.closedBefore) {
+            closers.insert(*start.closedBefore);
         }
     }
-    return false;
+    if (!starts[0].leadsToEnd) {
+        return std::nullopt;
+    }
+    // Forward, each element ends at the first later start that leads to the end and is closed by
+    // its key, else at the end of the text. The scan only moves forward.
+    std::size_t current = 0;
+    for (std::size_t next = 1;; ++next) {
+        const Start& start = starts[current];
+        const std::size_t valueStart = start.at + start.key.size() + 2;
+        if (next == starts.size()) {
+            const std::size_t valueEnd = text.size() - start.key.size() - 3;
+            elements.push_back({start.key, text.substr(valueStart, valueEnd - valueStart)});
+            return elements;
+        }
+        const Start& candidate = starts[next];
+        if (candidate.leadsToEnd && candidate.closedBefore == start.key) {
+            const std::size_t valueEnd = candidate.at - 2 - start.key.size() - 3;
+            elements.push_back({start.key, text.substr(valueStart, valueEnd - valueStart)});
+            current = next;
+        }
+    }
+}
+
+bool IsWellFormedTaggedText(std::u16string_view text,
+                            const std::function<bool(std::u16string_view)>& isKey) {
+    return SplitTaggedText(text, isKey).has_value();
 }
 
 }  // namespace veltrix

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -95,5 +96,13 @@ bool IsSoundPayload(std::span<const std::uint8_t> payload);
 // is well-formed.
 bool IsWellFormedTaggedText(std::u16string_view text,
                             const std::function<bool(std::u16string_view)>& isKey);
+// The elements of a well-formed text, cutting each element at its earliest possible end (views
+// into `text`); nullopt when the text is not well-formed.
+struct TaggedElement {
+    std::u16string_view key;
+    std::u16string_view value;
+};
+std::optional<std::vector<TaggedElement>> SplitTaggedText(
+    std::u16string_view text, const std::function<bool(std::u16string_view)>& isKey);
 
 }  // namespace veltrix

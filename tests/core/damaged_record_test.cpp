@@ -237,6 +237,43 @@ TEST_F(DamagedRecordTest, RecordReadersRefuseTextsTheirWritersCannotMake) {
     }
 }
 
+// No false alarm: whatever the values hold (tags, their own closing tag, what looks like the
+// joint of two elements, a sub-record's opening tag), the writers' texts are sound.
+TEST(SoundRecordText, EveryWrittenTextIsSound) {
+    const std::u16string tricky[] = {
+        u"plain",           u"a</pnotes>b",   u"x</pnotes>\r\n<hstr>y", u"<cc1>junk",
+        u"</cc1>\r\n<ba1>", u"line\r\nbreak", u"<f1><tag>x</tag></f1>", u"</f1>\r\n<f2>",
+        u"\u00e9\U0001F600"};
+    for (const std::u16string& value : tricky) {
+        SCOPED_TRACE(text::ToUtf8(value));
+        CIdentity identity;
+        for (std::size_t key = 0; key < kIdentityKeyNames.size(); ++key) {
+            identity.Set(static_cast<IdentityKey>(key), value);
+        }
+        for (int n = 0; n < 2; ++n) {
+            CCreditCard card;
+            card.Set(CardKey::Id, value);
+            card.Set(CardKey::Notes, value);
+            identity.CreditCards().push_front(card);
+            CBankAccount account;
+            account.Set(AccountKey::Notes, value);
+            identity.BankAccounts().push_front(account);
+        }
+        EXPECT_TRUE(IsSoundIdentityText(IdentityToText(identity)));
+
+        CWebLogin login;
+        login.SetPageUrl(value);
+        login.SetNotes(value);
+        login.SetOptions(-7);
+        login.AddField(CWebLoginField{value, 0, 0, value, 0});
+        login.AddField(CWebLoginField{value, 0, 3, value, 1});
+        EXPECT_TRUE(IsSoundWebLoginText(WebLoginToText(login, WebLoginWriter::Browser)));
+        EXPECT_TRUE(IsSoundWebLoginText(WebLoginToText(login, WebLoginWriter::Editor)));
+    }
+    EXPECT_TRUE(IsSoundIdentityText(IdentityToText(CIdentity())));
+    EXPECT_TRUE(IsSoundWebLoginText(WebLoginToText(CWebLogin(), WebLoginWriter::Editor)));
+}
+
 // ---- Files that are no record files ------------------------------------------------------------
 
 TEST_F(DamagedRecordTest, AFifoIsRefusedWithoutWaiting) {

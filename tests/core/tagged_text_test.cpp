@@ -202,5 +202,66 @@ TEST(TaggedPayload, UnmarkedPayloadIsWindows1252UpToTheFirstZeroByte) {
     EXPECT_EQ(DecodePayload(Bytes{}), u"");
 }
 
+// ---- Soundness
+// -----------------------------------------------------------------------------------
+
+TEST(SoundPayload, OnlyWhatAWriterProduces) {
+    EXPECT_TRUE(IsSoundPayload(Bytes{}));
+    EXPECT_TRUE(IsSoundPayload(EncodePayload(u"")));
+    EXPECT_TRUE(IsSoundPayload(EncodePayload(u"Ann \u00e9 \U0001F600")));
+    EXPECT_TRUE(IsSoundPayload(Bytes{'c', 'a', 'f', 0xE9}));  // unmarked ANSI
+
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}));  // a zero unit
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFE, 'A', 0, 'B'}));           // half a unit
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFE, 0x3D, 0xD8, 'A', 0}));    // lone high surrogate
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFE, 0x3D, 0xD8}));            // high one at the end
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFE, 0x00, 0xDE, 'A', 0}));    // lone low surrogate
+    // A damaged mark leaves UTF-16 text read as ANSI, whose zero high bytes give it away.
+    EXPECT_FALSE(IsSoundPayload(Bytes{0xFF, 0xFA, 'A', 0, 'n', 0}));
+}
+
+bool IsSimpleKey(std::u16string_view key) {
+    return key == u"a" || key == u"b" || key == u"note";
+}
+
+TEST(SoundTaggedText, ElementsOfKnownKeysJoinedByCrLf) {
+    EXPECT_TRUE(IsWellFormedTaggedText(u"", IsSimpleKey));
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<a>1</a>", IsSimpleKey));
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<a>1</a>\r\n<b></b>\r\n<a>x\r\ny</a>", IsSimpleKey));
+
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<c>1</c>", IsSimpleKey));            // unknown key
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1</a><b>2</b>", IsSimpleKey));    // no CR LF
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1</a>\n<b>2</b>", IsSimpleKey));  // LF alone
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1</a>\r\n", IsSimpleKey));        // trailing CR LF
+    EXPECT_FALSE(IsWellFormedTaggedText(u"x<a>1</a>", IsSimpleKey));           // leading text
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1</a>x", IsSimpleKey));           // trailing text
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1</b>", IsSimpleKey));            // wrong closing
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<a>1", IsSimpleKey));                // not closed
+}
+
+// Values are free: a writer stores a value holding its own closing tag, or what looks like the
+// joint of two elements, and the text is still one it could have made.
+TEST(SoundTaggedText, ValuesMayHoldTagsAndJoints) {
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<note>a</note>b</note>", IsSimpleKey));
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<note>x</note>\r\n<a>y</note>\r\n<b>2</b>", IsSimpleKey));
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<a><b>1</b>\r\n<b>2</b></a>", IsSimpleKey));
+    // The a element's value may run to the end, where </a> closes it.
+    EXPECT_TRUE(IsWellFormedTaggedText(u"<note>x</note>\r\n<a>y</note>\r\n<b>2</a>", IsSimpleKey));
+    EXPECT_FALSE(IsWellFormedTaggedText(u"<note>x</note>\r\n<a>y</note>\r\n<b>2</c>", IsSimpleKey));
+}
+
+// The check is one pass over the text whatever it holds: a text of twenty thousand elements,
+// each value a possible joint, takes no time to speak of.
+TEST(SoundTaggedText, LinearInTheSizeOfTheText) {
+    std::u16string text;
+    for (int i = 0; i < 20000; ++i) {
+        text += u"<a>\r\n<b></a>\r\n";
+    }
+    text += u"<b>end</b>";
+    EXPECT_TRUE(IsWellFormedTaggedText(text, IsSimpleKey));
+    text.back() = u'x';
+    EXPECT_FALSE(IsWellFormedTaggedText(text, IsSimpleKey));
+}
+
 }  // namespace
 }  // namespace veltrix
