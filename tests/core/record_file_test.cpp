@@ -1,9 +1,12 @@
 #include "core/record_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -536,6 +539,115 @@ TEST_F(RecordFileTest, MissingFolderCannotTakeTheTemporaryFile) {
     EXPECT_EQ(written.Error(), FileStatus::CannotOpen);
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::u16string>{WithPath(
                                      messages::kCannotFindFile, env.Root() / "plain" / "a.vxn")});
+}
+
+// A read-only folder, a full disk or no free inode: the temporary file cannot be made, and the
+// message says why, naming the record.
+TEST_F(RecordFileTest, TemporaryFileFailuresSayWhy) {
+    const struct {
+        int error;
+        std::u16string_view message;
+    } faults[] = {{EROFS, messages::kAccessDenied},
+                  {EACCES, messages::kAccessDenied},
+                  {ENOSPC, messages::kDiskFullWhileAccessing},
+                  {EDQUOT, messages::kDiskFullWhileAccessing}};
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.error);
+        ui.Clear();
+        SetWriteFaultHook([&](WriteStep step, const fs::path& folder) {
+            EXPECT_EQ(fs::canonical(folder), fs::canonical(env.Root()));
+            return step == WriteStep::CreateTemporary ? fault.error : 0;
+        });
+        auto written = Write(Record());
+        ASSERT_FALSE(written.HasValue());
+        EXPECT_EQ(written.Error(), FileStatus::CannotOpen);
+        EXPECT_EQ(ui.MessageTexts(),
+                  std::vector<std::u16string>{WithPath(fault.message, Record())});
+        EXPECT_FALSE(fs::exists(Record()));
+    }
+}
+
+// ---- Stale temporary files -------------------------------------------------------------------
+
+void MakeOld(const fs::path& path) {
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
+// Only old regular files of our own pattern whose writer is gone are removed: never a fresh one,
+// one a live writer holds, a link, or a file merely named alike.
+TEST_F(RecordFileTest, StaleTemporaryFilesOfOursAreRemovedAndNothingElse) {
+    const fs::path folder = env.Root() / "vault";
+    fs::create_directory(folder);
+    const char* stale[] = {"orvAbC123.tmp", "orv000000.tmp"};
+    const char* kept[] = {"orvAbC12.tmp",  "orvAbC1234.tmp", "xorvAbC123.tmp",
+                          "orvAbC123.txt", "orvAb-123.tmp",  "Ann.vxi"};
+    for (const char* name : stale) {
+        test::WriteFileBytes(folder / name, "encrypted copy");
+        MakeOld(folder / name);
+    }
+    for (const char* name : kept) {
+        test::WriteFileBytes(folder / name, "x");
+        MakeOld(folder / name);
+    }
+    test::WriteFileBytes(folder / "orvFresh1.tmp", "being written");
+    test::WriteFileBytes(folder / "orvLocked.tmp", "being written slowly");
+    MakeOld(folder / "orvLocked.tmp");
+    fs::create_symlink(folder / "Ann.vxi", folder / "orvLinked.tmp");
+    fs::create_directory(folder / "orvFolder.tmp");
+    fs::last_write_time(folder / "orvFolder.tmp",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+    const int held = open((folder / "orvLocked.tmp").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(folder, std::chrono::minutes(10)), 2u);
+    for (const char* name : stale) {
+        EXPECT_FALSE(fs::exists(folder / name)) << name;
+    }
+    for (const char* name : kept) {
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+    }
+    EXPECT_TRUE(fs::exists(folder / "orvFresh1.tmp"));
+    EXPECT_TRUE(fs::exists(folder / "orvLocked.tmp"));
+    EXPECT_TRUE(fs::is_symlink(folder / "orvLinked.tmp"));
+    EXPECT_TRUE(fs::is_directory(folder / "orvFolder.tmp"));
+
+    // Once its writer is gone, the old file goes too.
+    close(held);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(folder, std::chrono::minutes(10)), 1u);
+    EXPECT_FALSE(fs::exists(folder / "orvLocked.tmp"));
+}
+
+// The first write into a folder clears it of what interrupted writes left.
+TEST_F(RecordFileTest, TheFirstWriteIntoAFolderRemovesStaleTemporaryFiles) {
+    const fs::path folder = env.Root() / "first-write";
+    fs::create_directory(folder);
+    test::WriteFileBytes(folder / "orvQ1w2E3.tmp", "left by a crash");
+    MakeOld(folder / "orvQ1w2E3.tmp");
+    ASSERT_TRUE(Write(folder / "Ann.vxi").HasValue());
+    EXPECT_FALSE(fs::exists(folder / "orvQ1w2E3.tmp"));
+    EXPECT_TRUE(TemporaryFilesIn(folder).empty());
+}
+
+// A writer marks its temporary file as in use while it writes it.
+TEST_F(RecordFileTest, AWriterHoldsItsTemporaryFileAgainstTheCleanUp) {
+    std::optional<bool> lockedWhileWriting;
+    SetWriteFaultHook([&](WriteStep step, const fs::path& temporary) {
+        if (step == WriteStep::Flush) {
+            const int other = open(temporary.c_str(), O_RDONLY);
+            lockedWhileWriting = flock(other, LOCK_EX | LOCK_NB) != 0;
+            close(other);
+            MakeOld(temporary);
+            EXPECT_EQ(RemoveStaleTemporaryFiles(temporary.parent_path(), std::chrono::minutes(10)),
+                      0u);
+        }
+        return 0;
+    });
+    ASSERT_TRUE(Write(Record()).HasValue());
+    EXPECT_EQ(lockedWhileWriting, true);
+    auto read = Read(Record());
+    ASSERT_TRUE(read.HasValue());
+    EXPECT_EQ(*read, text);
 }
 
 TEST_F(RecordFileTest, WriteWithoutAnyPathIsAnInvalidFilename) {

@@ -1,5 +1,6 @@
 // vtx as a user runs it: a separate process over an isolated vault and registry.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <fstream>
@@ -311,6 +312,71 @@ TEST_F(VtxTest, FormFillFillsEveryFormButTheLoginForm) {
     EXPECT_NE(WithPassword("Secret1", {"form", "fill", "x.html", "--identity"}).status, 0);
     EXPECT_NE(WithPassword("Secret1", {"form", "fill", "missing.html", "--identity", "Ann"}).status,
               0);
+}
+
+// ---- Damaged and foreign files, failures that say why ----------------------------------------
+
+// A FIFO named like a record once made show wait for ever, a link to /dev/zero read without end.
+TEST_F(VtxTest, ShowRefusesWhatIsNoRegularFileAtOnce) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "note", "Locker"}, "12-34-56").status, 0);
+    const auto folder = m_env.VaultFolder();
+    ASSERT_EQ(mkfifo((folder / "Pipe.vxn").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "Zero.vxn");
+    for (const char* name : {"Pipe", "Zero"}) {
+        SCOPED_TRACE(name);
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome shown = WithPassword("Secret1", {"show", "note", name});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+        EXPECT_EQ(shown.status, 1);
+        EXPECT_EQ(shown.out, "");
+        EXPECT_EQ(shown.err, (folder / (std::string(name) + ".vxn")).string() +
+                                 " is not a regular file and cannot be read as a record.\n");
+    }
+    EXPECT_EQ(Vtx({"list", "notes"}).out, "Locker\n");
+}
+
+// A damaged record is named as damaged, shows nothing, and leaves the session and the other
+// records alone.
+TEST_F(VtxTest, ADamagedRecordSaysSoAndLocksNothing) {
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Ann"}, kIdentityText).status, 0);
+    ASSERT_EQ(WithPassword("Secret1", {"put", "identity", "Bob"}, "<fname>Bob</fname>").status, 0);
+    const auto ann = m_env.VaultFolder() / "Ann.vxi";
+    std::string bytes = test::ReadFileBytes(ann);
+    bytes[bytes.size() / 2] ^= 0x01;
+    std::filesystem::remove(ann);
+    test::WriteFileBytes(ann, bytes);
+    m_settings.SetCurrentIdentity(u"Ann");  // the record a new password is checked against
+
+    const Outcome shown = WithPassword("Secret1", {"show", "identity", "Ann"});
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_EQ(shown.out, "");
+    EXPECT_EQ(shown.err, text::ToUtf8(messages::kDamagedFile).replace(0, 2, ann.string()) + "\n");
+    EXPECT_EQ(test::ReadFileBytes(ann), bytes);
+    const Outcome other = WithPassword("Secret1", {"show", "identity", "Bob"});
+    EXPECT_EQ(other.status, 0) << other.err;
+    EXPECT_EQ(other.out, "<fname>Bob</fname>");
+}
+
+TEST_F(VtxTest, PutIntoAMissingFolderSaysWhy) {
+    const auto missing = m_env.Root() / "missing";
+    ASSERT_EQ(Vtx({"config", "set", "IdentitiesFolder", missing.string()}).status, 0);
+    const Outcome put = WithPassword("Secret1", {"put", "identity", "Ann"}, kIdentityText);
+    EXPECT_EQ(put.status, 1);
+    EXPECT_EQ(put.err, (missing / "Ann.vxi").string() +
+                           "\nCannot find this file.\nPlease verify that the correct path and "
+                           "file name are given.\n");
+}
+
+TEST_F(VtxTest, RegisterSaysWhyTheRegistryCannotBeWritten) {
+    test::WriteFileBytes(m_env.Root() / "plain", "x");
+    const auto registry = m_env.Root() / "plain" / "registry";
+    test::ScopedEnv unwritable("VELTRIX_REGISTRY", registry.string());
+    const Outcome registered = Vtx({"register"});
+    EXPECT_EQ(registered.status, 1);
+    EXPECT_NE(registered.err.find("the registry in " + registry.string() +
+                                  " could not be written (Not a directory)"),
+              std::string::npos)
+        << registered.err;
 }
 
 }  // namespace
