@@ -230,12 +230,16 @@ bool SomeBlockMatches(std::span<const std::uint8_t> plain, std::u16string_view p
     return false;
 }
 
-Examined Examine(std::span<const std::uint8_t> file, std::u16string_view password) {
+// Decrypts the file's whole blocks, at most `maxBlocks` of them, and looks for the signs above.
+Examined Examine(std::span<const std::uint8_t> file, std::u16string_view password,
+                 std::size_t maxBlocks = static_cast<std::size_t>(-1)) {
     Examined examined;
     const std::size_t size = file.size();
     examined.wholeBlocks = size >= 2 * blowfish::kBlockSize && size % blowfish::kBlockSize == 0;
     const std::size_t blocks =
-        size < 2 * blowfish::kBlockSize ? 0 : (size - blowfish::kBlockSize) / blowfish::kBlockSize;
+        size < 2 * blowfish::kBlockSize
+            ? 0
+            : std::min(maxBlocks, (size - blowfish::kBlockSize) / blowfish::kBlockSize);
     if (blocks == 0) {
         return examined;
     }
@@ -509,7 +513,9 @@ PasswordCheck VerifyRecordPassword(std::span<const std::uint8_t> file,
     if (password.empty() || password.size() > kMaxPasswordLength) {
         return PasswordCheck::DoesNotMatch;
     }
-    Examined examined = Examine(file, password);
+    // The verification block and the block after it (the stored password may run into it).
+    const std::size_t blocks = (kHeaderSize + 2 * password.size()) / blowfish::kBlockSize + 2;
+    Examined examined = Examine(file, password, blocks);
     ScopedWipe wipePlain(examined.plain);
     switch (examined.evidence) {
         case KeyEvidence::StoredPasswordMatches:

@@ -15,6 +15,7 @@
 #include "core/record_io.h"
 #include "core/record_kind.h"
 #include "core/record_text.h"
+#include "core/tagged_text.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
 #include "tests/support/test_environment.h"
@@ -272,6 +273,34 @@ TEST(SoundRecordText, EveryWrittenTextIsSound) {
     }
     EXPECT_TRUE(IsSoundIdentityText(IdentityToText(CIdentity())));
     EXPECT_TRUE(IsSoundWebLoginText(WebLoginToText(CWebLogin(), WebLoginWriter::Editor)));
+}
+
+// The password check reads the verification block alone: damage further on does not matter, and
+// a file that cannot tell says so rather than calling the password wrong.
+TEST_F(DamagedRecordTest, ThePasswordCheckTellsMatchMismatchAndUndecided) {
+    const Bytes whole = WriteSample(Samples()[2]);
+    Bytes tail = whole;
+    tail.back() ^= 0x20;
+    EXPECT_EQ(DecryptRecord(tail, kPassword).Error(), CodecError::Damaged);
+    EXPECT_EQ(VerifyRecordPassword(tail, kPassword), PasswordCheck::Matches);
+    EXPECT_EQ(VerifyRecordPassword(whole, kPassword), PasswordCheck::Matches);
+    EXPECT_EQ(VerifyRecordPassword(whole, u"Qz7#Kv9?"), PasswordCheck::DoesNotMatch);
+
+    Bytes header = whole;
+    header[8] ^= 0x01;  // the first block, header and the start of the password, garbled
+    EXPECT_EQ(VerifyRecordPassword(header, kPassword), PasswordCheck::Undecided);
+    EXPECT_EQ(VerifyRecordPassword(Bytes(whole.begin(), whole.begin() + 12), kPassword),
+              PasswordCheck::Undecided);
+    EXPECT_EQ(VerifyRecordPassword(EncodePayload(u"exported"), kPassword),
+              PasswordCheck::Undecided);
+
+    // Another password that shares the key (unmapped characters all become '?') is refused by
+    // its stored password.
+    auto other = EncodeRecordFile(u"note", u"pass\u65e5\u672c");
+    ASSERT_TRUE(other.HasValue());
+    EXPECT_EQ(VerifyRecordPassword(*other, u"pass??"), PasswordCheck::DoesNotMatch);
+    EXPECT_EQ(DecryptRecord(*other, u"pass??").Error(), CodecError::WrongPassword);
+    EXPECT_EQ(VerifyRecordPassword(*other, u"pass\u65e5\u672c"), PasswordCheck::Matches);
 }
 
 // ---- Files that are no record files ------------------------------------------------------------
