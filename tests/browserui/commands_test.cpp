@@ -295,6 +295,7 @@ TEST_F(CommandsTest, ACommandSitedBeforeAnyPageHasNoExternalObject) {
 TEST_F(CommandsTest, IdentitiesStartsTheEditorWithTheDefaultIdentityWhenThereIsOne) {
     Open(kPlain);
     EXPECT_EQ(Context({u"Veltrix", u"Identities..."}), "");
+    EXPECT_THAT(EditorCalls(1), ElementsAre("[/I]"));
     ASSERT_TRUE(m_settings.SetCurrentIdentity(u"Ann Lee"));
     EXPECT_EQ(Context({u"Veltrix", u"Identities..."}), "");
     EXPECT_THAT(EditorCalls(2), ElementsAre("[/I]", "[/I][Ann Lee]"));
@@ -329,16 +330,20 @@ TEST_F(CommandsTest, TheUnregisteredIdentitiesClassIsServedByItsClassObject) {
 TEST_F(CommandsTest, WebLoginsPassesTheFirstWebLoginOfTheSite) {
     Open(kPlain);
     EXPECT_EQ(Tools(u"Web Logins..."), "");
+    EXPECT_THAT(EditorCalls(1), ElementsAre("[/W]"));
     ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLogin, u"Bank: Ann"));
     ASSERT_TRUE(AddWebLoginToIndex(m_settings, kLogin, u"Bank: Bob"));
     EXPECT_EQ(Tools(u"Web Logins..."), "");
+    EXPECT_THAT(EditorCalls(2), ElementsAre("[/W]", "[/W][Bank: Ann]"));
     EXPECT_EQ(Context({u"Veltrix", u"Web Logins..."}), "");
     EXPECT_THAT(EditorCalls(3), ElementsAre("[/W]", "[/W][Bank: Ann]", "[/W][Bank: Ann]"));
 }
 
 TEST_F(CommandsTest, EveryOtherCommandReachesTheHelperObject) {
     Open(kPlain);
+    // The editor starts detached: wait for each start so the two cannot overtake each other.
     EXPECT_EQ(Tools(u"Secure Notes..."), "");
+    EXPECT_THAT(EditorCalls(1), ElementsAre("[/N]"));
     EXPECT_EQ(Context({u"Veltrix", u"Options..."}), "");
     EXPECT_THAT(EditorCalls(2), ElementsAre("[/N]", "[/O]"));
     EXPECT_EQ(Tools(u"Logoff"), "");
