@@ -1,5 +1,7 @@
 #include "browserhost/browse_script.h"
 
+#include "browserhost/band_script.h"
+
 #include <algorithm>
 
 #include "browserhost/menu_script_verbs.h"
@@ -53,6 +55,9 @@ std::string Join(std::initializer_list<const char*> words, const char* separator
 }
 
 bool Check(const ScriptLine& line, std::string& error) {
+    if (IsBandLine(line.words)) {
+        return CheckBandLine(line, error);
+    }
     const std::string& command = line.words[0];
     bool known = false;
     std::vector<std::string> subs;

@@ -57,6 +57,9 @@ com::HRESULT BrowserObject::ShowBrowserBar(const com::Guid& band, bool show) {
     }
     m_window->bars[band] = show;
     m_window->Write((show ? "toolbar band shown: " : "toolbar band hidden: ") + band.ToString());
+    if (m_window->showBar) {
+        m_window->showBar(band, show);
+    }
     return com::S_OK;
 }
 

@@ -25,6 +25,8 @@ struct WindowState {
     bool open = true;
     std::map<std::u16string, std::uint64_t> properties;
     std::map<com::Guid, bool> bars;
+    // Shows or hides a band as the browser asks (null: the window only records it).
+    std::function<void(const com::Guid&, bool)> showBar;
 
     struct Subscription {
         std::uint32_t cookie = 0;

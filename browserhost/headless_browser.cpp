@@ -69,6 +69,11 @@ HeadlessBrowser::HeadlessBrowser(std::uint32_t windowHandle, ScreenRect windowRe
     m_state->handle = windowHandle;
     m_state->rect = windowRect;
     m_top = com::ComPtr<BrowserObject>(new BrowserObject(m_state, nullptr));
+    m_bands = std::make_unique<BandHost>(
+        m_top.Get(), windowHandle,
+        [this](std::u16string_view address) { return OpenFromBand(address); },
+        [this](std::string line) { Write(std::move(line)); });
+    m_state->showBar = [this](const com::Guid& band, bool show) { m_bands->Show(band, show); };
 }
 
 HeadlessBrowser::~HeadlessBrowser() {
@@ -392,6 +397,16 @@ void HeadlessBrowser::RunPending() {
     m_settling = false;
 }
 
+bool HeadlessBrowser::OpenFromBand(std::u16string_view address) {
+    if (m_closed || address.empty()) {
+        return false;
+    }
+    Write("band opens " + U8(address));
+    std::erase_if(m_pending, [&](const Pending& p) { return p.browser == m_top; });
+    m_pending.push_back({m_top, std::u16string(address), {}});
+    return true;
+}
+
 void HeadlessBrowser::SettleNavigations() {
     RunPending();
 }
@@ -598,6 +613,8 @@ void HeadlessBrowser::Close() {
     Fire(dispid::kOnQuit, event);
     m_closed = true;
     m_pending.clear();
+    m_state->showBar = nullptr;
+    m_bands->CloseAll();
     auto helpers = std::move(m_helpers);
     m_helpers.clear();
     for (auto& helper : helpers) {

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "browserhost/band_host.h"
 #include "formengine/dom/memory_dom.h"
 #include "formengine/helper/web_browser.h"
 #include "platform/com/com_ptr.h"
@@ -108,6 +109,9 @@ public:
 
     // Whether the toolbar band of class `band` was last shown (ShowBrowserBar).
     bool IsBrowserBarShown(const com::Guid& band) const;
+    // The window's toolbar bands, created when the browser is first asked to show them. An address
+    // a band opens is shown in this window.
+    BandHost& Bands() { return *m_bands; }
 
     // What happened, one line per event, action and failure.
     const std::vector<std::string>& Log() const;
@@ -138,6 +142,8 @@ private:
     void LoadFrames(const com::ComPtr<BrowserObject>& browser, int depth);
     void OnDomEvent(BrowserObject* browser, const dom::DomEvent& event);
     void RunPending();
+    // Queues a navigation of the window to an address a band opens.
+    bool OpenFromBand(std::u16string_view address);
 
     std::vector<BrowserObject*> Frames() const;
     std::shared_ptr<dom::MemoryDocument> DocumentFor(std::u16string_view selector,
@@ -155,6 +161,7 @@ private:
     std::vector<Pending> m_pending;
     bool m_settling = false;
     bool m_closed = false;
+    std::unique_ptr<BandHost> m_bands;
 };
 
 }  // namespace veltrix::browserhost

@@ -96,7 +96,13 @@ formviews::SaveWebLoginAnswer EchoingUi::EchoingFormViews::AskSaveWebLogin(std::
 
 ScriptRunner::ScriptRunner(HeadlessBrowser& browser, EchoingUi& ui,
                            std::filesystem::path scriptFolder, std::ostream& out)
-    : m_browser(browser), m_ui(ui), m_folder(std::move(scriptFolder)), m_out(out) {}
+    : m_browser(browser),
+      m_ui(ui),
+      m_folder(std::move(scriptFolder)),
+      m_out(out),
+      m_band(
+          browser, ui.BandViews(), [&ui](const ui::ScreenRect& area) { ui.SetWorkArea(area); },
+          out) {}
 
 bool ScriptRunner::Run(const std::vector<ScriptLine>& lines, std::string& error) {
     for (const auto& line : lines) {
@@ -131,6 +137,9 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
         return false;
     };
 
+    if (IsBandLine(w)) {
+        return m_band.Run(w, error);
+    }
     if (command == "page") {
         m_browser.MapPage(U16(w[1]), file(w[2]));
         return true;

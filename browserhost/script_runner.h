@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "browserhost/band_script.h"
 #include "browserhost/browse_script.h"
 #include "browserhost/headless_browser.h"
 #include "browserhost/menu_script_verbs.h"
@@ -30,6 +31,10 @@ public:
 
     // The form prompts and Save Web Login answers the script acts on.
     formviews::MemoryFormViews& FormViews() { return m_formViews; }
+    // The toolbar band's views, and the work area the script sets.
+    toolband::MemoryToolBandViews& BandViews() { return m_bandViews; }
+    ui::ScreenRect WorkArea() override { return m_workArea; }
+    void SetWorkArea(const ui::ScreenRect& area) { m_workArea = area; }
 
 private:
     class EchoingFormViews final : public formviews::MemoryFormViews {
@@ -43,7 +48,9 @@ private:
 
     std::ostream& m_out;
     EchoingFormViews m_formViews;
-    ui::ViewFactory m_views{&m_formViews};
+    toolband::MemoryToolBandViews m_bandViews;
+    ui::ScreenRect m_workArea = ScriptedUi::WorkArea();
+    ui::ViewFactory m_views{&m_formViews, &m_bandViews};
 };
 
 class ScriptRunner {
@@ -70,6 +77,7 @@ private:
     std::filesystem::path m_folder;
     std::ostream& m_out;
     MenuVerbs m_menuVerbs{m_browser, m_out};
+    BandScript m_band;
     std::size_t m_messagesChecked = 0;
     std::size_t m_saveOffersChecked = 0;
     bool m_identityShown = false;

@@ -6,6 +6,7 @@
 
 #include "browserui/menu_commands.h"
 #include "browserui/registration_scripts.h"
+#include "browserui/toolband/vtx_tool_band.h"
 #include "core/orvane_interface.h"
 #include "formengine/helper/bho_view.h"
 #include "formengine/helper/dom_extender.h"
@@ -46,7 +47,7 @@ com::ClassEntry CommandEntry(const MenuCommandInfo& command, const MenuCommandIn
 std::span<const com::ClassEntry> ServerClasses() {
     // MenuIdentities applies the script of MenuGeneratePassword, so registration enters nothing
     // of its own: the browser's Tools menu has no "Identities..." item, and the class is reached
-    // through its class object only. The toolbar band's class object comes with the band.
+    // through its class object only.
     static const std::array<com::ClassEntry, 13> classes = {{
         {u"BHOView", CLSID_BHOView,
          [](const com::Guid& iid, void** object) {
@@ -67,7 +68,11 @@ std::span<const com::ClassEntry> ServerClasses() {
         CommandEntry(kMenuWebLogins, kMenuWebLogins),
         CommandEntry(kMenuOptions, kMenuOptions),
         CommandEntry(kMenuLogoff, kMenuLogoff),
-        {u"VTXToolBand", CLSID_VTXToolBand, nullptr, &ToolbarBandScript()},
+        {u"VTXToolBand", CLSID_VTXToolBand,
+         [](const com::Guid& iid, void** object) {
+             return VTXToolBand::Create(ModuleSettings(), iid, object);
+         },
+         &ToolbarBandScript()},
         CommandEntry(kMenuGeneratePassword, kMenuGeneratePassword),
     }};
     return classes;

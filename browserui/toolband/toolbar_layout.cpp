@@ -1,0 +1,80 @@
+#include "browserui/toolband/toolbar_layout.h"
+
+#include <algorithm>
+
+#include "browserui/toolband/band_buttons.h"
+
+namespace veltrix::toolband {
+namespace {
+
+constexpr std::u16string_view kLayoutValue = u"Toolbar";
+
+std::u16string ConfigurationKey() {
+    return config::SectionKey(config::kConfigurationSection);
+}
+
+}  // namespace
+
+ToolbarLayout DefaultLayout() {
+    ToolbarLayout layout;
+    for (const ButtonSpec& button : kButtons) {
+        layout.push_back(button.commandId);
+    }
+    return layout;
+}
+
+std::vector<std::uint8_t> EncodeLayout(const ToolbarLayout& layout) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(layout.size() * 4);
+    for (const std::uint32_t id : layout) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<std::uint8_t>(id >> shift));
+        }
+    }
+    return bytes;
+}
+
+std::optional<ToolbarLayout> DecodeLayout(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > kMaxLayoutBytes || bytes.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    ToolbarLayout layout;
+    for (std::size_t i = 0; i < bytes.size(); i += 4) {
+        const std::uint32_t id = static_cast<std::uint32_t>(bytes[i]) |
+                                 static_cast<std::uint32_t>(bytes[i + 1]) << 8 |
+                                 static_cast<std::uint32_t>(bytes[i + 2]) << 16 |
+                                 static_cast<std::uint32_t>(bytes[i + 3]) << 24;
+        if (!FindButton(id) || std::find(layout.begin(), layout.end(), id) != layout.end()) {
+            return std::nullopt;
+        }
+        layout.push_back(id);
+    }
+    return layout;
+}
+
+std::optional<ToolbarLayout> LoadLayout(config::Settings& settings) {
+    const auto value =
+        settings.Registry().GetValue(platform::Hive::CurrentUser, ConfigurationKey(), kLayoutValue);
+    if (!value || value->type != platform::ValueType::Binary) {
+        return std::nullopt;
+    }
+    return DecodeLayout(value->data);
+}
+
+bool SaveLayout(config::Settings& settings, const ToolbarLayout& layout) {
+    return settings.Registry().SetValue(platform::Hive::CurrentUser, ConfigurationKey(),
+                                        kLayoutValue,
+                                        platform::RegistryValue::Binary(EncodeLayout(layout)));
+}
+
+ToolbarLayout RestoreOrInitLayout(config::Settings& settings) {
+    if (auto saved = LoadLayout(settings)) {
+        return *saved;
+    }
+    ToolbarLayout layout = DefaultLayout();
+    SaveLayout(settings, layout);
+    settings.SetToolbarPreferences(settings.GetToolbarPreferences() | 1u);
+    return layout;
+}
+
+}  // namespace veltrix::toolband
