@@ -38,10 +38,11 @@ const MenuItem* FindSubmenu(const std::vector<MenuItem>& items, std::u16string_v
 const MenuItem* FindMenuItem(const Menu& menu, std::u16string_view path) {
     const std::vector<MenuItem>* level = &menu.items;
     std::size_t start = 0;
-    std::size_t bar = path.find(u'>');
-    if (bar == std::u16string_view::npos) {
-        return FindByText(*level, path, true);
+    // The whole text first: item texts may hold '>' themselves ("NEXT PAGE >>").
+    if (const MenuItem* whole = FindByText(*level, path, true)) {
+        return whole;
     }
+    std::size_t bar = path.find(u'>');
     while (bar != std::u16string_view::npos) {
         const MenuItem* submenu = FindSubmenu(*level, path.substr(start, bar - start));
         if (submenu == nullptr) {

@@ -31,8 +31,8 @@ struct Menu {
     std::vector<MenuItem> items;
 };
 
-// The command item whose text is `path`: item texts joined by '>' lead through submenus
-// ("Toolbar>Help"); a single text is looked for in the menu, then depth first in its submenus.
+// The command item whose text is `path`, looked for in the menu, then depth first in its
+// submenus; else `path` as item texts joined by '>' that lead through submenus ("Toolbar>Help").
 // Null when there is none.
 const MenuItem* FindMenuItem(const Menu& menu, std::u16string_view path);
 
