@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <memory>
 
+#include "browserui/toolband/qt/qt_tool_band_views.h"
 #include "formengine/qt/qt_form_views.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_user_interface.h"
@@ -14,11 +15,15 @@ namespace {
 class QtPluginViews final : public ui::IViewFactory {
 public:
     ui::IFeatureViews* Find(std::string_view feature) override {
+        if (feature == toolband::IToolBandViews::kFeature) {
+            return &m_bandViews;
+        }
         return feature == formviews::IFormViews::kFeature ? &m_formViews : nullptr;
     }
 
 private:
     formviews::QtFormViews m_formViews;
+    toolband::QtToolBandViews m_bandViews;
 };
 
 bool ApplicationRunning() {

@@ -1,6 +1,7 @@
 #include "browserui/toolband/tool_band_logic.h"
 
 #include "browserui/toolband/band_menus.h"
+#include "browserui/toolband/layout_store.h"
 #include "core/record_io.h"
 #include "core/record_kind.h"
 #include "platform/process.h"

@@ -1,4 +1,4 @@
-// The band's button layout and where it is kept.
+// The band's button layout and its stored form (kept by layout_store.h).
 //
 // Stored format: the binary value `Toolbar` under the key
 // HKEY_CURRENT_USER\Software\Orvane\Veltrix\Configuration holds the command ids of the shown
@@ -14,8 +14,6 @@
 #include <span>
 #include <vector>
 
-#include "core/configuration.h"
-
 namespace veltrix::toolband {
 
 inline constexpr std::size_t kMaxLayoutBytes = 28;
@@ -28,14 +26,5 @@ ToolbarLayout DefaultLayout();
 std::vector<std::uint8_t> EncodeLayout(const ToolbarLayout& layout);
 // nullopt for bytes that are no layout (see above).
 std::optional<ToolbarLayout> DecodeLayout(std::span<const std::uint8_t> bytes);
-
-// The saved layout; nullopt when the value is missing, not binary, or no layout.
-std::optional<ToolbarLayout> LoadLayout(config::Settings& settings);
-bool SaveLayout(config::Settings& settings, const ToolbarLayout& layout);
-
-// What a new band shows: the saved layout; without one, the default layout, which is saved, and
-// the lowest bit of the "Toolbar" section's Preferences is set so that the next browser window
-// shows the band.
-ToolbarLayout RestoreOrInitLayout(config::Settings& settings);
 
 }  // namespace veltrix::toolband

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "browserui/toolband/band_menus.h"
+#include "browserui/toolband/layout_store.h"
 #include "browserui/toolband/memory_tool_band_views.h"
 #include "browserui/toolband/tool_band_logic.h"
-#include "browserui/toolband/toolbar_layout.h"
 #include "browserui/toolband/web_login_menu.h"
 #include "core/configuration.h"
 #include "platform/com/com_object.h"

@@ -1,0 +1,231 @@
+#include "browserui/toolband/qt/band_widgets.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/qt/qt_support.h"
+
+namespace veltrix::toolband::qt {
+namespace {
+
+using ui::qt::ToQString;
+
+constexpr char kCommandProperty[] = "veltrixCommand";
+
+// Adds `items` to `menu`, submenus included; menus are two levels deep.
+void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
+    for (const MenuItem& item : items) {
+        if (item.separator) {
+            menu.addSeparator();
+        } else if (item.IsSubmenu()) {
+            AddItems(*menu.addMenu(ToQString(item.text)), item.items);
+        } else {
+            QAction* action = menu.addAction(ToQString(item.text));
+            action->setData(item.id);
+            action->setEnabled(item.enabled);
+        }
+    }
+}
+
+QListWidgetItem* ButtonItem(std::uint32_t commandId) {
+    const auto button = FindButton(commandId);
+    auto* item =
+        new QListWidgetItem(ButtonIcon(commandId), button ? ToQString(button->text) : QString());
+    item->setData(Qt::UserRole, commandId);
+    return item;
+}
+
+}  // namespace
+
+QIcon ButtonIcon(std::uint32_t commandId) {
+    QStyle* style = QApplication::style();
+    switch (commandId) {
+        case kVeltrixButton:
+            return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case kWebLoginButton:
+            return style->standardIcon(QStyle::SP_DirLinkIcon);
+        case kFillButton:
+            return style->standardIcon(QStyle::SP_DialogApplyButton);
+        case kSaveButton:
+            return style->standardIcon(QStyle::SP_DialogSaveButton);
+        case kOptionsButton:
+            return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+        case kGenerateButton:
+            return style->standardIcon(QStyle::SP_BrowserReload);
+        default:
+            return style->standardIcon(QStyle::SP_DialogHelpButton);
+    }
+}
+
+// ---- CToolbarWidget ----
+
+CToolbarWidget::CToolbarWidget(IToolbarHandler& handler) : m_handler(handler) {
+    setObjectName("VeltrixToolbar");
+    setMovable(false);
+    setFloatable(false);
+    setIconSize({16, 16});
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+}
+
+void CToolbarWidget::SetButtons(const std::vector<ButtonSpec>& buttons) {
+    clear();
+    for (const ButtonSpec& spec : buttons) {
+        auto* button = new QToolButton(this);
+        button->setText(ToQString(spec.text));
+        button->setIcon(ButtonIcon(spec.commandId));
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAutoRaise(true);
+        button->setProperty(kCommandProperty, spec.commandId);
+        if (!spec.tip.empty()) {
+            button->setToolTip(ToQString(spec.tip));
+        }
+        if (spec.dropDown) {
+            // The arrow shows that the whole button opens a menu.
+            button->setPopupMode(QToolButton::InstantPopup);
+            button->setArrowType(Qt::NoArrow);
+            button->setText(button->text() + QString::fromUtf8(" \u25BE"));
+        }
+        const std::uint32_t id = spec.commandId;
+        const bool dropDown = spec.dropDown;
+        connect(button, &QToolButton::clicked, this, [this, id, dropDown] {
+            if (dropDown) {
+                m_handler.OnDropDown(id);
+            } else {
+                m_handler.OnButtonClick(id);
+            }
+        });
+        addWidget(button);
+    }
+    adjustSize();
+}
+
+std::uint32_t CToolbarWidget::TrackMenu(const Menu& menu, std::uint32_t buttonId) {
+    QMenu popup(this);
+    AddItems(popup, menu.items);
+    QPoint at = mapToGlobal(QPoint(0, height()));
+    for (QToolButton* button : findChildren<QToolButton*>()) {
+        if (button->property(kCommandProperty).toUInt() == buttonId) {
+            at = button->mapToGlobal(QPoint(0, button->height()));
+        }
+    }
+    // Qt lays a menu taller than the screen out in columns of its own.
+    const QAction* chosen = popup.exec(at);
+    return chosen != nullptr ? chosen->data().toUInt() : 0;
+}
+
+int CToolbarWidget::ButtonsWidth() const {
+    int width = 0;
+    for (const QToolButton* button : findChildren<QToolButton*>()) {
+        width += button->sizeHint().width();
+    }
+    return width;
+}
+
+void CToolbarWidget::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    m_handler.OnRightClick();
+}
+
+// ---- CCustomizeToolbarDlg ----
+
+CCustomizeToolbarDlg::CCustomizeToolbarDlg(CustomizeSession& session, QWidget* parent)
+    : QDialog(parent),
+      m_session(session),
+      m_available(new QListWidget(this)),
+      m_shown(new QListWidget(this)) {
+    setWindowTitle(QStringLiteral("Customize Toolbar"));
+    for (QListWidget* list : {m_available, m_shown}) {
+        list->setDragDropMode(QAbstractItemView::NoDragDrop);
+        list->setIconSize({16, 16});
+    }
+
+    auto* insert = new QPushButton(QStringLiteral("&Add ->"), this);
+    auto* remove = new QPushButton(QStringLiteral("<- &Remove"), this);
+    auto* middle = new QVBoxLayout;
+    middle->addStretch();
+    middle->addWidget(insert);
+    middle->addWidget(remove);
+    middle->addStretch();
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("A&vailable toolbar buttons:"), this));
+    left->addWidget(m_available);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("&Toolbar buttons:"), this));
+    right->addWidget(m_shown);
+
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    auto* reset = new QPushButton(QStringLiteral("R&eset"), this);
+    auto* help = new QPushButton(QStringLiteral("&Help"), this);
+    auto* side = new QVBoxLayout;
+    side->addWidget(close);
+    side->addWidget(reset);
+    side->addWidget(help);
+    side->addStretch();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(middle);
+    layout->addLayout(right);
+    layout->addLayout(side);
+
+    connect(insert, &QPushButton::clicked, this, &CCustomizeToolbarDlg::InsertSelected);
+    connect(remove, &QPushButton::clicked, this, &CCustomizeToolbarDlg::DeleteSelected);
+    connect(m_available, &QListWidget::itemDoubleClicked, this,
+            &CCustomizeToolbarDlg::InsertSelected);
+    connect(m_shown, &QListWidget::itemDoubleClicked, this, &CCustomizeToolbarDlg::DeleteSelected);
+    connect(reset, &QPushButton::clicked, this, [this] {
+        m_session.Reset();
+        Fill();
+    });
+    connect(help, &QPushButton::clicked, this, [this] { m_session.Help(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    close->setDefault(true);
+    Fill();
+}
+
+void CCustomizeToolbarDlg::Fill() {
+    m_available->clear();
+    m_shown->clear();
+    for (const std::uint32_t id : m_session.Available()) {
+        m_available->addItem(ButtonItem(id));
+    }
+    for (const std::uint32_t id : m_session.Shown()) {
+        m_shown->addItem(ButtonItem(id));
+    }
+}
+
+void CCustomizeToolbarDlg::InsertSelected() {
+    const QListWidgetItem* item = m_available->currentItem();
+    if (item == nullptr) {
+        return;
+    }
+    const int row = m_shown->currentRow();
+    const std::size_t position = row < 0 ? m_session.Shown().size() : static_cast<std::size_t>(row);
+    if (m_session.Insert(item->data(Qt::UserRole).toUInt(), position)) {
+        Fill();
+    }
+}
+
+void CCustomizeToolbarDlg::DeleteSelected() {
+    const int row = m_shown->currentRow();
+    if (row >= 0 && m_session.Delete(static_cast<std::size_t>(row))) {
+        Fill();
+    }
+}
+
+void ShowAboutBox(QWidget* parent, std::u16string_view programName, std::u16string_view version) {
+    QMessageBox::about(parent, QStringLiteral("About ") + ToQString(programName),
+                       ToQString(programName) + QStringLiteral("\nVersion ") + ToQString(version));
+}
+
+}  // namespace veltrix::toolband::qt
