@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "browserui/toolband/qt/band_widgets.h"
+#include "browserui/toolband/toolbar_layout.h"
 #include "formengine/qt/form_dialogs.h"
 #include "ui/qt/password_dialogs.h"
 
@@ -19,8 +21,17 @@ public:
     void OnIdentityChosen(std::u16string_view) override {}
 };
 
+class NoToolbarHandler : public toolband::IToolbarHandler {
+public:
+    void OnButtonClick(std::uint32_t) override {}
+    void OnDropDown(std::uint32_t) override {}
+    void OnRightClick() override {}
+};
+
 bool Save(QWidget& widget, const QString& folder, const char* name) {
     widget.adjustSize();
+    // adjustSize keeps a window within two thirds of the screen; a wide toolbar needs more.
+    widget.resize(widget.size().expandedTo(widget.sizeHint()));
     widget.show();
     QApplication::processEvents();
     const QString path = folder + "/" + name + ".png";
@@ -59,5 +70,16 @@ int main(int argc, char** argv) {
     ok &= Save(enter, folder, "enter_password");
     ui::qt::CChoosePasswordDlg choose;
     ok &= Save(choose, folder, "choose_password");
+
+    NoToolbarHandler toolbarHandler;
+    toolband::qt::CToolbarWidget toolbar(toolbarHandler);
+    toolbar.SetButtons({toolband::kButtons.begin(), toolband::kButtons.end()});
+    ok &= Save(toolbar, folder, "toolbar");
+    toolband::CustomizeSession session({toolband::kVeltrixButton, toolband::kWebLoginButton,
+                                        toolband::kFillButton, toolband::kHelpButton});
+    toolband::qt::CCustomizeToolbarDlg customize(session, nullptr);
+    ok &= Save(customize, folder, "customize_toolbar");
+    const auto about = toolband::qt::MakeAboutBox(nullptr, u"Veltrix", VELTRIX_VERSION_TEXT);
+    ok &= Save(*about, folder, "about_veltrix");
     return ok ? 0 : 1;
 }

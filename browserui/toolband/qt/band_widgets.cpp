@@ -62,7 +62,7 @@ QIcon ButtonIcon(std::uint32_t commandId) {
         case kGenerateButton:
             return style->standardIcon(QStyle::SP_BrowserReload);
         default:
-            return style->standardIcon(QStyle::SP_DialogHelpButton);
+            return style->standardIcon(QStyle::SP_MessageBoxQuestion);
     }
 }
 
@@ -105,6 +105,8 @@ void CToolbarWidget::SetButtons(const std::vector<ButtonSpec>& buttons) {
         });
         addWidget(button);
     }
+    m_buttonCount = static_cast<int>(buttons.size());
+    updateGeometry();
     adjustSize();
 }
 
@@ -117,17 +119,32 @@ std::uint32_t CToolbarWidget::TrackMenu(const Menu& menu, std::uint32_t buttonId
             at = button->mapToGlobal(QPoint(0, button->height()));
         }
     }
-    // Qt lays a menu taller than the screen out in columns of its own.
-    const QAction* chosen = popup.exec(at);
-    return chosen != nullptr ? chosen->data().toUInt() : 0;
+    // The item triggered in the menu or one of its submenus; Qt lays a menu taller than the
+    // screen out in columns of its own.
+    std::uint32_t chosen = 0;
+    connect(&popup, &QMenu::triggered, &popup,
+            [&chosen](QAction* action) { chosen = action->data().toUInt(); });
+    popup.exec(at);
+    return chosen;
 }
 
 int CToolbarWidget::ButtonsWidth() const {
     int width = 0;
     for (const QToolButton* button : findChildren<QToolButton*>()) {
-        width += button->sizeHint().width();
+        // The toolbar's own extension arrow is no button of ours.
+        if (button->property(kCommandProperty).isValid()) {
+            width += button->sizeHint().width();
+        }
     }
     return width;
+}
+
+QSize CToolbarWidget::sizeHint() const {
+    // Wide enough for every button, so that none hides behind the extension arrow.
+    const QMargins margins = contentsMargins();
+    const int spacing = layout() != nullptr ? layout()->spacing() : 0;
+    return {ButtonsWidth() + margins.left() + margins.right() + spacing * (m_buttonCount + 1) + 12,
+            QToolBar::sizeHint().height()};
 }
 
 void CToolbarWidget::contextMenuEvent(QContextMenuEvent* event) {
@@ -156,11 +173,15 @@ CCustomizeToolbarDlg::CCustomizeToolbarDlg(CustomizeSession& session, QWidget* p
     middle->addWidget(remove);
     middle->addStretch();
 
+    auto* availableLabel = new QLabel(QStringLiteral("A&vailable toolbar buttons:"), this);
+    availableLabel->setBuddy(m_available);
+    auto* shownLabel = new QLabel(QStringLiteral("&Toolbar buttons:"), this);
+    shownLabel->setBuddy(m_shown);
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("A&vailable toolbar buttons:"), this));
+    left->addWidget(availableLabel);
     left->addWidget(m_available);
     auto* right = new QVBoxLayout;
-    right->addWidget(new QLabel(QStringLiteral("&Toolbar buttons:"), this));
+    right->addWidget(shownLabel);
     right->addWidget(m_shown);
 
     auto* close = new QPushButton(QStringLiteral("&Close"), this);
@@ -223,9 +244,20 @@ void CCustomizeToolbarDlg::DeleteSelected() {
     }
 }
 
+std::unique_ptr<QMessageBox> MakeAboutBox(QWidget* parent, std::u16string_view programName,
+                                          std::u16string_view version) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(QStringLiteral("About ") + ToQString(programName));
+    box->setIconPixmap(ButtonIcon(kVeltrixButton).pixmap(32, 32));
+    box->setText(QStringLiteral("<b>") + ToQString(programName).toHtmlEscaped() +
+                 QStringLiteral("</b>"));
+    box->setInformativeText(QStringLiteral("Version ") + ToQString(version).toHtmlEscaped());
+    box->setStandardButtons(QMessageBox::Ok);
+    return box;
+}
+
 void ShowAboutBox(QWidget* parent, std::u16string_view programName, std::u16string_view version) {
-    QMessageBox::about(parent, QStringLiteral("About ") + ToQString(programName),
-                       ToQString(programName) + QStringLiteral("\nVersion ") + ToQString(version));
+    MakeAboutBox(parent, programName, version)->exec();
 }
 
 }  // namespace veltrix::toolband::qt

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QToolBar>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "browserui/toolband/tool_band_views.h"
@@ -25,12 +27,14 @@ public:
     // Shows `menu` under the button of `buttonId`; the chosen item's id, or 0.
     std::uint32_t TrackMenu(const Menu& menu, std::uint32_t buttonId);
     int ButtonsWidth() const;
+    QSize sizeHint() const override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     IToolbarHandler& m_handler;
+    int m_buttonCount = 0;
 };
 
 // "Customize Toolbar": the buttons available and those shown; Insert, Delete, Reset and Help. The
@@ -53,7 +57,9 @@ private:
 // The icon of a button, drawn from the style's standard icons.
 QIcon ButtonIcon(std::uint32_t commandId);
 
-// "About Veltrix": the program's name and version.
+// "About Veltrix": the program's name and version; MakeAboutBox builds it without showing it.
+std::unique_ptr<QMessageBox> MakeAboutBox(QWidget* parent, std::u16string_view programName,
+                                          std::u16string_view version);
 void ShowAboutBox(QWidget* parent, std::u16string_view programName, std::u16string_view version);
 
 }  // namespace veltrix::toolband::qt
