@@ -69,9 +69,6 @@ inline constexpr std::uint32_t kNextPage = 37802;
 inline constexpr std::u16string_view kPreviousPageText = u"<< PREVIOUS PAGE";
 inline constexpr std::u16string_view kNextPageText = u"NEXT PAGE >>";
 
-inline constexpr std::u16string_view kCannotLaunchBrowser =
-    u"Unable to launch the default web browser.";
-
 // Help contexts: the toolbar and its customisation dialog.
 inline constexpr int kToolbarHelpContext = 940;
 inline constexpr int kCustomizeHelpContext = 905;

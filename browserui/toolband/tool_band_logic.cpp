@@ -4,6 +4,7 @@
 #include "browserui/toolband/layout_store.h"
 #include "core/record_io.h"
 #include "core/record_kind.h"
+#include "formengine/helper/browser_launch.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "ui/help.h"
@@ -32,7 +33,7 @@ public:
         : CustomizeSession(std::move(shown)), m_host(host) {}
     void Help() override {
         if (!m_host.OpenDocument(FileAddress(ui::HelpPagePath(kCustomizeHelpContext)))) {
-            ui::ShowMessage(kCannotLaunchBrowser, ui::Icon::Exclamation);
+            ui::ShowMessage(kBrowserLaunchFailed, ui::Icon::Exclamation);
         }
     }
 
@@ -226,19 +227,19 @@ void ToolBandLogic::OpenWebLogin(std::size_t index) {
     }
     const std::u16string& address = login.Value().GetPageUrl();
     if (address.empty() || !m_host.OpenDocument(address)) {
-        ui::ShowMessage(kCannotLaunchBrowser, ui::Icon::Exclamation);
+        ui::ShowMessage(kBrowserLaunchFailed, ui::Icon::Exclamation);
     }
 }
 
 void ToolBandLogic::OpenHelpPage(std::string_view page) {
     if (!m_host.OpenDocument(FileAddress(HelpFolder() / page))) {
-        ui::ShowMessage(kCannotLaunchBrowser, ui::Icon::Exclamation);
+        ui::ShowMessage(kBrowserLaunchFailed, ui::Icon::Exclamation);
     }
 }
 
 void ToolBandLogic::LaunchHelpPage(std::string_view page) {
     if (!m_host.LaunchBrowser(FileAddress(HelpFolder() / page))) {
-        ui::ShowMessage(kCannotLaunchBrowser, ui::Icon::Exclamation);
+        ui::ShowMessage(kBrowserLaunchFailed, ui::Icon::Exclamation);
     }
 }
 
