@@ -23,6 +23,7 @@
 #include "formengine/views/memory_form_views.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_runtime.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/support/fake_password_source.h"
@@ -346,6 +347,60 @@ TEST_F(BandBrowsingTest, AWebLoginChosenInTheMenuOpensItsPageAndLogsIn) {
         submitted = submitted || line.find("user=ann&pass=pw") != std::string::npos;
     }
     EXPECT_TRUE(submitted);
+}
+
+// The toolbar lines of vtxbrowse, run by the program itself with the registered library.
+TEST_F(BandBrowsingTest, AScriptPressesChoosesCustomizesAndChecksTheToolbar) {
+    SaveWebLogin(u"Bank", u"ann");
+    EmptyWebLogins({"abcdefghijklmnopqrstuvwxyz0123"});
+    m_settings.SetPreferences((config::pref::kDefault | config::pref::kAutoSubmit) &
+                              ~config::pref::kPromptFillWebLogins);
+    std::string script;
+    for (const auto& [address, file] : m_pageFiles) {
+        script += "page " + text::ToUtf8(address) + " " + file.string() + "\n";
+    }
+    script += R"(expect toolbar shown
+expect toolbar-buttons Veltrix "Web Login" Fill Save Options Generate Help
+toolbar metrics 1280 1024 6 19
+open https://news.example/
+toolbar press "Web Login"
+expect toolbar-menu names 2
+expect toolbar-menu has "abcdefghijklmn...qrstuvwxyz0123" enabled
+expect toolbar-menu lacks "NEXT PAGE >>"
+answer password Secret1
+toolbar choose "Web Login" Bank
+expect address https://www.bank.example/session
+toolbar choose Help "About Veltrix..."
+expect about Veltrix
+toolbar customize delete Fill
+toolbar customize insert Fill 0
+expect toolbar-buttons Fill Veltrix "Web Login" Save Options Generate Help
+toolbar choose Veltrix Toolbar>Hide
+expect toolbar hidden
+)";
+    const auto file = m_pages.Path() / "toolbar.vtxb";
+    test::WriteFileBytes(file, script);
+    const auto output = m_pages.Path() / "output.txt";
+    const auto result = platform::RunProcess(
+        "/bin/sh",
+        {"-c", "'" + (test::ProgramFolder() / "vtxbrowse").string() + "' --headless '" +
+                   file.string() + "' > '" + output.string() + "' 2>&1"},
+        60000);
+    EXPECT_TRUE(result.Succeeded()) << test::ReadFileBytes(output);
+
+    // A line that fails names itself (in a window that shows the toolbar again).
+    ASSERT_TRUE(m_settings.SetToolbarPreferences(1));
+    test::WriteFileBytes(file, "toolbar choose Veltrix \"No such item\"\n");
+    EXPECT_EQ(platform::RunProcess(
+                  "/bin/sh",
+                  {"-c", "'" + (test::ProgramFolder() / "vtxbrowse").string() + "' --headless '" +
+                             file.string() + "' > '" + output.string() + "' 2>&1"},
+                  60000)
+                  .exitCode,
+              1);
+    const std::string failure = test::ReadFileBytes(output);
+    EXPECT_NE(failure.find("line 1: no enabled item \"No such item\""), std::string::npos)
+        << failure;
 }
 
 TEST_F(BandBrowsingTest, TheBandRefusesASiteWithoutWindowOrBrowser) {
