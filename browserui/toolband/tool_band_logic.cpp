@@ -5,7 +5,6 @@
 #include "core/record_io.h"
 #include "core/record_kind.h"
 #include "formengine/helper/browser_launch.h"
-#include "platform/process.h"
 #include "platform/text.h"
 #include "ui/help.h"
 #include "ui/ui_port.h"
@@ -17,9 +16,24 @@
 namespace veltrix::toolband {
 namespace {
 
-// The "file://" address of a local path.
+// The "file://" address of an absolute local path, with every byte but letters, digits and
+// "/-._~" percent-encoded.
 std::u16string FileAddress(const std::filesystem::path& path) {
-    return u"file://" + text::FromUtf8(path.string());
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string address = "file://";
+    for (const unsigned char c : path.string()) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
+                           c == '~';
+        if (plain) {
+            address += static_cast<char>(c);
+        } else {
+            address += '%';
+            address += kHex[c >> 4];
+            address += kHex[c & 0xF];
+        }
+    }
+    return text::FromUtf8(address);
 }
 
 std::filesystem::path HelpFolder() {
