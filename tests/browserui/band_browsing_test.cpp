@@ -403,6 +403,23 @@ expect toolbar hidden
         << failure;
 }
 
+TEST_F(BandBrowsingTest, WithoutAHelperObjectInTheWindowTheBandDoesNothing) {
+    // A window without helper objects whose user shows the toolbar.
+    browserhost::HeadlessBrowser window;
+    ASSERT_EQ(window.Top()->ShowBrowserBar(CLSID_VTXToolBand, true), com::S_OK);
+    ASSERT_TRUE(window.Bands().IsShown(CLSID_VTXToolBand));
+    // The band was made by the browser, not asked for by a helper object: next time it shows.
+    EXPECT_EQ(m_settings.GetToolbarPreferences() & 1u, 1u);
+    m_bandViews.QueueChoice(u"About Veltrix...");
+    EXPECT_TRUE(Toolbar().Press(u"Help"));
+    EXPECT_TRUE(Toolbar().Press(u"Web Login"));
+    Toolbar().RightClick();
+    EXPECT_EQ(m_bandViews.MenusShown(), 0u);
+    EXPECT_EQ(m_bandViews.CustomizeRuns(), 0u);
+    EXPECT_TRUE(m_bandViews.AboutBoxes().empty());
+    m_bandViews.ClearChoices();
+}
+
 TEST_F(BandBrowsingTest, TheBandRefusesASiteWithoutWindowOrBrowser) {
     com::ComPtr<IDeskBand> band;
     ASSERT_EQ(com::CoCreateInstance(CLSID_VTXToolBand, IDeskBand::kIid, band.PutVoid()), com::S_OK);
