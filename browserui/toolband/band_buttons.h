@@ -17,7 +17,7 @@ inline constexpr std::uint32_t kOptionsButton = 61893;
 inline constexpr std::uint32_t kGenerateButton = 61894;
 inline constexpr std::uint32_t kHelpButton = 61895;
 
-struct ButtonSpec {
+struct ToolbarButton {
     std::uint32_t commandId;
     int iconResource;
     std::u16string_view text;
@@ -25,7 +25,7 @@ struct ButtonSpec {
     std::u16string_view tip;  // empty: no tooltip
 };
 
-inline constexpr std::array<ButtonSpec, 7> kButtons = {{
+inline constexpr std::array<ToolbarButton, 7> kButtons = {{
     {kVeltrixButton, 206, u"Veltrix", true, u"Veltrix Toolbar Menu."},
     {kWebLoginButton, 223, u"Web Login", true,
      u"Select a web login to naviate to the web site and login."},
@@ -38,9 +38,9 @@ inline constexpr std::array<ButtonSpec, 7> kButtons = {{
 }};
 
 // The button of `commandId`; nullopt for an id that is none of the seven.
-std::optional<ButtonSpec> FindButton(std::uint32_t commandId);
+std::optional<ToolbarButton> FindButton(std::uint32_t commandId);
 // The button whose text is `text`.
-std::optional<ButtonSpec> FindButtonByText(std::u16string_view text);
+std::optional<ToolbarButton> FindButtonByText(std::u16string_view text);
 
 // Command ids of the "Veltrix" and "Help" menus.
 inline constexpr std::uint32_t kMenuLogoff = 40001;

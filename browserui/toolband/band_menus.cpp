@@ -43,8 +43,8 @@ Menu HelpMenu() {
     return {HelpItems()};
 }
 
-std::optional<ButtonSpec> FindButton(std::uint32_t commandId) {
-    for (const ButtonSpec& button : kButtons) {
+std::optional<ToolbarButton> FindButton(std::uint32_t commandId) {
+    for (const ToolbarButton& button : kButtons) {
         if (button.commandId == commandId) {
             return button;
         }
@@ -52,8 +52,8 @@ std::optional<ButtonSpec> FindButton(std::uint32_t commandId) {
     return std::nullopt;
 }
 
-std::optional<ButtonSpec> FindButtonByText(std::u16string_view text) {
-    for (const ButtonSpec& button : kButtons) {
+std::optional<ToolbarButton> FindButtonByText(std::u16string_view text) {
+    for (const ToolbarButton& button : kButtons) {
         if (button.text == text) {
             return button;
         }

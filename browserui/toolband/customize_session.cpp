@@ -6,7 +6,7 @@ namespace veltrix::toolband {
 
 ToolbarLayout CustomizeSession::Available() const {
     ToolbarLayout available;
-    for (const ButtonSpec& button : kButtons) {
+    for (const ToolbarButton& button : kButtons) {
         if (std::find(m_shown.begin(), m_shown.end(), button.commandId) == m_shown.end()) {
             available.push_back(button.commandId);
         }

@@ -28,7 +28,7 @@ MemoryToolbarView::~MemoryToolbarView() {
 
 int MemoryToolbarView::ButtonsWidth() const {
     int width = 0;
-    for (const ButtonSpec& button : m_buttons) {
+    for (const ToolbarButton& button : m_buttons) {
         width += kImageWidth + kButtonMargins +
                  static_cast<int>(button.text.size()) * m_views.AverageCharWidth();
     }
@@ -57,7 +57,7 @@ void MemoryToolbarView::ShowAbout(std::u16string_view programName, std::u16strin
 
 bool MemoryToolbarView::Press(std::u16string_view buttonText) {
     const auto button = std::find_if(m_buttons.begin(), m_buttons.end(),
-                                     [&](const ButtonSpec& b) { return b.text == buttonText; });
+                                     [&](const ToolbarButton& b) { return b.text == buttonText; });
     if (button == m_buttons.end()) {
         return false;
     }

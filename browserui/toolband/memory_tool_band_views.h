@@ -21,7 +21,7 @@ public:
     ~MemoryToolbarView() override;
 
     std::uint32_t WindowHandle() const override { return m_handle; }
-    void SetButtons(const std::vector<ButtonSpec>& buttons) override { m_buttons = buttons; }
+    void SetButtons(const std::vector<ToolbarButton>& buttons) override { m_buttons = buttons; }
     void Show(bool show) override { m_visible = show; }
     bool IsVisible() const override { return m_visible; }
     int ButtonsWidth() const override;
@@ -31,7 +31,7 @@ public:
     void RunCustomize(CustomizeSession& session) override;
     void ShowAbout(std::u16string_view programName, std::u16string_view version) override;
 
-    const std::vector<ButtonSpec>& Buttons() const { return m_buttons; }
+    const std::vector<ToolbarButton>& Buttons() const { return m_buttons; }
     // The user's actions: a click on the button with this text (its drop-down for a drop-down
     // button), and a right click. False when no such button is shown.
     bool Press(std::u16string_view buttonText);
@@ -41,7 +41,7 @@ private:
     MemoryToolBandViews& m_views;
     IToolbarHandler& m_handler;
     std::uint32_t m_handle;
-    std::vector<ButtonSpec> m_buttons;
+    std::vector<ToolbarButton> m_buttons;
     bool m_visible = false;
 };
 

@@ -73,7 +73,7 @@ bool ToolBandLogic::Create() {
 }
 
 void ToolBandLogic::ApplyLayout() {
-    std::vector<ButtonSpec> buttons;
+    std::vector<ToolbarButton> buttons;
     for (const std::uint32_t id : m_layout) {
         if (const auto button = FindButton(id)) {
             buttons.push_back(*button);

@@ -63,7 +63,7 @@ public:
     // The window's handle, for the browser.
     virtual std::uint32_t WindowHandle() const = 0;
     // The buttons shown, in order.
-    virtual void SetButtons(const std::vector<ButtonSpec>& buttons) = 0;
+    virtual void SetButtons(const std::vector<ToolbarButton>& buttons) = 0;
     virtual void Show(bool show) = 0;
     virtual bool IsVisible() const = 0;
     // The sum of the widths of the buttons shown, in pixels.

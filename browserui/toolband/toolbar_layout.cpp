@@ -8,7 +8,7 @@ namespace veltrix::toolband {
 
 ToolbarLayout DefaultLayout() {
     ToolbarLayout layout;
-    for (const ButtonSpec& button : kButtons) {
+    for (const ToolbarButton& button : kButtons) {
         layout.push_back(button.commandId);
     }
     return layout;

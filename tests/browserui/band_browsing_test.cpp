@@ -49,7 +49,7 @@ constexpr char kLoginPage[] =
     "<input id=go type=submit value='Sign in'></form>";
 constexpr char kPlainPage[] = "<title>Plain</title><p>Nothing to fill.</p>";
 
-// A scripted user on the screen of the description's example: 1280 by 1024 pixels.
+// A scripted user on a screen of 1280 by 1024 pixels.
 class ScreenUi final : public ui::ScriptedUi {
 public:
     ui::ScreenRect WorkArea() override { return {0, 0, 1280, 1024}; }

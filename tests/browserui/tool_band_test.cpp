@@ -23,7 +23,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// The screen of the description's example: 8 columns of 26 rows.
+// A screen of 1280 by 1024 pixels with a 6-pixel font and 19-pixel menu bar: 8 columns of 26 rows.
 constexpr MenuMetrics kExampleScreen{1280, 1024, 6, 19};
 
 std::vector<std::u16string> Names(std::size_t count) {

@@ -76,26 +76,26 @@ CToolbarWidget::CToolbarWidget(IToolbarHandler& handler) : m_handler(handler) {
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 }
 
-void CToolbarWidget::SetButtons(const std::vector<ButtonSpec>& buttons) {
+void CToolbarWidget::SetButtons(const std::vector<ToolbarButton>& buttons) {
     clear();
-    for (const ButtonSpec& spec : buttons) {
+    for (const ToolbarButton& entry : buttons) {
         auto* button = new QToolButton(this);
-        button->setText(ToQString(spec.text));
-        button->setIcon(ButtonIcon(spec.commandId));
+        button->setText(ToQString(entry.text));
+        button->setIcon(ButtonIcon(entry.commandId));
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
-        button->setProperty(kCommandProperty, spec.commandId);
-        if (!spec.tip.empty()) {
-            button->setToolTip(ToQString(spec.tip));
+        button->setProperty(kCommandProperty, entry.commandId);
+        if (!entry.tip.empty()) {
+            button->setToolTip(ToQString(entry.tip));
         }
-        if (spec.dropDown) {
+        if (entry.dropDown) {
             // The arrow shows that the whole button opens a menu.
             button->setPopupMode(QToolButton::InstantPopup);
             button->setArrowType(Qt::NoArrow);
             button->setText(button->text() + QString::fromUtf8(" \u25BE"));
         }
-        const std::uint32_t id = spec.commandId;
-        const bool dropDown = spec.dropDown;
+        const std::uint32_t id = entry.commandId;
+        const bool dropDown = entry.dropDown;
         connect(button, &QToolButton::clicked, this, [this, id, dropDown] {
             if (dropDown) {
                 m_handler.OnDropDown(id);

@@ -23,7 +23,7 @@ class CToolbarWidget final : public QToolBar {
 public:
     explicit CToolbarWidget(IToolbarHandler& handler);
 
-    void SetButtons(const std::vector<ButtonSpec>& buttons);
+    void SetButtons(const std::vector<ToolbarButton>& buttons);
     // Shows `menu` under the button of `buttonId`; the chosen item's id, or 0.
     std::uint32_t TrackMenu(const Menu& menu, std::uint32_t buttonId);
     int ButtonsWidth() const;

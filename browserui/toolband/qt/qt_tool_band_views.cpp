@@ -21,7 +21,7 @@ public:
     explicit QtToolbarView(IToolbarHandler& handler) : m_widget(handler), m_handle(NextHandle()) {}
 
     std::uint32_t WindowHandle() const override { return m_handle; }
-    void SetButtons(const std::vector<ButtonSpec>& buttons) override {
+    void SetButtons(const std::vector<ToolbarButton>& buttons) override {
         m_widget.SetButtons(buttons);
     }
     void Show(bool show) override { m_widget.setVisible(show); }
