@@ -74,7 +74,7 @@ inline constexpr int kToolbarHelpContext = 940;
 inline constexpr int kCustomizeHelpContext = 905;
 
 // Our own help pages, in the help folder beside the library.
-inline constexpr std::string_view kHelpContentsPage = "index.html";
+inline constexpr std::string_view kHelpContentsPage = "contents.html";
 inline constexpr std::string_view kFaqPage = "faq.html";
 inline constexpr std::string_view kSupportPage = "support.html";
 

@@ -218,6 +218,15 @@ TEST_F(BandBrowsingTest, TheFirstWindowShowsTheBandOnceWithTheDefaultLayoutSaved
     EXPECT_EQ(browser.Bands().Band(CLSID_VTXToolBand)->GetBandInfo(0, 0, nullptr),
               com::E_INVALIDARG);
 
+    // Help pages of our own open in the window, which plays the user's browser.
+    Choose(u"Help", {u"Toolbar Help"});
+    EXPECT_TRUE(text::ToUtf8(browser.Top()->LocationUrl()).ends_with("/help/940.html"));
+    EXPECT_EQ(browser.TopDocument()->Title(), u"Veltrix Help — The Veltrix toolbar");
+    Choose(u"Veltrix", {u"Help>Contents and Index"});
+    EXPECT_EQ(browser.TopDocument()->Title(), u"Veltrix Help — Contents");
+    Choose(u"Help", {u"Technical Support"});
+    EXPECT_EQ(browser.TopDocument()->Title(), u"Veltrix Help — Technical support");
+
     // The next window does not show it again; "Hide" hides it in this one.
     Choose(u"Veltrix", {u"Toolbar>Hide"});
     EXPECT_FALSE(browser.IsBrowserBarShown(CLSID_VTXToolBand));

@@ -338,7 +338,7 @@ TEST_F(ToolBandLogicTest, HelpHideAndAbout) {
     EXPECT_TRUE(m_host.opened[0].starts_with("file:///"));
     EXPECT_TRUE(m_host.opened[0].ends_with("/help/940.html"));
     EXPECT_EQ(m_host.opened[1], m_host.opened[0]);
-    EXPECT_TRUE(m_host.opened[2].ends_with("/help/index.html"));
+    EXPECT_TRUE(m_host.opened[2].ends_with("/help/contents.html"));
 
     Choose("Help", u"FAQ");
     Choose("Veltrix", u"Help>Technical Support");
