@@ -6,6 +6,8 @@
 
 #include "browserhost/menu_script_verbs.h"
 
+#include "browserhost/generator_script.h"
+
 namespace veltrix::browserhost {
 namespace {
 
@@ -59,6 +61,9 @@ bool Check(const ScriptLine& line, std::string& error) {
         return CheckBandLine(line, error);
     }
     const std::string& command = line.words[0];
+    if (command == "generator") {
+        return CheckGeneratorLine(line.words, error);
+    }
     bool known = false;
     std::vector<std::string> subs;
     std::vector<const CommandShape*> shapes;

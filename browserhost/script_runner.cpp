@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "browserhost/generator_script.h"
 #include "platform/event_loop.h"
 #include "platform/text.h"
 
@@ -215,6 +216,10 @@ bool ScriptRunner::Act(const ScriptLine& line, std::string& error) {
     }
     if (command == "expect") {
         return Expect(w, error);
+    }
+    if (command == "generator") {
+        GeneratorScriptContext context{m_ui.GeneratorViews(), m_ui, m_browser, m_out};
+        return RunGeneratorLine(w, context, error);
     }
     return fail("unknown command '" + command + "'");
 }

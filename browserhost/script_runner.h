@@ -13,6 +13,7 @@
 #include "browserhost/browse_script.h"
 #include "browserhost/headless_browser.h"
 #include "browserhost/menu_script_verbs.h"
+#include "formengine/generator/memory_generator_views.h"
 #include "formengine/views/memory_form_views.h"
 #include "ui/scripted_ui.h"
 #include "ui/views.h"
@@ -35,6 +36,8 @@ public:
     toolband::MemoryToolBandViews& BandViews() { return m_bandViews; }
     ui::ScreenRect WorkArea() override { return m_workArea; }
     void SetWorkArea(const ui::ScreenRect& area) { m_workArea = area; }
+    // The password generator's window the script drives.
+    generator::MemoryGeneratorViews& GeneratorViews() { return m_generatorViews; }
 
 private:
     class EchoingFormViews final : public formviews::MemoryFormViews {
@@ -50,7 +53,8 @@ private:
     EchoingFormViews m_formViews;
     toolband::MemoryToolBandViews m_bandViews;
     ui::ScreenRect m_workArea = ScriptedUi::WorkArea();
-    ui::ViewFactory m_views{&m_formViews, &m_bandViews};
+    generator::MemoryGeneratorViews m_generatorViews;
+    ui::ViewFactory m_views{&m_formViews, &m_bandViews, &m_generatorViews};
 };
 
 class ScriptRunner {

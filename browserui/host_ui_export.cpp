@@ -20,6 +20,10 @@ public:
     }
     void SetBusy(bool busy) override { CurrentUi().SetBusy(busy); }
     veltrix::ui::ScreenRect WorkArea() override { return CurrentUi().WorkArea(); }
+    bool SetClipboardText(std::u16string_view text) override {
+        return CurrentUi().SetClipboardText(text);
+    }
+    void Beep(veltrix::ui::Icon icon) override { CurrentUi().Beep(icon); }
 };
 
 // Forwards to the program's current view factory at each call, likewise.

@@ -25,6 +25,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "tools/vtx_form_commands.h"
+#include "tools/vtx_generate_command.h"
 #include "ui/terminal_ui.h"
 
 namespace veltrix::vtx {
@@ -44,6 +45,9 @@ constexpr char kUsageText[] =
     "  form fill PAGE.html --identity NAME [--card CCID] [--account BAID]\n"
     "                                         fills the page's forms with the Identity and\n"
     "                                         prints every field's value\n"
+    "  generate [--length N] [--preferences BITS] [--special TEXT]\n"
+    "                                         prints a password made with the generator's\n"
+    "                                         settings; the options change them and are stored\n"
     "  hold                                   unlocks the session (asking for the master\n"
     "                                         password if no program knows it) and keeps it\n"
     "                                         open until stopped or until the session ends\n"
@@ -425,6 +429,10 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return ScanPage(words[2], out);
     } else if (command == "form" && words.size() >= 5 && words[1] == "fill") {
         return RunFormFill(settings, words, out, err);
+    } else if (command == "generate") {
+        std::string misuse;
+        const int status = RunGenerate(settings, words, out, misuse);
+        return status == kUsage ? Misuse(err, misuse) : status;
     } else if (command == "config" && words.size() == 3 && words[1] == "get") {
         return GetConfig(settings, words[2], out);
     } else if (command == "config" && words.size() == 4 && words[1] == "set") {

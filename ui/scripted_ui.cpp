@@ -40,6 +40,17 @@ void ScriptedUi::Clear() {
     m_passwords.clear();
     m_messages.clear();
     m_prompts.clear();
+    m_clipboard.reset();
+    m_beeps.clear();
+    m_clipboardRefuses = false;
+}
+
+bool ScriptedUi::SetClipboardText(std::u16string_view text) {
+    if (m_clipboardRefuses) {
+        return false;
+    }
+    m_clipboard = std::u16string(text);
+    return true;
 }
 
 Answer ScriptedUi::ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) {

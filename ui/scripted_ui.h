@@ -31,6 +31,11 @@ public:
 
     const std::vector<Message>& Messages() const { return m_messages; }
     const std::vector<PasswordPrompt>& Prompts() const { return m_prompts; }
+    // The clipboard's text (nullopt: nothing was put on it) and the beeps sounded, in order.
+    const std::optional<std::u16string>& ClipboardText() const { return m_clipboard; }
+    const std::vector<Icon>& Beeps() const { return m_beeps; }
+    // The next clipboard writes fail (as when another program holds the clipboard open).
+    void SetClipboardRefuses(bool refuses) { m_clipboardRefuses = refuses; }
     // The texts of the messages shown, in order.
     std::vector<std::u16string> MessageTexts() const;
     // Forgets the queued answers and what was shown.
@@ -38,12 +43,17 @@ public:
 
     Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) override;
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
+    bool SetClipboardText(std::u16string_view text) override;
+    void Beep(Icon icon) override { m_beeps.push_back(icon); }
 
 private:
     std::deque<Answer> m_answers;
     std::deque<std::optional<std::u16string>> m_passwords;
     std::vector<Message> m_messages;
     std::vector<PasswordPrompt> m_prompts;
+    std::optional<std::u16string> m_clipboard;
+    std::vector<Icon> m_beeps;
+    bool m_clipboardRefuses = false;
     IUserInterface* m_previous;
 };
 

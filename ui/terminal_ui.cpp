@@ -204,4 +204,9 @@ std::optional<std::u16string> TerminalUi::PromptPassword(PasswordPrompt prompt) 
     }
 }
 
+void TerminalUi::Beep(Icon /*icon*/) {
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+}
+
 }  // namespace veltrix::ui

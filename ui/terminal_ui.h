@@ -24,6 +24,8 @@ public:
 
     Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) override;
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
+    // The terminal's bell on standard error. The terminal has no clipboard.
+    void Beep(Icon icon) override;
 
 private:
     std::optional<std::u16string> ReadHidden(std::u16string_view label);

@@ -3,10 +3,11 @@
 //
 // Conventions of the UI layer:
 // - The port holds only what every program shares: message boxes, the master-password prompts,
-//   the wait cursor, the work area, and help pages (help.h). It does not grow with dialogs: a
-//   feature declares the views of its own dialogs beside its logic and a program's view factory
-//   hands them out (views.h explains the pattern). Clipboard, beep and tray join the port when a
-//   program first needs them, implemented in the terminal, scripted and Qt UIs alike.
+//   the wait cursor, the work area, the clipboard, the system beep and help pages (help.h). It
+//   does not grow with dialogs: a feature declares the views of its own dialogs beside its logic
+//   and a program's view factory hands them out (views.h explains the pattern). The tray joins
+//   the port when a program first needs it, implemented in the terminal, scripted and Qt UIs
+//   alike.
 // - Each implementation installs itself as the process's UI (SetCurrentUi): TerminalUi in vtx,
 //   QtUserInterface (ui/qt) in Qt programs, ScriptedUi in tests; until then a silent one declines
 //   every question. A library loaded into a program uses the program's (browserui/host_ui.h).
@@ -60,6 +61,13 @@ public:
 
     // The part of the screen windows may cover.
     virtual ScreenRect WorkArea() { return {0, 0, 1920, 1080}; }
+
+    // Puts `text` on the clipboard as Unicode text; false when the clipboard cannot take it (then
+    // it keeps what it held). A UI without a clipboard declines.
+    virtual bool SetClipboardText(std::u16string_view /*text*/) { return false; }
+    // Sounds the system's beep for `icon` (Exclamation: the warning beep); nothing where there is
+    // no sound.
+    virtual void Beep(Icon /*icon*/) {}
 };
 
 // The process's implementation, chosen at start; a silent one that answers Cancel / No until set.

@@ -5,6 +5,7 @@
 
 #include "browserui/toolband/qt/qt_tool_band_views.h"
 #include "formengine/qt/qt_form_views.h"
+#include "formengine/qt/qt_generator_views.h"
 #include "ui/qt/qt_event_loop.h"
 #include "ui/qt/qt_user_interface.h"
 
@@ -18,12 +19,16 @@ public:
         if (feature == toolband::IToolBandViews::kFeature) {
             return &m_bandViews;
         }
-        return feature == formviews::IFormViews::kFeature ? &m_formViews : nullptr;
+        if (feature == formviews::IFormViews::kFeature) {
+            return &m_formViews;
+        }
+        return feature == generator::IGeneratorViews::kFeature ? &m_generatorViews : nullptr;
     }
 
 private:
     formviews::QtFormViews m_formViews;
     toolband::QtToolBandViews m_bandViews;
+    generator::QtGeneratorViews m_generatorViews;
 };
 
 bool ApplicationRunning() {

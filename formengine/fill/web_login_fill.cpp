@@ -52,14 +52,18 @@ void SetCheckedState(CFormField& field, bool checked, const Highlighting& highli
     }
 }
 
+void DeselectAll(CFormField& field) {
+    for (const auto& option : field.element->Options()) {
+        option->SetSelected(false);
+    }
+}
+
 // Deselects every option, then selects, for each '|'-separated part, the first option whose text
 // is exactly that part.
 void SelectListParts(CFormField& field, std::u16string_view data,
                      const Highlighting& highlighting) {
+    DeselectAll(field);
     const dom::ElementList options = field.element->Options();
-    for (const auto& option : options) {
-        option->SetSelected(false);
-    }
     std::size_t start = 0;
     while (start <= data.size()) {
         std::size_t end = data.find(u'|', start);
@@ -89,16 +93,21 @@ void FillField(CFormField& field, const CWebLogin& login, const Highlighting& hi
         default:
             break;
     }
+    // A field that no saved field of its name and type stands for gets empty data: an empty
+    // value, or a list box with nothing selected.
     const CWebLoginField* saved = SavedValueField(login, field);
-    if (saved == nullptr) {
-        return;
-    }
     if (field.kind == FieldKind::Select) {
-        if (field.element != nullptr) {
+        if (field.element == nullptr) {
+            return;
+        }
+        if (saved != nullptr) {
             SelectListParts(field, saved->data, highlighting);
+        } else {
+            DeselectAll(field);
         }
     } else {
-        SetValue(field, saved->data, highlighting);
+        SetValue(field, saved != nullptr ? std::u16string_view(saved->data) : std::u16string_view(),
+                 highlighting);
     }
 }
 

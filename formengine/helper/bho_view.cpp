@@ -85,6 +85,7 @@ com::HRESULT BHOView::Attach(com::IUnknown* site) {
     m_external = com::ComPtr<DOMExtender>(new (std::nothrow) DOMExtender(this));
     m_identities.CreatePrompt();
     m_webLogins.CreatePrompt();
+    m_generator.Create();
     ShowToolbarBand();
     m_browser->Advise(this, &m_eventCookie);
     return com::S_OK;
@@ -114,6 +115,7 @@ void BHOView::Detach() {
     m_page.ClearSubmission();
     m_identities.DestroyPrompt();
     m_webLogins.DestroyPrompt();
+    m_generator.Destroy();
     m_link.Reset();
     RemoveUiHandlers();
     m_navigation.Reset();
@@ -370,8 +372,11 @@ com::HRESULT BHOView::SaveFormCommand() {
 }
 
 com::HRESULT BHOView::GenerateCommand() {
-    // The password generator is not part of this library yet.
-    return com::E_NOTIMPL;
+    if (!m_browser || m_generator.Window() == nullptr) {
+        return com::E_FAIL;
+    }
+    m_generator.Show(&m_page.forms, m_browser->WindowRect());
+    return com::S_OK;
 }
 
 com::HRESULT BHOView::LogoffCommand() {

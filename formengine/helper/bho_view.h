@@ -10,6 +10,7 @@
 #include "core/orvane_interface.h"
 #include "formengine/capture/form_capture.h"
 #include "formengine/form/form_page_state.h"
+#include "formengine/generator/password_generator.h"
 #include "formengine/helper/bho_view_interface.h"
 #include "formengine/helper/command_target.h"
 #include "formengine/helper/document_host.h"
@@ -95,6 +96,8 @@ public:
 
     // The page as the helper object holds it (for the generator and for inspection).
     FormPageState& Page() { return m_page; }
+    // The window's password generator.
+    generator::CPasswordGenerator& Generator() { return m_generator; }
 
     explicit BHOView(std::shared_ptr<config::Settings> settings);
     ~BHOView() override;
@@ -154,6 +157,7 @@ private:
     CFormCapture m_capture{m_page, *this};
     CWebLoginLogic m_webLogins{m_page, *this};
     CIdentityLogic m_identities{m_page, *this};
+    generator::CPasswordGenerator m_generator{*m_settings};
 
     std::u16string m_frameTarget;
     com::ComPtr<IWebBrowser> m_navigation;

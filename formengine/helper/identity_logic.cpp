@@ -120,11 +120,7 @@ int CIdentityLogic::FillLists() {
     m_identities = SortedChoices(IdentityNames(m_page.settings));
     const std::vector<std::u16string>& names = m_identities.entries;
     const std::u16string current = m_page.settings.GetCurrentIdentity();
-    m_listed.clear();
-    if (m_prompt != nullptr) {
-        m_prompt->SetCreditCards({{}, -1, false});
-        m_prompt->SetBankAccounts({{}, -1, false});
-    }
+    ClearCardAndAccountLists();
     if (std::find(names.begin(), names.end(), current) != names.end()) {
         CIdentity identity;
         if (!LoadIdentity(m_page.settings, current, identity)) {
@@ -134,6 +130,14 @@ int CIdentityLogic::FillLists() {
     }
     SetIdentityList(m_listed);
     return static_cast<int>(names.size());
+}
+
+void CIdentityLogic::ClearCardAndAccountLists() {
+    m_listed.clear();
+    if (m_prompt != nullptr) {
+        m_prompt->SetCreditCards({{}, -1, false});
+        m_prompt->SetBankAccounts({{}, -1, false});
+    }
 }
 
 void CIdentityLogic::SetIdentityList(std::u16string_view selected) {
@@ -159,9 +163,19 @@ void CIdentityLogic::OnIdentityChosen(std::u16string_view name) {
     CIdentity identity;
     if (LoadIdentity(m_page.settings, name, identity)) {
         FillCardAndAccountLists(identity, name);
-    } else {
-        SetIdentityList(m_listed);
+        return;
     }
+    // Back to the current Identity, with its own cards and accounts listed, so that Yes never
+    // stores one Identity's choices under another's name.
+    const std::u16string current = m_page.settings.GetCurrentIdentity();
+    if (current != m_listed) {
+        ClearCardAndAccountLists();
+        if (IndexOf(m_identities, current) >= 0 &&
+            LoadIdentity(m_page.settings, current, identity)) {
+            FillCardAndAccountLists(identity, current);
+        }
+    }
+    SetIdentityList(current);
 }
 
 void CIdentityLogic::OnPromptButton(formviews::PromptButton button) {

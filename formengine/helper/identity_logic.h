@@ -37,6 +37,8 @@ private:
     // Shows the listed Identities with `selected` chosen.
     void SetIdentityList(std::u16string_view selected);
     void FillCardAndAccountLists(const CIdentity& identity, std::u16string_view name);
+    // Empties and disables the card and account lists; no Identity is listed.
+    void ClearCardAndAccountLists();
 
     std::unique_ptr<formviews::IFillIdentityPrompt> m_prompt;
     // The Identity files as the prompt lists them, read once per decision.

@@ -15,6 +15,7 @@
 #include "core/record_kind.h"
 #include "core/web_login.h"
 #include "core/web_login_index.h"
+#include "formengine/generator/memory_generator_views.h"
 #include "formengine/helper/bho_view.h"
 #include "formengine/views/memory_form_views.h"
 #include "platform/com/com_ptr.h"
@@ -477,7 +478,108 @@ TEST_F(BrowsingTest, LogoffForgetsThePasswordForEveryWindow) {
     m_ui.QueuePassword(kPassword);
     Open(kLogin);
     EXPECT_EQ(m_ui.Prompts().size(), 2u);
-    EXPECT_EQ(Browser().RunCommand(u"generate"), com::E_NOTIMPL);
+    EXPECT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+}
+
+// --- The password generator ---
+
+constexpr char16_t kTwoForms[] = u"https://shop.example/register";
+constexpr char kTwoFormsPage[] =
+    "<title>Register</title>"
+    "<form id=account action=/done method=post><input id=user name=user>"
+    "<input id=pw type=password name=pw><input id=again type=password name=again>"
+    "<input type=submit value=Join></form>"
+    "<form id=newsletter action=/done><input id=mail name=mail>"
+    "<input id=code type=password name=code></form>"
+    "<input id=loose type=password name=loose><input id=search name=search>";
+
+class GeneratorBrowsingTest : public BrowsingTest {
+protected:
+    GeneratorBrowsingTest() { Page(kTwoForms, kTwoFormsPage); }
+
+    generator::MemoryGeneratorWindow& Window() {
+        generator::MemoryGeneratorWindow* window = m_generatorViews.Window();
+        EXPECT_NE(window, nullptr);
+        return *window;
+    }
+
+    generator::MemoryGeneratorViews m_generatorViews;
+    ui::ViewFactory m_generatorFactory{&m_views, &m_generatorViews};
+};
+
+TEST_F(GeneratorBrowsingTest, AGeneratedPasswordFillsEveryPasswordFieldOfThePageFormsOnly) {
+    Open(kTwoForms);
+    ASSERT_TRUE(Browser().Type(u"#user", u"ann"));
+    ASSERT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+    ASSERT_TRUE(Window().IsVisible());
+    // Near the top right of the browser window.
+    EXPECT_EQ(Window().X(), browserhost::kDefaultWindowRect.right -
+                                generator::MemoryGeneratorWindow::kWidth - 15);
+    EXPECT_EQ(Window().Y(), browserhost::kDefaultWindowRect.top + 25);
+    EXPECT_FALSE(Window().IsEnabled(generator::GeneratorControl::Fill));
+
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Generate));
+    const std::u16string password = Window().Output();
+    ASSERT_EQ(password.size(), 8u);
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Fill));
+    for (std::u16string_view field : {u"#pw", u"#again", u"#code"}) {
+        EXPECT_EQ(Value(field), password) << text::ToUtf8(field);
+    }
+    EXPECT_EQ(Value(u"#loose"), u"");
+    EXPECT_EQ(Value(u"#user"), u"ann");
+    EXPECT_EQ(Value(u"#mail"), u"");
+    EXPECT_EQ(Value(u"#search"), u"");
+
+    // Copy goes to the program's clipboard through the library.
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Copy));
+    EXPECT_EQ(m_ui.ClipboardText(), std::optional<std::u16string>(password));
+}
+
+TEST_F(GeneratorBrowsingTest, TheGeneratorLivesWithTheWindowAndFollowsItsPage) {
+    Open(kSignUp);
+    // Created hidden when the helper object attached, before any command.
+    ASSERT_EQ(m_generatorViews.CreatedCount(), 1);
+    EXPECT_FALSE(Window().IsVisible());
+    ASSERT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Generate));
+    // The sign-up page has no password field.
+    EXPECT_TRUE(Window().IsEnabled(generator::GeneratorControl::Copy));
+    EXPECT_FALSE(Window().IsEnabled(generator::GeneratorControl::Fill));
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Close));
+
+    Open(kTwoForms);
+    ASSERT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+    EXPECT_EQ(Window().Output(), u"");
+    Window().TypeOutput(u"my own");
+    EXPECT_TRUE(Window().IsEnabled(generator::GeneratorControl::Fill));
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Fill));
+    EXPECT_EQ(Value(u"#code"), u"my own");
+    EXPECT_EQ(m_generatorViews.CreatedCount(), 1);
+
+    Browser().Close();
+    EXPECT_EQ(m_generatorViews.Window(), nullptr);
+}
+
+TEST_F(GeneratorBrowsingTest, SettingsAreWrittenOnlyByGenerate) {
+    Open(kTwoForms);
+    ASSERT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+    Window().TypeLength(u"16");
+    Window().SetCheck(generator::GeneratorCheck::Special, false);
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Close));
+    Browser().Close();
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 8u);
+    EXPECT_EQ(m_settings.GetGeneratePreferences(0), 31u);
+
+    m_browser.reset();
+    Open(kTwoForms);
+    ASSERT_EQ(Browser().RunCommand(u"generate"), com::S_OK);
+    Window().TypeLength(u"16");
+    Window().SetCheck(generator::GeneratorCheck::Special, false);
+    ASSERT_TRUE(Window().Press(generator::GeneratorButton::Generate));
+    EXPECT_EQ(Window().Output().find_first_of(config::kDefaultGenerateSpecial),
+              std::u16string::npos);
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 16u);
+    EXPECT_EQ(m_settings.GetGeneratePreferences(0), 15u);
 }
 
 // --- The helper object itself, created in this process ---

@@ -122,6 +122,39 @@ TEST_F(IdentityLogicTest, AnIdentityThatDoesNotLoadPutsTheListBack) {
     EXPECT_EQ(Prompt().Identities().SelectedText(), u"work");
 }
 
+TEST_F(IdentityLogicTest, AFailedChoiceGoesBackToTheCurrentIdentityWithItsOwnCards) {
+    WriteIdentity(u"work", u"Ann", {u"Visa"});
+    WriteIdentity(u"Home", u"Bob", {u"Debit"});
+    m_settings.SetCurrentIdentity(u"work");
+    LoadPage(kSignUpPage);
+    { std::ofstream(m_env.Root() / "identities" / "Broken.vxi") << "not a record"; }
+    m_logic.Decide(false);
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Home"));
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Broken"));
+    // Not back to Home, the last one listed: to the current Identity, with its cards.
+    EXPECT_EQ(Prompt().Identities().SelectedText(), u"work");
+    EXPECT_EQ(Prompt().CreditCards().entries, (std::vector<std::u16string>{u"Visa", u""}));
+    Prompt().Press(PromptButton::Yes);
+    EXPECT_EQ(m_settings.GetCurrentIdentity(), u"work");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"work"), u"Visa");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Home"), u"");
+    EXPECT_EQ(Value(u"fn"), u"Ann");
+}
+
+TEST_F(IdentityLogicTest, AFailedChoiceWithoutACurrentIdentityLeavesNothingSelected) {
+    WriteIdentity(u"Home", u"Bob", {u"Debit"});
+    LoadPage(kSignUpPage);
+    { std::ofstream(m_env.Root() / "identities" / "Broken.vxi") << "not a record"; }
+    m_logic.Decide(false);
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Home"));
+    ASSERT_TRUE(Prompt().ChooseIdentity(u"Broken"));
+    EXPECT_EQ(Prompt().Identities().selected, -1);
+    EXPECT_FALSE(Prompt().CreditCards().enabled);
+    Prompt().Press(PromptButton::Yes);
+    EXPECT_EQ(Value(u"fn"), u"");
+    EXPECT_EQ(m_settings.GetIdentityCreditCard(u"Home"), u"");
+}
+
 TEST_F(IdentityLogicTest, NoDismissesForThePageUntilReset) {
     WriteIdentity(u"work", u"Ann");
     LoadPage(kSignUpPage);

@@ -149,17 +149,43 @@ TEST_F(WebLoginFillTest, TextAndPasswordTakeTheSameNameIgnoringCaseAndTheSameTyp
     EXPECT_EQ(form.fields[0]->element->BackgroundColor(), kHighlight);
 }
 
-TEST_F(WebLoginFillTest, AFieldWithoutASavedEntryOfItsTypeKeepsItsContent) {
+TEST_F(WebLoginFillTest, AFieldWithoutASavedEntryOfItsTypeIsEmptied) {
     Save(u"Site", {{u"code", 0, kPassword, u"1234", 0}, {u"user", 0, kText, u"ann", 0}});
     CWebForm& form = Load(
         "<form><input name=code value=old><input name=user maxlength=2>"
         "</form>");
     ASSERT_TRUE(m_filler.Fill(form, u"Site"));
-    EXPECT_EQ(Value(form, 0), u"old");
-    EXPECT_FALSE(form.fields[0]->written);
-    // Saved data longer than the field allows is not written either.
+    EXPECT_EQ(Value(form, 0), u"");
+    EXPECT_TRUE(form.fields[0]->written);
+    // Emptying a field is no change worth highlighting.
+    EXPECT_NE(form.fields[0]->element->BackgroundColor(), kHighlight);
+    // Saved data longer than the field allows is not written.
     EXPECT_EQ(Value(form, 1), u"");
     EXPECT_FALSE(form.fields[1]->written);
+}
+
+TEST_F(WebLoginFillTest, AReadOnlyFieldWithoutASavedEntryKeepsItsContent) {
+    Save(u"Site", {{u"user", 0, kText, u"ann", 0}, {u"extra", 0, kCheckBox, u"", 1}});
+    CWebForm& form = Load("<form><input name=user><input name=extra readonly value=kept></form>");
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
+    EXPECT_EQ(Value(form, 0), u"ann");
+    // Saved only as a check box: empty data, which the read-only field refuses.
+    EXPECT_EQ(Value(form, 1), u"kept");
+    EXPECT_FALSE(form.fields[1]->written);
+}
+
+TEST_F(WebLoginFillTest, AListBoxWithoutASavedEntryHasEveryOptionDeselected) {
+    Save(u"Site", {{u"colours", 0, kText, u"Red", 0}});
+    CWebForm& form = Load(
+        "<form><select name=colours multiple><option selected>Red</option>"
+        "<option selected></option><option>Blue</option></select></form>");
+    ASSERT_TRUE(m_filler.Fill(form, u"Site"));
+    // The saved entry is a text field, not a list box: no option stays selected, also not the
+    // one without text.
+    EXPECT_EQ(Selected(form, 0), u"");
+    for (const auto& option : form.fields[0]->element->Options()) {
+        EXPECT_FALSE(option->IsSelected());
+    }
 }
 
 TEST_F(WebLoginFillTest, CheckBoxesTakeTheStateOfTheExactName) {

@@ -279,6 +279,57 @@ TEST_F(VtxTest, TheSessionNeedsTheRegisteredCoreLibrary) {
     EXPECT_EQ(WithPassword("Secret1", {"show", "note", "Locker"}).out, "combination");
 }
 
+TEST_F(VtxTest, GeneratePrintsAPasswordFromTheConfiguredPoolAndStoresItsOptions) {
+    const Outcome first = Vtx({"generate"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(first.out.size(), 9u);
+    EXPECT_EQ(first.out.back(), '\n');
+    EXPECT_EQ(first.out.find_first_not_of("ABCDEFGHJKMNPQRSTUVWXYZabcdefghjkmnpqrstuvwxyz"
+                                          "123456789~!@#$%^&*()_+{}<>?,.\n"),
+              std::string::npos)
+        << first.out;
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 8u);
+    EXPECT_EQ(m_settings.GetGeneratePreferences(0), 31u);
+
+    const Outcome digits = Vtx({"generate", "--length", "20", "--preferences", "0xC"});
+    ASSERT_EQ(digits.status, 0) << digits.err;
+    EXPECT_EQ(digits.out.size(), 21u);
+    EXPECT_EQ(digits.out.find_first_not_of("123456789\n"), std::string::npos) << digits.out;
+    // The options were stored: the next call draws the same way.
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 20u);
+    EXPECT_EQ(m_settings.GetGeneratePreferences(0), 12u);
+    const Outcome again = Vtx({"generate"});
+    EXPECT_EQ(again.out.size(), 21u);
+    EXPECT_EQ(again.out.find_first_not_of("123456789\n"), std::string::npos) << again.out;
+
+    const Outcome special = Vtx({"generate", "--preferences", "16", "--special", "x y"});
+    ASSERT_EQ(special.status, 0) << special.err;
+    EXPECT_EQ(special.out.find_first_not_of("x y\n"), std::string::npos) << special.out;
+    EXPECT_EQ(m_settings.GetGenerateSpecial(u""), u"x y");
+}
+
+TEST_F(VtxTest, GenerateRefusesBadLengthsAndEmptyPools) {
+    const Outcome tooShort = Vtx({"generate", "--length", "3"});
+    EXPECT_EQ(tooShort.status, 1);
+    EXPECT_NE(tooShort.err.find("Please enter an integer between 4 and 512."), std::string::npos)
+        << tooShort.err;
+    EXPECT_TRUE(tooShort.out.empty());
+    const Outcome junk = Vtx({"generate", "--length", "ten"});
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_NE(junk.err.find("Please enter an integer."), std::string::npos) << junk.err;
+    // Refused lengths store nothing.
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 8u);
+
+    const Outcome empty = Vtx({"generate", "--preferences", "24", "--special", "|"});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_TRUE(empty.out.empty());
+    EXPECT_FALSE(empty.err.empty());
+
+    EXPECT_EQ(Vtx({"generate", "--colour", "red"}).status, 2);
+    EXPECT_EQ(Vtx({"generate", "--preferences", "many"}).status, 2);
+    EXPECT_EQ(Vtx({"generate", "--length"}).status, 2);
+}
+
 TEST_F(VtxTest, FormScanShowsWhatTheEngineRecognises) {
     auto scan = Vtx({"form", "scan", (test::TestDataFolder() / "pages" / "signup.html").string()});
     ASSERT_EQ(scan.status, 0) << scan.err;

@@ -104,6 +104,18 @@ TEST_F(VtxbrowseExampleTest, RunsTheCommandsFromTheToolsMenuButtonsAndContextMen
     EXPECT_NE(m_output.find("browser command: \"Refresh\""), std::string::npos) << m_output;
 }
 
+TEST_F(VtxbrowseExampleTest, RegistersWithAGeneratedPassword) {
+    ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
+    const auto script = test::TestDataFolder().parent_path().parent_path() / "docs" / "examples" /
+                        "generator" / "generate.vtxb";
+    ASSERT_EQ(Run("vtxbrowse", {"--headless", script.string()}), 0) << m_output;
+    EXPECT_NE(m_output.find("generator: a password of 16 characters"), std::string::npos)
+        << m_output;
+    // Generate stored the length and the classes the script chose.
+    EXPECT_EQ(m_settings.GetGenerateLength(0), 16u);
+    EXPECT_EQ(m_settings.GetGeneratePreferences(0), 15u);
+}
+
 TEST_F(VtxbrowseExampleTest, AFailedExpectationEndsTheScriptWithStatusOne) {
     ASSERT_EQ(Run("vtx", {"register"}), 0) << m_output;
     const auto page = m_env.Root() / "page.html";

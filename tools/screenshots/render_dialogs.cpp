@@ -9,6 +9,7 @@
 #include "browserui/toolband/qt/band_widgets.h"
 #include "browserui/toolband/toolbar_layout.h"
 #include "formengine/qt/form_dialogs.h"
+#include "formengine/qt/password_generator_dlg.h"
 #include "ui/qt/password_dialogs.h"
 
 namespace {
@@ -26,6 +27,16 @@ public:
     void OnButtonClick(std::uint32_t) override {}
     void OnDropDown(std::uint32_t) override {}
     void OnRightClick() override {}
+};
+
+class NoGeneratorHandler : public generator::IGeneratorHandler {
+public:
+    void OnGenerate() override {}
+    void OnFill() override {}
+    void OnCopy() override {}
+    void OnReset() override {}
+    void OnClassClicked() override {}
+    void OnOutputChanged() override {}
 };
 
 bool Save(QWidget& widget, const QString& folder, const char* name) {
@@ -65,6 +76,12 @@ int main(int argc, char** argv) {
 
     formviews::qt::CSaveWebLoginDlg save(u"bank.example");
     ok &= Save(save, folder, "save_web_login");
+
+    NoGeneratorHandler generatorHandler;
+    generator::qt::CPasswordGeneratorDlg passwordGenerator(generatorHandler);
+    passwordGenerator.SetControls({u"8", true, true, true, true, true, u"~!@#$%^&*()_+{}<>?,."});
+    passwordGenerator.SetOutput(u"K7#mQ2x!");
+    ok &= Save(passwordGenerator, folder, "password_generator");
 
     ui::qt::CEnterPasswordDlg enter;
     ok &= Save(enter, folder, "enter_password");

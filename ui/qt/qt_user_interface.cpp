@@ -1,6 +1,7 @@
 #include "ui/qt/qt_user_interface.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QScreen>
 
 #include "ui/qt/password_dialogs.h"
@@ -64,6 +65,24 @@ ScreenRect QtUserInterface::WorkArea() {
     }
     const QRect area = screen->availableGeometry();
     return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+bool QtUserInterface::SetClipboardText(std::u16string_view text) {
+    QClipboard* clipboard =
+        QApplication::instance() != nullptr ? QGuiApplication::clipboard() : nullptr;
+    if (clipboard == nullptr) {
+        return false;
+    }
+    const QString wanted = qt::ToQString(text);
+    clipboard->setText(wanted, QClipboard::Clipboard);
+    // The platform may refuse the data (no clipboard owner): report what really happened.
+    return clipboard->text(QClipboard::Clipboard) == wanted;
+}
+
+void QtUserInterface::Beep(Icon /*icon*/) {
+    if (QApplication::instance() != nullptr) {
+        QApplication::beep();
+    }
 }
 
 QtUiScope::QtUiScope() : m_previous(&CurrentUi()) {

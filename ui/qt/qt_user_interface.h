@@ -1,5 +1,5 @@
-// The UI port in a Qt Widgets program: message boxes, the master-password prompts and the wait
-// cursor. Use it on the GUI thread, while a QApplication exists.
+// The UI port in a Qt Widgets program: message boxes, the master-password prompts, the wait
+// cursor, the clipboard and the beep. Use it on the GUI thread, while a QApplication exists.
 #pragma once
 
 #include <optional>
@@ -28,6 +28,10 @@ public:
     void SetBusy(bool busy) override;
     // The primary screen's available geometry.
     ScreenRect WorkArea() override;
+    // The application's clipboard; false without a QApplication.
+    bool SetClipboardText(std::u16string_view text) override;
+    // QApplication::beep(); nothing without a QApplication.
+    void Beep(Icon icon) override;
 
 private:
     int m_busyDepth = 0;
