@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "formengine/generator/generator_settings.h"
 #include "formengine/generator/memory_generator_views.h"
 #include "tests/formengine/page_fixture.h"
 
