@@ -29,6 +29,25 @@ TEST(ScriptedUi, PasswordPromptsAreRecorded) {
                                            PasswordPrompt::Choose}));
 }
 
+TEST(ScriptedUi, RecordsTheClipboardAndBeepsAndCanRefuseTheClipboard) {
+    ScriptedUi ui;
+    EXPECT_FALSE(ui.ClipboardText());
+    EXPECT_TRUE(CurrentUi().SetClipboardText(u"one"));
+    ui.SetClipboardRefuses(true);
+    EXPECT_FALSE(CurrentUi().SetClipboardText(u"two"));
+    EXPECT_EQ(ui.ClipboardText(), std::optional<std::u16string>(u"one"));
+    CurrentUi().Beep(Icon::Exclamation);
+    EXPECT_EQ(ui.Beeps(), std::vector<Icon>{Icon::Exclamation});
+    ui.Clear();
+    EXPECT_FALSE(ui.ClipboardText());
+    EXPECT_TRUE(ui.Beeps().empty());
+    EXPECT_TRUE(CurrentUi().SetClipboardText(u"three"));
+}
+
+TEST(ScriptedUi, TheSilentUiHasNoClipboard) {
+    EXPECT_FALSE(CurrentUi().SetClipboardText(u"x"));
+}
+
 TEST(ScriptedUi, RestoresThePreviousImplementation) {
     IUserInterface* before = &CurrentUi();
     {

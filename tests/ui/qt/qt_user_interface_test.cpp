@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -146,6 +147,17 @@ TEST(QtUserInterfacePrompts, ChooseShowsTheMismatchMessageInsideThePrompt) {
 Qt::CursorShape OverrideShape() {
     const QCursor* cursor = QGuiApplication::overrideCursor();
     return cursor != nullptr ? cursor->shape() : Qt::BlankCursor;
+}
+
+TEST(QtUserInterfaceClipboard, TakesUnicodeTextAndReplacesWhatItHeld) {
+    QtUserInterface ui;
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    const std::u16string text = u"p\u00e4ss \u20ac 1";
+    ASSERT_TRUE(ui.SetClipboardText(text));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdU16String(), text);
+    // The beep needs no window and changes nothing.
+    ui.Beep(Icon::Exclamation);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdU16String(), text);
 }
 
 TEST(QtUserInterfaceBusy, WaitCursorNestsAndEndsWithTheLastCall) {
