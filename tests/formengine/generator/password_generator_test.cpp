@@ -118,35 +118,6 @@ TEST_F(PasswordGeneratorTest, FillNeedsAPasswordFieldOnThePage) {
     EXPECT_FALSE(Window().IsEnabled(GeneratorControl::Fill));
 }
 
-TEST_F(PasswordGeneratorTest, TypingInTheOutputRefreshesCopyAndFill) {
-    Open();
-    Window().TypeOutput(u"mine");
-    EXPECT_TRUE(Window().IsEnabled(GeneratorControl::Copy));
-    EXPECT_TRUE(Window().IsEnabled(GeneratorControl::Fill));
-    Window().TypeOutput(u"");
-    EXPECT_FALSE(Window().IsEnabled(GeneratorControl::Copy));
-    EXPECT_FALSE(Window().IsEnabled(GeneratorControl::Fill));
-    // Showing again clears the output.
-    Window().TypeOutput(u"mine");
-    m_generator.Show(&m_page.forms, {});
-    EXPECT_EQ(Window().Output(), u"");
-    EXPECT_FALSE(Window().IsEnabled(GeneratorControl::Copy));
-}
-
-TEST_F(PasswordGeneratorTest, FillWritesEveryPasswordFieldOfEveryFormAndNothingElse) {
-    Open();
-    Type(u"user", u"ann");
-    ASSERT_TRUE(Window().Press(GeneratorButton::Generate));
-    const std::u16string password = Window().Output();
-    ASSERT_TRUE(Window().Press(GeneratorButton::Fill));
-    for (std::u16string_view id : {u"pw", u"again", u"pin"}) {
-        EXPECT_EQ(Value(id), password) << std::string(id.begin(), id.end());
-    }
-    EXPECT_EQ(Value(u"user"), u"ann");
-    EXPECT_EQ(Value(u"note"), u"");
-    EXPECT_TRUE(m_ui.Messages().empty());
-}
-
 TEST_F(PasswordGeneratorTest, CopyPutsThePasswordOnTheClipboardOrBeeps) {
     Open();
     ASSERT_TRUE(Window().Press(GeneratorButton::Generate));
@@ -161,33 +132,6 @@ TEST_F(PasswordGeneratorTest, CopyPutsThePasswordOnTheClipboardOrBeeps) {
     EXPECT_EQ(m_ui.ClipboardText(), std::optional<std::u16string>(copied));
     EXPECT_EQ(m_ui.Beeps(), std::vector<ui::Icon>{ui::Icon::Exclamation});
     EXPECT_TRUE(m_ui.Messages().empty());
-}
-
-TEST_F(PasswordGeneratorTest, SettingsAreWrittenOnlyByGenerate) {
-    StoreSettings(10, bits::kUpper | bits::kLower, u"#$");
-    Open();
-    Window().TypeLength(u"20");
-    Window().SetCheck(GeneratorCheck::Numbers, true);
-    Window().SetCheck(GeneratorCheck::Special, true);
-    ASSERT_TRUE(Window().TypeSpecialSet(u"%"));
-    ASSERT_TRUE(Window().Press(GeneratorButton::Close));
-    EXPECT_FALSE(Window().IsVisible());
-    m_generator.Destroy();
-    GeneratorSettings stored = Stored();
-    EXPECT_EQ(stored.length, 10u);
-    EXPECT_EQ(stored.preferences, bits::kUpper | bits::kLower);
-    EXPECT_EQ(stored.special, u"#$");
-
-    Open();
-    Window().TypeLength(u"20");
-    Window().SetCheck(GeneratorCheck::Numbers, true);
-    Window().SetCheck(GeneratorCheck::Special, true);
-    ASSERT_TRUE(Window().TypeSpecialSet(u"%"));
-    ASSERT_TRUE(Window().Press(GeneratorButton::Generate));
-    stored = Stored();
-    EXPECT_EQ(stored.length, 20u);
-    EXPECT_EQ(stored.preferences, bits::kUpper | bits::kLower | bits::kNumbers | bits::kSpecial);
-    EXPECT_EQ(stored.special, u"%");
 }
 
 TEST_F(PasswordGeneratorTest, AnOpenGeneratorDoesNotSeeSettingsSavedElsewhere) {
