@@ -20,8 +20,8 @@
 //
 // A library loaded into a program follows the program's factory (browserui/host_ui.h); the Qt UI
 // plugin has its own for hosts that offer none (browserui/qt/qt_ui_plugin.cpp).
-// Later features (the password generator and toolbar in browserui/, the editor's property sheets
-// in editor/) follow the same pattern and leave this header and ui_port.h as they are.
+// Later features (the password generator in formengine/generator/, the toolbar in browserui/, the
+// editor's property sheets in editor/) follow the same pattern and leave this header as it is.
 #pragma once
 
 #include <initializer_list>
