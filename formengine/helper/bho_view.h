@@ -96,8 +96,6 @@ public:
 
     // The page as the helper object holds it (for the generator and for inspection).
     FormPageState& Page() { return m_page; }
-    // The window's password generator.
-    generator::CPasswordGenerator& Generator() { return m_generator; }
 
     explicit BHOView(std::shared_ptr<config::Settings> settings);
     ~BHOView() override;
