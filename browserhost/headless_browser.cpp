@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <sstream>
 #include <utility>
 
@@ -9,6 +11,7 @@
 #include "browserhost/form_submission.h"
 #include "browserhost/url.h"
 #include "formengine/dom/html_builder.h"
+#include "formengine/dom/html_limits.h"
 #include "formengine/helper/bho_view_interface.h"
 #include "platform/com/com_runtime.h"
 #include "platform/file_io.h"
@@ -251,12 +254,26 @@ void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::BuildFromFile(
     const std::filesystem::path& file, const std::u16string& address) {
-    auto html = platform::ReadWholeFile(file);
-    if (!html) {
-        Write("cannot read " + file.string() + " for " + U8(address));
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        Write("cannot read " + file.string() + " for " + U8(address) + ": not a regular file");
         return nullptr;
     }
-    return dom::BuildDocumentFromHtml(*html, address);
+    auto html = platform::ReadWholeFile(file, dom::kMaxPageFileBytes);
+    if (!html) {
+        Write("cannot read " + file.string() + " for " + U8(address) + ": " +
+              std::strerror(html.Error()));
+        return nullptr;
+    }
+    std::vector<std::string> notices;
+    auto document = dom::BuildDocumentFromHtml(*html, address, &notices);
+    for (const auto& notice : notices) {
+        // The page loads in part: said in the window's log and on standard error.
+        const std::string line = "page " + file.string() + ": " + notice;
+        Write(line);
+        std::cerr << line << '\n';
+    }
+    return document;
 }
 
 std::shared_ptr<dom::MemoryDocument> HeadlessBrowser::LoadDocument(const std::u16string& address) {

@@ -1,10 +1,13 @@
 #include "tools/vtx_form_commands.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 
 #include "core/configuration.h"
 #include "formengine/dom/html_builder.h"
+#include "formengine/dom/html_limits.h"
 #include "formengine/fill/identity_fill.h"
 #include "formengine/form/web_form.h"
 #include "platform/file_io.h"
@@ -37,16 +40,22 @@ struct LoadedPage {
 
 // Reads the page and collects its forms; its address is its file: URL.
 std::optional<LoadedPage> LoadPage(const std::string& page) {
-    auto html = platform::ReadWholeFile(page);
+    std::error_code error;
+    auto html = std::filesystem::is_regular_file(page, error)
+                    ? platform::ReadWholeFile(page, dom::kMaxPageFileBytes)
+                    : Result<std::string, int>(Fail(EINVAL));
     if (!html) {
         ui::ShowMessage(text::FromUtf8("Cannot read the page " + page), ui::Icon::Exclamation);
         return std::nullopt;
     }
-    std::error_code error;
     const std::u16string address =
         u"file://" + text::FromUtf8(std::filesystem::absolute(page, error).string());
     LoadedPage loaded;
-    loaded.document = dom::BuildDocumentFromHtml(*html, address);
+    std::vector<std::string> notices;
+    loaded.document = dom::BuildDocumentFromHtml(*html, address, &notices);
+    for (const auto& notice : notices) {
+        std::cerr << "vtx: " << page << ": " << notice << '\n';
+    }
     CollectForms(loaded.document, address, loaded.forms);
     return loaded;
 }

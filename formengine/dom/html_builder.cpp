@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "formengine/dom/html_limits.h"
 #include "platform/text.h"
 
 namespace veltrix::dom {
@@ -284,16 +285,25 @@ private:
 
 }  // namespace
 
-std::shared_ptr<MemoryDocument> BuildDocumentFromHtml(std::string_view html,
-                                                      std::u16string address) {
+std::shared_ptr<MemoryDocument> BuildDocumentFromHtml(std::string_view html, std::u16string address,
+                                                      std::vector<std::string>* notices) {
     auto doc = MemoryDocument::Create(std::move(address));
-    GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size());
+    const LimitedHtml limited = LimitHtml(html);
+    if (notices) {
+        notices->insert(notices->end(), limited.notices.begin(), limited.notices.end());
+    }
+    const std::string_view page = limited.Html();
+    GumboOptions options = kGumboDefaultOptions;
+    // The parser keeps a copy of its open elements with every parse error it records, which
+    // costs memory by the square of the nesting; nothing here reads the errors.
+    options.max_errors = 0;
+    GumboOutput* output = gumbo_parse_with_options(&options, page.data(), page.size());
     if (!output) {
         doc->Finish();
         return doc;
     }
-    Builder(html, doc).Run(output->document);
-    gumbo_destroy_output(&kGumboDefaultOptions, output);
+    Builder(page, doc).Run(output->document);
+    gumbo_destroy_output(&options, output);
     return doc;
 }
 

@@ -8,14 +8,18 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formengine/dom/memory_dom.h"
 
 namespace veltrix::dom {
 
 // html is UTF-8; address is what the document reports as its address. Malformed markup is
-// repaired the way browsers repair it; the result is never null.
+// repaired the way browsers repair it; the result is never null. A page past the limits of
+// formengine/dom/html_limits.h is built in part: `notices`, when given, gets one line for each
+// limit the page reached.
 std::shared_ptr<MemoryDocument> BuildDocumentFromHtml(std::string_view html,
-                                                      std::u16string address = {});
+                                                      std::u16string address = {},
+                                                      std::vector<std::string>* notices = nullptr);
 
 }  // namespace veltrix::dom

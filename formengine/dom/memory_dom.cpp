@@ -503,14 +503,13 @@ bool MemoryElement::Reset() {
             control->ResetControl();
         }
     }
-    // Radio groups and list boxes settle once every default is back.
+    // Radio groups settle once every default is back.
+    std::vector<MemoryElement*> controls;
+    controls.reserve(elements.size());
     for (const auto& element : elements) {
-        auto* control = static_cast<MemoryElement*>(element.get());
-        if (control->RawAttribute(u"checked") && control->IsCheckable() &&
-            control->InputType() == u"radio") {
-            control->CheckRadio();
-        }
+        controls.push_back(static_cast<MemoryElement*>(element.get()));
     }
+    MemoryDocument::SettleRadioGroups(controls);
     Record({DomEvent::Kind::Reset, shared_from_this(), nullptr, false});
     return true;
 }
@@ -835,10 +834,45 @@ void MemoryDocument::Finish() {
             element->m_background = BackgroundFromStyle(*style);
         }
     }
+    std::vector<MemoryElement*> elements;
+    elements.reserve(m_all.size());
     for (const auto& element : m_all) {
-        if (element->RawAttribute(u"checked") && element->IsCheckable() &&
-            element->InputType() == u"radio") {
-            element->CheckRadio();
+        elements.push_back(element.get());
+    }
+    SettleRadioGroups(elements);
+}
+
+void MemoryDocument::SettleRadioGroups(const std::vector<MemoryElement*>& elements) {
+    // Checking a radio button unchecks the rest of its group (same name, same form owner), so of
+    // the buttons checked by default the last of each group stays checked: one pass keeps the
+    // last one seen per group, however many buttons and groups the page has.
+    struct GroupKey {
+        const MemoryElement* owner;
+        std::u16string_view name;
+        bool operator==(const GroupKey&) const = default;
+    };
+    struct GroupHash {
+        std::size_t operator()(const GroupKey& key) const {
+            return std::hash<std::u16string_view>()(key.name) ^
+                   (std::hash<const void*>()(key.owner) * 31);
+        }
+    };
+    std::unordered_map<GroupKey, MemoryElement*, GroupHash> lastChecked;
+    for (MemoryElement* element : elements) {
+        if (!element->RawAttribute(u"checked") || !element->IsCheckable() ||
+            element->InputType() != u"radio") {
+            continue;
+        }
+        element->m_checked = true;
+        const std::u16string* name = element->RawAttribute(u"name");
+        if (!name || name->empty()) {
+            continue;
+        }
+        const GroupKey key{element->FormOwner().get(), *name};
+        auto [entry, added] = lastChecked.try_emplace(key, element);
+        if (!added) {
+            entry->second->m_checked = false;
+            entry->second = element;
         }
     }
 }

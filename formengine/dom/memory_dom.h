@@ -176,6 +176,9 @@ private:
     friend class MemoryElement;
     explicit MemoryDocument(std::u16string address);
     void Record(DomEvent event);
+    // Checks the radio buttons of `elements` (in document order) that carry "checked", leaving
+    // one checked per group: the last.
+    static void SettleRadioGroups(const std::vector<MemoryElement*>& elements);
 
     std::u16string m_address;
     std::shared_ptr<MemoryElement> m_root;

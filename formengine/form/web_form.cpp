@@ -12,6 +12,9 @@ namespace {
 constexpr std::int32_t kListMaxLength = 32768;
 constexpr std::size_t kLabelRunChars = 100;
 constexpr std::size_t kLabelMaxChars = 75;
+// Steps the label walk takes at most: a label sits a few steps before its field, and a page of
+// many fields with no text between them would otherwise walk back over all of them for each.
+constexpr int kLabelMaxSteps = 256;
 
 bool TagIs(const dom::ElementRef& element, std::u16string_view tag) {
     return element != nullptr && text::EqualsNoCase(element->TagName(), tag);
@@ -242,8 +245,10 @@ std::u16string GatherLabel(const dom::Document& document, const CFormField& fiel
     }
     std::u16string label;
     auto walk = document.MarkupBefore(field.element);
-    while (walk != nullptr && TakeLabelStep(walk->Left(kLabelRunChars), field, label) &&
-           label.size() <= kLabelMaxChars) {
+    for (int steps = 0;
+         walk != nullptr && steps < kLabelMaxSteps &&
+         TakeLabelStep(walk->Left(kLabelRunChars), field, label) && label.size() <= kLabelMaxChars;
+         ++steps) {
     }
     return label;
 }

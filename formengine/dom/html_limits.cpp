@@ -1,0 +1,352 @@
+#include "formengine/dom/html_limits.h"
+
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+
+namespace veltrix::dom {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+template <std::size_t N>
+bool OneOf(std::string_view name, const std::string_view (&names)[N]) {
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+bool IsVoid(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "area",  "base",  "basefont", "bgsound", "br",   "col",   "embed",  "frame", "hr", "img",
+        "image", "input", "keygen",   "link",    "meta", "param", "source", "track", "wbr"};
+    return OneOf(name, kNames);
+}
+
+// Elements that the start of a sibling, or the end of their parent, closes.
+bool IsClosedBySibling(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "html",   "head",     "body",     "p",  "li", "dt",    "dd",
+        "option", "optgroup", "tr",       "td", "th", "tbody", "thead",
+        "tfoot",  "caption",  "colgroup", "rb", "rt", "rtc",   "rp"};
+    return OneOf(name, kNames);
+}
+
+// Forms and the parts of forms that hold content.
+bool IsFormPart(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"form",   "fieldset", "legend",   "label",
+                                                  "select", "datalist", "textarea", "button",
+                                                  "output", "a"};
+    return OneOf(name, kNames);
+}
+
+// Elements whose content is text up to their own end tag.
+bool HasRawText(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"script", "style",  "textarea", "title",
+                                                  "xmp",    "iframe", "noembed",  "noframes"};
+    return OneOf(name, kNames);
+}
+
+bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
+    if (text.size() - at < prefix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (Lower(text[at + i]) != prefix[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the scan learnt of one tag.
+struct Tag {
+    std::string name;             // lower case
+    std::size_t end = kNone;      // just after its '>'; kNone when the page ends first
+    std::size_t attributes = 0;   // how many it carries
+    std::size_t keptEnd = kNone;  // just after the last attribute kept
+    bool selfClosing = false;
+};
+
+class Scanner {
+public:
+    Scanner(std::string_view page, const HtmlLimits& limits) : m_page(page), m_limits(limits) {
+        m_result.page = page;
+    }
+
+    LimitedHtml Run() {
+        LimitBytes();
+        std::size_t at = 0;
+        while (at < m_end) {
+            const std::size_t lt = m_page.find('<', at);
+            if (lt == kNone || lt + 1 >= m_end) {
+                break;
+            }
+            at = Markup(lt);
+        }
+        Finish();
+        return std::move(m_result);
+    }
+
+private:
+    std::string_view Live() const { return m_page.substr(0, m_end); }
+
+    // Cuts the page at the byte limit, at the start of a character.
+    void LimitBytes() {
+        m_end = m_page.size();
+        if (m_end <= m_limits.maxBytes) {
+            return;
+        }
+        m_end = m_limits.maxBytes;
+        while (m_end > 0 && (static_cast<unsigned char>(m_page[m_end]) & 0xC0) == 0x80) {
+            --m_end;
+        }
+        m_result.notices.push_back("the page is larger than " + std::to_string(m_limits.maxBytes) +
+                                   " bytes: only its first " + std::to_string(m_end) +
+                                   " bytes are read");
+    }
+
+    // The markup that starts with the '<' at `lt`; returns where the scan goes on.
+    std::size_t Markup(std::size_t lt) {
+        const char next = m_page[lt + 1];
+        if (next == '!') {
+            return SkipDeclaration(lt);
+        }
+        if (next == '?') {
+            return PastNext('>', lt + 2);
+        }
+        if (next == '/') {
+            if (lt + 2 < m_end && IsLetter(m_page[lt + 2])) {
+                const Tag tag = ReadTag(lt + 2);
+                CloseElement(tag.name);
+                return tag.end == kNone ? m_end : tag.end;
+            }
+            return PastNext('>', lt + 2);
+        }
+        if (IsLetter(next)) {
+            return StartTag(lt);
+        }
+        return lt + 1;
+    }
+
+    std::size_t PastNext(char c, std::size_t from) const {
+        const std::size_t found = Live().find(c, from);
+        return found == kNone ? m_end : found + 1;
+    }
+
+    std::size_t SkipDeclaration(std::size_t lt) const {
+        if (!StartsWithNoCase(Live(), lt, "<!--")) {
+            return PastNext('>', lt + 2);
+        }
+        // "<!-->" and "<!--->" are empty comments.
+        if (StartsWithNoCase(Live(), lt + 4, ">")) {
+            return lt + 5;
+        }
+        if (StartsWithNoCase(Live(), lt + 4, "->")) {
+            return lt + 6;
+        }
+        const std::size_t close = Live().find("-->", lt + 4);
+        return close == kNone ? m_end : close + 3;
+    }
+
+    // Reads a start or end tag whose name begins at `from`, with its attributes as the parser
+    // reads them (quoted values may hold '>').
+    Tag ReadTag(std::size_t from) const {
+        Tag tag;
+        std::size_t i = from;
+        while (i < m_end && !IsSpace(m_page[i]) && m_page[i] != '/' && m_page[i] != '>') {
+            tag.name.push_back(Lower(m_page[i++]));
+        }
+        bool slash = false;
+        while (i < m_end) {
+            const char c = m_page[i];
+            if (c == '>') {
+                tag.end = i + 1;
+                tag.selfClosing = slash;
+                return tag;
+            }
+            if (IsSpace(c) || c == '/') {
+                slash = c == '/';
+                ++i;
+                continue;
+            }
+            slash = false;
+            i = SkipAttribute(i);
+            if (++tag.attributes == m_limits.maxAttributesPerTag) {
+                tag.keptEnd = i;
+            }
+        }
+        return tag;
+    }
+
+    // One attribute from its name at `i`; returns the position after it.
+    std::size_t SkipAttribute(std::size_t i) const {
+        ++i;  // the first character belongs to the name, even '='
+        while (i < m_end && !IsSpace(m_page[i]) && m_page[i] != '/' && m_page[i] != '>' &&
+               m_page[i] != '=') {
+            ++i;
+        }
+        std::size_t j = i;
+        while (j < m_end && IsSpace(m_page[j])) {
+            ++j;
+        }
+        if (j >= m_end || m_page[j] != '=') {
+            return i;
+        }
+        ++j;
+        while (j < m_end && IsSpace(m_page[j])) {
+            ++j;
+        }
+        if (j < m_end && (m_page[j] == '"' || m_page[j] == '\'')) {
+            const std::size_t close = Live().find(m_page[j], j + 1);
+            return close == kNone ? m_end : close + 1;
+        }
+        while (j < m_end && !IsSpace(m_page[j]) && m_page[j] != '>') {
+            ++j;
+        }
+        return j;
+    }
+
+    std::size_t StartTag(std::size_t lt) {
+        if (++m_startTags > m_limits.maxStartTags) {
+            m_result.notices.push_back(
+                "the page has more than " + std::to_string(m_limits.maxStartTags) +
+                " tags: the rest of it, from byte " + std::to_string(lt) + " on, is left out");
+            m_end = lt;
+            return m_end;
+        }
+        const Tag tag = ReadTag(lt + 1);
+        if (tag.end == kNone) {
+            return m_end;  // a tag the page ends in is no tag
+        }
+        if (Nests(tag)) {
+            const std::size_t limit =
+                m_limits.maxNesting + (IsFormPart(tag.name) ? m_limits.formNestingHeadroom : 0);
+            if (m_open.size() >= limit) {
+                ++m_tooDeep;
+                Drop(lt, tag.end);
+                return tag.end;
+            }
+            OpenElement(tag.name);
+        }
+        if (tag.keptEnd != kNone && tag.attributes > m_limits.maxAttributesPerTag) {
+            ++m_tooManyAttributes;
+            Drop(tag.keptEnd, tag.end - 1);
+        }
+        if (tag.name == "plaintext") {
+            return m_end;
+        }
+        if (HasRawText(tag.name)) {
+            return RawTextEnd(tag.name, tag.end);
+        }
+        return tag.end;
+    }
+
+    bool Nests(const Tag& tag) const {
+        if (IsVoid(tag.name) || IsClosedBySibling(tag.name)) {
+            return false;
+        }
+        return !(tag.selfClosing && InForeignContent());
+    }
+
+    bool InForeignContent() const { return m_counts.contains("svg") || m_counts.contains("math"); }
+
+    // Where the end tag of a raw text element starts (or the end of the page).
+    std::size_t RawTextEnd(const std::string& name, std::size_t from) const {
+        const std::string close = "</" + name;
+        for (std::size_t at = Live().find("</", from); at != kNone;
+             at = Live().find("</", at + 2)) {
+            if (StartsWithNoCase(Live(), at, close)) {
+                const std::size_t after = at + close.size();
+                if (after >= m_end || IsSpace(m_page[after]) || m_page[after] == '/' ||
+                    m_page[after] == '>') {
+                    return at;
+                }
+            }
+        }
+        return m_end;
+    }
+
+    void OpenElement(const std::string& name) {
+        m_open.push_back(name);
+        ++m_counts[name];
+    }
+
+    // An end tag closes the latest open element of its name and every one opened after it; an
+    // end tag with nothing of its name open closes nothing.
+    void CloseElement(const std::string& name) {
+        if (!m_counts.contains(name)) {
+            return;
+        }
+        for (;;) {
+            const std::string top = std::move(m_open.back());
+            m_open.pop_back();
+            auto count = m_counts.find(top);
+            if (--count->second == 0) {
+                m_counts.erase(count);
+            }
+            if (top == name) {
+                return;
+            }
+        }
+    }
+
+    // Leaves [from, to) out of what the parser gets.
+    void Drop(std::size_t from, std::size_t to) {
+        if (!m_result.isShortened) {
+            m_result.isShortened = true;
+            m_result.shortened.reserve(m_end);
+        }
+        m_result.shortened.append(m_page.substr(m_copied, from - m_copied));
+        m_copied = to;
+    }
+
+    void Finish() {
+        if (m_result.isShortened) {
+            m_result.shortened.append(m_page.substr(m_copied, m_end - m_copied));
+        } else {
+            m_result.page = m_page.substr(0, m_end);
+        }
+        if (m_tooDeep > 0) {
+            m_result.notices.push_back("the page nests elements deeper than " +
+                                       std::to_string(m_limits.maxNesting) +
+                                       " levels: " + std::to_string(m_tooDeep) +
+                                       " start tags past that depth are left out");
+        }
+        if (m_tooManyAttributes > 0) {
+            m_result.notices.push_back(std::to_string(m_tooManyAttributes) +
+                                       " tags of the page carry more than " +
+                                       std::to_string(m_limits.maxAttributesPerTag) +
+                                       " attributes: the further attributes are left out");
+        }
+    }
+
+    std::string_view m_page;
+    const HtmlLimits& m_limits;
+    LimitedHtml m_result;
+    std::size_t m_end = 0;     // the page is read up to here
+    std::size_t m_copied = 0;  // the shortened copy holds the page up to here
+    std::size_t m_startTags = 0;
+    std::size_t m_tooDeep = 0;
+    std::size_t m_tooManyAttributes = 0;
+    std::vector<std::string> m_open;  // the elements open, as the scan counts them
+    std::unordered_map<std::string, std::size_t> m_counts;  // how many of each name are open
+};
+
+}  // namespace
+
+LimitedHtml LimitHtml(std::string_view html, const HtmlLimits& limits) {
+    return Scanner(html, limits).Run();
+}
+
+}  // namespace veltrix::dom
