@@ -42,6 +42,30 @@ bool IsClosedBySibling(std::string_view name) {
     return OneOf(name, kNames);
 }
 
+// Elements kept on the list of active formatting elements: their end tag closes them alone
+// (the elements opened inside them stay open), and other end tags leave them open (the parser
+// opens them again at the next text).
+bool IsFormatting(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"a",     "b",      "big",    "code", "em",
+                                                  "font",  "i",      "nobr",   "s",    "small",
+                                                  "strike", "strong", "tt",     "u"};
+    return OneOf(name, kNames);
+}
+
+// Elements whose end closes everything opened inside them, formatting elements too.
+bool ClosesFormatting(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"table", "object", "applet", "marquee",
+                                                  "template"};
+    return OneOf(name, kNames);
+}
+
+// Tags that close the open table cell, and with it everything opened in the cell.
+bool ClosesTableCell(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"td",    "th",    "tr",      "tbody",
+                                                  "thead", "tfoot", "caption", "colgroup"};
+    return OneOf(name, kNames);
+}
+
 // Forms and the parts of forms that hold content.
 bool IsFormPart(std::string_view name) {
     static constexpr std::string_view kNames[] = {"form",   "fieldset", "legend",   "label",
@@ -128,7 +152,7 @@ private:
         if (next == '/') {
             if (lt + 2 < m_end && IsLetter(m_page[lt + 2])) {
                 const Tag tag = ReadTag(lt + 2);
-                CloseElement(tag.name);
+                EndTag(tag.name);
                 return tag.end == kNone ? m_end : tag.end;
             }
             return PastNext('>', lt + 2);
@@ -229,10 +253,13 @@ private:
         if (tag.end == kNone) {
             return m_end;  // a tag the page ends in is no tag
         }
+        if (ClosesTableCell(tag.name)) {
+            CloseTableCell();
+        }
         if (Nests(tag)) {
             const std::size_t limit =
                 m_limits.maxNesting + (IsFormPart(tag.name) ? m_limits.formNestingHeadroom : 0);
-            if (m_open.size() >= limit) {
+            if (m_live >= limit) {
                 ++m_tooDeep;
                 Drop(lt, tag.end);
                 return tag.end;
@@ -259,7 +286,9 @@ private:
         return !(tag.selfClosing && InForeignContent());
     }
 
-    bool InForeignContent() const { return m_counts.contains("svg") || m_counts.contains("math"); }
+    bool InForeignContent() const { return IsOpen("svg") || IsOpen("math"); }
+
+    bool IsOpen(const std::string& name) const { return m_positions.contains(name); }
 
     // Where the end tag of a raw text element starts (or the end of the page).
     std::size_t RawTextEnd(const std::string& name, std::size_t from) const {
@@ -278,26 +307,65 @@ private:
     }
 
     void OpenElement(const std::string& name) {
-        m_open.push_back(name);
-        ++m_counts[name];
+        m_positions[name].push_back(m_open.size());
+        m_open.push_back({name, true});
+        ++m_live;
     }
 
-    // An end tag closes the latest open element of its name and every one opened after it; an
-    // end tag with nothing of its name open closes nothing.
-    void CloseElement(const std::string& name) {
-        if (!m_counts.contains(name)) {
+    // How an end tag changes what is open: a formatting element's closes that element alone;
+    // another closes the latest open element of its name and what was opened after it, but
+    // for formatting elements; an end tag with nothing of its name open closes nothing.
+    void EndTag(const std::string& name) {
+        if (ClosesTableCell(name)) {
+            CloseTableCell();
+        }
+        auto found = m_positions.find(name);
+        if (found == m_positions.end()) {
             return;
         }
-        for (;;) {
-            const std::string top = std::move(m_open.back());
+        const std::size_t target = found->second.back();
+        if (IsFormatting(name)) {
+            Kill(target);
+            DropClosedTop();
+        } else {
+            CloseDownTo(target, ClosesFormatting(name));
+        }
+    }
+
+    // Everything opened in the table cell that is open: all after the latest open table.
+    void CloseTableCell() {
+        auto table = m_positions.find("table");
+        if (table != m_positions.end() && table->second.back() + 1 < m_open.size()) {
+            CloseDownTo(table->second.back() + 1, true);
+        }
+    }
+
+    // Closes the entries from the top down to `target`, formatting elements only when told.
+    void CloseDownTo(std::size_t target, bool formattingToo) {
+        for (std::size_t i = m_open.size(); i > target; --i) {
+            const Entry& entry = m_open[i - 1];
+            if (entry.alive && (formattingToo || i - 1 == target || !IsFormatting(entry.name))) {
+                Kill(i - 1);
+            }
+        }
+        DropClosedTop();
+    }
+
+    void DropClosedTop() {
+        while (!m_open.empty() && !m_open.back().alive) {
             m_open.pop_back();
-            auto count = m_counts.find(top);
-            if (--count->second == 0) {
-                m_counts.erase(count);
-            }
-            if (top == name) {
-                return;
-            }
+        }
+    }
+
+    // Closes the entry at `index`, which is the latest open one of its name.
+    void Kill(std::size_t index) {
+        Entry& entry = m_open[index];
+        entry.alive = false;
+        --m_live;
+        auto positions = m_positions.find(entry.name);
+        positions->second.pop_back();
+        if (positions->second.empty()) {
+            m_positions.erase(positions);
         }
     }
 
@@ -339,8 +407,16 @@ private:
     std::size_t m_startTags = 0;
     std::size_t m_tooDeep = 0;
     std::size_t m_tooManyAttributes = 0;
-    std::vector<std::string> m_open;  // the elements open, as the scan counts them
-    std::unordered_map<std::string, std::size_t> m_counts;  // how many of each name are open
+    // The elements opened, in order, as the scan counts them; closed ones stay until the
+    // entries above them are closed too.
+    struct Entry {
+        std::string name;
+        bool alive;
+    };
+    std::vector<Entry> m_open;
+    std::size_t m_live = 0;
+    // Where the open elements of each name are in m_open, in order.
+    std::unordered_map<std::string, std::vector<std::size_t>> m_positions;
 };
 
 }  // namespace

@@ -62,13 +62,27 @@ TEST(HtmlLimits, FormsHaveHeadroomPastTheDepth) {
 }
 
 TEST(HtmlLimits, AnEndTagClosesEverythingOpenedAfterItsElement) {
-    // The unclosed span and b inside each div end with it, so the nesting never grows.
-    const std::string page = Repeat("<div><span><b>x</div>", 1000);
+    // The unclosed span and section inside each div end with it, so the nesting never grows.
+    const std::string page = Repeat("<div><span><section>x</div>", 1000);
     const LimitedHtml limited = LimitHtml(page, Nesting(3));
     EXPECT_EQ(limited.Html(), page);
+    // So do the contents of a table cell at the next cell, formatting elements included.
+    const std::string table = "<table><tr>" + Repeat("<td><b><div>x<td><span>y</tr><tr>", 1000);
+    EXPECT_EQ(LimitHtml(table, Nesting(3)).Html(), table);
     // A self-closing div opens a div all the same; in SVG it does not.
     EXPECT_TRUE(LimitHtml(Repeat("<div/>", 4), Nesting(3)).isShortened);
     EXPECT_FALSE(LimitHtml("<svg>" + Repeat("<g/>", 10), Nesting(3)).isShortened);
+}
+
+TEST(HtmlLimits, AFormattingEndTagClosesItsElementAlone) {
+    // Misnested formatting elements close one another.
+    const std::string misnested = Repeat("<b><i>x</b></i>", 1000);
+    EXPECT_EQ(LimitHtml(misnested, Nesting(3)).Html(), misnested);
+    // A block opened inside a formatting element stays open past the element's end.
+    EXPECT_EQ(LimitHtml(Repeat("<b><div>x</b>", 4), Nesting(3)).Html(),
+              "<b><div>x</b><b><div>x</b><b>x</b><b>x</b>");
+    // A formatting element left open by a block's end opens again at the next text.
+    EXPECT_TRUE(LimitHtml(Repeat("<div><b id=1>x</div>", 4), Nesting(3)).isShortened);
 }
 
 TEST(HtmlLimits, TheRestOfThePageIsDroppedPastTheTagLimit) {
