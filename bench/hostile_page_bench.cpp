@@ -5,11 +5,11 @@
 // 4 GB of address space is stopped and reported as "did not finish".
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "bench/bench_support.h"
 #include "tests/support/hostile_pages.h"
@@ -56,8 +56,8 @@ void RunProgram(benchmark::State& state, const bench::BenchFolder& folder,
 int main(int argc, char** argv) {
     using namespace veltrix;
     bench::BenchEnvironment environment;
-    const auto registered = test::RunLimited(ProgramFolder() / "vtx", {"register"},
-                                             BenchLimits(), environment.Path() / "output");
+    const auto registered = test::RunLimited(ProgramFolder() / "vtx", {"register"}, BenchLimits(),
+                                             environment.Path() / "output");
     if (!registered.Finished() || registered.exitCode != 0) {
         std::fprintf(stderr, "vtx register failed: %s\n", registered.output.c_str());
         return 1;
@@ -67,19 +67,19 @@ int main(int argc, char** argv) {
         std::ofstream(file, std::ios::binary) << page.make();
         const auto script = environment.Path() / (page.name + ".vtxb");
         std::ofstream(script) << "open file://" << file.string() << "\nclose\n";
-        benchmark::RegisterBenchmark(("scan/" + page.name).c_str(),
-                                     [&environment, file](benchmark::State& state) {
-                                         RunProgram(state, environment, "vtx",
-                                                    {"form", "scan", file.string()});
-                                     })
+        benchmark::RegisterBenchmark(
+            ("scan/" + page.name).c_str(),
+            [&environment, file](benchmark::State& state) {
+                RunProgram(state, environment, "vtx", {"form", "scan", file.string()});
+            })
             ->UseManualTime()
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("headless/" + page.name).c_str(),
-                                     [&environment, script](benchmark::State& state) {
-                                         RunProgram(state, environment, "vtxbrowse",
-                                                    {"--headless", script.string()});
-                                     })
+        benchmark::RegisterBenchmark(
+            ("headless/" + page.name).c_str(),
+            [&environment, script](benchmark::State& state) {
+                RunProgram(state, environment, "vtxbrowse", {"--headless", script.string()});
+            })
             ->UseManualTime()
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);

@@ -46,9 +46,9 @@ bool IsClosedBySibling(std::string_view name) {
 // (the elements opened inside them stay open), and other end tags leave them open (the parser
 // opens them again at the next text).
 bool IsFormatting(std::string_view name) {
-    static constexpr std::string_view kNames[] = {"a",     "b",      "big",    "code", "em",
-                                                  "font",  "i",      "nobr",   "s",    "small",
-                                                  "strike", "strong", "tt",     "u"};
+    static constexpr std::string_view kNames[] = {"a",      "b",      "big",  "code", "em",
+                                                  "font",   "i",      "nobr", "s",    "small",
+                                                  "strike", "strong", "tt",   "u"};
     return OneOf(name, kNames);
 }
 

@@ -7,7 +7,10 @@
 namespace veltrix::test {
 namespace {
 
-constexpr int kDeep = 100000;
+// Far deeper than the parser copes with unguarded, yet within the start tags read, so that the
+// login form at the end is still read.
+constexpr int kDeep = 40000;
+constexpr int kWide = 60000;
 constexpr int kMany = 20000;
 
 // A login form after the hostile part, so that a scan has something to find.
@@ -116,11 +119,11 @@ void AddNested(Pages& pages) {
 }
 
 void AddFormatting(Pages& pages) {
-    AddWithLogin(pages, "unclosed_b_text", [] { return Repeat("<b>x", kDeep); });
-    AddWithLogin(pages, "unclosed_b_distinct", [] { return Numbered("<b id=", ">x", kDeep); });
-    AddWithLogin(pages, "misnested_b_i", [] { return Repeat("<b><i>x</b></i>", kDeep); });
-    AddWithLogin(pages, "adoption_a_p", [] { return Repeat("<a href=#><p>x</a>", kDeep); });
-    AddWithLogin(pages, "adoption_b_div", [] { return Repeat("<b><div>x</b>", kDeep); });
+    AddWithLogin(pages, "unclosed_b_text", [] { return Repeat("<b>x", kWide); });
+    AddWithLogin(pages, "unclosed_b_distinct", [] { return Numbered("<b id=", ">x", kWide); });
+    AddWithLogin(pages, "misnested_b_i", [] { return Repeat("<b><i>x</b></i>", kWide); });
+    AddWithLogin(pages, "adoption_a_p", [] { return Repeat("<a href=#><p>x</a>", kWide); });
+    AddWithLogin(pages, "adoption_b_div", [] { return Repeat("<b><div>x</b>", kWide); });
 }
 
 void AddForms(Pages& pages) {
@@ -138,9 +141,9 @@ void AddForms(Pages& pages) {
         return "<form>" + Numbered("<input type=radio checked name=g", ">", kMany) + "</form>";
     });
     Add(pages, "inputs_without_text",
-        [] { return "<form>" + Numbered("<input name=f", ">", kDeep) + "</form>"; });
+        [] { return "<form>" + Numbered("<input name=f", ">", kWide * 2) + "</form>"; });
     Add(pages, "options_many", [] {
-        return "<form><select name=country>" + Numbered("<option value=", ">Country", kDeep) +
+        return "<form><select name=country>" + Numbered("<option value=", ">Country", kWide * 2) +
                "</select></form>";
     });
     Add(pages, "labels_many", [] {

@@ -77,6 +77,10 @@ LimitedRunResult RunLimited(const std::filesystem::path& program,
     }
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto toSeconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+    };
+    result.cpuSeconds = toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
     result.peakResidentBytes = static_cast<std::size_t>(usage.ru_maxrss) * 1024;
     if (WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);

@@ -21,7 +21,8 @@ struct LimitedRunResult {
     bool timedOut = false;  // killed at the wall limit
     int exitCode = -1;      // when it exited
     int signal = 0;         // when a signal ended it
-    double seconds = 0;
+    double seconds = 0;     // wall time
+    double cpuSeconds = 0;  // user and system time, which the load of the machine does not swell
     std::size_t peakResidentBytes = 0;
     std::string output;  // standard output and standard error, as written
     bool Finished() const { return started && !timedOut && signal == 0; }
