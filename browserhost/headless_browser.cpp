@@ -23,6 +23,9 @@ namespace {
 
 // Frames inside frames deeper than this are not loaded (a page that frames itself).
 constexpr int kMaxFrameDepth = 8;
+// Frames loaded for one navigation at most: a page that holds itself as a frame a few times
+// would otherwise load that many to the power of kMaxFrameDepth.
+constexpr int kMaxFramesPerNavigation = 100;
 // Navigations one action may chain (a page submitted again on every load).
 constexpr int kMaxChainedNavigations = 16;
 
@@ -244,6 +247,7 @@ void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,
     done.browser = browser.Get();
     done.url = address;
     Fire(dispid::kNavigateComplete2, done);
+    m_framesLeft = kMaxFramesPerNavigation;
     int depth = 0;
     for (auto* parent = browser->ParentBrowser(); parent; parent = parent->ParentBrowser()) {
         ++depth;
@@ -331,6 +335,14 @@ void HeadlessBrowser::LoadFrames(const com::ComPtr<BrowserObject>& browser, int 
         return;
     }
     for (auto& source : sources) {
+        if (m_framesLeft <= 0) {
+            if (m_framesLeft == 0) {
+                Write("too many frames in " + U8(browser->Url()) + ": the rest are not loaded");
+                m_framesLeft = -1;
+            }
+            return;
+        }
+        --m_framesLeft;
         com::ComPtr<BrowserObject> frame(new BrowserObject(m_state, browser.Get()));
         browser->Frames().push_back(frame);
         BrowserEvent before;

@@ -162,6 +162,8 @@ private:
     bool m_settling = false;
     bool m_closed = false;
     std::unique_ptr<BandHost> m_bands;
+    // Frames one navigation may still load, however its pages nest and repeat them.
+    int m_framesLeft = 0;
 };
 
 }  // namespace veltrix::browserhost

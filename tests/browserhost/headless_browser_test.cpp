@@ -3,6 +3,7 @@
 // downloads, the property store, commands, closing, and helper objects named by the registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -441,6 +442,42 @@ TEST(HeadlessBrowserRegistry, HelperObjectsThatCannotBeCreatedAreSkipped) {
     EXPECT_NE(log.find("not a class id: not a class"), std::string::npos) << log;
     // The window still works without them.
     EXPECT_TRUE(browser.Navigate(u"about:blank"));
+}
+
+// Hostile pages: a page that holds itself as a frame ten times, and a page past the parser's
+// limits, load in part with a line in the log, in bounded work.
+TEST_F(HeadlessBrowserTest, SelfFramingPagesLoadABoundedNumberOfFrames) {
+    const auto page = m_environment.Root() / "self.html";
+    std::string html = "<form><input name=q></form>";
+    for (int i = 0; i < 10; ++i) {
+        html += "<iframe src='self.html?" + std::to_string(i) + "'></iframe>";
+    }
+    test::WriteFileBytes(page, html);
+    m_browser.MapPage(kSite + u"self.html", page);
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"self.html"));
+    EXPECT_EQ(m_browser.FrameCount(), 100u);
+    const auto& log = m_browser.Log();
+    EXPECT_EQ(std::count_if(
+                  log.begin(), log.end(),
+                  [](const std::string& line) { return line.starts_with("too many frames in "); }),
+              1);
+}
+
+TEST_F(HeadlessBrowserTest, APagePastTheLimitsLoadsInPartWithANotice) {
+    const auto page = m_environment.Root() / "deep.html";
+    std::string html;
+    for (int i = 0; i < 5000; ++i) {
+        html += "<div>";
+    }
+    test::WriteFileBytes(page, html + "<form><input name=q></form>");
+    m_browser.MapPage(kSite + u"deep.html", page);
+    ASSERT_TRUE(m_browser.Navigate(kSite + u"deep.html"));
+    EXPECT_EQ(m_browser.TopDocument()->Forms().size(), 1u);
+    const auto& log = m_browser.Log();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.find("deep.html: the page nests elements deeper than 512 levels") !=
+               std::string::npos;
+    }));
 }
 
 }  // namespace

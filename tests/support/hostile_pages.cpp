@@ -146,6 +146,15 @@ void AddForms(Pages& pages) {
         return "<form><select name=country>" + Numbered("<option value=", ">Country", kWide * 2) +
                "</select></form>";
     });
+    // Identity forms whose fill rules look at the fields that follow (street lines, zip parts).
+    Add(pages, "street_fields_many", [] {
+        return "<form><input name=firstname><input name=lastname>" +
+               Repeat("<input name=address>", kWide * 2) + "</form>";
+    });
+    Add(pages, "zip_fields_many", [] {
+        return "<form><input name=firstname><input name=lastname>" +
+               Repeat("<input name=zip size=2 maxlength=2>", kWide * 2) + "</form>";
+    });
     Add(pages, "labels_many", [] {
         return "<form>" + Numbered("<label for=f", ">First name</label><input>", kMany) + "</form>";
     });

@@ -345,6 +345,40 @@ TEST(MemoryDomClicks, CheckBoxesToggleAndRadiosSelectWithinTheirFormsGroup) {
     EXPECT_FALSE(r3->IsChecked());
 }
 
+TEST(MemoryDomClicks, RadioGroupsSettleByFormOwnerAndName) {
+    // The "form" attribute puts c into f1's group; b and d have no form; unnamed buttons are
+    // groups of their own.
+    std::string html =
+        "<form id=f1><input id=a type=radio name=g checked></form>"
+        "<input id=b type=radio name=g checked><input id=c type=radio name=g checked form=f1>"
+        "<input id=d type=radio name=g checked>"
+        "<input id=u1 type=radio checked><input id=u2 type=radio checked name=''>"
+        "<form id=big>";
+    for (int i = 0; i < 20000; ++i) {
+        html += "<input type=radio name=many checked id=m" + std::to_string(i) + ">";
+    }
+    auto doc = Parse(html);
+    EXPECT_FALSE(ById(*doc, "a")->IsChecked());
+    EXPECT_FALSE(ById(*doc, "b")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "c")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "d")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "u1")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "u2")->IsChecked());
+    int checked = 0;
+    for (const auto& element : ById(*doc, "big")->FormElements()) {
+        checked += element->IsChecked() ? 1 : 0;
+    }
+    EXPECT_EQ(checked, 1);
+    EXPECT_TRUE(ById(*doc, "m19999")->IsChecked());
+
+    EXPECT_TRUE(ById(*doc, "a")->Click());
+    EXPECT_FALSE(ById(*doc, "c")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "d")->IsChecked());
+    ById(*doc, "f1")->Reset();
+    EXPECT_FALSE(ById(*doc, "a")->IsChecked());
+    EXPECT_TRUE(ById(*doc, "c")->IsChecked());
+}
+
 TEST(MemoryDomClicks, SubmitAndResetControlsActOnTheirForm) {
     auto doc = Parse(
         "<form id=f><input id=t value=a><input id=go type=submit>"
