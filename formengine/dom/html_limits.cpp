@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <unordered_map>
 
 namespace veltrix::dom {
@@ -35,10 +36,40 @@ bool IsVoid(std::string_view name) {
 
 // Elements that the start of a sibling, or the end of their parent, closes.
 bool IsClosedBySibling(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"html",  "head",    "body",    "p",     "option",
+                                                  "tr",    "td",      "th",      "tbody", "thead",
+                                                  "tfoot", "caption", "colgroup"};
+    return OneOf(name, kNames);
+}
+
+// Elements that are not "special" to the parser: a list item's start looks past them for the
+// list item it closes.
+bool IsPhrasing(std::string_view name) {
     static constexpr std::string_view kNames[] = {
-        "html",   "head",     "body",     "p",  "li", "dt",    "dd",
-        "option", "optgroup", "tr",       "td", "th", "tbody", "thead",
-        "tfoot",  "caption",  "colgroup", "rb", "rt", "rtc",   "rp"};
+        "a",     "abbr",   "b",      "bdi",     "bdo",   "big",     "cite",     "code",
+        "data",  "del",    "dfn",    "em",      "font",  "i",       "ins",      "kbd",
+        "label", "mark",   "nobr",   "q",       "ruby",  "s",       "samp",     "small",
+        "span",  "strike", "strong", "sub",     "sup",   "time",    "tt",       "u",
+        "var",   "output", "rb",     "rt",      "rtc",   "rp",      "optgroup", "audio",
+        "video", "canvas", "map",    "picture", "meter", "progress"};
+    return OneOf(name, kNames);
+}
+
+// HTML tags that end SVG and MathML content where they appear in it.
+bool BreaksOutOfForeignContent(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "b",      "big",    "blockquote", "body",  "br",    "center", "code", "dd",      "div",
+        "dl",     "dt",     "em",         "embed", "font",  "h1",     "h2",   "h3",      "h4",
+        "h5",     "h6",     "head",       "hr",    "i",     "img",    "li",   "listing", "menu",
+        "meta",   "nobr",   "ol",         "p",     "pre",   "ruby",   "s",    "small",   "span",
+        "strong", "strike", "sub",        "sup",   "table", "tt",     "u",    "ul",      "var"};
+    return OneOf(name, kNames);
+}
+
+// SVG and MathML elements whose content is HTML again.
+bool IsIntegrationPoint(std::string_view name) {
+    static constexpr std::string_view kNames[] = {
+        "foreignobject", "desc", "title", "annotation-xml", "mi", "mo", "mn", "ms", "mtext"};
     return OneOf(name, kNames);
 }
 
@@ -50,6 +81,17 @@ bool IsFormatting(std::string_view name) {
                                                   "font",   "i",      "nobr", "s",    "small",
                                                   "strike", "strong", "tt",   "u"};
     return OneOf(name, kNames);
+}
+
+// Elements the parser looks through for an open button or link of the same kind: phrasing
+// content and plain blocks (tables, templates, objects and the like stop it).
+bool IsLookedThrough(std::string_view name) {
+    static constexpr std::string_view kBlocks[] = {
+        "div",        "p",    "address", "section", "article",    "aside",   "nav",     "header",
+        "footer",     "main", "ul",      "ol",      "li",         "dl",      "dd",      "dt",
+        "fieldset",   "h1",   "h2",      "h3",      "h4",         "h5",      "h6",      "center",
+        "blockquote", "pre",  "form",    "figure",  "figcaption", "details", "summary", "menu"};
+    return IsPhrasing(name) || IsFormatting(name) || OneOf(name, kBlocks);
 }
 
 // Elements whose end closes everything opened inside them, formatting elements too.
@@ -66,11 +108,10 @@ bool ClosesTableCell(std::string_view name) {
     return OneOf(name, kNames);
 }
 
-// Forms and the parts of forms that hold content.
+// The parts of forms that hold content.
 bool IsFormPart(std::string_view name) {
-    static constexpr std::string_view kNames[] = {"form",   "fieldset", "legend",   "label",
-                                                  "select", "datalist", "textarea", "button",
-                                                  "output", "a"};
+    static constexpr std::string_view kNames[] = {"fieldset", "legend",   "label",  "select",
+                                                  "datalist", "textarea", "button", "output"};
     return OneOf(name, kNames);
 }
 
@@ -253,13 +294,18 @@ private:
         if (tag.end == kNone) {
             return m_end;  // a tag the page ends in is no tag
         }
-        if (ClosesTableCell(tag.name)) {
-            CloseTableCell();
+        if (!InForeignContent()) {
+            if (ClosesTableCell(tag.name)) {
+                CloseTableCell();
+            }
+            CloseListItem(tag.name);
         }
-        if (Nests(tag)) {
-            const std::size_t limit =
-                m_limits.maxNesting + (IsFormPart(tag.name) ? m_limits.formNestingHeadroom : 0);
-            if (m_live >= limit) {
+        const bool ignored = IgnoredInHtml(tag.name);
+        if (!InForeignContent()) {
+            CloseReopened(tag.name);
+        }
+        if (Nests(tag) && !ignored) {
+            if (m_live >= Limit(tag.name)) {
                 ++m_tooDeep;
                 Drop(lt, tag.end);
                 return tag.end;
@@ -279,16 +325,110 @@ private:
         return tag.end;
     }
 
-    bool Nests(const Tag& tag) const {
-        if (IsVoid(tag.name) || IsClosedBySibling(tag.name)) {
-            return false;
+    // How deep an element may open: a form wherever the parser opens one (forms never nest, so
+    // they add at most a level for each counted element), the parts of a form past the limit by
+    // the headroom, when a form is open.
+    std::size_t Limit(const std::string& name) const {
+        if (name == "form" && !InForeignContent() && !m_positions.contains("template")) {
+            return std::numeric_limits<std::size_t>::max();
         }
-        return !(tag.selfClosing && InForeignContent());
+        const bool formPart = IsFormPart(name) && m_positions.contains("form");
+        return m_limits.maxNesting + (formPart ? m_limits.formNestingHeadroom : 0);
     }
 
-    bool InForeignContent() const { return IsOpen("svg") || IsOpen("math"); }
+    // Start tags the parser ignores in HTML: a form inside a form (outside templates), a list
+    // box inside a list box (which closes the outer one instead).
+    bool IgnoredInHtml(const std::string& name) const {
+        if (InForeignContent()) {
+            return false;
+        }
+        if (name == "form") {
+            return m_positions.contains("form") && !m_positions.contains("template");
+        }
+        return name == "select" && ReachableOpen(name) != kNone;
+    }
 
-    bool IsOpen(const std::string& name) const { return m_positions.contains(name); }
+    // The latest open element of this name when only elements the parser looks through on its
+    // way to it (phrasing content and plain blocks; for a list box, nothing) were opened after
+    // it; kNone otherwise, as when a table, template or SVG lies between.
+    std::size_t ReachableOpen(const std::string& name) const {
+        auto found = m_positions.find(name);
+        if (found == m_positions.end()) {
+            return kNone;
+        }
+        const std::size_t target = found->second.back();
+        for (std::size_t i = m_open.size(); i > target + 1; --i) {
+            const Entry& entry = m_open[i - 1];
+            if (entry.alive &&
+                (name == "select" || entry.foreign || !IsLookedThrough(entry.name))) {
+                return kNone;
+            }
+        }
+        return target;
+    }
+
+    // Elements that close an open one of their kind: a link or a nobr closes the open one alone
+    // (as the end tag of a formatting element), a button or a list box closes it with all that
+    // was opened in it.
+    void CloseReopened(const std::string& name) {
+        const bool formattingKind = name == "a" || name == "nobr";
+        if (!formattingKind && name != "button" && name != "select") {
+            return;
+        }
+        const std::size_t open = ReachableOpen(name);
+        if (open == kNone) {
+            return;
+        }
+        if (formattingKind) {
+            Kill(open);
+            DropClosedTop();
+        } else {
+            CloseDownTo(open, false);
+        }
+    }
+
+    // In SVG and MathML every tag nests unless it closes itself; in HTML, void elements and
+    // those that a sibling closes do not.
+    bool Nests(const Tag& tag) const {
+        if (InForeignContent() && !BreaksOutOfForeignContent(tag.name)) {
+            return !tag.selfClosing;
+        }
+        return !IsVoid(tag.name) && !IsClosedBySibling(tag.name);
+    }
+
+    // The latest open element is an SVG or MathML element whose content is not HTML.
+    bool InForeignContent() const {
+        return !m_open.empty() && m_open.back().foreign && !IsIntegrationPoint(m_open.back().name);
+    }
+
+    // A list item closes the open list item of its kind (li; dd and dt together) unless an
+    // element other than phrasing content, address, div or p stands between, as the parser
+    // does; the look-back is bounded, and past it the item nests, which only overcounts.
+    void CloseListItem(const std::string& name) {
+        const bool listItem = name == "li";
+        if (!listItem && name != "dd" && name != "dt") {
+            return;
+        }
+        constexpr std::size_t kLookBack = 64;
+        std::size_t looked = 0;
+        for (std::size_t i = m_open.size(); i > 0 && looked < kLookBack; --i) {
+            const Entry& entry = m_open[i - 1];
+            if (!entry.alive) {
+                continue;
+            }
+            ++looked;
+            const bool match =
+                listItem ? entry.name == "li" : entry.name == "dd" || entry.name == "dt";
+            if (match) {
+                CloseDownTo(i - 1, false);
+                return;
+            }
+            if (!IsPhrasing(entry.name) && entry.name != "address" && entry.name != "div" &&
+                entry.name != "p") {
+                return;
+            }
+        }
+    }
 
     // Where the end tag of a raw text element starts (or the end of the page).
     std::size_t RawTextEnd(const std::string& name, std::size_t from) const {
@@ -307,8 +447,10 @@ private:
     }
 
     void OpenElement(const std::string& name) {
+        const bool foreign = name == "svg" || name == "math" ||
+                             (InForeignContent() && !BreaksOutOfForeignContent(name));
         m_positions[name].push_back(m_open.size());
-        m_open.push_back({name, true});
+        m_open.push_back({name, true, foreign});
         ++m_live;
     }
 
@@ -316,7 +458,7 @@ private:
     // another closes the latest open element of its name and what was opened after it, but
     // for formatting elements; an end tag with nothing of its name open closes nothing.
     void EndTag(const std::string& name) {
-        if (ClosesTableCell(name)) {
+        if (ClosesTableCell(name) && !InForeignContent()) {
             CloseTableCell();
         }
         auto found = m_positions.find(name);
@@ -324,7 +466,8 @@ private:
             return;
         }
         const std::size_t target = found->second.back();
-        if (IsFormatting(name)) {
+        // A form's end tag takes the form off the open elements but leaves its content open.
+        if (IsFormatting(name) || name == "form") {
             Kill(target);
             DropClosedTop();
         } else {
@@ -412,6 +555,7 @@ private:
     struct Entry {
         std::string name;
         bool alive;
+        bool foreign;  // an SVG or MathML element
     };
     std::vector<Entry> m_open;
     std::size_t m_live = 0;

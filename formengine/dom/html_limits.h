@@ -22,8 +22,9 @@ inline constexpr std::size_t kMaxPageBytes = std::size_t{8} << 20;
 // Open elements kept nested; a start tag that would open an element deeper is left out, so its
 // content goes into the element at the limit (browsers flatten past 512 levels as well).
 inline constexpr std::size_t kMaxNesting = 512;
-// Further levels that forms and their parts (controls with content, labels, field sets, links)
-// may still open past kMaxNesting, so that a form after a flood of nested elements survives.
+// Further levels that the parts of an open form (controls with content, labels, field sets)
+// may still open past kMaxNesting, so that a form after a flood of nested elements survives;
+// forms themselves are never left out, as they do not nest.
 inline constexpr std::size_t kFormNestingHeadroom = 64;
 // Start tags read; the page from the first tag past the limit on is dropped.
 inline constexpr std::size_t kMaxStartTags = 150000;

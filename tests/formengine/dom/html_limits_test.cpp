@@ -85,6 +85,27 @@ TEST(HtmlLimits, AFormattingEndTagClosesItsElementAlone) {
     EXPECT_TRUE(LimitHtml(Repeat("<div><b id=1>x</div>", 4), Nesting(3)).isShortened);
 }
 
+TEST(HtmlLimits, TagsThatCloseTheirKindDoNotNest) {
+    for (const std::string piece : {"<a href=#>", "<nobr>", "<button>", "<select>", "<li>",
+                                    "<dd><dt>", "<form>", "<p>", "<option>"}) {
+        const std::string page = Repeat(piece, 100);
+        EXPECT_EQ(LimitHtml(page, Nesting(3)).Html(), page) << piece;
+    }
+}
+
+TEST(HtmlLimits, TagsThatTheParserNestsAreCounted) {
+    // List items of different kinds, groups of options and ruby texts nest; so does everything
+    // in SVG and MathML but what closes itself, and the HTML blocks that break out of them; a
+    // button inside a table cell does not close the button around the table; a form's end
+    // leaves open what was opened in it.
+    for (const std::string piece :
+         {"<li><dd>", "<optgroup>", "<rt>", "<svg><input>", "<math><td>", "<math><div/>",
+          "<svg><foreignObject><div/>", "<button><table><tr><td>", "<template><form>",
+          "<form><div></form>"}) {
+        EXPECT_TRUE(LimitHtml(Repeat(piece, 10), Nesting(3)).isShortened) << piece;
+    }
+}
+
 TEST(HtmlLimits, TheRestOfThePageIsDroppedPastTheTagLimit) {
     HtmlLimits limits;
     limits.maxStartTags = 3;
