@@ -60,6 +60,7 @@ public:
         CollectRangesAndForms(document);
         FindFormCloses();
         AddTree(document);
+        SetParserForms();
         m_doc->Finish();
     }
 
@@ -180,6 +181,17 @@ private:
         return form && form == children.back().element ? form : parent;
     }
 
+    // Each element's parser form, once every form is built: the parser moves a control that
+    // stands in a table before the table, and so before a form opened in that table.
+    void SetParserForms() {
+        for (const auto& [element, start] : m_sourceStarts) {
+            if (auto form = BuiltForm(OpenFormAt(start))) {
+                MemoryDocument::SetParserForm(element, form);
+            }
+        }
+        m_sourceStarts.clear();
+    }
+
     // The tag name as UTF-16, converted once per known tag.
     std::u16string TagOf(const GumboNode* node) {
         const GumboElement& e = node->v.element;
@@ -222,9 +234,7 @@ private:
         if (e.tag == GUMBO_TAG_FORM) {
             m_forms[StartOf(node)] = element;
         }
-        if (auto form = BuiltForm(OpenFormAt(StartOf(node)))) {
-            MemoryDocument::SetParserForm(element, form);
-        }
+        m_sourceStarts.emplace_back(element, StartOf(node));
         return element;
     }
 
@@ -279,6 +289,8 @@ private:
     std::vector<std::size_t> m_closes;
     std::vector<std::size_t> m_formStarts;
     std::unordered_map<std::size_t, std::shared_ptr<MemoryElement>> m_forms;
+    // Every element built, with the source offset of its start tag.
+    std::vector<std::pair<std::shared_ptr<MemoryElement>, std::size_t>> m_sourceStarts;
     std::vector<std::u16string> m_tagNames;
     std::unordered_map<std::string_view, std::u16string> m_attributeNames;
 };

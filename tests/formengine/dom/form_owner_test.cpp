@@ -54,6 +54,16 @@ TEST(FormOwner, FormOpenedInsideATableOwnsTheControlsThatFollowIt) {
     EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"row", "user", "pass", "go"}));
 }
 
+TEST(FormOwner, ControlsMovedBeforeTheTableBelongToTheFormOpenedInIt) {
+    // The parser moves controls that stand in a table (outside a cell) before the table, so
+    // before the form opened there; they still belong to it, and the next form's are its own.
+    auto doc = Parse(
+        "<table><form id=f><input id=user><input id=pass type=password></form></table>"
+        "<table><table><form id=g><select id=s></select></form></table>");
+    EXPECT_EQ(OwnedIds(*doc, "f"), (Ids{"user", "pass"}));
+    EXPECT_EQ(OwnedIds(*doc, "g"), (Ids{"s"}));
+}
+
 TEST(FormOwner, FormOpenedInATableCellEndsAtItsEndTag) {
     auto doc = Parse(
         "<table><tr><td><form id=f1><input id=a></td><td><input id=b></form></td>"
