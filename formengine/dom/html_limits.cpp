@@ -94,6 +94,21 @@ bool IsLookedThrough(std::string_view name) {
     return IsPhrasing(name) || IsFormatting(name) || OneOf(name, kBlocks);
 }
 
+// Elements whose end tag the parser honours only when no scope boundary (a table, template,
+// object and the like) lies between; other end tags only when nothing but phrasing content does.
+bool EndsByScope(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"button",  "table",    "object", "applet",
+                                                  "marquee", "template", "body",   "html"};
+    return (IsLookedThrough(name) && !IsPhrasing(name) && !IsFormatting(name)) ||
+           OneOf(name, kNames);
+}
+
+bool IsScopeBoundary(std::string_view name) {
+    static constexpr std::string_view kNames[] = {"table",   "object",   "applet",
+                                                  "marquee", "template", "html"};
+    return OneOf(name, kNames) || IsIntegrationPoint(name);
+}
+
 // Elements whose end closes everything opened inside them, formatting elements too.
 bool ClosesFormatting(std::string_view name) {
     static constexpr std::string_view kNames[] = {"table", "object", "applet", "marquee",
@@ -294,6 +309,9 @@ private:
         if (tag.end == kNone) {
             return m_end;  // a tag the page ends in is no tag
         }
+        if (InSelect() && !StartInSelect(tag.name)) {
+            return tag.end;
+        }
         if (!InForeignContent()) {
             if (ClosesTableCell(tag.name)) {
                 CloseTableCell();
@@ -466,13 +484,74 @@ private:
             return;
         }
         const std::size_t target = found->second.back();
+        if (InSelect() && name != "select" && name != "optgroup" && name != "template") {
+            return;  // a list box ignores other end tags
+        }
         // A form's end tag takes the form off the open elements but leaves its content open.
         if (IsFormatting(name) || name == "form") {
             Kill(target);
             DropClosedTop();
-        } else {
+        } else if (!BlockedBetween(target, name)) {
             CloseDownTo(target, ClosesFormatting(name));
         }
+    }
+
+    // Whether the parser ignores the end tag of `name` for the element at `target`: a scope
+    // boundary lies between, or, for an end tag of phrasing content or an unknown element,
+    // anything but phrasing content does.
+    bool BlockedBetween(std::size_t target, const std::string& name) const {
+        const bool byScope = EndsByScope(name);
+        for (std::size_t i = m_open.size(); i > target + 1; --i) {
+            const Entry& entry = m_open[i - 1];
+            if (!entry.alive) {
+                continue;
+            }
+            if (byScope ? IsScopeBoundary(entry.name)
+                        : !entry.foreign && !IsPhrasing(entry.name) && !IsFormatting(entry.name)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The parser is in a list box: it keeps options and option groups and ignores most else.
+    bool InSelect() const {
+        if (m_open.empty() || m_open.back().foreign) {
+            return false;
+        }
+        if (m_open.back().name == "select") {
+            return true;
+        }
+        if (m_open.back().name != "optgroup") {
+            return false;
+        }
+        for (std::size_t i = m_open.size() - 1; i > 0; --i) {
+            if (m_open[i - 1].alive) {
+                return m_open[i - 1].name == "select";
+            }
+        }
+        return false;
+    }
+
+    // A start tag in a list box: another list box closes it and is ignored; an input or a text
+    // area (or a table part, in a table) closes it and goes on; an option group closes the open
+    // one; options, scripts and templates go on; everything else is ignored. Whether the tag goes
+    // on.
+    bool StartInSelect(const std::string& name) {
+        const bool tablePart = name == "table" || ClosesTableCell(name);
+        if (name == "select" || name == "input" || name == "keygen" || name == "textarea" ||
+            (tablePart && m_positions.contains("table"))) {
+            CloseDownTo(m_positions.at("select").back(), false);
+            return name != "select";
+        }
+        if (name == "optgroup") {
+            if (m_open.back().name == "optgroup") {
+                Kill(m_open.size() - 1);
+                DropClosedTop();
+            }
+            return true;
+        }
+        return name == "option" || name == "script" || name == "template" || name == "hr";
     }
 
     // Everything opened in the table cell that is open: all after the latest open table.
