@@ -109,10 +109,10 @@ bool IsScopeBoundary(std::string_view name) {
     return OneOf(name, kNames) || IsIntegrationPoint(name);
 }
 
-// Elements whose end closes everything opened inside them, formatting elements too.
+// Elements whose end closes everything opened inside them, formatting elements too (the
+// parser marks where they start in its list of formatting elements).
 bool ClosesFormatting(std::string_view name) {
-    static constexpr std::string_view kNames[] = {"table", "object", "applet", "marquee",
-                                                  "template"};
+    static constexpr std::string_view kNames[] = {"object", "applet", "marquee", "template"};
     return OneOf(name, kNames);
 }
 
@@ -315,6 +315,10 @@ private:
         if (!InForeignContent()) {
             if (ClosesTableCell(tag.name)) {
                 CloseTableCell();
+                if ((tag.name == "td" || tag.name == "th" || tag.name == "caption") &&
+                    m_positions.contains("table")) {
+                    m_cellStart = m_open.size();
+                }
             }
             CloseListItem(tag.name);
         }
@@ -493,6 +497,9 @@ private:
             DropClosedTop();
         } else if (!BlockedBetween(target, name)) {
             CloseDownTo(target, ClosesFormatting(name));
+            if (name == "table") {
+                m_cellStart = kNone;
+            }
         }
     }
 
@@ -506,7 +513,10 @@ private:
             if (!entry.alive) {
                 continue;
             }
-            if (byScope ? IsScopeBoundary(entry.name)
+            // A list item's end stops at lists as well.
+            const bool boundary = IsScopeBoundary(entry.name) ||
+                                  (name == "li" && (entry.name == "ul" || entry.name == "ol"));
+            if (byScope ? boundary
                         : !entry.foreign && !IsPhrasing(entry.name) && !IsFormatting(entry.name)) {
                 return true;
             }
@@ -555,11 +565,22 @@ private:
     }
 
     // Everything opened in the table cell that is open: all after the latest open table.
+    // Formatting elements opened in the cell close with it; those opened in the table outside
+    // a cell stay open.
     void CloseTableCell() {
         auto table = m_positions.find("table");
-        if (table != m_positions.end() && table->second.back() + 1 < m_open.size()) {
-            CloseDownTo(table->second.back() + 1, true);
+        if (table == m_positions.end()) {
+            return;
         }
+        const std::size_t tableAt = table->second.back();
+        const bool cellKnown = m_cellStart != kNone && m_cellStart > tableAt;
+        if (cellKnown && m_cellStart < m_open.size()) {
+            CloseDownTo(m_cellStart, true);
+        }
+        if (tableAt + 1 < m_open.size()) {
+            CloseDownTo(tableAt + 1, false);
+        }
+        m_cellStart = kNone;
     }
 
     // Closes the entries from the top down to `target`, formatting elements only when told.
@@ -638,6 +659,8 @@ private:
     };
     std::vector<Entry> m_open;
     std::size_t m_live = 0;
+    // Where the content of the latest table cell starts in m_open; kNone when not known.
+    std::size_t m_cellStart = kNone;
     // Where the open elements of each name are in m_open, in order.
     std::unordered_map<std::string, std::vector<std::size_t>> m_positions;
 };
