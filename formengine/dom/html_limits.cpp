@@ -58,11 +58,11 @@ bool IsPhrasing(std::string_view name) {
 // HTML tags that end SVG and MathML content where they appear in it.
 bool BreaksOutOfForeignContent(std::string_view name) {
     static constexpr std::string_view kNames[] = {
-        "b",      "big",    "blockquote", "body",  "br",    "center", "code", "dd",      "div",
-        "dl",     "dt",     "em",         "embed", "font",  "h1",     "h2",   "h3",      "h4",
-        "h5",     "h6",     "head",       "hr",    "i",     "img",    "li",   "listing", "menu",
-        "meta",   "nobr",   "ol",         "p",     "pre",   "ruby",   "s",    "small",   "span",
-        "strong", "strike", "sub",        "sup",   "table", "tt",     "u",    "ul",      "var"};
+        "b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+        "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+        "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+        "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+        "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var"};
     return OneOf(name, kNames);
 }
 
@@ -104,8 +104,8 @@ bool EndsByScope(std::string_view name) {
 }
 
 bool IsScopeBoundary(std::string_view name) {
-    static constexpr std::string_view kNames[] = {"table",   "object",   "applet",
-                                                  "marquee", "template", "html"};
+    static constexpr std::string_view kNames[] = {"table",    "object", "applet",  "marquee",
+                                                  "template", "html",   "frameset"};
     return OneOf(name, kNames) || IsIntegrationPoint(name);
 }
 
@@ -156,6 +156,7 @@ struct Tag {
     std::size_t attributes = 0;   // how many it carries
     std::size_t keptEnd = kNone;  // just after the last attribute kept
     bool selfClosing = false;
+    bool fontAttribute = false;  // a color, face or size attribute
 };
 
 class Scanner {
@@ -261,12 +262,26 @@ private:
                 continue;
             }
             slash = false;
+            tag.fontAttribute = tag.fontAttribute || IsFontAttribute(i);
             i = SkipAttribute(i);
             if (++tag.attributes == m_limits.maxAttributesPerTag) {
                 tag.keptEnd = i;
             }
         }
         return tag;
+    }
+
+    // Whether the attribute whose name starts at `i` is color, face or size.
+    bool IsFontAttribute(std::size_t i) const {
+        for (std::string_view name : {"color", "face", "size"}) {
+            const std::size_t after = i + name.size();
+            if (StartsWithNoCase(Live(), i, name) &&
+                (after >= m_end || IsSpace(m_page[after]) || m_page[after] == '=' ||
+                 m_page[after] == '/' || m_page[after] == '>')) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // One attribute from its name at `i`; returns the position after it.
@@ -312,6 +327,9 @@ private:
         if (InSelect() && !StartInSelect(tag.name)) {
             return tag.end;
         }
+        if (InForeignContent() && BreaksOut(tag)) {
+            BreakOut();
+        }
         if (!InForeignContent()) {
             if (ClosesTableCell(tag.name)) {
                 CloseTableCell();
@@ -332,7 +350,7 @@ private:
                 Drop(lt, tag.end);
                 return tag.end;
             }
-            OpenElement(tag.name);
+            OpenElement(tag);
         }
         if (tag.keptEnd != kNone && tag.attributes > m_limits.maxAttributesPerTag) {
             ++m_tooManyAttributes;
@@ -409,10 +427,15 @@ private:
         }
     }
 
+    // HTML blocks end SVG and MathML content, and so does a font with presentation attributes.
+    static bool BreaksOut(const Tag& tag) {
+        return BreaksOutOfForeignContent(tag.name) || (tag.name == "font" && tag.fontAttribute);
+    }
+
     // In SVG and MathML every tag nests unless it closes itself; in HTML, void elements and
     // those that a sibling closes do not.
     bool Nests(const Tag& tag) const {
-        if (InForeignContent() && !BreaksOutOfForeignContent(tag.name)) {
+        if (InForeignContent() && !BreaksOut(tag)) {
             return !tag.selfClosing;
         }
         return !IsVoid(tag.name) && !IsClosedBySibling(tag.name);
@@ -468,9 +491,10 @@ private:
         return m_end;
     }
 
-    void OpenElement(const std::string& name) {
-        const bool foreign = name == "svg" || name == "math" ||
-                             (InForeignContent() && !BreaksOutOfForeignContent(name));
+    void OpenElement(const Tag& tag) {
+        const std::string& name = tag.name;
+        const bool foreign =
+            name == "svg" || name == "math" || (InForeignContent() && !BreaksOut(tag));
         m_positions[name].push_back(m_open.size());
         m_open.push_back({name, true, foreign});
         ++m_live;
@@ -522,6 +546,15 @@ private:
             }
         }
         return false;
+    }
+
+    // An HTML block in SVG or MathML closes the SVG and MathML elements up to the nearest HTML
+    // element or integration point.
+    void BreakOut() {
+        while (InForeignContent()) {
+            Kill(m_open.size() - 1);
+            DropClosedTop();
+        }
     }
 
     // The parser is in a list box: it keeps options and option groups and ignores most else.

@@ -86,8 +86,9 @@ TEST(HtmlLimits, AFormattingEndTagClosesItsElementAlone) {
 }
 
 TEST(HtmlLimits, TagsThatCloseTheirKindDoNotNest) {
-    for (const std::string piece : {"<a href=#>", "<nobr>", "<button>", "<select>", "<li>",
-                                    "<dd><dt>", "<form>", "<p>", "<option>"}) {
+    for (const std::string piece :
+         {"<a href=#>", "<nobr>", "<button>", "<select>", "<li>", "<dd><dt>", "<form>", "<p>",
+          "<option>", "<select><div></select>"}) {
         const std::string page = Repeat(piece, 100);
         EXPECT_EQ(LimitHtml(page, Nesting(3)).Html(), page) << piece;
     }
@@ -97,11 +98,14 @@ TEST(HtmlLimits, TagsThatTheParserNestsAreCounted) {
     // List items of different kinds, groups of options and ruby texts nest; so does everything
     // in SVG and MathML but what closes itself, and the HTML blocks that break out of them; a
     // button inside a table cell does not close the button around the table; a form's end
-    // leaves open what was opened in it.
+    // leaves open what was opened in it; an end tag across a boundary the parser does not cross
+    // closes nothing; an HTML block ends SVG content.
     for (const std::string piece :
          {"<li><dd>", "<optgroup>", "<rt>", "<svg><input>", "<math><td>", "<math><div/>",
           "<svg><foreignObject><div/>", "<button><table><tr><td>", "<template><form>",
-          "<form><div></form>"}) {
+          "<form><div></form>", "<div><object>x</div>", "<span><div>x</span>", "<li><ul>x</li>",
+          "<div><frameset>x</div>", "<svg><span>x</svg>", "<svg><font><td>",
+          "<table><b id=1></table>x"}) {
         EXPECT_TRUE(LimitHtml(Repeat(piece, 10), Nesting(3)).isShortened) << piece;
     }
 }
