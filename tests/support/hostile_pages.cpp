@@ -72,45 +72,56 @@ std::string InvalidUtf8() {
 using Pages = std::vector<HostilePage>;
 
 void Add(Pages& pages, std::string name, std::function<std::string()> make) {
-    pages.push_back({std::move(name), std::move(make), false});
+    pages.push_back({std::move(name), std::move(make), false, false});
 }
 
 // A page of `make`'s markup followed by the login form.
 void AddWithLogin(Pages& pages, std::string name, std::function<std::string()> make) {
-    pages.push_back({std::move(name), [make] { return WithLogin(make()); }, true});
+    pages.push_back({std::move(name), [make] { return WithLogin(make()); }, true, false});
 }
 
 void AddNested(Pages& pages) {
-    static constexpr std::pair<std::string_view, std::string_view> kPieces[] = {
-        {"div", "<div>"},
-        {"span", "<span>"},
-        {"b", "<b>"},
-        {"i", "<i>"},
-        {"font", "<font color=red>"},
-        {"a", "<a href=#>"},
-        {"p_span", "<p><span>"},
-        {"ul_li", "<ul><li>"},
-        {"dl_dd", "<dl><dd>"},
-        {"table", "<table><tr><td>"},
-        {"table_only", "<table>"},
-        {"form", "<form>"},
-        {"fieldset", "<fieldset>"},
-        {"label", "<label>"},
-        {"button", "<button>"},
-        {"select", "<select><option>"},
-        {"option_span", "<option><span>"},
-        {"section", "<section>"},
-        {"blockquote", "<blockquote>"},
-        {"svg", "<svg><g>"},
-        {"object", "<object>"},
-        {"nobr", "<nobr>"},
-        {"template", "<template>"},
-        {"div_self_closing", "<div/>"},
-        {"heading", "<h1><h2>"},
+    struct Nested {
+        std::string_view name;
+        std::string_view piece;
+        bool nests;       // the parser nests it: the page passes the nesting limit
+        bool keepsLogin;  // the login form after it is part of the page (not inside SVG or a
+                          // template's content)
     };
-    for (const auto& [name, piece] : kPieces) {
-        AddWithLogin(pages, "nested_" + std::string(name),
-                     [piece = piece] { return Repeat(piece, kDeep); });
+    static constexpr Nested kPieces[] = {
+        {"div", "<div>", true, true},
+        {"span", "<span>", true, true},
+        {"b", "<b>", true, true},
+        {"i", "<i>", true, true},
+        {"font", "<font color=red>", true, true},
+        {"a", "<a href=#>", false, true},
+        {"p_span", "<p><span>", true, true},
+        {"ul_li", "<ul><li>", true, true},
+        {"dl_dd", "<dl><dd>", true, true},
+        {"table", "<table><tr><td>", true, true},
+        {"table_only", "<table>", true, true},
+        {"form", "<form>", false, true},
+        {"fieldset", "<fieldset>", true, true},
+        {"label", "<label>", true, true},
+        {"button", "<button>", false, true},
+        {"select", "<select><option>", false, true},
+        {"option_span", "<option><span>", true, true},
+        {"section", "<section>", true, true},
+        {"blockquote", "<blockquote>", true, true},
+        {"svg", "<svg><g>", true, false},
+        {"object", "<object>", true, true},
+        {"nobr", "<nobr>", false, true},
+        {"template", "<template>", true, false},
+        {"div_self_closing", "<div/>", true, true},
+        {"heading", "<h1><h2>", true, true},
+        {"optgroup", "<optgroup>", true, true},
+        {"li_dd", "<li><dd>", true, true},
+    };
+    for (const Nested& nested : kPieces) {
+        const std::string piece(nested.piece);
+        pages.push_back({"nested_" + std::string(nested.name),
+                         [piece] { return WithLogin(Repeat(piece, kDeep)); }, nested.keepsLogin,
+                         nested.nests});
     }
     AddWithLogin(pages, "nested_div_closed",
                  [] { return Repeat("<div>", kDeep) + Repeat("</div>", kDeep); });

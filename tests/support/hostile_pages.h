@@ -15,6 +15,8 @@ struct HostilePage {
     std::function<std::string()> make;  // the page's HTML, made when asked for
     // The page ends in a login form that survives the limits and must be found.
     bool endsInLogin = false;
+    // The page nests elements past the nesting limit, which says so.
+    bool nestsPastLimit = false;
 };
 
 std::vector<HostilePage> HostilePages();
