@@ -12,6 +12,7 @@
 #include <map>
 #include <span>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -199,6 +200,7 @@ constexpr const char* kBeginWrite = "BEGIN IMMEDIATE";
 constexpr const char* kCommit = "COMMIT";
 constexpr const char* kRollback = "ROLLBACK";
 constexpr const char* kSelectChildKeys = "SELECT name FROM keys WHERE parent = ?1";
+constexpr const char* kSelectChildIds = "SELECT id, name FROM keys WHERE parent = ?1";
 constexpr const char* kSelectChild = "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2";
 constexpr const char* kInsertKey = "INSERT INTO keys(parent, name, folded) VALUES(?1, ?2, ?3)";
 constexpr const char* kSelectValues = "SELECT name, type, data FROM key_values WHERE key = ?1";
@@ -280,6 +282,8 @@ public:
     }
 
     ~HiveDb() {
+        EndBatch();
+        DropCopy();
         m_statements.reset();
         sqlite3_close_v2(m_db);
     }
@@ -334,6 +338,105 @@ public:
             return ByFoldedName(a.name, b.name);
         });
         return values;
+    }
+
+    // The walk of VisitKeyTree: depth first with an explicit stack. `path` holds the path of the
+    // key being visited; a key's parent path is always a prefix of it, so each key only cuts the
+    // buffer back to its parent's length and appends its own name.
+    bool VisitTree(const Components& start, const KeyVisitor& visit) {
+        Transaction transaction(*m_statements, Transaction::Mode::Read);
+        const auto top = transaction.Active() ? FindKey(start) : std::nullopt;
+        if (!top) {
+            return false;
+        }
+        struct Pending {
+            std::int64_t id;
+            std::size_t parentLength;
+            std::u16string name;
+        };
+        std::u16string path = JoinComponents(start);
+        std::vector<Pending> stack;
+        VisitKey(*top, path, visit, stack);
+        while (!stack.empty()) {
+            Pending next = std::move(stack.back());
+            stack.pop_back();
+            path.resize(next.parentLength);
+            if (!path.empty()) {
+                path += u'\\';
+            }
+            path += next.name;
+            VisitKey(next.id, path, visit, stack);
+        }
+        return true;
+    }
+
+    // ---- Batches (Registry::ApplyAll) ----
+
+    // Takes the write lock for a batch; with `keepCopy`, also copies the hive as it is now, so
+    // that RestoreCopy can put it back after a later hive of the batch failed.
+    bool BeginBatch(bool keepCopy) {
+        m_batch = std::make_unique<Transaction>(*m_statements, Transaction::Mode::Write);
+        m_batchKeys.clear();
+        if (!m_batch->Active()) {
+            m_batch.reset();
+            return false;
+        }
+        return !keepCopy || CopyInto(m_copy);
+    }
+
+    bool ApplyEdit(const RegistryEdit& edit) {
+        const Components path = SplitPath(edit.path);
+        switch (edit.kind) {
+            case RegistryEdit::Kind::CreateKey:
+                return BatchKey(path, true).has_value();
+            case RegistryEdit::Kind::SetValue: {
+                const auto key = BatchKey(path, true);
+                return key && Upsert(*key, edit.name, edit.value);
+            }
+            case RegistryEdit::Kind::DeleteValue: {
+                const auto key = BatchKey(path, false);
+                if (!key) {
+                    return true;  // nothing to delete
+                }
+                Statement remove(*m_statements, kDeleteValue);
+                remove.Bind(1, *key).Bind(2, text::FoldCase(edit.name));
+                return remove.Run();
+            }
+            case RegistryEdit::Kind::DeleteKeyTree: {
+                const auto key = path.empty() ? std::nullopt : BatchKey(path, false);
+                if (!key) {
+                    return !path.empty();
+                }
+                m_batchKeys.clear();  // the remembered ids below this key are gone
+                return DeleteSubtree(*key);
+            }
+        }
+        return false;
+    }
+
+    bool CommitBatch() {
+        const bool committed = m_batch && m_batch->Commit();
+        EndBatch();
+        return committed;
+    }
+
+    void RollbackBatch() { EndBatch(); }
+
+    // Puts back the copy BeginBatch kept; false when it cannot be written.
+    bool RestoreCopy() {
+        if (m_copy == nullptr) {
+            return false;
+        }
+        sqlite3_backup* backup = sqlite3_backup_init(m_db, "main", m_copy, "main");
+        const bool restored = backup != nullptr && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+        sqlite3_backup_finish(backup);
+        DropCopy();
+        return restored;
+    }
+
+    void DropCopy() {
+        sqlite3_close_v2(m_copy);
+        m_copy = nullptr;
     }
 
     std::optional<RegistryValue> GetValue(const Components& path, std::u16string_view name) {
@@ -458,6 +561,137 @@ private:
         return key;
     }
 
+    static std::u16string JoinComponents(const Components& path) {
+        std::u16string joined;
+        for (std::u16string_view name : path) {
+            if (!joined.empty()) {
+                joined += u'\\';
+            }
+            joined += name;
+        }
+        return joined;
+    }
+
+    template <typename Stack>
+    void VisitKey(std::int64_t id, std::u16string_view path, const KeyVisitor& visit,
+                  Stack& stack) {
+        std::vector<NamedValue> values;
+        Statement selectValues(*m_statements, kSelectValues);
+        selectValues.Bind(1, id);
+        while (selectValues.Step() == SQLITE_ROW) {
+            values.push_back({selectValues.Text(0), ValueFromRow(selectValues, 1)});
+        }
+        std::sort(values.begin(), values.end(), [](const NamedValue& a, const NamedValue& b) {
+            return ByFoldedName(a.name, b.name);
+        });
+        visit(path, values);
+
+        std::vector<std::pair<std::int64_t, std::u16string>> children;
+        Statement selectChildren(*m_statements, kSelectChildIds);
+        selectChildren.Bind(1, id);
+        while (selectChildren.Step() == SQLITE_ROW) {
+            children.emplace_back(selectChildren.Int(0), selectChildren.Text(1));
+        }
+        // Pushed last first, so that they are visited in name order.
+        std::sort(children.begin(), children.end(),
+                  [](const auto& a, const auto& b) { return ByFoldedName(b.second, a.second); });
+        for (auto& child : children) {
+            stack.push_back({child.first, path.size(), std::move(child.second)});
+        }
+    }
+
+    bool Upsert(std::int64_t key, std::u16string_view name, const RegistryValue& value) {
+        Statement upsert(*m_statements, kUpsertValue);
+        upsert.Bind(1, key)
+            .Bind(2, name)
+            .Bind(3, text::FoldCase(name))
+            .Bind(4, static_cast<std::int64_t>(value.type))
+            .Bind(5, value.data);
+        return upsert.Run();
+    }
+
+    bool DeleteSubtree(std::int64_t key) {
+        Statement removeValues(*m_statements, kDeleteSubtreeValues);
+        Statement removeKeys(*m_statements, kDeleteSubtreeKeys);
+        removeValues.Bind(1, key);
+        removeKeys.Bind(1, key);
+        return removeValues.Run() && removeKeys.Run();
+    }
+
+    // The key of `path` within a batch: the ids of the keys found or created so far are kept by
+    // their folded path, so a key below a known one costs one query whatever its depth.
+    std::optional<std::int64_t> BatchKey(const Components& path, bool create) {
+        // The folded path, and where each level's prefix ends in it.
+        std::u16string folded;
+        std::vector<std::size_t> ends;
+        ends.reserve(path.size());
+        for (std::u16string_view name : path) {
+            if (!folded.empty()) {
+                folded += u'\\';
+            }
+            folded += text::FoldCase(name);
+            ends.push_back(folded.size());
+        }
+        // The deepest known level, tried from the whole path up (a file names a key right after
+        // its parent, so this is found in one or two tries); -1: none, start at the root.
+        std::ptrdiff_t known = static_cast<std::ptrdiff_t>(path.size()) - 1;
+        std::int64_t key = kRootKey;
+        for (; known >= 0; --known) {
+            const auto found =
+                m_batchKeys.find(folded.substr(0, ends[static_cast<std::size_t>(known)]));
+            if (found != m_batchKeys.end()) {
+                key = found->second;
+                break;
+            }
+        }
+        for (auto level = static_cast<std::size_t>(known + 1); level < path.size(); ++level) {
+            auto child = FindChild(key, path[level]);
+            if (!child && create) {
+                child = InsertChild(key, path[level]);
+            }
+            if (!child) {
+                return std::nullopt;
+            }
+            key = *child;
+            m_batchKeys.emplace(folded.substr(0, ends[level]), key);
+        }
+        return key;
+    }
+
+    std::optional<std::int64_t> InsertChild(std::int64_t parent, std::u16string_view name) {
+        Statement insert(*m_statements, kInsertKey);
+        insert.Bind(1, parent).Bind(2, name).Bind(3, text::FoldCase(name));
+        if (!insert.Run()) {
+            return std::nullopt;
+        }
+        return sqlite3_last_insert_rowid(m_db);
+    }
+
+    // Copies the hive as committed into a new in-memory database at `copy`. Read through a
+    // connection of its own: this one holds the write lock, so the committed state is the state
+    // before the batch, and no other writer can change it meanwhile.
+    bool CopyInto(sqlite3*& copy) {
+        DropCopy();
+        sqlite3* source = nullptr;
+        const bool opened =
+            sqlite3_open_v2(m_file.c_str(), &source, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_open(":memory:", &copy) == SQLITE_OK;
+        sqlite3_backup* backup =
+            opened ? sqlite3_backup_init(copy, "main", source, "main") : nullptr;
+        const bool copied = backup != nullptr && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+        sqlite3_backup_finish(backup);
+        sqlite3_close_v2(source);
+        if (!copied) {
+            DropCopy();
+        }
+        return copied;
+    }
+
+    void EndBatch() {
+        m_batch.reset();  // rolls back unless committed
+        m_batchKeys.clear();
+    }
+
     // Finds or creates each component in turn; runs inside a write transaction.
     std::optional<std::int64_t> MakeKey(const Components& path) {
         std::int64_t key = kRootKey;
@@ -480,6 +714,10 @@ private:
     std::filesystem::path m_file;
     struct stat m_identity {};
     std::unique_ptr<StatementCache> m_statements;
+    // The open batch: its transaction, the keys it found or made, the copy to restore.
+    std::unique_ptr<Transaction> m_batch;
+    std::unordered_map<std::u16string, std::int64_t> m_batchKeys;
+    sqlite3* m_copy = nullptr;
 };
 
 // ---- Hive names ----
@@ -753,6 +991,110 @@ bool Registry::DeleteKeyTree(Hive hive, std::u16string_view path) {
     }
     return Run(hive, Access::Change, false,
                [&](HiveDb& db) { return db.DeleteKeyTree(components); });
+}
+
+bool Registry::VisitKeyTree(Hive hive, std::u16string_view path, const KeyVisitor& visit) {
+    return Run(hive, Access::Read, false,
+               [&](HiveDb& db) { return db.VisitTree(SplitPath(path), visit); });
+}
+
+void Registry::SetCommitCheckForTesting(std::function<bool(Hive)> check) {
+    std::lock_guard lock(m_mutex);
+    m_commitCheck = std::move(check);
+}
+
+namespace {
+
+// The hives a batch writes, in the fixed order of the enumeration, so that two batches lock
+// shared hives in the same order.
+std::vector<Hive> HivesOf(std::span<const RegistryEdit> edits) {
+    std::vector<Hive> hives;
+    for (Hive hive : {Hive::CurrentUser, Hive::LocalMachine, Hive::ClassesRoot}) {
+        if (std::any_of(edits.begin(), edits.end(),
+                        [hive](const RegistryEdit& edit) { return edit.hive == hive; })) {
+            hives.push_back(hive);
+        }
+    }
+    return hives;
+}
+
+}  // namespace
+
+Result<void, BatchFailure> Registry::ApplyAll(std::span<const RegistryEdit> edits) {
+    using Reason = BatchFailure::Reason;
+    std::lock_guard lock(m_mutex);
+    const std::vector<Hive> hives = HivesOf(edits);
+    for (Hive hive : hives) {
+        if (!Writable(hive)) {
+            return Fail(BatchFailure{Reason::ReadOnly, 0, hive});
+        }
+    }
+    // Every hive taken before anything is written; a copy is kept only when another hive could
+    // fail after this one committed.
+    std::vector<HiveDb*> open;
+    const auto rollBack = [&open] {
+        for (HiveDb* db : open) {
+            db->RollbackBatch();
+            db->DropCopy();
+        }
+    };
+    try {
+        for (Hive hive : hives) {
+            HiveDb* db = Open(hive, true);
+            if (db == nullptr || !db->BeginBatch(hives.size() > 1)) {
+                rollBack();
+                return Fail(BatchFailure{Reason::Unavailable, 0, hive});
+            }
+            open.push_back(db);
+        }
+        for (std::size_t i = 0; i < edits.size(); ++i) {
+            const auto slot = std::find(hives.begin(), hives.end(), edits[i].hive) - hives.begin();
+            if (!open[static_cast<std::size_t>(slot)]->ApplyEdit(edits[i])) {
+                rollBack();
+                return Fail(BatchFailure{Reason::EditFailed, i, edits[i].hive});
+            }
+        }
+    } catch (...) {
+        rollBack();
+        return Fail(
+            BatchFailure{Reason::EditFailed, 0, hives.empty() ? Hive::CurrentUser : hives[0]});
+    }
+    const Result<void, BatchFailure> committed = CommitBatches(hives, open);
+    // Counted after the commits, so that a reader never caches old values under the new stamp.
+    ++m_localChanges;
+    if (std::uint64_t* generation = Generation()) {
+        std::atomic_ref<std::uint64_t>(*generation).fetch_add(1);
+    }
+    return committed;
+}
+
+Result<void, BatchFailure> Registry::CommitBatches(const std::vector<Hive>& hives,
+                                                   const std::vector<HiveDb*>& open) {
+    using Reason = BatchFailure::Reason;
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        const bool allowed = !m_commitCheck || m_commitCheck(hives[i]);
+        if (allowed && open[i]->CommitBatch()) {
+            continue;
+        }
+        for (std::size_t later = i; later < open.size(); ++later) {
+            open[later]->RollbackBatch();
+            open[later]->DropCopy();
+        }
+        std::optional<Hive> unrestored;
+        for (std::size_t done = 0; done < i; ++done) {
+            if (!open[done]->RestoreCopy() && !unrestored) {
+                unrestored = hives[done];
+            }
+        }
+        if (unrestored) {
+            return Fail(BatchFailure{Reason::RestoreFailed, 0, *unrestored});
+        }
+        return Fail(BatchFailure{Reason::CommitFailed, 0, hives[i]});
+    }
+    for (HiveDb* db : open) {
+        db->DropCopy();
+    }
+    return {};
 }
 
 }  // namespace veltrix::platform

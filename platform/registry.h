@@ -11,12 +11,16 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 namespace veltrix::platform {
 
@@ -55,7 +59,39 @@ struct RegistryValue {
 struct NamedValue {
     std::u16string name;  // empty for the key's default value
     RegistryValue value;
+
+    bool operator==(const NamedValue&) const = default;
 };
+
+// One change of a batch that Registry::ApplyAll makes all or nothing.
+struct RegistryEdit {
+    enum class Kind { CreateKey, DeleteKeyTree, SetValue, DeleteValue };
+    Kind kind = Kind::CreateKey;
+    Hive hive = Hive::CurrentUser;
+    std::u16string path;
+    std::u16string name;  // value edits only; empty for the key's default value
+    RegistryValue value;  // SetValue only
+};
+
+// Why a batch was not applied; in every case the registry is as it was before.
+struct BatchFailure {
+    enum class Reason {
+        ReadOnly,       // the batch writes to a machine hive kept read-only
+        Unavailable,    // a hive could not be opened or locked for writing
+        EditFailed,     // `edit` could not be made (full disk, damaged hive, ...)
+        CommitFailed,   // the hive `hive` could not commit; the hives committed before it were
+                        // put back as they were
+        RestoreFailed,  // as CommitFailed, but putting back `hive` failed too: it holds the batch
+    };
+    Reason reason = Reason::EditFailed;
+    std::size_t edit = 0;
+    Hive hive = Hive::CurrentUser;
+};
+
+// Called with each key of a tree walk: its path from the hive's root and its values sorted by
+// name. Runs under the registry's lock: it must not call the registry.
+using KeyVisitor =
+    std::function<void(std::u16string_view path, const std::vector<NamedValue>& values)>;
 
 class Registry {
 public:
@@ -105,6 +141,22 @@ public:
     // The root of a hive (empty path) cannot be deleted.
     bool DeleteKeyTree(Hive hive, std::u16string_view path);
 
+    // Visits the key and every key below it, each key before its subkeys, subkeys in name order,
+    // in one consistent read; the walk is iterative and costs one query per key whatever the
+    // depth. False when the key does not exist.
+    bool VisitKeyTree(Hive hive, std::u16string_view path, const KeyVisitor& visit);
+
+    // Applies the edits in order, all or nothing across hives: each hive written by the batch
+    // is locked for writing and changed in one transaction, and the transactions commit only when
+    // every edit was made; a hive that fails to commit makes the hives committed before it go
+    // back to the state they had. Deleting a missing key or value is no error. Key lookups are
+    // remembered within the batch, so a deep tree costs one query per key.
+    Result<void, BatchFailure> ApplyAll(std::span<const RegistryEdit> edits);
+
+    // Test seam: asked before each hive of a batch commits; false makes that commit fail as a
+    // full disk would. Null (the default) lets every commit go ahead.
+    void SetCommitCheckForTesting(std::function<bool(Hive)> check);
+
 private:
     class HiveDb;
     // Read: on an existing hive only. Write: creates the hive and refuses a read-only one.
@@ -116,6 +168,9 @@ private:
     // missing and `create` is false. A connection whose file was deleted or replaced is reopened.
     HiveDb* Open(Hive hive, bool create);
     bool Writable(Hive hive) const;
+    // The commits of ApplyAll, hive by hive; on a failure the hives committed before are restored.
+    Result<void, BatchFailure> CommitBatches(const std::vector<Hive>& hives,
+                                             const std::vector<HiveDb*>& open);
     // Closes the connections of hive files that no longer exist (Default() keeps registries of
     // folders that tests have since removed).
     void ReleaseVanishedHives();
@@ -130,6 +185,7 @@ private:
     // Writes and (re)openings through this object; part of ChangeStamp.
     std::uint64_t m_localChanges = 0;
     std::uint64_t* m_generation = nullptr;
+    std::function<bool(Hive)> m_commitCheck;
 };
 
 }  // namespace veltrix::platform

@@ -30,18 +30,26 @@ std::u16string JoinPath(std::u16string_view parent, std::u16string_view child) {
     return path;
 }
 
-// The path without empty components.
+// The path without empty components; built in place, so a deep path costs its length.
 std::u16string NormalisePath(std::u16string_view path) {
     std::u16string normal;
+    normal.reserve(path.size());
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t end = std::min(path.find(u'\\', start), path.size());
         if (end > start) {
-            normal = JoinPath(normal, path.substr(start, end - start));
+            if (!normal.empty()) {
+                normal += u'\\';
+            }
+            normal += path.substr(start, end - start);
         }
         start = end + 1;
     }
     return normal;
+}
+
+std::size_t Depth(std::u16string_view normalPath) {
+    return normalPath.empty() ? 0 : 1 + std::count(normalPath.begin(), normalPath.end(), u'\\');
 }
 
 // ---- Writing ----
@@ -122,17 +130,15 @@ std::u16string ValueLine(const platform::NamedValue& named) {
     return HexLines(line + u"hex(" + HexNumber(type, 1) + u"):", value.data);
 }
 
-void WriteKey(Registry& registry, const RegKeyName& key, std::u16string& out) {
+void WriteKey(const RegKeyName& key, const std::vector<platform::NamedValue>& values,
+              std::u16string& out) {
     out += u'[' + key.Display() + u']';
     out += kLineEnd;
-    for (const auto& value : registry.EnumValues(key.hive, key.path)) {
+    for (const auto& value : values) {
         out += ValueLine(value);
         out += kLineEnd;
     }
     out += kLineEnd;
-    for (const auto& subkey : registry.EnumKeys(key.hive, key.path)) {
-        WriteKey(registry, {key.hive, JoinPath(key.path, subkey)}, out);
-    }
 }
 
 std::string EncodeUtf16LeWithBom(std::u16string_view text) {
@@ -255,6 +261,10 @@ private:
         }
         if (remove && key->path.empty()) {
             throw ParseFailure{"the root of a hive cannot be deleted"};
+        }
+        if (Depth(key->path) > kMaxImportKeyDepth) {
+            throw ParseFailure{"the key is nested deeper than " +
+                               std::to_string(kMaxImportKeyDepth) + " levels"};
         }
         RegChange change;
         change.kind = remove ? RegChange::Kind::DeleteKeyTree : RegChange::Kind::CreateKey;
@@ -386,28 +396,28 @@ private:
     std::vector<RegChange> m_changes;
 };
 
-bool WritesMachineHive(const std::vector<RegChange>& changes) {
-    return std::any_of(changes.begin(), changes.end(), [](const RegChange& change) {
-        return change.key.hive != Hive::CurrentUser;
-    });
-}
-
-// Applies one change; false when the registry refused it.
-bool ApplyChange(Registry& registry, const RegChange& change) {
-    const auto& key = change.key;
+platform::RegistryEdit EditOf(const RegChange& change) {
+    using Kind = platform::RegistryEdit::Kind;
+    platform::RegistryEdit edit;
     switch (change.kind) {
         case RegChange::Kind::CreateKey:
-            return registry.CreateKey(key.hive, key.path);
+            edit.kind = Kind::CreateKey;
+            break;
         case RegChange::Kind::DeleteKeyTree:
-            return registry.DeleteKeyTree(key.hive, key.path) ||
-                   !registry.KeyExists(key.hive, key.path);
+            edit.kind = Kind::DeleteKeyTree;
+            break;
         case RegChange::Kind::SetValue:
-            return registry.SetValue(key.hive, key.path, change.name, change.value);
+            edit.kind = Kind::SetValue;
+            break;
         case RegChange::Kind::DeleteValue:
-            return registry.DeleteValue(key.hive, key.path, change.name) ||
-                   !registry.GetValue(key.hive, key.path, change.name).has_value();
+            edit.kind = Kind::DeleteValue;
+            break;
     }
-    return false;
+    edit.hive = change.key.hive;
+    edit.path = change.key.path;
+    edit.name = change.name;
+    edit.value = change.value;
+    return edit;
 }
 
 std::string Describe(const RegChange& change) {
@@ -445,13 +455,17 @@ std::optional<RegKeyName> ParseKeyName(std::u16string_view text) {
 
 std::optional<std::string> ExportKeyTree(Registry& registry, const RegKeyName& key) {
     try {
-        if (!registry.KeyExists(key.hive, key.path)) {
-            return std::nullopt;
-        }
         std::u16string out(kRegFileHeader);
         out += kLineEnd;
         out += kLineEnd;
-        WriteKey(registry, key, out);
+        const bool exists = registry.VisitKeyTree(
+            key.hive, key.path,
+            [&](std::u16string_view path, const std::vector<platform::NamedValue>& values) {
+                WriteKey({key.hive, std::u16string(path)}, values, out);
+            });
+        if (!exists) {
+            return std::nullopt;
+        }
         return EncodeUtf16LeWithBom(out);
     } catch (...) {
         return std::nullopt;
@@ -472,17 +486,37 @@ RegParseResult ParseRegFile(std::string_view bytes) {
 
 bool ApplyRegChanges(Registry& registry, const std::vector<RegChange>& changes,
                      std::string& error) {
-    if (registry.IsMachineReadOnly() && WritesMachineHive(changes)) {
-        error = "the machine hives are read-only; nothing was imported";
-        return false;
-    }
+    std::vector<platform::RegistryEdit> edits;
+    edits.reserve(changes.size());
     for (const RegChange& change : changes) {
-        if (!ApplyChange(registry, change)) {
-            error = Describe(change);
-            return false;
-        }
+        edits.push_back(EditOf(change));
     }
-    return true;
+    const auto applied = registry.ApplyAll(edits);
+    if (applied) {
+        return true;
+    }
+    using Reason = platform::BatchFailure::Reason;
+    const platform::BatchFailure& failure = applied.Error();
+    const std::string hive = text::ToUtf8(platform::HiveName(failure.hive));
+    switch (failure.reason) {
+        case Reason::ReadOnly:
+            error = "the machine hives are read-only; nothing was imported";
+            break;
+        case Reason::Unavailable:
+            error = "cannot open " + hive + " for writing; nothing was imported";
+            break;
+        case Reason::EditFailed:
+            error = Describe(changes[failure.edit]) + "; nothing was imported";
+            break;
+        case Reason::CommitFailed:
+            error = "cannot save the changes to " + hive + "; nothing was imported";
+            break;
+        case Reason::RestoreFailed:
+            error = "a later hive could not be saved and " + hive +
+                    " could not be put back: it holds the imported changes";
+            break;
+    }
+    return false;
 }
 
 }  // namespace veltrix::tools

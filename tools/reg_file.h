@@ -1,6 +1,6 @@
 // Registry files in the REGEDIT 5 text format: export of a key tree, and parsing and applying a
 // file on import. A file is parsed completely before anything is applied, so a malformed file
-// changes nothing.
+// changes nothing; keys deeper than kMaxImportKeyDepth make a file malformed.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,10 @@
 #include "platform/registry.h"
 
 namespace veltrix::tools {
+
+// Keys nested deeper than this are refused on import, far beyond any real configuration (a few
+// levels) and bounding the work a hostile file can ask for. Export writes any depth.
+inline constexpr std::size_t kMaxImportKeyDepth = 512;
 
 // The first line of every file.
 inline constexpr std::u16string_view kRegFileHeader = u"Windows Registry Editor Version 5.00";
@@ -31,6 +35,7 @@ std::optional<RegKeyName> ParseKeyName(std::u16string_view text);
 
 // The file for the tree of `key`: the key, its values sorted by name, then each subkey the same
 // way; UTF-16LE with a byte-order mark and CR LF line ends. nullopt when the key does not exist.
+// One query per key, whatever the depth.
 std::optional<std::string> ExportKeyTree(platform::Registry& registry, const RegKeyName& key);
 
 // One change an import makes, in file order.
@@ -53,9 +58,10 @@ struct RegParseResult {
 // in CR LF or LF.
 RegParseResult ParseRegFile(std::string_view bytes);
 
-// Applies the changes in order. Refuses the whole list, before changing anything, when it writes
-// to a machine hive the registry keeps read-only. Deleting a key or value that does not exist
-// is not an error. On failure `error` describes the change that failed.
+// Applies the changes in order, all or nothing across hives (Registry::ApplyAll): a list that
+// writes to a machine hive the registry keeps read-only, a change that cannot be made or a hive
+// that cannot be saved leaves the registry as it was. Deleting a key or value that does not exist
+// is not an error. On failure `error` says what failed.
 bool ApplyRegChanges(platform::Registry& registry, const std::vector<RegChange>& changes,
                      std::string& error);
 
