@@ -82,11 +82,10 @@ std::u16string FormatTwo(std::u16string_view format, std::u16string_view first,
     return result;
 }
 
-// Creates `folder` unless it already is one; reports the failure to the user.
+// Creates `folder` (0700) unless it already is one; reports the failure to the user.
 bool CreateFolderLevel(const std::filesystem::path& folder) {
     std::error_code error;
-    std::filesystem::create_directory(folder, error);
-    if (!error) {
+    if (platform::CreatePrivateFolders(folder, error)) {
         return true;
     }
     ui::ShowMessage(FormatTwo(messages::kUnableToCreateFolder, FromPath(folder),
@@ -353,6 +352,9 @@ std::u16string Settings::GetDataPath() {
     const std::filesystem::path maker = *dataFolder / text::ToUtf8(kMakerName);
     const std::filesystem::path product = maker / text::ToUtf8(kProductName);
     if (std::filesystem::is_directory(product, error)) {
+        // The data root of an older version may be open to other users: it is ours alone.
+        platform::TightenToPrivate(maker);
+        platform::TightenToPrivate(product);
         return WithTrailingSlash(FromPath(product));
     }
     if (!CreateFolderLevel(maker) || !CreateFolderLevel(product)) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,11 +25,59 @@ std::optional<std::filesystem::path> UserDataFolder(std::error_code& error) {
         error = std::make_error_code(std::errc::no_such_file_or_directory);
         return std::nullopt;
     }
-    std::filesystem::create_directories(folder, error);
-    if (error) {
+    if (!CreatePrivateFolders(folder, error)) {
         return std::nullopt;
     }
     return folder;
+}
+
+bool CreatePrivateFolders(const std::filesystem::path& folder, std::error_code& error) {
+    error.clear();
+    // The missing levels, deepest first; created from the top down.
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path level = folder.lexically_normal(); !level.empty();
+         level = level.parent_path()) {
+        struct stat info {};
+        if (stat(level.c_str(), &info) == 0) {
+            break;
+        }
+        missing.push_back(level);
+        if (level == level.parent_path()) {
+            break;
+        }
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+        // Exact whatever the umask; a level another process made meanwhile counts as made.
+        if (mkdir(level->c_str(), kPrivateFolderMode) == 0) {
+            chmod(level->c_str(), kPrivateFolderMode);
+        } else if (errno != EEXIST) {
+            error = std::error_code(errno, std::generic_category());
+            return false;
+        }
+    }
+    if (!std::filesystem::is_directory(folder, error)) {
+        if (!error) {
+            error = std::make_error_code(std::errc::not_a_directory);
+        }
+        return false;
+    }
+    return true;
+}
+
+bool TightenToPrivate(const std::filesystem::path& path) {
+    const UniqueFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (!fd || fstat(fd.Get(), &info) != 0 || info.st_uid != geteuid()) {
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode) && !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    const mode_t mode = info.st_mode & 07777;
+    if ((mode & 077) == 0) {
+        return true;
+    }
+    return fchmod(fd.Get(), mode & ~static_cast<mode_t>(077)) == 0;
 }
 
 std::vector<std::string> ListFilesWithExtension(const std::filesystem::path& folder,

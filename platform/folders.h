@@ -1,4 +1,6 @@
-// Folders and files: the per-user data folder, listing records, unique temporary files.
+// Folders and files: the per-user data folder, listing records, unique temporary files, and the
+// privacy of what we create. Folders we create are 0700 and files 0600 whatever the umask, so that
+// no other local user can list record names or read the registry.
 #pragma once
 
 #include <filesystem>
@@ -10,8 +12,22 @@
 
 namespace veltrix::platform {
 
-// $XDG_DATA_HOME, else $HOME/.local/share; created when missing. nullopt with `error` set when it
-// cannot be determined or created.
+// Modes of what we create.
+inline constexpr unsigned kPrivateFolderMode = 0700;
+inline constexpr unsigned kPrivateFileMode = 0600;
+
+// Creates `folder` and its missing parents, each with mode 0700; true when it is a folder
+// afterwards. `error` tells why not.
+bool CreatePrivateFolders(const std::filesystem::path& folder, std::error_code& error);
+
+// Takes group and other permissions away from an existing folder or regular file (not through a
+// symbolic link) that belongs to this user; files we own but others may read are tightened when
+// we open them, as the files of an older version were created with the umask. Anything else,
+// such as a folder of another user, is left alone. True when it is private afterwards.
+bool TightenToPrivate(const std::filesystem::path& path);
+
+// $XDG_DATA_HOME, else $HOME/.local/share; created (0700) when missing. nullopt with `error` set
+// when it cannot be determined or created.
 std::optional<std::filesystem::path> UserDataFolder(std::error_code& error);
 
 // Names (not paths) of the regular files in `folder` whose name ends in `extension` (compared

@@ -14,7 +14,9 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/folders.h"
 #include "platform/text.h"
+#include "platform/unique_fd.h"
 
 namespace veltrix::platform {
 
@@ -267,6 +269,9 @@ bool ByFoldedName(std::u16string_view a, std::u16string_view b) {
 class Registry::HiveDb {
 public:
     static std::unique_ptr<HiveDb> Open(const std::filesystem::path& file) {
+        if (!PrepareFile(file)) {
+            return nullptr;
+        }
         sqlite3* db = nullptr;
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
         if (sqlite3_open_v2(file.c_str(), &db, flags, nullptr) != SQLITE_OK) {
@@ -289,6 +294,22 @@ public:
     }
     HiveDb(const HiveDb&) = delete;
     HiveDb& operator=(const HiveDb&) = delete;
+
+    // Creates the hive file 0600 before SQLite does (which would follow the umask; its WAL and
+    // shared-memory files take the database's mode), and tightens the files of an existing hive.
+    static bool PrepareFile(const std::filesystem::path& file) {
+        const UniqueFd fd(
+            open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kPrivateFileMode));
+        if (!fd) {
+            return false;
+        }
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::filesystem::path companion = file;
+            companion += suffix;
+            TightenToPrivate(companion);
+        }
+        return true;
+    }
 
     // False once the file was deleted or replaced by another one.
     bool StillCurrent() const {
@@ -817,10 +838,11 @@ std::uint64_t* Registry::Generation() {
     }
     // Opened only in an existing folder: a registry that has no folder yet has nothing to watch.
     const std::filesystem::path file = m_folder / kGenerationFileName;
-    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kPrivateFileMode);
     if (fd < 0) {
         return nullptr;
     }
+    TightenToPrivate(file);
     struct stat info {};
     void* mapped = MAP_FAILED;
     if (fstat(fd, &info) == 0 && (info.st_size >= static_cast<off_t>(sizeof(std::uint64_t)) ||
@@ -896,7 +918,10 @@ Registry::HiveDb* Registry::Open(Hive hive, bool create) {
     if (!create && !std::filesystem::exists(file, error)) {
         return nullptr;
     }
-    std::filesystem::create_directories(m_folder, error);
+    // The folder is ours alone: created 0700, and tightened when an older version made it wider.
+    if (CreatePrivateFolders(m_folder, error)) {
+        TightenToPrivate(m_folder);
+    }
     slot = HiveDb::Open(file);
     ++m_localChanges;
     return slot.get();
