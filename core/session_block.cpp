@@ -74,7 +74,8 @@ void DiscardSessionBlock() {
         WipePassword(stale->Data());
         stale->RemoveName();
     } else {
-        platform::SharedMemory::Remove(kSessionBlockName);
+        // A block left unsized by a creator that died; an object that is not ours stays.
+        platform::SharedMemory::RemoveIfOurs(kSessionBlockName, layout::kBlockSize);
     }
 }
 
@@ -121,8 +122,21 @@ std::unique_ptr<SessionBlock> SessionBlock::Open(const SessionOptions& options) 
         if (users.Empty()) {
             DiscardSessionBlock();
         }
-        auto block = platform::SharedMemory::OpenOrCreate(kSessionBlockName, layout::kBlockSize);
+        auto block = platform::SharedMemory::OpenOrCreate(kSessionBlockName, layout::kBlockSize,
+                                                          platform::SizeRule::Exact);
+        if (block && !lock->NameIsCurrent()) {
+            // The block's name was taken by an object not ours and the names moved: the lock
+            // must be the one of the new names too, as every later process will use.
+            if (users.Empty()) {
+                lock->Retire();
+            }
+            lock->Unlock();
+            continue;
+        }
         if (!block || !users.Attach(self)) {
+            if (users.Empty()) {
+                lock->Retire();  // nobody uses it: leave nothing behind
+            }
             lock->Unlock();
             return nullptr;
         }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <thread>
 
+#include "platform/private_names.h"
 #include "platform/process_identity.h"
 
 namespace veltrix::platform {
@@ -29,6 +30,18 @@ static_assert(std::atomic_ref<std::uint32_t>::is_always_lock_free);
 
 LockHeader* HeaderOf(const SharedMemory& memory) {
     return reinterpret_cast<LockHeader*>(memory.Data());
+}
+
+// The kernel never hands out process ids above this (PID_MAX_LIMIT on 64-bit Linux).
+constexpr std::uint32_t kLargestPid = 4194304;
+
+// The state word of a lock object is fresh, ready or the process id of its initialiser, and the
+// retired flag 0 or 1; anything else was not made by us.
+bool HasLockHeader(const SharedMemory& memory) {
+    LockHeader* header = HeaderOf(memory);
+    const std::uint32_t state = std::atomic_ref<std::uint32_t>(header->state).load();
+    const std::uint32_t retired = std::atomic_ref<std::uint32_t>(header->retired).load();
+    return (state == kFresh || state == kReady || state <= kLargestPid) && retired <= 1;
 }
 
 std::atomic_ref<std::uint32_t> State(LockHeader* header) {
@@ -144,8 +157,24 @@ int LockMutex(pthread_mutex_t* mutex, const std::chrono::milliseconds* timeout) 
 
 std::unique_ptr<RobustLock> RobustLock::Open(std::string_view logicalName,
                                              std::size_t payloadSize) {
-    return Prepare(SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize),
-                   payloadSize);
+    auto memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize);
+    if (memory && !HasLockHeader(*memory)) {
+        // Ours by owner, mode and size but no lock of ours: move to private names.
+        ReportSharingProblem("the shared memory object " + memory->ObjectName() +
+                             " holds no lock of ours; private names are used instead");
+        memory.reset();
+        if (RenewPrivateNameSecret()) {
+            memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize);
+        }
+        if (memory && !HasLockHeader(*memory)) {
+            return nullptr;
+        }
+    }
+    return Prepare(std::move(memory), payloadSize);
+}
+
+bool RobustLock::NameIsCurrent() const {
+    return m_memory.NameIsCurrent();
 }
 
 std::unique_ptr<RobustLock> RobustLock::OpenExisting(std::string_view logicalName,

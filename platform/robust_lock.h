@@ -73,6 +73,10 @@ public:
     // Marks the lock retired and removes its name; the caller must hold it. False otherwise.
     bool Retire();
 
+    // False once the user's object names have switched since this lock was opened (see
+    // shared_memory.h): who opens it by name now gets another object.
+    bool NameIsCurrent() const;
+
     // Whether this opening created the object.
     bool Created() const { return m_memory.Created(); }
     unsigned char* Payload() const;
