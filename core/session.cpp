@@ -10,6 +10,7 @@
 #include "core/configuration.h"
 #include "core/messages.h"
 #include "core/record_io.h"
+#include "core/scoped_wipe.h"
 #include "core/session_block.h"
 #include "core/verification_file.h"
 #include "platform/event_loop.h"
@@ -158,13 +159,18 @@ bool PromptForPassword(SessionBlock& block, config::Settings& settings) {
     const std::u16string verificationFile = FindVerificationFile(settings);
     if (verificationFile.empty()) {
         auto chosen = ui::CurrentUi().PromptPassword(ui::PasswordPrompt::Choose);
-        return chosen && block.SetPassword(*chosen);
+        if (!chosen) {
+            return false;
+        }
+        ScopedWipe wipe(*chosen);  // the block keeps the only copy
+        return block.SetPassword(*chosen);
     }
     for (;;) {
         auto entered = ui::CurrentUi().PromptPassword(ui::PasswordPrompt::Enter);
         if (!entered) {
             return false;
         }
+        ScopedWipe wipe(*entered);
         if (block.SetPassword(*entered)) {
             // A vault whose every record is unreadable or damaged cannot refuse a password, as
             // one without records cannot.

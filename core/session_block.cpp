@@ -8,6 +8,7 @@
 
 #include "core/session_users.h"
 #include "core/session_watchdog.h"
+#include "platform/core_dumps.h"
 #include "platform/process.h"
 
 namespace veltrix {
@@ -105,6 +106,8 @@ std::unique_ptr<SessionBlock> SessionBlock::Open(const SessionOptions& options) 
     if (self.pid == 0) {
         return nullptr;
     }
+    // The block holds the password in this process's memory from now on.
+    platform::DisableCoreDumps();
     for (int round = 0; round < kOpenRounds; ++round) {
         auto lock = platform::RobustLock::Open(kSessionLockName, SessionUsers::kAreaSize);
         if (!lock) {
@@ -208,6 +211,7 @@ LockResult SessionBlock::Reacquire(unsigned levels) {
 std::u16string SessionBlock::Password() const {
     const unsigned char* field = m_block.Data() + layout::kPasswordOffset;
     std::u16string password;
+    password.reserve(layout::kMaxPasswordLength);  // grown once: no copy left in a freed buffer
     for (std::size_t i = 0; i < layout::kMaxPasswordLength; ++i) {
         const auto unit = static_cast<char16_t>(field[2 * i] | field[2 * i + 1] << 8);
         if (unit == 0) {

@@ -1,5 +1,7 @@
 #include "core/session_password_source.h"
 
+#include <string.h>
+
 #include "core/messages.h"
 #include "core/session.h"
 #include "platform/com/com_runtime.h"
@@ -33,6 +35,9 @@ bool COrvanePasswordSource::GetPassword(std::u16string& password) {
         return false;
     }
     password = text;
+    // The interface hands out a copy of its own that stays until its next call; nothing reads it
+    // after this copy, so it goes now rather than living as long as the interface.
+    explicit_bzero(const_cast<char16_t*>(text), password.size() * sizeof(char16_t));
     return true;
 }
 

@@ -4,16 +4,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string.h>
+
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/unique_fd.h"
 
 namespace veltrix::platform {
 
+namespace {
+
+// A read buffer on the stack, wiped when done: what passes through it may be a secret (a password
+// file), and the stack keeps it otherwise.
+struct ReadChunk {
+    char bytes[65536];
+    std::size_t used = 0;
+    ~ReadChunk() { explicit_bzero(bytes, used); }
+};
+
+}  // namespace
+
 int ReadAll(int fd, std::string& contents, std::size_t maxBytes) {
-    char chunk[65536];
+    ReadChunk buffer;
+    char* chunk = buffer.bytes;
     for (;;) {
-        const ssize_t count = read(fd, chunk, sizeof chunk);
+        const ssize_t count = read(fd, chunk, sizeof buffer.bytes);
+        if (count > 0) {
+            buffer.used = std::max(buffer.used, static_cast<std::size_t>(count));
+        }
         if (count < 0 && errno == EINTR) {
             continue;
         }

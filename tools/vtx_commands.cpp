@@ -19,7 +19,9 @@
 #include "core/web_login_index.h"
 #include "platform/com/com_runtime.h"
 #include "platform/com/registrar.h"
+#include "platform/core_dumps.h"
 #include "platform/event_loop.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -132,15 +134,24 @@ std::string ReadAll(std::istream& in) {
     return bytes;
 }
 
-// The first line of the file, without its line end; nullopt when it cannot be read.
+// A password file is one line; anything this long is not one.
+constexpr std::size_t kMaxPasswordFileBytes = 4096;
+
+// The first line of the file, without its line end; nullopt when it cannot be read. The bytes
+// read are wiped: only the returned text holds the password.
 std::optional<std::u16string> ReadPasswordFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    if (!file || !std::getline(file, line)) {
+    auto contents = platform::ReadWholeFile(path, kMaxPasswordFileBytes);
+    if (!contents) {
         return std::nullopt;
     }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
+    ScopedWipe wipe(*contents);
+    if (contents->empty()) {
+        return std::nullopt;
+    }
+    std::string_view line(*contents);
+    line = line.substr(0, line.find('\n'));
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
     }
     return text::FromUtf8(line);
 }
@@ -286,7 +297,12 @@ int SetConfig(config::Settings& settings, const std::string& name, const std::st
 
 int Hold(COrvanePasswordSource& passwords, std::ostream& err) {
     std::u16string password;
-    if (!passwords.GetPassword(password)) {
+    const bool unlocked = passwords.GetPassword(password);
+    // Holding needs the session, not a copy of the password for as long as it holds.
+    OPENSSL_cleanse(password.data(), password.size() * sizeof(char16_t));
+    password.clear();
+    platform::WipeFreeStack();
+    if (!unlocked) {
         return kFailure;
     }
     err << "vtx: holding the session; stop with Ctrl-C.\n" << std::flush;
@@ -375,6 +391,8 @@ int RunFormFill(config::Settings& settings, const std::vector<std::string>& word
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
         std::ostream& err) {
+    // vtx handles the master password: none of it may end up in a core dump.
+    platform::DisableCoreDumps();
     std::size_t i = 0;
     std::optional<std::string> passwordFile;
     for (; i < args.size() && args[i].starts_with("-"); ++i) {
@@ -406,8 +424,10 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
             err << "vtx: cannot read the password file " << *passwordFile << '\n';
             return kFailure;
         }
+        ScopedWipe wipe(*password);  // the prompt's answer is the one copy kept
         terminal.AnswerPasswordWith(*password);
     }
+    platform::WipeFreeStack();
 
     const std::string& command = words[0];
     if (command == "list" && words.size() == 2) {

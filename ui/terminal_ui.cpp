@@ -1,6 +1,7 @@
 #include "ui/terminal_ui.h"
 
 #include <fcntl.h>
+#include <string.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -168,9 +169,11 @@ std::optional<std::u16string> TerminalUi::ReadHidden(std::u16string_view label) 
             return std::nullopt;  // an empty entry or end of input cancels
         }
         std::u16string entry = text::FromUtf8(*line);
+        explicit_bzero(line->data(), line->size());  // the entry is the one copy kept
         if (EnterPasswordAcceptable(entry)) {
             return entry;
         }
+        explicit_bzero(entry.data(), entry.size() * sizeof(char16_t));
         tty.Write("The password must have 4 to 56 characters.\n");
     }
 }

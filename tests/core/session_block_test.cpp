@@ -1,5 +1,9 @@
 #include "core/session_block.h"
 
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -259,6 +263,37 @@ TEST_F(SessionBlockTest, ASweepEndsTheSessionOnlyWhenNobodyIsLeft) {
     EXPECT_TRUE(Wiped(view));
     EXPECT_TRUE(SessionGone());
     EXPECT_EQ(SweepSession(*lock, self), SweepResult::LockRetired);
+}
+
+TEST_F(SessionBlockTest, AProcessThatOpensTheBlockDumpsNoCore) {
+    auto block = OpenQuietly();
+    ASSERT_TRUE(block);
+    EXPECT_EQ(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
+    rlimit core{};
+    ASSERT_EQ(getrlimit(RLIMIT_CORE, &core), 0);
+    EXPECT_EQ(core.rlim_cur, 0u);
+    EXPECT_EQ(core.rlim_max, 0u);
+}
+
+// The watchdog killed together with the last user: the next process to attach finds nobody left
+// and wipes the password before anything else.
+TEST_F(SessionBlockTest, ASessionWhoseUsersAndWatchdogWereKilledIsWipedByTheNextOpening) {
+    std::unique_ptr<PeerProcess> holder;
+    StartPeer(holder, {"secret"});
+    const auto watchdog = RecordedWatchdog();
+    ASSERT_TRUE(watchdog);
+    auto view = Watch();
+    ASSERT_EQ(kill(watchdog->pid, SIGKILL), 0);
+    holder->Kill();
+    ASSERT_TRUE(test::WaitUntil([&] { return !platform::IsRunning(*watchdog); }));
+    EXPECT_FALSE(Wiped(view)) << "nobody is left to wipe it yet";
+
+    auto block = OpenQuietly();
+    ASSERT_TRUE(block);
+    EXPECT_TRUE(Wiped(view));
+    EXPECT_TRUE(block->Created()) << "a fresh block, not the stale one";
+    SessionLock lock(*block);
+    EXPECT_FALSE(block->HasPassword());
 }
 
 TEST_F(SessionBlockTest, TheProcessKeepsOneOpeningUntilItClosesItsHandles) {

@@ -1,4 +1,7 @@
 // vtx as a user runs it: a separate process over an isolated vault and registry.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -267,6 +270,72 @@ TEST_F(VtxTest, AHeldSessionIsSharedWithoutASecondPromptUntilLogoff) {
     EXPECT_EQ(Vtx({"logoff"}).status, 0);
     EXPECT_EQ(hold.Wait(5000), 0);  // the holder leaves with the session
     EXPECT_NE(Vtx({"show", "note", "Locker"}).status, 0);
+}
+
+// How often `needle` occurs in the readable memory of process `pid`, leaving out the shared
+// session block (which holds the password by design) and the kernel's own pages.
+int CountInMemory(pid_t pid, const std::string& needle) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    const int mem = open(("/proc/" + std::to_string(pid) + "/mem").c_str(), O_RDONLY);
+    EXPECT_GE(mem, 0);
+    int found = 0;
+    std::string line;
+    while (mem >= 0 && std::getline(maps, line)) {
+        std::istringstream fields(line);
+        std::string range, perms, offset, device, inode, path;
+        fields >> range >> perms >> offset >> device >> inode >> path;
+        if (perms[0] != 'r' || path.starts_with("/dev/shm") || path.starts_with("[v")) {
+            continue;
+        }
+        const auto dash = range.find('-');
+        const std::uint64_t start = std::stoull(range.substr(0, dash), nullptr, 16);
+        const std::uint64_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
+        std::string bytes(end - start, '\0');
+        const ssize_t got = pread(mem, bytes.data(), bytes.size(), static_cast<off_t>(start));
+        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        for (auto at = bytes.find(needle); at != std::string::npos;
+             at = bytes.find(needle, at + 1)) {
+            ++found;
+        }
+    }
+    close(mem);
+    return found;
+}
+
+TEST_F(VtxTest, AHoldingProcessKeepsNoCopyOfThePasswordAndDumpsNoCore) {
+    const std::string password = "Qz7-unlikely-Secret";
+    ASSERT_EQ(WithPassword(password, {"put", "note", "Locker"}, "combination").status, 0);
+    test::ChildProcess hold(test::ProgramFolder() / "vtx",
+                            {"--password-file", PasswordFile(password), "hold"});
+    Outcome shown;
+    for (int i = 0; i < 100 && (shown = Vtx({"show", "note", "Locker"})).status != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(shown.out, "combination") << "the holder holds the session";
+
+    // Without the first character: clearing a string leaves all but that one in place.
+    std::string utf16;
+    for (char c : password.substr(1)) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    EXPECT_EQ(CountInMemory(hold.Pid(), utf16), 0) << "UTF-16 copies outside the session block";
+    EXPECT_EQ(CountInMemory(hold.Pid(), password.substr(1)), 0) << "byte copies (file, key)";
+
+    std::ifstream limits("/proc/" + std::to_string(hold.Pid()) + "/limits");
+    std::string limitLine;
+    bool coreLimited = false;
+    while (std::getline(limits, limitLine)) {
+        if (limitLine.starts_with("Max core file size")) {
+            std::istringstream fields(limitLine.substr(18));
+            std::string soft, hard;
+            fields >> soft >> hard;
+            coreLimited = soft == "0" && hard == "0";
+        }
+    }
+    EXPECT_TRUE(coreLimited);
+    EXPECT_EQ(Vtx({"logoff"}).status, 0);
+    EXPECT_EQ(hold.Wait(5000), 0);
 }
 
 TEST_F(VtxTest, TheSessionNeedsTheRegisteredCoreLibrary) {
