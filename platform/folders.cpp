@@ -57,7 +57,7 @@ bool CreatePrivateFolders(const std::filesystem::path& folder, std::error_code& 
     }
     if (!std::filesystem::is_directory(folder, error)) {
         if (!error) {
-            error = std::make_error_code(std::errc::not_a_directory);
+            error = std::make_error_code(std::errc::file_exists);  // as mkdir says of a file
         }
         return false;
     }

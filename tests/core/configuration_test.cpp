@@ -1,5 +1,7 @@
 #include "core/configuration.h"
 
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -213,6 +215,22 @@ TEST_F(ConfigurationTest, DataPathIsCreatedOnFirstUseAndEmptyCountsAsMissing) {
     EXPECT_EQ(m_settings.GetDataPath(), u"/media/stick/Data");
     EXPECT_EQ(m_settings.GetRecordFolder(RecordKind::SecureNote), u"/media/stick/Data");
     EXPECT_THAT(m_ui.Messages(), IsEmpty());
+}
+
+TEST_F(ConfigurationTest, TheDataRootIsPrivateToTheUser) {
+    const mode_t oldMask = umask(022);
+    EXPECT_EQ(m_settings.GetDataPath(), VaultRoot(m_env));
+    umask(oldMask);
+    const auto mode = [](const std::filesystem::path& path) {
+        return std::filesystem::status(path).permissions() & std::filesystem::perms::mask;
+    };
+    EXPECT_EQ(mode(m_env.VaultFolder()), std::filesystem::perms::owner_all);
+    EXPECT_EQ(mode(m_env.VaultFolder().parent_path()), std::filesystem::perms::owner_all);
+
+    // A root an older version left open to everybody is closed at the next use.
+    std::filesystem::permissions(m_env.VaultFolder(), std::filesystem::perms(0755));
+    EXPECT_EQ(m_settings.GetDataPath(), VaultRoot(m_env));
+    EXPECT_EQ(mode(m_env.VaultFolder()), std::filesystem::perms::owner_all);
 }
 
 TEST_F(ConfigurationTest, DataFolderThatCannotBeCreatedFallsBackToTheInstallPath) {
