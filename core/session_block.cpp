@@ -126,7 +126,8 @@ std::unique_ptr<SessionBlock> SessionBlock::Open(const SessionOptions& options) 
             DiscardSessionBlock();
         }
         auto block = platform::SharedMemory::OpenOrCreate(kSessionBlockName, layout::kBlockSize,
-                                                          platform::SizeRule::Exact);
+                                                          platform::SizeRule::Exact,
+                                                          platform::OnOccupied::MoveToPrivateNames);
         if (block && !lock->NameIsCurrent()) {
             // The block's name was taken by an object not ours and the names moved: the lock
             // must be the one of the new names too, as every later process will use.

@@ -157,14 +157,16 @@ int LockMutex(pthread_mutex_t* mutex, const std::chrono::milliseconds* timeout) 
 
 std::unique_ptr<RobustLock> RobustLock::Open(std::string_view logicalName,
                                              std::size_t payloadSize) {
-    auto memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize);
+    auto memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize,
+                                             SizeRule::AtLeast, OnOccupied::MoveToPrivateNames);
     if (memory && !HasLockHeader(*memory)) {
         // Ours by owner, mode and size but no lock of ours: move to private names.
         ReportSharingProblem("the shared memory object " + memory->ObjectName() +
                              " holds no lock of ours; private names are used instead");
         memory.reset();
         if (RenewPrivateNameSecret()) {
-            memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize);
+            memory = SharedMemory::OpenOrCreate(logicalName, kPayloadOffset + payloadSize,
+                                                SizeRule::AtLeast, OnOccupied::MoveToPrivateNames);
         }
         if (memory && !HasLockHeader(*memory)) {
             return nullptr;

@@ -113,13 +113,19 @@ std::optional<std::string> WhyNotOurs(const SharedObjectFacts& facts, uid_t self
 }
 
 std::optional<SharedMemory> SharedMemory::OpenOrCreate(std::string_view logicalName,
-                                                       std::size_t size, SizeRule rule) {
+                                                       std::size_t size, SizeRule rule,
+                                                       OnOccupied onOccupied) {
     std::string objectName = SharedMemoryObjectName(logicalName);
     std::optional<std::string> foreign;
     auto memory = TryOpenOrCreate(objectName, size, rule, foreign);
     if (foreign) {
         // Somebody else's object, or one we never make, sits under our name: say so and move
         // every process of ours to names nobody else can know.
+        if (onOccupied == OnOccupied::Refuse) {
+            ReportSharingProblem("the shared memory object " + objectName + " " + *foreign +
+                                 "; it is refused");
+            return std::nullopt;
+        }
         if (!RenewPrivateNameSecret()) {
             ReportSharingProblem("the shared memory object " + objectName + " " + *foreign +
                                  "; no private runtime folder to move to, so it is refused");

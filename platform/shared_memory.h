@@ -44,16 +44,23 @@ std::optional<std::string> WhyNotOurs(const SharedObjectFacts& facts, uid_t self
 // users may ask for different sizes; a smaller object is grown.
 enum class SizeRule { Exact, AtLeast };
 
+// What an opening does when the name holds an object that is not ours: refuse it (and say so),
+// or move every process of the user to private names (private_names.h) and open there. Moving
+// suits objects that are all opened through this layer by every process that shares them.
+enum class OnOccupied { Refuse, MoveToPrivateNames };
+
 // One mapping of a shared memory object, read-write, for the lifetime of the object (move-only).
 class SharedMemory {
 public:
     // Opens the object, creating it (zero-filled, mode 0600) when it does not exist, and maps
     // `size` bytes. Created() tells whether this call created it; when several processes race,
-    // exactly one does. An existing object that is not ours (WhyNotOurs) is reported, the user's
-    // names switch to a new private secret and the object is opened under its new name; callers
-    // that open several objects check NameIsCurrent on the others. Nullopt on failure.
+    // exactly one does. An existing object that is not ours (WhyNotOurs) is reported and refused,
+    // or with MoveToPrivateNames the user's names switch to a new private secret and the object
+    // is opened under its new name; callers that open several objects then check NameIsCurrent
+    // on the others. Nullopt on failure.
     static std::optional<SharedMemory> OpenOrCreate(std::string_view logicalName, std::size_t size,
-                                                    SizeRule rule = SizeRule::AtLeast);
+                                                    SizeRule rule = SizeRule::AtLeast,
+                                                    OnOccupied onOccupied = OnOccupied::Refuse);
     // Opens an existing object of ours of at least `size` bytes; nullopt when there is none.
     static std::optional<SharedMemory> OpenExisting(std::string_view logicalName, std::size_t size);
     // Removes the name; processes that map the object keep their mapping. False when it did not
