@@ -1,8 +1,5 @@
 #include "editor/instance_block.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "editor/command_line.h"
@@ -12,23 +9,15 @@ namespace {
 
 constexpr std::size_t kWindowOffset = 0;
 constexpr std::size_t kCommandLineOffset = 4;
-// Where Linux keeps shared memory objects as files.
-constexpr const char* kShmFolder = "/dev/shm";
-
-// The object must be ours and closed to everyone else; a name that another user created first
-// could otherwise feed our editor command lines or learn our window.
-bool IsPrivateObject(const std::string& objectName) {
-    struct stat info {};
-    const std::string path = std::string(kShmFolder) + objectName;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
-           (info.st_mode & 0077) == 0;
-}
 
 }  // namespace
 
 std::optional<InstanceBlock> InstanceBlock::Open() {
-    auto memory = platform::SharedMemory::OpenOrCreate(kInstanceBlockName, kInstanceBlockSize);
-    if (!memory || !IsPrivateObject(memory->ObjectName())) {
+    // An object under our name that is not ours (another user's, or open to others) is refused
+    // and reported by the shared memory layer: it could feed us command lines or learn our window.
+    auto memory = platform::SharedMemory::OpenOrCreate(kInstanceBlockName, kInstanceBlockSize,
+                                                       platform::SizeRule::Exact);
+    if (!memory) {
         return std::nullopt;
     }
     return InstanceBlock(std::move(*memory));
