@@ -3,6 +3,7 @@
 // crashes, hangs or runs out of memory, and each ends within generous bounds (the benchmark
 // hostile_page_bench measures the real figures in a release build).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <iostream>
 #include <map>
@@ -18,9 +19,19 @@ namespace {
 
 // Generous beside the 5 s and 512 MB a release build is held to: this runs in a debug build,
 // two or more at a time, so the processor time is bounded, and the wall time only against hangs.
-constexpr double kMaxCpuSeconds = 20;
-constexpr double kMaxSeconds = 90;
-constexpr std::size_t kMaxResidentBytes = std::size_t{512} << 20;
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer the programs reserve terabytes of shadow address space, run a few times
+// slower and keep freed memory in quarantine: no address-space cap, wider time and memory bounds.
+constexpr double kSanitizerFactor = 4;
+constexpr std::size_t kAddressSpaceBytes = RLIM_INFINITY;
+#else
+constexpr double kSanitizerFactor = 1;
+constexpr std::size_t kAddressSpaceBytes = std::size_t{4} << 30;
+#endif
+constexpr double kMaxCpuSeconds = 20 * kSanitizerFactor;
+constexpr double kMaxSeconds = 90 * kSanitizerFactor;
+constexpr std::size_t kMaxResidentBytes =
+    static_cast<std::size_t>(kSanitizerFactor) * (std::size_t{512} << 20);
 constexpr char kPassword[] = "Correct horse";
 
 const std::map<std::string, test::HostilePage>& Corpus() {
@@ -64,7 +75,7 @@ protected:
     test::LimitedRunResult Run(const std::string& program, const std::vector<std::string>& args) {
         test::RunLimits limits;
         limits.wall = std::chrono::milliseconds(static_cast<int>(kMaxSeconds * 1000));
-        limits.addressSpaceBytes = std::size_t{4} << 30;
+        limits.addressSpaceBytes = kAddressSpaceBytes;
         const auto path =
             program.front() == '/' ? std::filesystem::path(program) : Program(program);
         return test::RunLimited(path, args, limits, m_env.Root() / "output");
