@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -290,12 +291,23 @@ int CountInMemory(pid_t pid, const std::string& needle) {
         const auto dash = range.find('-');
         const std::uint64_t start = std::stoull(range.substr(0, dash), nullptr, 16);
         const std::uint64_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
-        std::string bytes(end - start, '\0');
-        const ssize_t got = pread(mem, bytes.data(), bytes.size(), static_cast<off_t>(start));
-        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        for (auto at = bytes.find(needle); at != std::string::npos;
-             at = bytes.find(needle, at + 1)) {
-            ++found;
+        // Mappings of terabytes are a sanitizer's shadow reserve, not data of the program.
+        if (end - start > (std::uint64_t{1} << 32)) {
+            continue;
+        }
+        // Read in pieces that overlap by the needle's length less one, so no copy is missed at a
+        // piece's edge and none is counted twice.
+        constexpr std::uint64_t kPiece = 1 << 20;
+        std::string bytes;
+        for (std::uint64_t at = start; at < end; at += kPiece) {
+            const std::uint64_t length = std::min(kPiece + needle.size() - 1, end - at);
+            bytes.assign(length, '\0');
+            const ssize_t got = pread(mem, bytes.data(), length, static_cast<off_t>(at));
+            bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            for (auto hit = bytes.find(needle); hit != std::string::npos;
+                 hit = bytes.find(needle, hit + 1)) {
+                ++found;
+            }
         }
     }
     close(mem);
