@@ -118,7 +118,13 @@ protected:
         ui.Clear();
         auto read = ReadRecordText(U16(path), sample.kind);
         for (const auto& message : ui.Messages()) {
-            EXPECT_FALSE(LeaksPassword(message.text));
+            // The file's path is ours and random (the temporary folder): leave it out.
+            std::u16string text = message.text;
+            for (auto at = text.find(U16(path)); at != std::u16string::npos;
+                 at = text.find(U16(path))) {
+                text.erase(at, U16(path).size());
+            }
+            EXPECT_FALSE(LeaksPassword(text));
         }
         EXPECT_EQ(source.EndSessionCalls(), 0);
         if (read.HasValue()) {
