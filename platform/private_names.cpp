@@ -21,22 +21,6 @@ constexpr const char* kSecretFileName = "names.secret";
 constexpr std::size_t kSecretBytes = 16;
 constexpr std::size_t kSecretDigits = 2 * kSecretBytes;
 
-// VELTRIX_NAMESPACE as part of a folder name: anything but letters, digits, '.', '-' and '_'
-// is replaced, so that it can never name another folder.
-std::string NamespaceSuffix() {
-    const char* value = std::getenv("VELTRIX_NAMESPACE");
-    if (value == nullptr || *value == '\0') {
-        return {};
-    }
-    std::string suffix = ".";
-    for (const char* c = value; *c != '\0'; ++c) {
-        const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') ||
-                           (*c >= '0' && *c <= '9') || *c == '.' || *c == '-' || *c == '_';
-        suffix += plain ? *c : '_';
-    }
-    return suffix;
-}
-
 // A folder (not a link) of this user that nobody else may enter.
 bool IsPrivateFolder(const std::filesystem::path& folder) {
     struct stat info {};
@@ -85,12 +69,26 @@ std::function<void(std::string_view)>& Receiver() {
 
 }  // namespace
 
+std::string NamespaceFolderSuffix() {
+    const char* value = std::getenv("VELTRIX_NAMESPACE");
+    if (value == nullptr || *value == '\0') {
+        return {};
+    }
+    std::string suffix = ".";
+    for (const char* c = value; *c != '\0'; ++c) {
+        const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') ||
+                           (*c >= '0' && *c <= '9') || *c == '.' || *c == '-' || *c == '_';
+        suffix += plain ? *c : '_';
+    }
+    return suffix;
+}
+
 std::optional<std::filesystem::path> PrivateRuntimeFolder() {
     const auto base = BaseFolder();
     if (!base) {
         return std::nullopt;
     }
-    const std::filesystem::path folder = *base / ("veltrix" + NamespaceSuffix());
+    const std::filesystem::path folder = *base / ("veltrix" + NamespaceFolderSuffix());
     std::error_code error;
     if (!CreatePrivateFolders(folder, error)) {
         return std::nullopt;

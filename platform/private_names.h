@@ -19,6 +19,10 @@
 
 namespace veltrix::platform {
 
+// VELTRIX_NAMESPACE as part of a folder name (".<namespace>", or "" without one): anything but
+// letters, digits, '.', '-' and '_' is replaced, so that it can never name another folder.
+std::string NamespaceFolderSuffix();
+
 // The user's private runtime folder, per VELTRIX_NAMESPACE: $XDG_RUNTIME_DIR/veltrix[.<namespace>]
 // when $XDG_RUNTIME_DIR is a folder of this user that nobody else may enter, else the same under
 // $XDG_STATE_HOME (default ~/.local/state). Created 0700; nullopt when it is not a folder of this

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/private_names.h"
 #include "platform/text.h"
 #include "platform/unique_fd.h"
 
@@ -26,33 +27,17 @@ constexpr const char* kTemporarySocketPrefix = ".new-";
 constexpr const char* kTemporaryInfoPrefix = ".info-";
 constexpr const char* kInfoHeader = "veltrix-window 1";
 
-// VELTRIX_NAMESPACE becomes part of a folder name: anything but letters, digits, '.', '-' and
-// '_' is replaced, so that it can never name another folder.
-std::string NamespaceSuffix() {
-    const char* value = std::getenv("VELTRIX_NAMESPACE");
-    if (value == nullptr || *value == '\0') {
-        return {};
-    }
-    std::string suffix = ".";
-    for (const char* c = value; *c != '\0'; ++c) {
-        const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') ||
-                           (*c >= '0' && *c <= '9') || *c == '.' || *c == '-' || *c == '_';
-        suffix += plain ? *c : '_';
-    }
-    return suffix;
-}
-
 std::filesystem::path BaseFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     struct stat status {};
     if (runtime != nullptr && *runtime == '/' && stat(runtime, &status) == 0 &&
         S_ISDIR(status.st_mode)) {
-        return std::filesystem::path(runtime) / ("veltrix" + NamespaceSuffix());
+        return std::filesystem::path(runtime) / ("veltrix" + NamespaceFolderSuffix());
     }
     const char* temporary = std::getenv("TMPDIR");
     const std::filesystem::path parent =
         temporary != nullptr && *temporary == '/' ? temporary : "/tmp";
-    return parent / ("veltrix-" + std::to_string(geteuid()) + NamespaceSuffix());
+    return parent / ("veltrix-" + std::to_string(geteuid()) + NamespaceFolderSuffix());
 }
 
 // Creates `folder` (mode 0700) unless it exists; it must be a real folder of this user that
