@@ -1,6 +1,7 @@
 #include "editor/editor_link.h"
 
 #include "core/messages.h"
+#include "core/scoped_wipe.h"
 #include "editor/instance_block.h"
 #include "platform/com/com_runtime.h"
 #include "ui/ui_port.h"
@@ -29,6 +30,15 @@ bool EditorLink::GetPassword(std::u16string& password) {
 
 bool EditorLink::EndSession() {
     return m_session && m_session->SetPassword(nullptr) == com::S_OK;
+}
+
+bool EditorLink::SetPassword(std::u16string_view password) {
+    if (!m_session || password.empty()) {
+        return false;
+    }
+    std::u16string text(password);
+    const ScopedWipe wipe(text);
+    return m_session->SetPassword(text.c_str()) == com::S_OK;
 }
 
 bool EditorLink::RegisterEditor(platform::WindowHandle window) {

@@ -32,6 +32,8 @@ public:
 
     bool GetPassword(std::u16string& password) override;
     bool EndSession() override;
+    // Makes `password` the session's master password (it must not be empty).
+    bool SetPassword(std::u16string_view password);
     // Registers the frame's window with the session (0 unregisters it).
     bool RegisterEditor(platform::WindowHandle window);
 

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libssl-dev libsqlite3-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev
+  qt6-base-dev qt6-webengine-dev
   libgumbo-dev
   clang-format
 )

@@ -56,6 +56,7 @@ int RunEditor(const std::vector<std::u16string>& arguments) {
 
     qt::CMainFrame frame(settings, commandLine);
     frame.SetInstanceBlock(block ? &*block : nullptr);
+    frame.SetEditorLink(&link);
     frame.FirstActivation();
     if (block) {
         block->SetEditorWindow(frame.Handle());

@@ -21,8 +21,9 @@ class QSplitter;
 class QSystemTrayIcon;
 
 namespace veltrix::editor {
+class EditorLink;
 class InstanceBlock;
-}
+}  // namespace veltrix::editor
 
 namespace veltrix::editor::qt {
 
@@ -52,6 +53,9 @@ public:
     // Reads the forwarded command line from this block on WM_EDITOR_OPENCMD (not owned).
     void SetInstanceBlock(InstanceBlock* block) { m_block = block; }
     void SetHelpOpener(HelpOpener opener) { m_help = std::move(opener); }
+    // The link to the session (not owned); null in tests that run without one.
+    void SetEditorLink(EditorLink* link) { m_link = link; }
+    EditorLink* Link() const { return m_link; }
 
     // The start-up's one activation while hidden: applies the stored placement to the hidden
     // window and, when the vault has no Identity, asks to create one.
@@ -104,6 +108,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     std::unique_ptr<platform::Window> m_window;
     InstanceBlock* m_block = nullptr;
+    EditorLink* m_link = nullptr;
     HelpOpener m_help;
     WindowPlacement m_placement;
     bool m_inTray = false;
