@@ -34,7 +34,7 @@ CNamePromptDlg::CNamePromptDlg(std::u16string_view kindWord, QWidget* parent)
     SetTexts(text::ReplaceFirst(messages::kNewCaption, u"%s", kindWord),
              text::ReplaceFirst(messages::kNewPrompt, u"%s", kindWord));
     connect(m_edit, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_ok->setEnabled(!text.isEmpty()); });
+            [this](const QString& text) { m_ok->setEnabled(m_emptyAllowed || !text.isEmpty()); });
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     setMinimumWidth(300);
@@ -43,6 +43,11 @@ CNamePromptDlg::CNamePromptDlg(std::u16string_view kindWord, QWidget* parent)
 void CNamePromptDlg::SetTexts(std::u16string_view caption, std::u16string_view prompt) {
     setWindowTitle(ToQString(caption));
     m_prompt->setText(ToQString(prompt));
+}
+
+void CNamePromptDlg::SetEmptyAllowed(bool allowed) {
+    m_emptyAllowed = allowed;
+    m_ok->setEnabled(m_emptyAllowed || !m_edit->text().isEmpty());
 }
 
 std::u16string CNamePromptDlg::Name() const {

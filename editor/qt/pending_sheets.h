@@ -1,33 +1,10 @@
-// The Web Login and Options sheets as they stand until their pages are built: the Web Login sheet
-// shows the record's addresses and fields read-only, the Options sheet says what it will hold.
-// Both offer what the right pane needs of a sheet, so the full sheets replace them one for one.
+// The Options sheet as it stands until its pages are built: it says what it will hold and offers
+// what the right pane needs of a sheet, so the full sheet replaces it one for one.
 #pragma once
 
 #include <QWidget>
 
-#include "core/web_login.h"
-
-class QLabel;
-class QPlainTextEdit;
-
 namespace veltrix::editor::qt {
-
-class WebLoginSheet : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit WebLoginSheet(QWidget* parent = nullptr);
-    // Shows `login` (not owned); null detaches the sheet.
-    void Attach(CWebLogin* login);
-    bool ValidateActivePage() { return true; }
-    int HelpTopic() const;
-
-signals:
-    void Changed();
-
-private:
-    QPlainTextEdit* m_summary;
-};
 
 class OptionsSheet : public QWidget {
     Q_OBJECT

@@ -11,6 +11,7 @@
 #include "editor/editor_messages.h"
 #include "editor/identity/identity_sheet_widget.h"
 #include "editor/qt/pending_sheets.h"
+#include "editor/weblogin/qt/prop_sheet_web_login.h"
 #include "ui/qt/qt_support.h"
 
 namespace veltrix::editor::qt {
@@ -18,7 +19,7 @@ namespace veltrix::editor::qt {
 CRightView::CRightView(config::Settings& settings, QWidget* parent)
     : QWidget(parent),
       m_identitySheet(new IdentitySheetWidget(ui::CurrentUi(), this)),
-      m_webLoginSheet(new WebLoginSheet(this)),
+      m_webLoginSheet(new CPropSheetWebLogin(ui::CurrentUi(), this)),
       m_optionsSheet(new OptionsSheet(this)),
       m_note(new QPlainTextEdit(this)),
       m_empty(new QWidget(this)),
@@ -53,7 +54,7 @@ CRightView::CRightView(config::Settings& settings, QWidget* parent)
 
     connect(m_identitySheet, &IdentitySheetWidget::Changed, this,
             [this] { m_pane.RecordEdited(); });
-    connect(m_webLoginSheet, &WebLoginSheet::Changed, this, [this] { m_pane.RecordEdited(); });
+    connect(m_webLoginSheet, &CPropSheetWebLogin::Changed, this, [this] { m_pane.RecordEdited(); });
     connect(m_optionsSheet, &OptionsSheet::Changed, this, [this] {
         m_pane.OptionsEdited();
         UpdateExitLabel();
@@ -91,7 +92,7 @@ int CRightView::HelpTopic() const {
         case RecordKind::Identity:
             return m_identitySheet->HelpTopic();
         case RecordKind::WebLogin:
-            return messages::kHelpWebLogin;
+            return m_webLoginSheet->HelpTopic();
         case RecordKind::SecureNote:
             return messages::kHelpSecureNote;
         case RecordKind::Options:

@@ -15,12 +15,12 @@ class QStackedWidget;
 
 namespace veltrix::editor {
 class IdentitySheetWidget;
-}
+class CPropSheetWebLogin;
+}  // namespace veltrix::editor
 
 namespace veltrix::editor::qt {
 
 class OptionsSheet;
-class WebLoginSheet;
 
 // Object names of the buttons and the note editor, for tests and screenshots.
 inline constexpr char kExitButtonName[] = "exit";
@@ -85,7 +85,7 @@ private:
     void OnExit();
 
     IdentitySheetWidget* m_identitySheet;
-    WebLoginSheet* m_webLoginSheet;
+    CPropSheetWebLogin* m_webLoginSheet;
     OptionsSheet* m_optionsSheet;
     QPlainTextEdit* m_note;
     QWidget* m_empty;
