@@ -19,6 +19,9 @@
 #include "editor/qt/main_frame.h"
 #include "editor/qt/name_prompt_dialog.h"
 #include "editor/qt/right_view.h"
+#include "editor/weblogin/field_data.h"
+#include "editor/weblogin/field_rows.h"
+#include "editor/weblogin/web_login_texts.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "ui/qt/qt_support.h"
@@ -55,10 +58,14 @@ void WriteSampleVault(config::Settings& settings) {
     (void)WriteIdentity(SamplePath(settings, RecordKind::Identity, u"Ann at home"), identity);
     (void)WriteIdentity(SamplePath(settings, RecordKind::Identity, u"Ann at work"), identity);
     CWebLogin login;
-    login.SetPageUrl(u"https://bank.example/login");
-    login.AddField({u"user", 0, 0, u"annlee", 0});
-    login.AddField({u"pass", 0, 1, u"secret", 0});
-    login.SetNotes(u"Saved from the sign-in page.");
+    login.SetPageUrl(u"https://online.northbank.example/signin?lang=en");
+    login.AddField({u"csrf_token", 0, 10, u"9f2c41d7", 0});
+    login.AddField({u"customer_id", 0, 0, u"annlee1984", 0});
+    login.AddField({u"password", 0, 1, u"Tr0ub4dor&3", 0});
+    login.AddField({u"remember", 0, 2, u"yes", 1});
+    login.AddField({u"region", 1, 13, u"Europe", 0});
+    login.AddField({u"signin", 0, 12, u"Sign in", 0});
+    login.SetNotes(u"Saved from the sign-in page.\r\nCard reader needed for transfers.");
     (void)WriteWebLogin(SamplePath(settings, RecordKind::WebLogin, u"Bank"), login);
     CSecureNote note;
     note.SetText(u"Locker code: 4711\r\nBike lock: 0815");
@@ -86,6 +93,21 @@ bool SaveMessage(std::u16string_view text, QMessageBox::StandardButtons buttons,
     const bool saved = Save(box, folder, name);
     box.hide();
     return saved;
+}
+
+// The field-data dialog of the Web Login sheet over the password field, and its refusal.
+bool SaveWebLoginFieldEdit(CMainFrame& frame, const QString& folder) {
+    CNamePromptDlg edit(weblogin::kEditCaption, &frame);
+    edit.SetTexts(weblogin::kEditCaption,
+                  weblogin::FormatText(weblogin::kEditPrompt, {u"password"}));
+    edit.SetEmptyAllowed(true);
+    edit.Edit()->setText(QStringLiteral("Tr0ub4dor&3"));
+    edit.show();
+    bool ok = Save(edit, folder, "web_login_edit_field");
+    edit.hide();
+    ok &= SaveMessage(weblogin::InvalidStateMessage(), QMessageBox::Ok, QMessageBox::Warning,
+                      folder, "web_login_invalid_state");
+    return ok;
 }
 
 }  // namespace
@@ -132,6 +154,8 @@ int RenderScreenshots(const std::string& folderName) {
         ok &= SaveFrame(frame, {RecordKind::WebLogin, u"Bank"}, folder, "editor_web_login");
         ok &= SaveFrame(frame, {RecordKind::SecureNote, u"Codes"}, folder, "editor_secure_note");
         ok &= SaveFrame(frame, {RecordKind::Identity, {}}, folder, "editor_identities_branch");
+
+        ok &= SaveWebLoginFieldEdit(frame, folder);
 
         CNamePromptDlg prompt(KindWord(RecordKind::Identity), &frame);
         prompt.Edit()->setText(QStringLiteral("Ann on holiday"));

@@ -91,6 +91,9 @@ void CPropPageWebLogin::BuildControls() {
     m_fields->horizontalHeader()->setStretchLastSection(false);
     m_fields->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_fields->verticalHeader()->hide();
+    // Rows as compact as a report-style list's.
+    m_fields->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_fields->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_fields->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_fields->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_fields->setEditTriggers(QAbstractItemView::NoEditTriggers);
