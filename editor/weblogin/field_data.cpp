@@ -5,17 +5,6 @@
 #include "platform/text.h"
 
 namespace veltrix::editor::weblogin {
-namespace {
-
-constexpr int kFirstTextLikeButton = 10;  // hidden, reset, submit, then "anything else"
-
-}  // namespace
-
-bool IsTextLike(int type) {
-    return type == kInputText || type == kInputPassword || type == kInputNumber ||
-           (type >= kFirstTextLikeButton && type <= kInputOther);
-}
-
 std::u16string FieldDataText(const CWebLoginField& field) {
     if (field.HasState()) {
         return std::u16string(StateText(field.state));

@@ -11,10 +11,6 @@
 
 namespace veltrix::editor::weblogin {
 
-// Input types whose data is a text the user types: text, password, number, hidden, reset, submit
-// and "anything else" (list boxes, text areas).
-bool IsTextLike(int type);
-
 // The field's text as the user sees it: "Checked" / "Not checked" for a check box or radio
 // button, else its data. The edit dialog starts with it and Copy puts it on the clipboard.
 std::u16string FieldDataText(const CWebLoginField& field);

@@ -21,7 +21,6 @@ enum InputTypeCode : int {
     kInputCheckBox = 2,
     kInputRadio = 3,
     kInputNumber = 4,
-    kInputHidden = 10,
     kInputOther = 13,
 };
 
