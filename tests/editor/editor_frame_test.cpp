@@ -213,9 +213,10 @@ TEST_F(EditorFrameTest, ABrowserSaveShowsTheNewWebLoginAndKeepsTheView) {
                                {answers.string(), "refresh"});
     EXPECT_EQ(RunServing(browser), 0);
     EXPECT_EQ(browser.ReadLine(kWaitMs), std::optional<std::string>("refreshed"));
-    QTreeWidgetItem* logins = m_frame->Tree().BranchItem(RecordKind::WebLogin);
-    EXPECT_TRUE(PumpUntil([&] { return logins->childCount() == 1; }));
-    EXPECT_THAT(ChildLabels(logins), ElementsAre(u"Shop"));
+    // The refresh rebuilds the tree, so the branch item is looked up anew each time.
+    const auto logins = [&] { return m_frame->Tree().BranchItem(RecordKind::WebLogin); };
+    EXPECT_TRUE(PumpUntil([&] { return logins()->childCount() == 1; }));
+    EXPECT_THAT(ChildLabels(logins()), ElementsAre(u"Shop"));
     EXPECT_EQ(Selected(), (TreeSelection{RecordKind::SecureNote, u"Codes"}));
     EXPECT_EQ(Pane().CurrentKind(), RecordKind::SecureNote);
     EXPECT_TRUE(m_frame->Tree().BranchItem(RecordKind::SecureNote)->isExpanded());
