@@ -9,6 +9,7 @@
 #include "editor/editor_link.h"
 #include "editor/instance_block.h"
 #include "editor/qt/main_frame.h"
+#include "editor/reencrypt/update_recovery.h"
 #include "editor/vault_upkeep.h"
 #include "platform/registry.h"
 
@@ -50,6 +51,9 @@ int RunEditor(const std::vector<std::u16string>& arguments) {
         return 1;
     }
     PasswordSourceScope passwords(link);
+    // A change of master password cut short is rolled back before the password is asked for.
+    CEditorLinkSession linkSession(link);
+    RecoverUnfinishedUpdate(settings, linkSession);
     if (!ObtainPassword(link)) {
         return 0;  // the user cancelled the prompt: end without a word
     }

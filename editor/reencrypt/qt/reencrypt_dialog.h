@@ -11,10 +11,10 @@ class QWidget;
 
 namespace veltrix::editor {
 
-// Shows the dialog modally for `request` over `parent`. True when it was closed with OK after the
-// job ran (whatever its outcome), false when it was cancelled before the job started. In update
-// mode a successful job makes the new password the session's through `link`; a failed one leaves
-// the old one.
+// Shows the dialog modally for `request` over `parent`. True when the job ran (whatever its
+// outcome; the dialog then closes with OK, or in export modes also with Cancel), false when it was
+// cancelled before the job started. In update mode a successful job makes the new password the
+// session's through `link`; a failed one leaves the old one.
 bool RunReencryptDialog(const ReencryptRequest& request, config::Settings& settings,
                         EditorLink& link, QWidget* parent);
 
