@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QString>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -69,9 +70,14 @@ public:
     }
     bool StopRequested() override { return m_dialog.m_stop.load(); }
 
+    // Runs `call` on the UI thread: at once there, else queued in order.
     template <typename F>
     void Post(F&& call) {
-        QMetaObject::invokeMethod(&m_dialog, std::forward<F>(call), Qt::QueuedConnection);
+        if (QThread::currentThread() == m_dialog.thread()) {
+            call();
+        } else {
+            QMetaObject::invokeMethod(&m_dialog, std::forward<F>(call), Qt::QueuedConnection);
+        }
     }
     // Runs `call` on the UI thread while the worker waits for it.
     template <typename F>
