@@ -19,6 +19,7 @@
 #include "editor/qt/main_frame.h"
 #include "editor/qt/name_prompt_dialog.h"
 #include "editor/qt/right_view.h"
+#include "editor/reencrypt/qt/reencrypt_screenshots.h"
 #include "editor/weblogin/field_data.h"
 #include "editor/weblogin/field_rows.h"
 #include "editor/weblogin/web_login_texts.h"
@@ -171,6 +172,8 @@ int RenderScreenshots(const std::string& folderName) {
                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, folder,
                           "confirm_delete");
         frame.hide();
+        ok &= RenderReencryptScreenshots(settings, kSamplePassword,
+                                         (SampleRoot() / "export").string(), folder);
         SetPasswordSource(nullptr);
     }
     std::error_code error;
