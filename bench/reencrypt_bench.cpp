@@ -58,8 +58,8 @@ std::vector<std::vector<std::uint8_t>> WriteVault(config::Settings& settings) {
 }
 
 void ReportRate(benchmark::State& state) {
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(kRecords) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"] = benchmark::Counter(
+        static_cast<double>(kRecords) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void BM_UpdateMode(benchmark::State& state) {

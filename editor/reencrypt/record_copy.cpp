@@ -103,7 +103,8 @@ int RemoveEmptyFolder(const std::filesystem::path& path) {
 
 int CopyProgramEntry(const std::filesystem::path& source, const std::filesystem::path& target) {
     std::error_code error;
-    const auto status = std::filesystem::symlink_status(source, error);
+    // The entry itself may be a link (to a versioned library, say): its target is copied.
+    const auto status = std::filesystem::status(source, error);
     if (error) {
         return error.value();
     }

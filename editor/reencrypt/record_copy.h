@@ -31,8 +31,8 @@ int RemoveFileDurably(const std::filesystem::path& path);
 // Removes an empty folder; the errno value, 0 on success.
 int RemoveEmptyFolder(const std::filesystem::path& path);
 
-// Copies a program file, or a folder with the files and folders in it (links are not followed),
-// over what is there; the errno value of the first failure, 0 on success.
+// Copies a program file, or a folder with the files and folders in it (links inside a folder are
+// not followed), over what is there; the errno value of the first failure, 0 on success.
 int CopyProgramEntry(const std::filesystem::path& source, const std::filesystem::path& target);
 
 }  // namespace veltrix::editor

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "core/verification_file.h"
 #include "editor/reencrypt/reencrypt_job.h"
 #include "editor/reencrypt/update_journal.h"
 #include "tests/editor_reencrypt/vault_fixture.h"
@@ -164,6 +165,27 @@ TEST_F(UpdateTest, AFailureInTheMiddleRestoresEveryRecordUnderTheOldPassword) {
                 ::testing::Contains(u"Status: Update failed, restoring original files..."));
     EXPECT_THAT(statuses, ::testing::Contains(u"Status: Restoring I0.vxi"));
     EXPECT_EQ(statuses.back(), u"Status: Update failed! Click OK to exit...");
+}
+
+// The file a newly entered password is checked against is rewritten last: until the update is
+// done, a prompt in another program accepts the old password, which the session still holds.
+TEST_F(UpdateTest, TheVaultAnswersToTheOldPasswordUntilTheLastRewrite) {
+    WriteVault(3, kOldPassword);
+    ASSERT_TRUE(m_settings.SetCurrentIdentity(u"I1"));
+    std::vector<VaultPasswordCheck> checks;
+    int replaces = 0;
+    SetWriteFaultHook([&](WriteStep step, const std::filesystem::path&) {
+        if (step == WriteStep::Replace && ++replaces > 9 + 2) {
+            checks.push_back(CheckPasswordAgainstVault(m_settings, kOldPassword));
+        }
+        return 0;
+    });
+    const bool succeeded = RunUpdate();
+    SetWriteFaultHook({});
+    ASSERT_TRUE(succeeded);
+    EXPECT_EQ(checks, std::vector<VaultPasswordCheck>(9, VaultPasswordCheck::Matches));
+    EXPECT_EQ(CheckPasswordAgainstVault(m_settings, kNewPassword), VaultPasswordCheck::Matches);
+    EXPECT_EQ(m_view.Statuses()[m_view.Statuses().size() - 2], u"Status: Updating I1.vxi");
 }
 
 TEST_F(UpdateTest, AFileThatDoesNotOpenUnderTheOldPasswordFailsTheUpdateAndNothingChanges) {
