@@ -32,7 +32,9 @@ void KillAtWriteStep(long killAt) {
     if (killAt <= 0) {
         return;
     }
-    SetWriteFaultHook([killAt, steps = 0L](WriteStep, const std::filesystem::path&) mutable {
+    // The hook is copied for each call, so the count lives outside it.
+    static long steps = 0;
+    SetWriteFaultHook([killAt](WriteStep, const std::filesystem::path&) {
         if (++steps == killAt) {
             kill(getpid(), SIGKILL);
         }
