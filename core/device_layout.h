@@ -23,7 +23,9 @@ inline constexpr std::u16string_view kConfigurationKey =
     u"HKEY_CURRENT_USER\\Software\\Orvane\\Veltrix";
 
 // What the programs need beside themselves to run from the device, copied from the install
-// folder into the program folder. A name ending in '/' is a folder, copied with its files.
+// folder into the program folder. A name ending in '/' is a folder, copied with its files and
+// folders. The device export takes one progress step per entry, and one more for the launcher's
+// second copy at the device root.
 inline constexpr std::array<std::u16string_view, 10> kProgramFiles = {
     u"libvtxcore.so",    // the extension library and the session
     u"libvtxui_qt.so",   // the Qt UI plug-in the library shows its dialogs through
