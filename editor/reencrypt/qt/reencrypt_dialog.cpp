@@ -112,6 +112,7 @@ private:
 CReencryptDlg::CReencryptDlg(const ReencryptRequest& request, config::Settings& settings,
                              ISessionSwitch& session, QWidget* parent)
     : QDialog(parent),
+      m_settings(settings),
       m_view(std::make_unique<View>(*this)),
       m_session(std::make_unique<Session>(*m_view, session)),
       m_job(std::make_unique<CReencryptJob>(request, settings, *m_view, *m_session)) {
@@ -159,6 +160,8 @@ void CReencryptDlg::JoinWorker() {
 void CReencryptDlg::accept() {
     switch (m_job->State()) {
         case ReencryptState::Ready:
+            // The data folder is made here if need be, so that a failure is told on this thread.
+            (void)m_settings.GetDataPath();
             m_ok->setEnabled(false);
             m_cancel->setEnabled(false);
             m_worker = std::thread([this] {

@@ -53,6 +53,7 @@ private:
     QProgressBar* m_progress = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    config::Settings& m_settings;
     int m_step = 1;
     std::atomic<bool> m_stop{false};
     bool m_closeWhenEnded = false;
