@@ -92,6 +92,7 @@ void BM_DeviceExport(benchmark::State& state) {
     // Stand-ins for the programs, and a folder standing for the device.
     const auto install = environment.Path() / "install";
     std::filesystem::create_directories(install / "help");
+    std::filesystem::create_directories(install / "screenshots");
     for (std::u16string_view entry : device::kProgramFiles) {
         if (!entry.ends_with(u'/')) {
             std::ofstream(install / text::ToUtf8(entry)) << std::string(1 << 20, 'x');
