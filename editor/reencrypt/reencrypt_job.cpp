@@ -173,6 +173,10 @@ bool CReencryptJob::RunExport() {
             return false;
         }
     }
+    if (IsRecordFolder(exportFolder)) {
+        m_view.ShowError(Fill(rt::kExportIntoRecordFolder, {WithSlash(FromPath(exportFolder))}));
+        return false;
+    }
     m_view.SetProgressRange(0, steps);
     m_view.SetProgressStep(1);
     ShowStatus(Fill(rt::kExporting, {rt::kYourDataFiles}));
@@ -184,6 +188,18 @@ bool CReencryptJob::RunExport() {
     }
     SetState(ReencryptState::Finished);
     return true;
+}
+
+// Whether `folder` is one of the kinds' folders, under any name: an export there would rewrite the
+// records themselves under the export's password.
+bool CReencryptJob::IsRecordFolder(const std::filesystem::path& folder) const {
+    for (const auto& kindFolder : m_folders) {
+        std::error_code error;
+        if (std::filesystem::equivalent(folder, ToPath(kindFolder), error) && !error) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CReencryptJob::ExportRecords(const std::u16string& exportFolder) {

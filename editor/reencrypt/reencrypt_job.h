@@ -74,6 +74,7 @@ private:
     bool ExportRecords(const std::u16string& exportFolder);
     bool ExportProgramFiles(const std::filesystem::path& drive);
     bool CreateFolder(const std::filesystem::path& folder);
+    bool IsRecordFolder(const std::filesystem::path& folder) const;
 
     bool RunUpdate();
     bool MakeBackupFolders();

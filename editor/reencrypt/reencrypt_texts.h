@@ -38,6 +38,11 @@ inline constexpr std::u16string_view kErrorDeletingBackupFile = u"Error deleting
 inline constexpr std::u16string_view kErrorDeletingBackupFolder =
     u"Error deleting backup folder %s";
 
+// An export into a folder of the records themselves would overwrite them under another password.
+inline constexpr std::u16string_view kExportIntoRecordFolder =
+    u"The folder %s holds your record files themselves. Please choose another folder to export "
+    u"to.";
+
 // Asked with Yes and No after a successful update; the three backup folders fill the blanks.
 inline constexpr std::u16string_view kDeleteBackupsQuestion =
     u"Your files have been updated. The original files have been saved as follows:\n"

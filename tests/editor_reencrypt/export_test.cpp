@@ -175,6 +175,20 @@ TEST_F(ExportTest, StoppingAnExportKeepsTheFilesWrittenSoFar) {
     EXPECT_EQ(m_view.Status(), u"Status: Export failed! Click OK to exit...");
 }
 
+// Exporting into the records' own folder would rewrite them under the export's password while the
+// session keeps the master password: refused before anything is written.
+TEST_F(ExportTest, AnExportIntoTheRecordsOwnFolderIsRefused) {
+    ASSERT_TRUE(m_settings.SetRecordFolder(RecordKind::SecureNote, U16(m_device / "Notes") + u"/"));
+    const auto paths = WriteVault(1, kOldPassword);
+    ASSERT_FALSE(RunExport(Request(m_device / "Notes" / ".", false)));
+    EXPECT_THAT(m_view.Errors(),
+                ElementsAre(u"The folder " + U16(m_device / "Notes" / ".") +
+                            u"/ holds your record files themselves. Please choose another folder "
+                            u"to export to."));
+    EXPECT_EQ(CountOpening(paths, kOldPassword), 3);
+    EXPECT_EQ(m_view.Status(), u"Status: Export failed! Click OK to exit...");
+}
+
 TEST_F(ExportTest, ARecordThatCannotBeReadFailsTheExportAfterItsMessage) {
     WriteVault(1, kOldPassword);
     WriteRecord(Vault() / "I5.vxi", u"<note>x</note>", u"Another one");
