@@ -2,13 +2,21 @@
 // configuration at the device the launcher runs from and registers the device's extension library;
 // deactivation takes the extension out of the browser and deletes the user's configuration. Both
 // collect their errors in one list, shown together. The widgets (splash, frame, tray) implement
-// ILauncherView; the steps reach the registry, processes, windows and files through platform/.
+// ILauncherView; the steps reach the registry (through the settings), processes, windows and files
+// through platform/, and show their messages through the UI port.
+//
+// Errors: every step returns a success flag and adds its message (if it has one) to the error list;
+// nothing is thrown.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace veltrix::config {
+class Settings;
+}
 
 namespace veltrix::portable {
 
@@ -39,9 +47,20 @@ LauncherFolders FoldersOf(const std::filesystem::path& executable);
 
 enum class InstallState { NotActive, InstalledEdition, PortableActive };
 
+// How long the launcher waits for what it does not control.
+struct LauncherLimits {
+    // The registry editor's import.
+    unsigned importTimeoutMs = 10000;
+    // All blocking windows together, after WM_CLOSE was posted to them; windows still open then
+    // are left open, so that removing the device ends the launcher within about two seconds.
+    int closeWindowsTimeoutMs = 1500;
+};
+
 class CPortableApp {
 public:
-    CPortableApp(LauncherFolders folders, ILauncherView& view);
+    // `settings` (not owned) is the configuration of the registry the steps change.
+    CPortableApp(LauncherFolders folders, ILauncherView& view, config::Settings& settings,
+                 LauncherLimits limits = {});
 
     const LauncherFolders& Folders() const { return m_folders; }
     const std::vector<std::u16string>& Errors() const { return m_errors; }
@@ -53,8 +72,12 @@ public:
     bool Deactivate(bool force);
     // Shows and clears the error list.
     void ShowErrors(bool activating);
-    // Starts the device's editor with `arguments`.
+    // Starts the device's editor with `arguments`: a switch, then after a blank a name (handed to
+    // the editor as one argument, blanks and all).
     bool RunEditor(std::u16string_view arguments);
+    // The editor's arguments of a tray menu command: "/I", a blank and the current Identity when
+    // one is configured; any other switch ("/W", "/N", "/O") alone.
+    std::u16string EditorArguments(std::u16string_view editorSwitch);
 
     InstallState CheckInstalled();
     bool RemoveBrowserKeys();
@@ -63,11 +86,19 @@ public:
     bool WriteDevicePaths();
     bool RegisterLibrary(bool doRegister);
     bool BlockingWindowsOpen();
+    // True when no blocking window is left open.
     bool CloseBlockingWindows();
 
 private:
+    // The program the device carries in its program folder, else the one beside this launcher.
+    std::filesystem::path DeviceOrSiblingProgram(const std::string& name) const;
+    // Steps 7 to 9 of the start-up: import, device paths, library registration.
+    bool InstallOnHost();
+
     LauncherFolders m_folders;
     ILauncherView& m_view;
+    config::Settings& m_settings;
+    LauncherLimits m_limits;
     std::vector<std::u16string> m_errors;
 };
 

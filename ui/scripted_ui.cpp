@@ -54,7 +54,12 @@ bool ScriptedUi::SetClipboardText(std::u16string_view text) {
 }
 
 Answer ScriptedUi::ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) {
-    m_messages.push_back({std::u16string(text), buttons, icon});
+    return ShowTitledMessage(kCaption, text, buttons, icon);
+}
+
+Answer ScriptedUi::ShowTitledMessage(std::u16string_view caption, std::u16string_view text,
+                                     Buttons buttons, Icon icon) {
+    m_messages.push_back({std::u16string(text), buttons, icon, std::u16string(caption)});
     if (m_answers.empty()) {
         return DefaultAnswer(buttons);
     }

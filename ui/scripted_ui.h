@@ -16,6 +16,7 @@ public:
         std::u16string text;
         Buttons buttons;
         Icon icon;
+        std::u16string caption{kCaption};
     };
 
     // Installs itself as the process's UI for its lifetime.
@@ -42,6 +43,8 @@ public:
     void Clear();
 
     Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) override;
+    Answer ShowTitledMessage(std::u16string_view caption, std::u16string_view text, Buttons buttons,
+                             Icon icon) override;
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
     bool SetClipboardText(std::u16string_view text) override;
     void Beep(Icon icon) override { m_beeps.push_back(icon); }

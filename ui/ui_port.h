@@ -53,6 +53,12 @@ public:
     virtual ~IUserInterface() = default;
     // Shows a modal message box captioned kCaption and returns the button pressed.
     virtual Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) = 0;
+    // The same under another caption, for a program that shows its own title (the portable
+    // launcher); a UI without captions shows it as ShowMessage does.
+    virtual Answer ShowTitledMessage(std::u16string_view /*caption*/, std::u16string_view text,
+                                     Buttons buttons, Icon icon) {
+        return ShowMessage(text, buttons, icon);
+    }
     // Shows a password prompt; nullopt when the user cancels. The result obeys the prompt's rules
     // (4 to 56 characters; for Choose, both entries equal).
     virtual std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) = 0;

@@ -77,9 +77,10 @@ Answer EscapeAnswer(Buttons buttons) {
 
 }  // namespace
 
-Answer ShowMessageBox(QWidget* parent, std::u16string_view text, Buttons buttons, Icon icon) {
+Answer ShowMessageBox(QWidget* parent, std::u16string_view text, Buttons buttons, Icon icon,
+                      std::u16string_view caption) {
     NormalCursorScope normalCursor;
-    QMessageBox box(ToMessageIcon(icon), ToQString(kCaption), ToQString(text),
+    QMessageBox box(ToMessageIcon(icon), ToQString(caption), ToQString(text),
                     ToStandardButtons(buttons),
                     parent != nullptr ? parent : QApplication::activeWindow());
     box.setDefaultButton(DefaultButton(buttons));

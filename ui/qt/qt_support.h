@@ -19,10 +19,11 @@ inline std::u16string FromQString(const QString& text) {
     return text.toStdU16String();
 }
 
-// Shows a modal message box over `parent` (null: the active window) captioned kCaption, and
+// Shows a modal message box over `parent` (null: the active window) captioned `caption`, and
 // returns the button pressed. Closing the box without a button counts as Cancel, No or OK, the
 // way its Escape key answers.
-Answer ShowMessageBox(QWidget* parent, std::u16string_view text, Buttons buttons, Icon icon);
+Answer ShowMessageBox(QWidget* parent, std::u16string_view text, Buttons buttons, Icon icon,
+                      std::u16string_view caption = kCaption);
 
 // Opens the help page of `context` (found beside the module) with the desktop's opener. False
 // when the page is missing or cannot be opened.

@@ -18,11 +18,16 @@ QtUserInterface::~QtUserInterface() {
 }
 
 Answer QtUserInterface::ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) {
+    return ShowTitledMessage(kCaption, text, buttons, icon);
+}
+
+Answer QtUserInterface::ShowTitledMessage(std::u16string_view caption, std::u16string_view text,
+                                          Buttons buttons, Icon icon) {
     if (QApplication::instance() == nullptr) {
         return buttons == Buttons::Ok ? Answer::Ok
                                       : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
     }
-    return qt::ShowMessageBox(nullptr, text, buttons, icon);
+    return qt::ShowMessageBox(nullptr, text, buttons, icon, caption);
 }
 
 std::optional<std::u16string> QtUserInterface::PromptPassword(PasswordPrompt prompt) {

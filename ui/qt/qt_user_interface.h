@@ -21,6 +21,8 @@ public:
     // A QMessageBox over the active window; without a QApplication nothing is shown and the box
     // answers as its Escape key would.
     Answer ShowMessage(std::u16string_view text, Buttons buttons, Icon icon) override;
+    Answer ShowTitledMessage(std::u16string_view caption, std::u16string_view text, Buttons buttons,
+                             Icon icon) override;
     // CEnterPasswordDlg or CChoosePasswordDlg over the active window; nullopt on Cancel (and
     // without a QApplication).
     std::optional<std::u16string> PromptPassword(PasswordPrompt prompt) override;
