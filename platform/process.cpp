@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -33,7 +34,7 @@ void SleepMs(long ms) {
 }  // namespace
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         unsigned timeoutMs) {
+                         unsigned timeoutMs, OnTimeout onTimeout) {
     std::vector<std::string> argvStrings;
     argvStrings.push_back(program.string());
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
@@ -64,6 +65,9 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
             return {};
         }
         if (std::chrono::steady_clock::now() >= deadline) {
+            if (onTimeout == OnTimeout::Kill && kill(pid, SIGKILL) == 0) {
+                waitpid(pid, &status, 0);
+            }
             return {ProcessResult::Status::TimedOut, -1};
         }
         SleepMs(delayMs);

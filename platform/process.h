@@ -14,10 +14,14 @@ struct ProcessResult {
     bool Succeeded() const { return status == Status::Exited && exitCode == 0; }
 };
 
+// What becomes of a child still running at the time-out.
+enum class OnTimeout { LeaveRunning, Kill };
+
 // Starts `program` (a path, or a name looked up in PATH) with `args` and waits at most
-// `timeoutMs` milliseconds. A child still running at the time-out is left running.
+// `timeoutMs` milliseconds. A child still running at the time-out is left running, or with
+// OnTimeout::Kill killed and reaped, so that it cannot act after its caller gave up on it.
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         unsigned timeoutMs);
+                         unsigned timeoutMs, OnTimeout onTimeout = OnTimeout::LeaveRunning);
 
 // Starts `program` (a path) with `args` and lets it run on its own: it is not a child of this
 // process, so nothing has to wait for it. False when it could not be started; then `error`, when

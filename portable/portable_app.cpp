@@ -207,8 +207,10 @@ bool CPortableApp::RemoveUserConfiguration() {
 }
 
 bool CPortableApp::ImportRegistryFile(const std::filesystem::path& file) {
-    const platform::ProcessResult result = platform::RunProcess(
-        DeviceOrSiblingProgram(kRegistryEditor), {"/S", file.string()}, m_limits.importTimeoutMs);
+    // An import given up on must not change the configuration later, after the clean-up.
+    const platform::ProcessResult result =
+        platform::RunProcess(DeviceOrSiblingProgram(kRegistryEditor), {"/S", file.string()},
+                             m_limits.importTimeoutMs, platform::OnTimeout::Kill);
     return result.Succeeded();
 }
 

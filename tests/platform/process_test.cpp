@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <cerrno>
 #include <chrono>
+#include <string>
+
+#include "tests/support/test_environment.h"
 
 namespace veltrix::platform {
 namespace {
@@ -35,6 +41,18 @@ TEST(RunProcess, StopsWaitingAtTheTimeOut) {
     auto result = RunProcess("/bin/sleep", {"5"}, 100);
     EXPECT_EQ(result.status, ProcessResult::Status::TimedOut);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST(RunProcess, KillsAChildGivenUpOnWhenAsked) {
+    test::TempFolder temp;
+    const auto pidFile = temp.Path() / "pid";
+    auto result = RunProcess("/bin/sh", {"-c", "echo $$ > \"$1\"; exec sleep 5", "sh", pidFile},
+                             500, OnTimeout::Kill);
+    EXPECT_EQ(result.status, ProcessResult::Status::TimedOut);
+    const pid_t child = std::stoi(test::ReadFileBytes(pidFile));
+    // Killed and reaped: the process id names no process any more.
+    EXPECT_EQ(kill(child, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
 }
 
 TEST(RunProcess, ReportsDeathBySignal) {

@@ -1,6 +1,7 @@
 // The launcher's activation and deactivation against a temporary device folder and an isolated
 // registry: what it changes, what it refuses, and what it shows.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <thread>
@@ -244,6 +245,28 @@ TEST_F(PortableAppTest, FailedImportIsReportedAndCleanedUp) {
             "frame", "splash Initializing... 2000", "status Restoring registry entries", "close",
             "splash Removing Veltrix Portable... 3000", "status Detaching from Internet Explorer",
             "status Deleting registry keys", "status Removal complete"}));
+}
+
+TEST_F(PortableAppTest, TheDevicesRegistryEditorIsPreferredAndGivenUpOnInTime) {
+    // The device's own registry editor runs, not the one beside the launcher.
+    const auto editor = m_folders.program / "vtxreg";
+    test::WriteFileBytes(editor, "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    EXPECT_FALSE(MakeApp().ImportRegistryFile(RegistryFile()));
+    EXPECT_FALSE(Registry().KeyExists(Hive::CurrentUser, kProductKey));
+
+    // One that hangs is killed at the time-out, so it cannot import after the clean-up.
+    const auto pidFile = m_env.Root() / "vtxreg.pid";
+    test::WriteFileBytes(editor,
+                         "#!/bin/sh\necho $$ > '" + pidFile.string() + "'\nexec sleep 30\n");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(MakeApp({.importTimeoutMs = 500}).Activate());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_TRUE(std::filesystem::exists(pidFile));
+    EXPECT_EQ(kill(std::stoi(test::ReadFileBytes(pidFile)), 0), -1);
+    ASSERT_EQ(m_ui.Messages().size(), 1u);
+    EXPECT_NE(m_ui.Messages()[0].text.find(u"Unable to import registry keys"),
+              std::u16string::npos);
 }
 
 TEST_F(PortableAppTest, MissingLibraryIsReportedAndTheImportedConfigurationRemoved) {
