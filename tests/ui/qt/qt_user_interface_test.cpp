@@ -62,6 +62,18 @@ TEST(QtUserInterfaceMessages, CarryTheCaptionAndTheMappedButtons) {
     }
 }
 
+TEST(QtUserInterfaceMessages, TitledMessageCarriesItsOwnCaption) {
+    test::ModalWatchdog watchdog;
+    QtUserInterface ui;
+    test::ShownBox shown;
+    test::AnswerNextBox(QMessageBox::Ok, shown);
+    EXPECT_EQ(
+        ui.ShowTitledMessage(u"VeltrixPortable", u"Unable to activate", Buttons::Ok, Icon::None),
+        Answer::Ok);
+    EXPECT_EQ(shown.title, "VeltrixPortable");
+    EXPECT_EQ(shown.text, "Unable to activate");
+}
+
 TEST(QtUserInterfaceMessages, MapTheIcons) {
     const std::pair<Icon, QMessageBox::Icon> cases[] = {
         {Icon::None, QMessageBox::NoIcon},         {Icon::Information, QMessageBox::Information},
