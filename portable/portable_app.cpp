@@ -172,9 +172,10 @@ std::u16string CPortableApp::EditorArguments(std::u16string_view editorSwitch) {
 
 InstallState CPortableApp::CheckInstalled() {
     platform::Registry& registry = m_settings.Registry();
-    // Opening the key for full access needs write access to the machine's hive.
-    if (registry.IsMachineReadOnly() ||
-        !registry.KeyExists(Hive::LocalMachine, HelperObjectKey())) {
+    // The key is looked for whether or not this user may change it: a user without rights over the
+    // machine must still find an installed edition, or the clean-up after the failed registration
+    // would delete that edition's configuration.
+    if (!registry.KeyExists(Hive::LocalMachine, HelperObjectKey())) {
         return InstallState::NotActive;
     }
     std::u16string dataPath;

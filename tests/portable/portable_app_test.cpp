@@ -127,6 +127,21 @@ TEST_F(PortableAppTest, InstalledEditionIsLeftAloneAndEndsTheLauncher) {
     EXPECT_TRUE(app.Errors().empty());
 }
 
+TEST_F(PortableAppTest, InstalledEditionIsFoundWithoutRightsOverTheMachine) {
+    InstallElsewhere(u"/home/ann/.local/share/Orvane/Veltrix/");
+    Registry().SetValue(Hive::CurrentUser, kConfiguration, u"Identity",
+                        RegistryValue::String(u"Installed"));
+    test::ScopedEnv readOnly("VELTRIX_REGISTRY_MACHINE_READONLY", "1");
+    auto app = MakeApp();
+
+    EXPECT_FALSE(app.Activate());
+
+    // The installed edition's configuration survives.
+    EXPECT_EQ(StringValue(Hive::CurrentUser, kConfiguration, u"Identity"), u"Installed");
+    ASSERT_EQ(m_ui.Messages().size(), 1u);
+    EXPECT_NE(m_ui.Messages()[0].text.find(u"Veltrix is already installed"), std::u16string::npos);
+}
+
 TEST_F(PortableAppTest, CheckInstalledTellsTheThreeStatesApart) {
     auto app = MakeApp();
     EXPECT_EQ(app.CheckInstalled(), InstallState::NotActive);
