@@ -7,3 +7,4 @@ mkdir -p docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_dialogs docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_identity_sheet docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/vtxedit --screenshots docs/screenshots
+QT_QPA_PLATFORM=offscreen build/debug/bin/launcher_pictures screenshots docs/screenshots
