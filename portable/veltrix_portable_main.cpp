@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     const portable::LauncherFolders folders = portable::FoldersOf(platform::ProgramPath());
     config::Settings settings(platform::Registry::Default());
     portable::qt::CLauncherView view(folders.launcher, HelpFolder(folders));
-    portable::CPortableApp app(folders, view);
+    portable::CPortableApp app(folders, view, settings);
     portable::PortableAppActions actions(app, settings);
     view.SetActions(actions);
     if (!app.Activate()) {
