@@ -9,11 +9,11 @@
 
 #include "portable/launcher_frame_logic.h"
 #include "portable/portable_app.h"
+#include "portable/qt/splash_screen_ex.h"
 
 namespace veltrix::portable::qt {
 
 class CMainFrame;
-class CSplashScreenEx;
 
 class CLauncherView : public ILauncherView {
 public:
