@@ -7,6 +7,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <functional>
@@ -175,6 +177,26 @@ TEST(LauncherSplash, TheDisplayTimeHidesItAndZeroKeepsIt) {
     EXPECT_TRUE(splashScreen.DisplayTimerActive());
     EXPECT_TRUE(PumpUntil([&hidden] { return hidden; }, 5000));
     EXPECT_FALSE(splashScreen.isVisible());
+}
+
+TEST(LauncherSplash, AClickOrAKeyHidesItOnlyWithItsStyleBit) {
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (const std::uint32_t style : {0u, splash::kHideOnInput}) {
+        CSplashScreenEx splashScreen;
+        splashScreen.CreateSplash(nullptr, u"", 0, style);
+        ASSERT_TRUE(splashScreen.UsePicture(picture, -1, -1, -1));
+        int hidden = 0;
+        QObject::connect(&splashScreen, &CSplashScreenEx::Hidden, [&hidden] { ++hidden; });
+        splashScreen.ShowSplash();
+        QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(&splashScreen, &click);
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+        QApplication::sendEvent(&splashScreen, &key);
+        EXPECT_EQ(hidden, style == 0 ? 0 : 1) << style;
+        EXPECT_EQ(splashScreen.isVisible(), style == 0) << style;
+    }
 }
 
 }  // namespace
