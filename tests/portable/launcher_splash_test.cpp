@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "portable/qt/launcher_art.h"
 #include "portable/qt/launcher_view.h"
 #include "portable/qt/splash_screen_ex.h"
 #include "portable/splash_layout.h"
@@ -144,6 +145,27 @@ TEST(LauncherSplash, TheLaunchersSplashDrawsItsStatusInWhiteInsideItsRectangle) 
         }
     }
     delete splashScreen;
+}
+
+TEST(LauncherSplash, ThePictureKeepsItsStatusRectangleInsideItsShape) {
+    // The picture the launcher carries, and the drawing it was made from.
+    for (const QImage& picture :
+         {QImage(QString::fromLatin1(kSplashPicture)), DrawSplashPicture()}) {
+        ASSERT_EQ(picture.size(), QSize(398, 297));
+        CSplashScreenEx splashScreen;
+        splashScreen.CreateSplash(nullptr, u"", 0, splash::kLauncherStyle);
+        ASSERT_TRUE(splashScreen.UsePicture(picture, 255, 0, 255));
+        const QRect text(20, 270, 360, 20);
+        EXPECT_TRUE(SameArea(splashScreen.Shape().intersected(text), QRegion(text)));
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(397, 0), QPoint(0, 296), QPoint(397, 296)}) {
+            EXPECT_EQ(picture.pixel(corner), kMagenta);
+        }
+        // Room for the shadow right of and below the shape.
+        EXPECT_FALSE(splashScreen.Shadow().isEmpty());
+        EXPECT_LE(splashScreen.Shape().boundingRect().right() + splash::kShadowOffset, 397);
+        EXPECT_LE(splashScreen.Shape().boundingRect().bottom() + splash::kShadowOffset, 296);
+    }
 }
 
 TEST(LauncherSplash, ShowStatusRepaintsAtOnce) {
