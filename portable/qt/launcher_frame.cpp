@@ -14,14 +14,13 @@
 
 #include "formengine/helper/browser_launch.h"
 #include "portable/qt/splash_screen_ex.h"
+#include "ui/qt/qt_support.h"
 #include "ui/ui_port.h"
 
 namespace veltrix::portable::qt {
 namespace {
 
-QString ToQString(std::u16string_view text) {
-    return QStringView(text.data(), static_cast<qsizetype>(text.size())).toString();
-}
+using ui::qt::ToQString;
 
 QString PathText(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());

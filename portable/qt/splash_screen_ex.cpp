@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "portable/splash_layout.h"
+#include "ui/qt/qt_support.h"
 
 // Resources are registered from the global namespace.
 static void InitLauncherArt() {
@@ -18,11 +19,9 @@ static void InitLauncherArt() {
 namespace veltrix::portable::qt {
 namespace {
 
-constexpr QColor kShadowColour(64, 64, 64);
+using ui::qt::ToQString;
 
-QString ToQString(std::u16string_view text) {
-    return QStringView(text.data(), static_cast<qsizetype>(text.size())).toString();
-}
+constexpr QColor kShadowColour(64, 64, 64);
 
 PixelRect ToPixelRect(const QRect& rect) {
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
@@ -143,6 +142,12 @@ bool CSplashScreenEx::UsePicture(const QImage& picture, int red, int green, int 
     m_shadow = QRegion();
     if (red != -1 && green != -1 && blue != -1) {
         ApplyShape(qRgb(red, green, blue));
+        if (m_shape.isEmpty()) {
+            // Nothing of it would show, and an empty mask would show the whole rectangle.
+            m_picture = QImage();
+            clearMask();
+            return false;
+        }
     } else {
         clearMask();
     }

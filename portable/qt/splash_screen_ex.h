@@ -38,9 +38,10 @@ public:
     // the status text, the display time (0: stays until hidden) and the style bits.
     void CreateSplash(QWidget* parent, std::u16string_view text, int displayMs,
                       std::uint32_t style);
-    // Takes the picture from a file or resource path; false when it cannot be loaded (the splash
-    // then stays empty). The window takes the picture's size and its position by the style; when
-    // none of red, green and blue is -1 that colour is transparent and cuts the window's shape.
+    // Takes the picture from a file or resource path; false when it cannot be loaded or is all of
+    // the transparent colour (the splash then stays empty). The window takes the picture's size and
+    // its position by the style; when none of red, green and blue is -1 that colour is transparent
+    // and cuts the window's shape.
     bool UsePicture(const QString& path, int red, int green, int blue);
     bool UsePicture(const QImage& picture, int red, int green, int blue);
     // The status line's font: size in tenths of a point; style bits bold, italic, underline.

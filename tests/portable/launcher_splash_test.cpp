@@ -109,6 +109,10 @@ TEST(LauncherSplash, WithoutATransparentColourHasNoShape) {
     EXPECT_TRUE(splashScreen.Shape().isEmpty());
     EXPECT_TRUE(splashScreen.Shadow().isEmpty());
     EXPECT_FALSE(splashScreen.UsePicture(QStringLiteral(":/no/such/picture.png"), 255, 0, 255));
+    // All of it transparent: nothing to show rather than an unshaped magenta rectangle.
+    EXPECT_FALSE(splashScreen.UsePicture(picture, 255, 0, 255));
+    EXPECT_FALSE(splashScreen.HasPicture());
+    EXPECT_TRUE(splashScreen.mask().isEmpty());
 }
 
 TEST(LauncherSplash, TheLaunchersSplashDrawsItsStatusInWhiteInsideItsRectangle) {
