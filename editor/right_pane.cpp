@@ -232,6 +232,17 @@ bool RightPane::Apply() {
     return true;
 }
 
+bool RightPane::SaveChangesAsking() {
+    if (!HasOpenRecord()) {
+        return false;
+    }
+    if (!Close({.ask = true, .close = false, .hide = false})) {
+        return false;
+    }
+    SetChangesPending(false);
+    return true;
+}
+
 void RightPane::Cancel() {
     if (m_kind == RecordKind::Options) {
         m_optionsChanged = false;

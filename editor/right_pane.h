@@ -92,6 +92,10 @@ public:
 
     // Apply and Save: saves silently and keeps the record open.
     bool Apply();
+    // Saves the open record's changes before an export, asking "Save changes to %s?", and keeps
+    // it open and shown; Apply and Cancel are disabled unless the save failed or a page refused.
+    // False in those two cases.
+    bool SaveChangesAsking();
     // Drops the changes: reads the record again from its file, or shows the options again.
     void Cancel();
     // Writes the open record to `newPath` (the old file stays); the record now is that file.

@@ -26,3 +26,26 @@ public:
 };
 
 }  // namespace veltrix::editor
+
+namespace veltrix::editor::exports {
+
+class IExportViews;
+class IReencryptRunner;
+
+// The editor's IBulkCommands: checks the passwords, asks what is needed and hands the bulk work
+// to the re-encryption dialog through `runner`. Passwords are wiped once used; the page's text is
+// the caller's.
+class BulkCommands final : public IBulkCommands {
+public:
+    BulkCommands(IExportViews& views, IReencryptRunner& runner)
+        : m_views(views), m_runner(runner) {}
+
+    bool ChangeMasterPassword(std::u16string_view newPassword) override;
+    bool ExportAll(ExportAllChoice& choice) override;
+
+private:
+    IExportViews& m_views;
+    IReencryptRunner& m_runner;
+};
+
+}  // namespace veltrix::editor::exports

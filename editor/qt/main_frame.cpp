@@ -20,6 +20,8 @@
 
 #include "editor/editor_link.h"
 #include "editor/editor_messages.h"
+#include "editor/exports/qt/qt_export_views.h"
+#include "editor/exports/record_export.h"
 #include "editor/instance_block.h"
 #include "editor/qt/left_view.h"
 #include "editor/qt/name_prompt_dialog.h"
@@ -155,9 +157,14 @@ void CMainFrame::CreateActions() {
         {QKeySequence(Qt::CTRL | Qt::Key_R)});
     add("delete", tr("&Delete\tCtrl+D"), [this] { DeleteRecord(); },
         {QKeySequence(Qt::CTRL | Qt::Key_D)});
-    // The exports come with the password change; until then they stay disabled.
-    add("export", tr("&Export..."), [] {});
-    add("exportNewPassword", tr("Export (new password)..."), [] {});
+    add("export", tr("&Export..."),
+        [this] { ExportRecord(&exports::RecordExporter::ExportWithSessionPassword); });
+    add("exportNewPassword", tr("Export (new password)..."),
+        [this] { ExportRecord(&exports::RecordExporter::ExportWithNewPassword); });
+    // No menu entry and no shortcut: reached by name only.
+    add("exportNoPassword", tr("Export (no password)"),
+        [this] { ExportRecord(&exports::RecordExporter::ExportWithoutPassword); });
+    addAction(Action("exportNoPassword"));
     add("exit", tr("E&xit"), [this] { close(); });
     add("undo", tr("&Undo\tCtrl+Z"), [this] { m_right->Undo(); },
         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
@@ -260,8 +267,9 @@ void CMainFrame::UpdateCommands() {
     Action("saveAs")->setEnabled(IsRecordKind(kind) && openRecord);
     Action("rename")->setEnabled(openRecord);
     Action("delete")->setEnabled(openRecord);
-    Action("export")->setEnabled(false);
-    Action("exportNewPassword")->setEnabled(false);
+    for (const char* name : {"export", "exportNewPassword", "exportNoPassword"}) {
+        Action(name)->setEnabled(openRecord);
+    }
     Action("undo")->setEnabled(m_right->CanUndo());
     Action("cut")->setEnabled(m_right->HasSelection());
     Action("copy")->setEnabled(m_right->HasSelection());
@@ -398,6 +406,31 @@ void CMainFrame::SaveAs() {
         m_tree->InsertRecord(kind, *name, path);
         m_tree->Select({kind, *name});
     }
+}
+
+void CMainFrame::SetExportViews(exports::IExportViews* views) {
+    m_exportViews = views;
+}
+
+exports::IExportViews& CMainFrame::ExportViews() {
+    if (m_exportViews != nullptr) {
+        return *m_exportViews;
+    }
+    if (!m_qtExportViews) {
+        m_qtExportViews = std::make_unique<exports::qt::QtExportViews>(this);
+    }
+    return *m_qtExportViews;
+}
+
+template <class Export>
+void CMainFrame::ExportRecord(Export exportCommand) {
+    UpdateCommands();
+    if (!Action("export")->isEnabled()) {
+        return;
+    }
+    exports::RecordExporter exporter(m_settings, m_right->Pane(), ExportViews());
+    (exporter.*exportCommand)();
+    UpdateCommands();
 }
 
 void CMainFrame::DeleteRecord() {

@@ -25,6 +25,10 @@ class EditorLink;
 class InstanceBlock;
 }  // namespace veltrix::editor
 
+namespace veltrix::editor::exports {
+class IExportViews;
+}  // namespace veltrix::editor::exports
+
 namespace veltrix::editor::qt {
 
 class CLeftView;
@@ -56,6 +60,8 @@ public:
     // The link to the session (not owned); null in tests that run without one.
     void SetEditorLink(EditorLink* link) { m_link = link; }
     EditorLink* Link() const { return m_link; }
+    // The dialogs the record exports open (not owned); null restores the frame's Qt dialogs.
+    void SetExportViews(exports::IExportViews* views);
 
     // The start-up's one activation while hidden: applies the stored placement to the hidden
     // window and, when the vault has no Identity, asks to create one.
@@ -94,6 +100,9 @@ private:
     void ShowHelp(int topic);
     void SaveAs();
     void DeleteRecord();
+    exports::IExportViews& ExportViews();
+    template <class Export>
+    void ExportRecord(Export exportCommand);
     void ShowAbout();
     void NextPane();
     void UpdateMinimumSize();
@@ -109,6 +118,8 @@ private:
     std::unique_ptr<platform::Window> m_window;
     InstanceBlock* m_block = nullptr;
     EditorLink* m_link = nullptr;
+    std::unique_ptr<exports::IExportViews> m_qtExportViews;
+    exports::IExportViews* m_exportViews = nullptr;
     HelpOpener m_help;
     WindowPlacement m_placement;
     bool m_inTray = false;
