@@ -15,6 +15,7 @@
 #include "core/password_source.h"
 #include "core/record_io.h"
 #include "editor/editor_messages.h"
+#include "editor/exports/export_texts.h"
 #include "editor/qt/left_view.h"
 #include "editor/qt/main_frame.h"
 #include "editor/qt/name_prompt_dialog.h"
@@ -25,6 +26,7 @@
 #include "editor/weblogin/web_login_texts.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "ui/qt/password_dialogs.h"
 #include "ui/qt/qt_support.h"
 
 namespace veltrix::editor::qt {
@@ -111,6 +113,19 @@ bool SaveWebLoginFieldEdit(CMainFrame& frame, const QString& folder) {
     return ok;
 }
 
+// The Choose Password dialog as "Export (new password)..." shows it, both entries typed.
+bool SaveChooseExportPassword(QWidget& parent, const QString& folder) {
+    ui::qt::CChoosePasswordDlg dialog(&parent, ui::qt::CChoosePasswordDlg::Variant::OtherPassword);
+    dialog.SetPrompt(exports::kExportFilePrompt);
+    for (const char* name : {ui::qt::kPasswordEditName, ui::qt::kConfirmEditName}) {
+        dialog.findChild<QLineEdit*>(name)->setText(QStringLiteral("for Bob only"));
+    }
+    dialog.show();
+    const bool saved = Save(dialog, folder, "choose_export_password");
+    dialog.hide();
+    return saved;
+}
+
 }  // namespace
 
 void PrepareScreenshotEnvironment() {
@@ -171,6 +186,7 @@ int RenderScreenshots(const std::string& folderName) {
         ok &= SaveMessage(u"Are you sure you want to delete the Secure Note \"Codes\"?",
                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, folder,
                           "confirm_delete");
+        ok &= SaveChooseExportPassword(frame, folder);
         frame.hide();
         ok &= RenderReencryptScreenshots(settings, kSamplePassword,
                                          (SampleRoot() / "export").string(), folder);
