@@ -218,5 +218,28 @@ TEST_F(FrameExportTest, ExportNoPasswordWritesTheOpenRecordInTheClearIntoTheChos
     EXPECT_EQ(m_views.folderRequests[1].start, m_settings.GetExportToFolder());
 }
 
+TEST_F(FrameExportTest, EachExportCommandWritesUnderItsOwnPassword) {
+    m_frame->Tree().Select({RecordKind::SecureNote, u"Codes"});
+    const auto folder = [this](const char* name) {
+        std::filesystem::create_directories(m_exportFolder / name);
+        return text::FromUtf8((m_exportFolder / name).string());
+    };
+    const auto opensUnder = [this](const char* name, std::u16string_view password) {
+        const std::string bytes = veltrix::test::ReadFileBytes(m_exportFolder / name / "Codes.vxn");
+        return DecodeRecordFile(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), password)
+            .HasValue();
+    };
+    m_views.folders.push_back(folder("master"));
+    Action("export")->trigger();
+    m_views.passwords.push_back(u"For Bob only");
+    m_views.folders.push_back(folder("own"));
+    Action("exportNewPassword")->trigger();
+
+    EXPECT_TRUE(opensUnder("master", u"Secret1"));
+    EXPECT_TRUE(opensUnder("own", u"For Bob only"));
+    EXPECT_FALSE(opensUnder("own", u"Secret1"));
+    EXPECT_THAT(m_views.passwordPrompts, ::testing::ElementsAre(kExportFilePrompt));
+}
+
 }  // namespace
 }  // namespace veltrix::editor::exports::qt
