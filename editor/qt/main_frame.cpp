@@ -422,8 +422,7 @@ exports::IExportViews& CMainFrame::ExportViews() {
     return *m_qtExportViews;
 }
 
-template <class Export>
-void CMainFrame::ExportRecord(Export exportCommand) {
+void CMainFrame::ExportRecord(bool (exports::RecordExporter::*exportCommand)()) {
     UpdateCommands();
     if (!Action("export")->isEnabled()) {
         return;

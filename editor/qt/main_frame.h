@@ -27,6 +27,7 @@ class InstanceBlock;
 
 namespace veltrix::editor::exports {
 class IExportViews;
+class RecordExporter;
 }  // namespace veltrix::editor::exports
 
 namespace veltrix::editor::qt {
@@ -101,8 +102,8 @@ private:
     void SaveAs();
     void DeleteRecord();
     exports::IExportViews& ExportViews();
-    template <class Export>
-    void ExportRecord(Export exportCommand);
+    // Runs one of the record exports on the open record (nothing when none is open).
+    void ExportRecord(bool (exports::RecordExporter::*exportCommand)());
     void ShowAbout();
     void NextPane();
     void UpdateMinimumSize();
