@@ -20,7 +20,9 @@
 
 #include "editor/editor_link.h"
 #include "editor/editor_messages.h"
+#include "editor/exports/bulk_commands.h"
 #include "editor/exports/qt/qt_export_views.h"
+#include "editor/exports/qt/qt_reencrypt_runner.h"
 #include "editor/exports/record_export.h"
 #include "editor/instance_block.h"
 #include "editor/qt/left_view.h"
@@ -110,6 +112,11 @@ CMainFrame::CMainFrame(config::Settings& settings, std::u16string commandLine, Q
     connect(m_right->NoteEditor(), &QPlainTextEdit::undoAvailable, this,
             [this] { UpdateCommands(); });
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
+
+    m_qtExportViews = std::make_unique<exports::qt::QtExportViews>(this);
+    m_reencryptRunner = std::make_unique<exports::qt::QtReencryptRunner>(
+        m_settings, [this] { return m_link; }, this);
+    m_bulkCommands = std::make_unique<exports::BulkCommands>(*m_qtExportViews, *m_reencryptRunner);
 
     m_tree->Build();
     ApplyCommandLine(m_commandLine);
@@ -412,12 +419,13 @@ void CMainFrame::SetExportViews(exports::IExportViews* views) {
     m_exportViews = views;
 }
 
+IBulkCommands& CMainFrame::OptionsBulkCommands() const {
+    return *m_bulkCommands;
+}
+
 exports::IExportViews& CMainFrame::ExportViews() {
     if (m_exportViews != nullptr) {
         return *m_exportViews;
-    }
-    if (!m_qtExportViews) {
-        m_qtExportViews = std::make_unique<exports::qt::QtExportViews>(this);
     }
     return *m_qtExportViews;
 }

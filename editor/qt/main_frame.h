@@ -25,8 +25,14 @@ class EditorLink;
 class InstanceBlock;
 }  // namespace veltrix::editor
 
+namespace veltrix::editor {
+class IBulkCommands;
+}  // namespace veltrix::editor
+
 namespace veltrix::editor::exports {
+class BulkCommands;
 class IExportViews;
+class IReencryptRunner;
 class RecordExporter;
 }  // namespace veltrix::editor::exports
 
@@ -63,6 +69,9 @@ public:
     EditorLink* Link() const { return m_link; }
     // The dialogs the record exports open (not owned); null restores the frame's Qt dialogs.
     void SetExportViews(exports::IExportViews* views);
+    // The master-password change and Export all, for the Options sheet's buttons: their dialogs
+    // open over the frame and the bulk work runs in the re-encryption dialog through Link().
+    IBulkCommands& OptionsBulkCommands() const;
 
     // The start-up's one activation while hidden: applies the stored placement to the hidden
     // window and, when the vault has no Identity, asks to create one.
@@ -121,6 +130,8 @@ private:
     EditorLink* m_link = nullptr;
     std::unique_ptr<exports::IExportViews> m_qtExportViews;
     exports::IExportViews* m_exportViews = nullptr;
+    std::unique_ptr<exports::IReencryptRunner> m_reencryptRunner;
+    std::unique_ptr<exports::BulkCommands> m_bulkCommands;
     HelpOpener m_help;
     WindowPlacement m_placement;
     bool m_inTray = false;

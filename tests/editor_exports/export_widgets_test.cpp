@@ -15,6 +15,7 @@
 #include "core/record_file.h"
 #include "core/record_io.h"
 #include "core/tagged_text.h"
+#include "editor/exports/bulk_commands.h"
 #include "editor/exports/export_texts.h"
 #include "editor/exports/qt/qt_export_views.h"
 #include "editor/qt/left_view.h"
@@ -239,6 +240,17 @@ TEST_F(FrameExportTest, EachExportCommandWritesUnderItsOwnPassword) {
     EXPECT_TRUE(opensUnder("own", u"For Bob only"));
     EXPECT_FALSE(opensUnder("own", u"Secret1"));
     EXPECT_THAT(m_views.passwordPrompts, ::testing::ElementsAre(kExportFilePrompt));
+}
+
+TEST_F(FrameExportTest, TheFramesBulkCommandsCheckThePasswordsBeforeTheDialog) {
+    IBulkCommands& commands = m_frame->OptionsBulkCommands();
+    EXPECT_FALSE(commands.ChangeMasterPassword(u"Secret1"));
+    EXPECT_THAT(m_ui.MessageTexts(), ::testing::ElementsAre(kSamePassword));
+
+    // Without a link to the session the re-encryption dialog cannot run.
+    m_ui.QueueAnswer(ui::Answer::Ok);
+    EXPECT_FALSE(commands.ChangeMasterPassword(u"New pass 2"));
+    EXPECT_THAT(m_ui.MessageTexts(), ::testing::ElementsAre(kSamePassword, kChangeWarning));
 }
 
 }  // namespace
