@@ -25,6 +25,7 @@
 #include "editor/exports/qt/qt_reencrypt_runner.h"
 #include "editor/exports/record_export.h"
 #include "editor/instance_block.h"
+#include "editor/options/qt/options_sheet_widget.h"
 #include "editor/qt/left_view.h"
 #include "editor/qt/name_prompt_dialog.h"
 #include "editor/qt/right_view.h"
@@ -112,6 +113,18 @@ CMainFrame::CMainFrame(config::Settings& settings, std::u16string commandLine, Q
     connect(m_right->NoteEditor(), &QPlainTextEdit::undoAvailable, this,
             [this] { UpdateCommands(); });
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] { UpdateMinimumSize(); });
+    // Applied Options: the tray switch at once, and the tree rebuilt from the folders.
+    connect(m_right->OptionsSheet(), &options::OptionsSheetWidget::RunInTrayChosen, this,
+            [this](bool on) {
+                if (on) {
+                    GoToTray();
+                } else {
+                    LeaveTray();
+                }
+                m_right->UpdateExitLabel();
+            });
+    connect(m_right->OptionsSheet(), &options::OptionsSheetWidget::RefreshRequested, this,
+            [this] { QTimer::singleShot(0, this, [this] { m_tree->Refresh(); }); });
 
     m_qtExportViews = std::make_unique<exports::qt::QtExportViews>(this);
     m_reencryptRunner = std::make_unique<exports::qt::QtReencryptRunner>(
@@ -135,6 +148,10 @@ CMainFrame::~CMainFrame() {
     if (m_tray != nullptr) {
         m_tray->hide();
     }
+}
+
+void CMainFrame::SetBulkCommands(IBulkCommands* commands) {
+    m_right->OptionsSheet()->SetBulkCommands(commands);
 }
 
 platform::WindowHandle CMainFrame::Handle() const {
@@ -376,7 +393,12 @@ void CMainFrame::LeaveTray() {
     if (m_tray != nullptr) {
         m_tray->hide();
     }
+    // Changing a window's flags hides it; a shown window is shown again with its new border.
+    const bool shown = isVisible();
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    if (shown) {
+        show();
+    }
     m_inTray = false;
 }
 

@@ -22,6 +22,7 @@ class QSystemTrayIcon;
 
 namespace veltrix::editor {
 class EditorLink;
+class IBulkCommands;
 class InstanceBlock;
 }  // namespace veltrix::editor
 
@@ -72,6 +73,9 @@ public:
     // The master-password change and Export all, for the Options sheet's buttons: their dialogs
     // open over the frame and the bulk work runs in the re-encryption dialog through Link().
     IBulkCommands& OptionsBulkCommands() const;
+    // The master-password change and the export of every record that the Options sheet's buttons
+    // start (not owned); null: those buttons do nothing.
+    void SetBulkCommands(IBulkCommands* commands);
 
     // The start-up's one activation while hidden: applies the stored placement to the hidden
     // window and, when the vault has no Identity, asks to create one.

@@ -10,7 +10,7 @@
 
 #include "editor/editor_messages.h"
 #include "editor/identity/identity_sheet_widget.h"
-#include "editor/qt/pending_sheets.h"
+#include "editor/options/qt/options_sheet_widget.h"
 #include "editor/weblogin/qt/prop_sheet_web_login.h"
 #include "ui/qt/qt_support.h"
 
@@ -20,7 +20,7 @@ CRightView::CRightView(config::Settings& settings, QWidget* parent)
     : QWidget(parent),
       m_identitySheet(new IdentitySheetWidget(ui::CurrentUi(), this)),
       m_webLoginSheet(new CPropSheetWebLogin(ui::CurrentUi(), this)),
-      m_optionsSheet(new OptionsSheet(this)),
+      m_optionsSheet(new options::OptionsSheetWidget(settings, ui::CurrentUi(), this)),
       m_note(new QPlainTextEdit(this)),
       m_empty(new QWidget(this)),
       m_content(new QStackedWidget(this)),
@@ -55,7 +55,7 @@ CRightView::CRightView(config::Settings& settings, QWidget* parent)
     connect(m_identitySheet, &IdentitySheetWidget::Changed, this,
             [this] { m_pane.RecordEdited(); });
     connect(m_webLoginSheet, &CPropSheetWebLogin::Changed, this, [this] { m_pane.RecordEdited(); });
-    connect(m_optionsSheet, &OptionsSheet::Changed, this, [this] {
+    connect(m_optionsSheet, &options::OptionsSheetWidget::Changed, this, [this] {
         m_pane.OptionsEdited();
         UpdateExitLabel();
     });

@@ -16,11 +16,12 @@ class QStackedWidget;
 namespace veltrix::editor {
 class IdentitySheetWidget;
 class CPropSheetWebLogin;
+namespace options {
+class OptionsSheetWidget;
+}
 }  // namespace veltrix::editor
 
 namespace veltrix::editor::qt {
-
-class OptionsSheet;
 
 // Object names of the buttons and the note editor, for tests and screenshots.
 inline constexpr char kExitButtonName[] = "exit";
@@ -42,6 +43,7 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
     QPushButton* ExitButton() const { return m_exit; }
     IdentitySheetWidget* IdentitySheet() const { return m_identitySheet; }
+    options::OptionsSheetWidget* OptionsSheet() const { return m_optionsSheet; }
 
     // Moves the keyboard focus into what is shown (the buttons when nothing is).
     void FocusContent();
@@ -86,7 +88,7 @@ private:
 
     IdentitySheetWidget* m_identitySheet;
     CPropSheetWebLogin* m_webLoginSheet;
-    OptionsSheet* m_optionsSheet;
+    options::OptionsSheetWidget* m_optionsSheet;
     QPlainTextEdit* m_note;
     QWidget* m_empty;
     QStackedWidget* m_content;
