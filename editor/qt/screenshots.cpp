@@ -16,6 +16,7 @@
 #include "core/record_io.h"
 #include "editor/editor_messages.h"
 #include "editor/exports/export_texts.h"
+#include "editor/options/qt/options_sheet_widget.h"
 #include "editor/qt/left_view.h"
 #include "editor/qt/main_frame.h"
 #include "editor/qt/name_prompt_dialog.h"
@@ -126,6 +127,28 @@ bool SaveChooseExportPassword(QWidget& parent, const QString& folder) {
     return saved;
 }
 
+// The four pages of the Options sheet, each shown in the frame.
+bool SaveOptionsPages(CMainFrame& frame, config::Settings& settings, const QString& folder) {
+    settings.AddExcludedSite(u"https://ads.example.com/banner");
+    settings.AddExcludedSite(u"http://www.tracker.example.net/");
+    settings.SetExportToFolder(u"/media/ann/BACKUP/");
+    frame.Tree().Select({RecordKind::Options, {}});
+    options::OptionsSheetWidget& sheet = *frame.RightView().OptionsSheet();
+    sheet.Load();
+    const std::pair<options::OptionsPage, const char*> pages[] = {
+        {options::OptionsPage::Preferences, "options_preferences"},
+        {options::OptionsPage::UserData, "options_user_data"},
+        {options::OptionsPage::ExcludedSites, "options_excluded_sites"},
+        {options::OptionsPage::Password, "options_password"}};
+    bool ok = true;
+    for (const auto& [page, name] : pages) {
+        sheet.ShowPage(page);
+        ok &= Save(frame, folder, name);
+    }
+    sheet.ShowPage(options::OptionsPage::Preferences);
+    return ok;
+}
+
 }  // namespace
 
 void PrepareScreenshotEnvironment() {
@@ -166,6 +189,7 @@ int RenderScreenshots(const std::string& folderName) {
         frame.show();
         frame.Tree().expandAll();
         ok &= SaveFrame(frame, {RecordKind::Options, {}}, folder, "editor_options");
+        ok &= SaveOptionsPages(frame, settings, folder);
         ok &= SaveFrame(frame, {RecordKind::Identity, u"Ann at home"}, folder, "editor_identity");
         ok &= SaveFrame(frame, {RecordKind::WebLogin, u"Bank"}, folder, "editor_web_login");
         ok &= SaveFrame(frame, {RecordKind::SecureNote, u"Codes"}, folder, "editor_secure_note");
