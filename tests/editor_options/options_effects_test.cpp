@@ -2,11 +2,15 @@
 // acts: the highlight colour of a fill, and a site excluded on the Excluded Sites page.
 #include <gtest/gtest.h>
 
+#include "core/session.h"
+#include "core/session_password_source.h"
 #include "editor/options/memory_options_views.h"
 #include "editor/options/options_sheet.h"
 #include "formengine/capture/form_capture.h"
 #include "formengine/fill/identity_fill.h"
+#include "platform/event_loop.h"
 #include "tests/formengine/page_fixture.h"
+#include "tests/support/moved_clock.h"
 
 namespace veltrix::editor::options {
 namespace {
@@ -81,6 +85,58 @@ TEST_F(OptionsEffectsTest, ASiteAddedOnThePageIsNoLongerOfferedForSaving) {
     m_ui.QueueAnswer(ui::Answer::Yes);
     ASSERT_EQ(m_sheet.ExcludedSites().Delete(), 1u);
     EXPECT_TRUE(SignInIsOffered());
+}
+
+// The idle time applied on the Password page reaches the shared session at once: its timer starts
+// again with the new length, counted from the Apply.
+class OptionsSessionTest : public ::testing::Test {
+protected:
+    OptionsSessionTest() {
+        SetPasswordSource(&m_source);
+        EXPECT_TRUE(m_settings.SetAutoLogoff(120));
+        EXPECT_TRUE(session::SetPassword(u"Secret1"));  // known, no timer running yet
+        m_sheet.Password().Attach(&m_view);
+        m_sheet.Load();
+    }
+    ~OptionsSessionTest() override {
+        session::SetPassword(nullptr);
+        SetPasswordSource(nullptr);
+        session::CloseProcessHandles();
+    }
+
+    bool Known() {
+        platform::ThreadEventLoop().ProcessEvents(0);
+        return session::IsPasswordKnown() == session::PasswordState::Known;
+    }
+
+    test::IsolatedEnvironment m_env;
+    test::MovedClock m_clock{m_env.Root()};
+    config::Settings m_settings{platform::Registry::Default()};
+    ui::ScriptedUi m_ui;
+    CSessionPasswordSource m_source{[this]() -> config::Settings& { return m_settings; }};
+    NoFrame m_frame;
+    CPropSheetOptions m_sheet{m_settings, m_ui, m_frame};
+    MemoryPasswordView m_view;
+};
+
+TEST_F(OptionsSessionTest, ANewIdleTimeRestartsTheSessionsTimerFromTheApply) {
+    m_clock.Advance(30000);
+    m_view.values.idleText = u"1";
+    ASSERT_TRUE(m_sheet.Apply());
+    m_clock.Advance(59000);
+    EXPECT_TRUE(Known());
+    m_clock.Advance(2000);
+    EXPECT_FALSE(Known());
+}
+
+TEST_F(OptionsSessionTest, ZeroConfirmedKeepsThePasswordForever) {
+    m_view.values.idleText = u"1";
+    ASSERT_TRUE(m_sheet.Apply());
+    m_view.values.idleText = u"0";
+    m_ui.QueueAnswer(ui::Answer::Yes);
+    ASSERT_TRUE(m_sheet.Apply());
+    m_clock.Advance(10LL * 24 * 3600 * 1000);
+    EXPECT_TRUE(Known());
 }
 
 }  // namespace

@@ -173,6 +173,32 @@ TEST_F(UserDataTest, WritesOnlyTheFoldersThatDifferAndItsTwoBitsThenAsksForRefre
     EXPECT_THAT(m_log, ElementsAre("refresh"));
 }
 
+struct ExportBitsCase {
+    std::uint32_t stored;
+    bool changePassword;
+    bool device;
+    std::uint32_t expected;
+};
+
+class UserDataBitsTest : public UserDataTest,
+                         public ::testing::WithParamInterface<ExportBitsCase> {};
+
+TEST_P(UserDataBitsTest, OnlyTheTwoExportBitsChange) {
+    const ExportBitsCase& c = GetParam();
+    ASSERT_TRUE(m_settings.SetPreferences(c.stored));
+    m_sheet.Load();
+    m_userDataView.values.changePassword = c.changePassword;
+    m_userDataView.values.device = c.device;
+    ASSERT_TRUE(m_sheet.UserData().Apply());
+    EXPECT_EQ(m_settings.GetPreferences(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bits, UserDataBitsTest,
+                         ::testing::Values(ExportBitsCase{0x0, true, true, 0x30000000},
+                                           ExportBitsCase{0xFFFFFFFF, false, false, 0xCFFFFFFF},
+                                           ExportBitsCase{0x80001111, false, true, 0x90001111},
+                                           ExportBitsCase{0x70001111, true, false, 0x60001111}));
+
 TEST_F(UserDataTest, BrowseStartsAtTheFieldAndTakesADifferentFolderWithASlash) {
     m_sheet.Load();
     const std::u16string start = m_userDataView.values.Folder(FolderField::Identities);
