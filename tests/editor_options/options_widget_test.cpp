@@ -180,13 +180,14 @@ TEST_F(OptionsSheetWidgetTest, ARefusedIdleTextKeepsTheUserOnThePasswordPage) {
 }
 
 TEST_F(OptionsSheetWidgetTest, TheSiteListIsSortedAndTakesSeveralSelections) {
-    for (const char16_t* site : {u"zeta.example", u"alpha.example", u"mid.example"}) {
+    for (const char16_t* site : {u"zeta.example", u"alpha.example", u"Mid.example"}) {
         ASSERT_TRUE(m_settings.AddExcludedSite(site));
     }
     ASSERT_TRUE(m_sheet.ShowPage(OptionsPage::ExcludedSites));
     QListWidget& list = *m_sheet.ExcludedSitesPage()->List();
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.item(0)->text(), "alpha.example");
+    EXPECT_EQ(list.item(1)->text(), "Mid.example");  // letter case does not count
     EXPECT_EQ(list.item(2)->text(), "zeta.example");
     EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(list.horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
@@ -196,8 +197,8 @@ TEST_F(OptionsSheetWidgetTest, TheSiteListIsSortedAndTakesSeveralSelections) {
     m_ui.QueueAnswer(ui::Answer::Yes);
     m_sheet.ExcludedSitesPage()->DeleteButton()->click();
     ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.item(0)->text(), "mid.example");
-    EXPECT_THAT(m_settings.ListExcludedSites(), ElementsAre(u"mid.example"));
+    EXPECT_EQ(list.item(0)->text(), "Mid.example");
+    EXPECT_THAT(m_settings.ListExcludedSites(), ElementsAre(u"Mid.example"));
 }
 
 // --- In the editor's frame ---

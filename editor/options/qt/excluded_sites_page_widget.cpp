@@ -10,6 +10,19 @@
 #include "ui/qt/qt_support.h"
 
 namespace veltrix::editor::options {
+namespace {
+
+// A list entry that sorts without regard to letter case, as site names are read.
+class SiteItem : public QListWidgetItem {
+public:
+    explicit SiteItem(const QString& site) : QListWidgetItem(site) {}
+    bool operator<(const QListWidgetItem& other) const override {
+        const int folded = text().compare(other.text(), Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : text() < other.text();
+    }
+};
+
+}  // namespace
 
 ExcludedSitesPageWidget::ExcludedSitesPageWidget(CPropSheetOptions& sheet, QWidget* parent)
     : QWidget(parent),
@@ -53,7 +66,7 @@ void ExcludedSitesPageWidget::ShowSites(const std::vector<std::u16string>& sites
 }
 
 void ExcludedSitesPageWidget::AddSite(std::u16string_view site) {
-    m_list->addItem(ui::qt::ToQString(site));
+    m_list->addItem(new SiteItem(ui::qt::ToQString(site)));
 }
 
 void ExcludedSitesPageWidget::RemoveSite(std::u16string_view site) {
