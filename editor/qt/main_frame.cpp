@@ -130,6 +130,7 @@ CMainFrame::CMainFrame(config::Settings& settings, std::u16string commandLine, Q
     m_reencryptRunner = std::make_unique<exports::qt::QtReencryptRunner>(
         m_settings, [this] { return m_link; }, this);
     m_bulkCommands = std::make_unique<exports::BulkCommands>(*m_qtExportViews, *m_reencryptRunner);
+    SetBulkCommands(m_bulkCommands.get());
 
     m_tree->Build();
     ApplyCommandLine(m_commandLine);
@@ -144,6 +145,8 @@ CMainFrame::CMainFrame(config::Settings& settings, std::u16string commandLine, Q
 }
 
 CMainFrame::~CMainFrame() {
+    // The Options sheet outlives the frame's members: it must not keep the commands.
+    SetBulkCommands(nullptr);
     m_window.reset();
     if (m_tray != nullptr) {
         m_tray->hide();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -251,6 +252,21 @@ TEST_F(FrameExportTest, TheFramesBulkCommandsCheckThePasswordsBeforeTheDialog) {
     m_ui.QueueAnswer(ui::Answer::Ok);
     EXPECT_FALSE(commands.ChangeMasterPassword(u"New pass 2"));
     EXPECT_THAT(m_ui.MessageTexts(), ::testing::ElementsAre(kSamePassword, kChangeWarning));
+}
+
+TEST_F(FrameExportTest, TheOptionsSheetsPasswordChangeReachesTheFramesBulkCommands) {
+    auto* sheet = m_frame->findChild<QTabWidget*>("optionsSheet");
+    ASSERT_NE(sheet, nullptr);
+    sheet->setCurrentIndex(sheet->count() - 1);  // the Password page
+    auto* newPassword = m_frame->findChild<QLineEdit*>("newPassword");
+    auto* confirm = m_frame->findChild<QLineEdit*>("confirmPassword");
+    auto* change = m_frame->findChild<QPushButton*>("changeMasterPassword");
+    ASSERT_TRUE(newPassword && confirm && change);
+    QTest::keyClicks(newPassword, "Secret1");
+    QTest::keyClicks(confirm, "Secret1");
+    ASSERT_TRUE(change->isEnabled());
+    change->click();
+    EXPECT_THAT(m_ui.MessageTexts(), ::testing::ElementsAre(kSamePassword));
 }
 
 }  // namespace
