@@ -197,8 +197,8 @@ std::vector<CommandExtension> ReadCommandExtensions(platform::Registry& registry
         extensions.push_back(
             {*clsid, StringValue(registry, key, kExtensionMenuTextValue),
              StringValue(registry, key, kExtensionButtonTextValue),
-             text::EqualsNoCase(StringValue(registry, key, kExtensionDefaultVisibleValue),
-                                u"Yes")});
+             text::EqualsNoCase(StringValue(registry, key, kExtensionDefaultVisibleValue), u"Yes"),
+             StringValue(registry, key, kExtensionStatusBarValue)});
     }
     return extensions;
 }

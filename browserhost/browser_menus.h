@@ -25,6 +25,7 @@ struct CommandExtension {
     std::u16string menuText;  // empty: no Tools-menu item
     std::u16string buttonText;
     bool buttonVisible = false;  // a button shown by default ("Default Visible" is "Yes")
+    std::u16string statusText;   // MenuStatusBar: what the status bar says while it is pointed at
 };
 
 // The command extensions, in the order of their keys; entries of another kind or without a

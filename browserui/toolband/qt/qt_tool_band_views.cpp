@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMenuBar>
+#include <QPointer>
 #include <atomic>
+#include <map>
 
 #include "browserui/toolband/qt/band_widgets.h"
 
@@ -16,9 +18,18 @@ std::uint32_t NextHandle() {
     return next++;
 }
 
+// The toolbar widgets alive, by handle (GUI thread only).
+std::map<std::uint32_t, QPointer<QToolBar>>& Widgets() {
+    static std::map<std::uint32_t, QPointer<QToolBar>> widgets;
+    return widgets;
+}
+
 class QtToolbarView final : public IToolbarView {
 public:
-    explicit QtToolbarView(IToolbarHandler& handler) : m_widget(handler), m_handle(NextHandle()) {}
+    explicit QtToolbarView(IToolbarHandler& handler) : m_widget(handler), m_handle(NextHandle()) {
+        Widgets()[m_handle] = &m_widget;
+    }
+    ~QtToolbarView() override { Widgets().erase(m_handle); }
 
     std::uint32_t WindowHandle() const override { return m_handle; }
     void SetButtons(const std::vector<ToolbarButton>& buttons) override {
@@ -52,6 +63,11 @@ private:
 };
 
 }  // namespace
+
+QToolBar* ToolbarWidgetOf(std::uint32_t handle) {
+    const auto it = Widgets().find(handle);
+    return it == Widgets().end() ? nullptr : it->second.data();
+}
 
 std::unique_ptr<IToolbarView> QtToolBandViews::CreateToolbar(IToolbarHandler& handler) {
     if (QApplication::instance() == nullptr) {

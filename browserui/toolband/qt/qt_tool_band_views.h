@@ -5,7 +5,13 @@
 
 #include "browserui/toolband/tool_band_views.h"
 
+class QToolBar;
+
 namespace veltrix::toolband {
+
+// The toolbar widget of the band toolbar window `handle` while it exists, so that a browser window
+// can dock it among its own toolbars; null for any other handle.
+QToolBar* ToolbarWidgetOf(std::uint32_t handle);
 
 class QtToolBandViews final : public IToolBandViews {
 public:
