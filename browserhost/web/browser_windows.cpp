@@ -1,5 +1,7 @@
 #include "browserhost/web/browser_windows.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWebEngineProfile>
 
@@ -22,7 +24,16 @@ bool IsOpenableAddress(const QUrl& url) {
 }
 
 QUrl AddressFromUserText(const QString& text, const QString& workingFolder) {
-    return QUrl::fromUserInput(text.trimmed(), workingFolder, QUrl::AssumeLocalFile);
+    const QString trimmed = text.trimmed();
+    const QDir folder(workingFolder);
+    const bool looksLikePath = trimmed.startsWith(QLatin1Char('/')) ||
+                               trimmed.startsWith(QLatin1String("./")) ||
+                               trimmed.startsWith(QLatin1String("../"));
+    if (!trimmed.contains(QLatin1String("://")) &&
+        (looksLikePath || QFileInfo::exists(folder.filePath(trimmed)))) {
+        return QUrl::fromLocalFile(QDir::cleanPath(folder.absoluteFilePath(trimmed)));
+    }
+    return QUrl::fromUserInput(trimmed);
 }
 
 BrowserWindows::BrowserWindows(QObject* parent) : QObject(parent) {}

@@ -20,8 +20,8 @@ class BrowserWindow;
 // Whether vtxbrowse opens `url` when the command line or another process asks: web pages, local
 // files and the blank page; never script or data addresses.
 bool IsOpenableAddress(const QUrl& url);
-// An address the user typed or gave on the command line: a URL, a host name, or a file path
-// (relative to `workingFolder`).
+// An address the user typed or gave on the command line: a path, or a name of a file in
+// `workingFolder`, is that file; anything else a URL or a host name.
 QUrl AddressFromUserText(const QString& text, const QString& workingFolder);
 
 class BrowserWindows final : public QObject {
