@@ -165,6 +165,8 @@ void BrowserWindow::BuildToolbars() {
     m_address = new QLineEdit(this);
     m_address->setClearButtonEnabled(true);
     m_address->setPlaceholderText(tr("Type an address"));
+    m_address->setMinimumWidth(480);
+    m_address->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_address, &QLineEdit::returnPressed, this, &BrowserWindow::GoToTyped);
     m_navigation->addWidget(m_address);
 

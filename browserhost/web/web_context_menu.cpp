@@ -121,7 +121,6 @@ PopupMenu OwnPageMenu(QWebEnginePage& page, ContextMenuKind kind) {
             AddNavigation(page, menu);
             menu.push_back(MenuItem::Separator());
             menu.push_back(ItemOf(page, kSelectAll));
-            menu.push_back(ItemOf(page, kPaste));
             menu.push_back(MenuItem::Separator());
             menu.push_back(ItemOf(page, kSavePage));
             menu.push_back(ItemOf(page, kViewSource));
