@@ -12,6 +12,7 @@
 #include "browserhost/web/address_forwarding.h"
 #include "browserhost/web/browser_window.h"
 #include "browserhost/web/browser_windows.h"
+#include "formengine/helper/browser_launch.h"
 #include "platform/winmsg.h"
 #include "tests/support/child_process.h"
 #include "tests/webbrowser/window_test_support.h"
@@ -71,6 +72,21 @@ TEST(WindowEndpoint, SecondBrowserHandsItsAddressToTheRunningOne) {
     EXPECT_EQ(opened->View()->url(), page);
     // Nothing is left behind in the request folder.
     EXPECT_TRUE(std::filesystem::is_empty(*RequestFolder()));
+}
+
+TEST(WindowEndpoint, LaunchBrowserOpensTheAddressInTheRunningBrowser) {
+    test::TempFolder pages;
+    BrowserWindows windows;
+    windows.Open(QUrl(), false);
+    const QUrl page = WritePage(pages.Path(), "launched.html", "Launched");
+    // No browser is registered for HTML files: vtxbrowse beside the program plays its part.
+    ASSERT_EQ(LaunchBrowser(page.toString().toStdU16String()), 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        return windows.Windows().size() == 2 &&
+               windows.Windows().back()->windowTitle() == "Launched";
+    }));
+    EXPECT_EQ(OpenDocument(page.toString().toStdU16String()), 0);
+    ASSERT_TRUE(WaitUntil([&] { return windows.Windows().size() == 3; }));
 }
 
 TEST(WindowEndpoint, NoRunningBrowserLeavesTheRequestToTheCaller) {
