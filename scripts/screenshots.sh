@@ -8,3 +8,5 @@ QT_QPA_PLATFORM=offscreen build/debug/bin/render_dialogs docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/render_identity_sheet docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/vtxedit --screenshots docs/screenshots
 QT_QPA_PLATFORM=offscreen build/debug/bin/launcher_pictures screenshots docs/screenshots
+# The browser window on the demonstration site (the page renderer's sandbox cannot start as root).
+QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 build/debug/bin/render_browser docs/screenshots
