@@ -31,6 +31,8 @@ namespace veltrix::browserhost {
 namespace {
 
 constexpr char kProgramTitle[] = "Veltrix Browser";
+// The page's title is the page's to choose: the window and its endpoint show this much of it.
+constexpr qsizetype kMaxTitleLength = 1024;
 
 // The page of a window: a page that opens a window (a link to a new window, view source) gets a
 // window of the same kind.
@@ -42,6 +44,10 @@ public:
 
 protected:
     QWebEnginePage* createWindow(WebWindowType /*type*/) override {
+        if (m_windows.Windows().size() >= kMaxPageOpenedWindows) {
+            // A page that opens windows without end gets no more.
+            return nullptr;
+        }
         BrowserWindow* window = m_windows.Open(QUrl(), m_private);
         return window->View()->page();
     }
@@ -105,7 +111,9 @@ BrowserWindow::BrowserWindow(BrowserWindows& windows, QWebEngineProfile* profile
     m_progress->setVisible(false);
     statusBar()->addPermanentWidget(m_progress);
     OnTitleChanged();
+}
 
+void BrowserWindow::LoadHelperObjects() {
     const int loaded = m_live->LoadHelperObjects();
     emit LogLine(QStringLiteral("helper objects loaded: %1").arg(loaded));
 }
@@ -293,11 +301,11 @@ void BrowserWindow::OnLoading(bool loading) {
 }
 
 void BrowserWindow::OnTitleChanged() {
-    QString title = m_view->title();
+    QString title = m_view->title().left(kMaxTitleLength);
     if (title.isEmpty() || title == QLatin1String("about:blank")) {
         title = m_view->url().isEmpty() || m_view->url() == QUrl(QStringLiteral("about:blank"))
                     ? QString::fromLatin1(kProgramTitle)
-                    : m_view->url().toString();
+                    : m_view->url().toString().left(kMaxTitleLength);
     }
     if (m_private) {
         title += tr(" (Private)");

@@ -39,6 +39,9 @@ public:
     BrowserWindow(BrowserWindows& windows, QWebEngineProfile* profile, bool privateWindow);
     ~BrowserWindow() override;
 
+    // Creates the helper objects the registry lists and sites them on the window's browser
+    // object (before the first page loads).
+    void LoadHelperObjects();
     void Load(const QUrl& url);
     QWebEngineView* View() const { return m_view; }
     QLineEdit* AddressBar() const { return m_address; }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QWebEngineProfile>
+#include <algorithm>
 
 #include "browserhost/web/address_forwarding.h"
 #include "browserhost/web/browser_profile.h"
@@ -69,10 +70,26 @@ BrowserWindow* BrowserWindows::Open(const QUrl& url, bool privateWindow) {
     std::erase_if(m_windows, [](const QPointer<BrowserWindow>& w) { return w.isNull(); });
     m_windows.emplace_back(window);
     connect(window, &BrowserWindow::LogLine, this, &BrowserWindows::LogLine);
+    if (privateWindow) {
+        connect(window, &QObject::destroyed, this, &BrowserWindows::ReleasePrivateProfile,
+                Qt::QueuedConnection);
+    }
+    window->LoadHelperObjects();
     window->Load(url.isEmpty() ? QUrl(QStringLiteral("about:blank")) : url);
     window->show();
     emit WindowOpened(window);
     return window;
+}
+
+void BrowserWindows::ReleasePrivateProfile() {
+    const std::vector<BrowserWindow*> open = Windows();
+    const bool privateLeft = std::any_of(open.begin(), open.end(),
+                                         [](const BrowserWindow* w) { return w->IsPrivate(); });
+    if (!privateLeft && m_private != nullptr) {
+        // After the pages that used it, which went with their windows.
+        m_private->deleteLater();
+        m_private = nullptr;
+    }
 }
 
 std::vector<BrowserWindow*> BrowserWindows::Windows() const {

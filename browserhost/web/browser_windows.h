@@ -1,5 +1,6 @@
 // The windows of one vtxbrowse process and their browsing profiles: the user's persistent profile
-// and one off-the-record profile that private windows share while the process runs. Windows
+// and one off-the-record profile that the private windows open at a time share; it is let go with
+// the last of them, and with it their cookies and history. Windows
 // delete themselves when closed; the list hands addresses forwarded by a second vtxbrowse to a new
 // window.
 #pragma once
@@ -16,6 +17,9 @@ class QWebEngineProfile;
 namespace veltrix::browserhost {
 
 class BrowserWindow;
+
+// The windows pages may open (window.open, links to a new window) while this many are open.
+inline constexpr std::size_t kMaxPageOpenedWindows = 32;
 
 // Whether vtxbrowse opens `url` when the command line or another process asks: web pages, local
 // files and the blank page; never script or data addresses.
@@ -46,6 +50,9 @@ signals:
     void WindowOpened(veltrix::browserhost::BrowserWindow* window);
 
 private:
+    // Lets the private profile go once no private window is left.
+    void ReleasePrivateProfile();
+
     QWebEngineProfile* m_persistent = nullptr;
     QWebEngineProfile* m_private = nullptr;
     std::vector<QPointer<BrowserWindow>> m_windows;

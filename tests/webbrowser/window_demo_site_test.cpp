@@ -1,6 +1,7 @@
 // The browser window on the demonstration site served from loopback: signing up and logging out
 // work through the window, the session cookie is kept by the user's profile for every normal
 // window, and a private window sees none of it.
+#include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
@@ -70,6 +71,34 @@ TEST_F(WindowDemoSiteTest, SignUpLogOutAndTheSessionCookieOfTheProfile) {
     ASSERT_TRUE(WaitUntil([&] { return window->windowTitle() == "Harbor Books - Log in"; }));
     second->Load(Url("/account"));
     ASSERT_TRUE(WaitUntil([&] { return second->windowTitle() == "Harbor Books - Log in"; }));
+}
+
+TEST_F(WindowDemoSiteTest, PrivateCookiesLastAsLongAsAPrivateWindowIsOpen) {
+    QPointer<BrowserWindow> first = m_windows->Open(Url("/signup.html"), true);
+    ASSERT_TRUE(
+        WaitUntil([&] { return first->windowTitle() == "Harbor Books - Sign up (Private)"; }));
+    RunScript(*first,
+              "document.getElementById('username').value = 'bo';"
+              "document.getElementById('password').value = 'pw';"
+              "document.forms.signup.submit();");
+    ASSERT_TRUE(
+        WaitUntil([&] { return first->windowTitle() == "Harbor Books - My account (Private)"; }));
+    // Private windows open together share their session.
+    QPointer<BrowserWindow> second = m_windows->Open(Url("/account"), true);
+    ASSERT_TRUE(
+        WaitUntil([&] { return second->windowTitle() == "Harbor Books - My account (Private)"; }));
+    // The user's own profile never saw it.
+    BrowserWindow* normal = m_windows->Open(Url("/account"), false);
+    ASSERT_TRUE(WaitUntil([&] { return normal->windowTitle() == "Harbor Books - Log in"; }));
+
+    first->close();
+    second->close();
+    ASSERT_TRUE(WaitUntil([&] { return first.isNull() && second.isNull(); }));
+    // Let the released profile go before the next private window.
+    WaitUntil([] { return false; }, 200);
+    BrowserWindow* later = m_windows->Open(Url("/account"), true);
+    ASSERT_TRUE(
+        WaitUntil([&] { return later->windowTitle() == "Harbor Books - Log in (Private)"; }));
 }
 
 TEST_F(WindowDemoSiteTest, WrongPasswordIsRefusedAndTheNameIsShownEscaped) {

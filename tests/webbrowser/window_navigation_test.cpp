@@ -61,6 +61,14 @@ TEST_F(WindowNavigationTest, TitleFollowsThePageInTheWindowAndItsEndpoint) {
     EXPECT_EQ(platform::FindWindow("IEFrame", "First page"), 0u);
 }
 
+TEST_F(WindowNavigationTest, AHugeTitleIsCutForTheWindowAndItsEndpoint) {
+    const std::string title(5000, 'T');
+    BrowserWindow* window = m_windows->Open(WritePage(m_pages.Path(), "t.html", title), false);
+    ASSERT_TRUE(WaitUntil([&] { return window->windowTitle().startsWith("TTTT"); }));
+    EXPECT_EQ(window->windowTitle().size(), 1024);
+    EXPECT_EQ(platform::GetWindowInfo(window->Handle())->title, title.substr(0, 1024));
+}
+
 TEST_F(WindowNavigationTest, TypedAddressIsLoadedAndShown) {
     BrowserWindow* window = m_windows->Open(QUrl(), false);
     const QUrl typed = WritePage(m_pages.Path(), "typed.html", "Typed page");
