@@ -111,6 +111,7 @@ BrowserWindow::BrowserWindow(BrowserWindows& windows, QWebEngineProfile* profile
     m_progress->setVisible(false);
     statusBar()->addPermanentWidget(m_progress);
     OnTitleChanged();
+    UpdateWindowRect();
 }
 
 void BrowserWindow::LoadHelperObjects() {
@@ -350,6 +351,25 @@ std::int64_t BrowserWindow::OnMessage(std::uint32_t message, std::uint64_t wPara
         return m_windows.OnOpenRequest(wParam, lParam);
     }
     return 0;
+}
+
+void BrowserWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    UpdateWindowRect();
+}
+
+void BrowserWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    UpdateWindowRect();
+}
+
+void BrowserWindow::UpdateWindowRect() {
+    if (!m_live) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    m_live->Window()->rect = {frame.left(), frame.top(), frame.left() + frame.width(),
+                              frame.top() + frame.height()};
 }
 
 void BrowserWindow::closeEvent(QCloseEvent* event) {

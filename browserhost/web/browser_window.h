@@ -70,6 +70,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildActions();
@@ -81,6 +83,9 @@ private:
     void OnTitleChanged();
     void OnLoading(bool loading);
     void GoToTyped();
+    // Keeps the browser object's window rectangle (where the extension places its prompts) in
+    // step with the window's place on the screen.
+    void UpdateWindowRect();
     void DockBand(const com::Guid& band);
     void RunCommand(const struct CommandExtension& command);
 

@@ -12,6 +12,7 @@
 #include "browserhost/web/browser_profile.h"
 #include "browserhost/web/browser_window.h"
 #include "browserhost/web/browser_windows.h"
+#include "browserhost/web/live_browser.h"
 #include "platform/winmsg.h"
 #include "tests/webbrowser/window_test_support.h"
 
@@ -67,6 +68,18 @@ TEST_F(WindowNavigationTest, AHugeTitleIsCutForTheWindowAndItsEndpoint) {
     ASSERT_TRUE(WaitUntil([&] { return window->windowTitle().startsWith("TTTT"); }));
     EXPECT_EQ(window->windowTitle().size(), 1024);
     EXPECT_EQ(platform::GetWindowInfo(window->Handle())->title, title.substr(0, 1024));
+}
+
+TEST_F(WindowNavigationTest, BrowserObjectKnowsWhereTheWindowIs) {
+    BrowserWindow* window = m_windows->Open(QUrl(), false);
+    window->setGeometry(120, 90, 900, 700);
+    ASSERT_TRUE(WaitUntil([&] { return window->geometry() == QRect(120, 90, 900, 700); }));
+    const QRect frame = window->frameGeometry();
+    const ScreenRect rect = window->Live().Top()->WindowRect();
+    EXPECT_EQ(rect, (ScreenRect{frame.left(), frame.top(), frame.left() + frame.width(),
+                                frame.top() + frame.height()}));
+    EXPECT_EQ(rect.Width(), frame.width());
+    EXPECT_GE(rect.Width(), 900);
 }
 
 TEST_F(WindowNavigationTest, TypedAddressIsLoadedAndShown) {
