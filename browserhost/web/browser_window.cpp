@@ -115,8 +115,8 @@ BrowserWindow::BrowserWindow(BrowserWindows& windows, QWebEngineProfile* profile
 }
 
 void BrowserWindow::LoadHelperObjects() {
-    const int loaded = m_live->LoadHelperObjects();
-    emit LogLine(QStringLiteral("helper objects loaded: %1").arg(loaded));
+    m_helperObjects = m_live->LoadHelperObjects();
+    emit LogLine(QStringLiteral("helper objects loaded: %1").arg(m_helperObjects));
 }
 
 BrowserWindow::~BrowserWindow() {

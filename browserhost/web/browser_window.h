@@ -42,6 +42,8 @@ public:
     // Creates the helper objects the registry lists and sites them on the window's browser
     // object (before the first page loads).
     void LoadHelperObjects();
+    // How many helper objects LoadHelperObjects sited.
+    int HelperObjectCount() const { return m_helperObjects; }
     void Load(const QUrl& url);
     QWebEngineView* View() const { return m_view; }
     QLineEdit* AddressBar() const { return m_address; }
@@ -103,6 +105,7 @@ private:
     QAction* m_reloadStop = nullptr;
     QAction* m_bandToggle = nullptr;
     bool m_loading = false;
+    int m_helperObjects = 0;
     std::unique_ptr<platform::Window> m_endpoint;
     std::unique_ptr<LiveBrowser> m_live;
 };

@@ -11,6 +11,7 @@
 
 #include "browserhost/web/browser_window.h"
 #include "browserhost/web/browser_windows.h"
+#include "browserhost/web/live_browser.h"
 #include "formengine/helper/command_target.h"
 #include "formengine/helper/page_context_menu.h"
 #include "platform/com/com_ptr.h"
@@ -251,6 +252,50 @@ TEST_F(WindowExtensionTest, ToolbarBandIsDockedInTheWindowAndHides) {
     ASSERT_TRUE(window->ShowToolBand(false));
     EXPECT_FALSE(band->isVisibleTo(window));
     // Closing the window leaves the band's toolbar to the band.
+    window->close();
+    ASSERT_TRUE(WaitUntil([&] { return m_windows->Windows().empty(); }));
+    com::CallDllUnregisterServer(test::ProgramFolder() / "libvtxcore.so");
+}
+
+// With the extension registered, the window's helper object answers the page's context menu and
+// shows its toolbar band. Skipped where the window's browser object sites no helper objects.
+TEST_F(WindowExtensionTest, RegisteredHelperObjectOwnsTheContextMenuAndShowsTheBand) {
+    ASSERT_EQ(com::CallDllRegisterServer(test::ProgramFolder() / "libvtxcore.so"), com::S_OK);
+    BrowserWindow* window = m_windows->Open(
+        WritePage(m_pages.Path(), "form.html", "Form page",
+                  "<form action=\"/x\"><input name=\"user\"><input type=\"password\" "
+                  "name=\"pass\"></form>"),
+        false);
+    if (window->HelperObjectCount() == 0) {
+        com::CallDllUnregisterServer(test::ProgramFolder() / "libvtxcore.so");
+        GTEST_SKIP() << "this build's browser object sites no helper objects";
+    }
+    ASSERT_TRUE(WaitUntil([&] {
+        return window->windowTitle() == "Form page" && window->Live().UiHandler() != nullptr;
+    }));
+    // The first start shows the band (the toolbar preferences ask for it once).
+    ASSERT_TRUE(WaitUntil([&] { return window->DockedBand() != nullptr; }));
+    EXPECT_TRUE(window->DockedBand()->isVisibleTo(window));
+
+    PopupMenu seen;
+    const MenuPresenter open = [&seen](PopupMenu& menu, QPoint, IMenuOpeningSink* sink) {
+        for (MenuItem& item : menu) {
+            if (item.popup && sink != nullptr) {
+                sink->OnSubmenuOpening(item);
+            }
+        }
+        seen = menu;
+        return std::uint32_t{0};
+    };
+    window->ShowContextMenu({20, 20}, open);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(seen[0].popup);
+    EXPECT_EQ(seen[0].text, u"Veltrix");
+    const auto fill =
+        std::find_if(seen[0].items.begin(), seen[0].items.end(),
+                     [](const MenuItem& item) { return item.text == u"Fill Form..."; });
+    ASSERT_NE(fill, seen[0].items.end());
+    EXPECT_TRUE(fill->enabled);
     window->close();
     ASSERT_TRUE(WaitUntil([&] { return m_windows->Windows().empty(); }));
     com::CallDllUnregisterServer(test::ProgramFolder() / "libvtxcore.so");
