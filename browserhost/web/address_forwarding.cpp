@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <set>
 
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -106,7 +107,13 @@ ForwardResult ForwardToRunningBrowser(const OpenRequest& request) {
     if (!WriteRequest(path, Serialize(request))) {
         return ForwardResult::Refused;
     }
+    // One offer per process: a browser that did not take it from one window will not from another.
+    std::set<pid_t> asked;
     for (const platform::WindowHandle window : windows) {
+        const auto info = platform::GetWindowInfo(window);
+        if (!info || !asked.insert(info->processId).second) {
+            continue;
+        }
         if (OfferTo(window, wParam, lParam)) {
             return ForwardResult::Delivered;
         }
