@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -31,6 +32,8 @@ namespace veltrix::browserhost {
 namespace {
 
 constexpr char kProgramTitle[] = "Veltrix Browser";
+// How often a close that waits for a dialog or menu to go is tried again.
+constexpr int kCloseRetryMs = 200;
 // The page's title is the page's to choose: the window and its endpoint show this much of it.
 constexpr qsizetype kMaxTitleLength = 1024;
 
@@ -373,6 +376,14 @@ void BrowserWindow::UpdateWindowRect() {
 }
 
 void BrowserWindow::closeEvent(QCloseEvent* event) {
+    // A dialog or menu is open (the extension's code may be waiting in it, on this window's
+    // objects): the window closes once it is gone, not from under it.
+    if (QApplication::activeModalWidget() != nullptr ||
+        QApplication::activePopupWidget() != nullptr) {
+        event->ignore();
+        QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+        return;
+    }
     // The window stops answering at once: the launcher waits for it to go away.
     m_endpoint.reset();
     QMainWindow::closeEvent(event);

@@ -164,6 +164,9 @@ com::HRESULT PageMenuTarget::GetContextMenu(ContextMenuKind kind, PopupMenu* men
     if (menu == nullptr) {
         return com::E_POINTER;
     }
+    if (!m_page) {
+        return com::E_FAIL;
+    }
     *menu = OwnPageMenu(*m_page, kind);
     return com::S_OK;
 }
@@ -193,6 +196,9 @@ com::HRESULT PageMenuTarget::SendCommand(std::uint32_t id) {
     const auto action = ActionOfCommand(id);
     if (!action) {
         return com::E_INVALIDARG;
+    }
+    if (!m_page) {
+        return com::E_FAIL;
     }
     m_page->triggerAction(*action);
     return com::S_OK;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QWebEnginePage>
 #include <cstdint>
 #include <functional>
@@ -59,7 +60,8 @@ public:
 private:
     ~PageMenuTarget() override = default;
 
-    QWebEnginePage* m_page;
+    // The page may go while the menu is open (its window closed): then nothing is done on it.
+    QPointer<QWebEnginePage> m_page;
     std::uint32_t m_window;
     MenuPresenter m_presenter;
     PopupMenu m_shown;

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QWebEngineView>
 #include <memory>
@@ -35,6 +37,23 @@ TEST(WindowEndpoint, CloseMessageClosesTheWindowAndItsEndpoint) {
     ASSERT_TRUE(WaitUntil([&] { return window.isNull(); }));
     EXPECT_FALSE(platform::IsWindow(handle));
     EXPECT_TRUE(windows.Windows().empty());
+}
+
+TEST(WindowEndpoint, CloseWaitsForAnOpenDialog) {
+    BrowserWindows windows;
+    QPointer<BrowserWindow> window = windows.Open(QUrl(), false);
+    // A dialog of the extension is open, its code waiting in it.
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
+    ASSERT_TRUE(platform::PostMessage(window->Handle(), kCloseMessage, 0, 0));
+    WaitUntil([] { return false; }, 600);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+
+    dialog.hide();
+    ASSERT_TRUE(WaitUntil([&] { return window.isNull(); }));
 }
 
 TEST(WindowEndpoint, OtherMessagesLeaveTheWindowOpen) {
