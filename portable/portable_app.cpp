@@ -28,7 +28,6 @@ constexpr std::u16string_view kInstallPathValue = u"InstallPath";
 constexpr std::u16string_view kIdentitiesFolderValue = u"IdentitiesFolder";
 constexpr std::u16string_view kWebLoginsFolderValue = u"WebLoginsFolder";
 constexpr std::u16string_view kSecureNotesFolderValue = u"SecureNotesFolder";
-constexpr std::u16string_view kIdentitySwitch = u"/I";
 
 // `folder` / `name` with a trailing '/'.
 std::filesystem::path SubFolder(const std::filesystem::path& folder, std::u16string_view name) {
@@ -157,17 +156,6 @@ bool CPortableApp::RunEditor(std::u16string_view arguments) {
         }
     }
     return platform::StartDetachedProcess(m_folders.program / kEditorProgram, args);
-}
-
-std::u16string CPortableApp::EditorArguments(std::u16string_view editorSwitch) {
-    std::u16string arguments(editorSwitch);
-    if (editorSwitch == kIdentitySwitch) {
-        const std::u16string identity = m_settings.GetCurrentIdentity();
-        if (!identity.empty()) {
-            arguments += u" " + identity;
-        }
-    }
-    return arguments;
 }
 
 InstallState CPortableApp::CheckInstalled() {

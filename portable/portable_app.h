@@ -75,10 +75,6 @@ public:
     // Starts the device's editor with `arguments`: a switch, then after a blank a name (handed to
     // the editor as one argument, blanks and all).
     bool RunEditor(std::u16string_view arguments);
-    // The editor's arguments of a tray menu command: "/I", a blank and the current Identity when
-    // one is configured; any other switch ("/W", "/N", "/O") alone.
-    std::u16string EditorArguments(std::u16string_view editorSwitch);
-
     InstallState CheckInstalled();
     bool RemoveBrowserKeys();
     bool RemoveUserConfiguration();

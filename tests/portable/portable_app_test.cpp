@@ -11,6 +11,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "portable/host_registry.h"
+#include "portable/launcher_menu.h"
 #include "portable/portable_app.h"
 #include "portable/portable_texts.h"
 #include "tests/portable/portable_test_support.h"
@@ -439,13 +440,9 @@ TEST_F(PortableAppTest, EditorStartsFromTheDeviceWithTheCommandsArguments) {
     std::filesystem::permissions(m_folders.program / "vtxedit", std::filesystem::perms::owner_all);
     auto app = MakeApp();
 
-    EXPECT_EQ(app.EditorArguments(u"/I"), u"/I");
-    EXPECT_EQ(app.EditorArguments(u"/O"), u"/O");
     m_settings.SetCurrentIdentity(u"Ann Lee");
-    EXPECT_EQ(app.EditorArguments(u"/I"), u"/I Ann Lee");
-    EXPECT_EQ(app.EditorArguments(u"/W"), u"/W");
-
-    ASSERT_TRUE(app.RunEditor(app.EditorArguments(u"/I")));
+    ASSERT_TRUE(app.RunEditor(
+        EditorArguments(LauncherCommand::Identities, m_settings.GetCurrentIdentity())));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!std::filesystem::exists(output) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
