@@ -283,15 +283,17 @@ bool MemoryElement::SetAttribute(std::u16string_view name, std::u16string_view v
     const std::u16string key = text::AsciiLower(name);
     if (key == u"value" && (IsInput() || m_tag == u"textarea")) {
         m_value = value;
+        ReportWrite(DomWrite::Kind::Value, {}, m_value);
         return true;
     }
-    for (auto& [existing, text] : m_attributes) {
-        if (existing == key) {
-            text = value;
-            return true;
-        }
+    const auto existing = std::find_if(m_attributes.begin(), m_attributes.end(),
+                                       [&key](const Attribute& a) { return a.first == key; });
+    if (existing != m_attributes.end()) {
+        existing->second = value;
+    } else {
+        m_attributes.emplace_back(key, std::u16string(value));
     }
-    m_attributes.emplace_back(key, std::u16string(value));
+    ReportWrite(DomWrite::Kind::Attribute, key, std::u16string(value));
     return true;
 }
 
@@ -330,6 +332,13 @@ bool MemoryElement::Click() {
         return false;
     }
     auto self = shared_from_this();
+    ReportWrite(DomWrite::Kind::Click);
+    // What the click causes is the page's to perform: the writes it makes here are not reported.
+    auto doc = Doc();
+    std::optional<MemoryDocument::WriteMute> mute;
+    if (doc) {
+        mute.emplace(*doc);
+    }
     std::u16string action;
     if (IsInput()) {
         // The state changes before the click is dispatched, as in browsers.
@@ -425,6 +434,7 @@ std::u16string MemoryElement::BackgroundColor() const {
 
 bool MemoryElement::SetBackgroundColor(std::u16string_view colour) {
     m_background = colour;
+    ReportWrite(DomWrite::Kind::Background, {}, m_background);
     return true;
 }
 
@@ -474,6 +484,7 @@ bool MemoryElement::SetChecked(bool checked) {
     } else {
         m_checked = checked;
     }
+    ReportWrite(DomWrite::Kind::Checked, {}, {}, checked);
     return true;
 }
 
@@ -510,6 +521,7 @@ bool MemoryElement::Reset() {
         controls.push_back(static_cast<MemoryElement*>(element.get()));
     }
     MemoryDocument::SettleRadioGroups(controls);
+    ReportWrite(DomWrite::Kind::Reset);
     Record({DomEvent::Kind::Reset, shared_from_this(), nullptr, false});
     return true;
 }
@@ -518,6 +530,7 @@ bool MemoryElement::Submit() {
     if (m_tag != u"form") {
         return false;
     }
+    ReportWrite(DomWrite::Kind::Submit);
     Record({DomEvent::Kind::Submit, shared_from_this(), nullptr, false});
     return true;
 }
@@ -551,6 +564,7 @@ bool MemoryElement::SetSelected(bool selected) {
         return false;
     }
     m_selected = selected;
+    ReportWrite(DomWrite::Kind::Selected, {}, {}, selected);
     auto select = OwningSelect();
     if (!select) {
         return true;
@@ -668,6 +682,13 @@ void MemoryElement::ResetControl() {
 void MemoryElement::Record(DomEvent event) const {
     if (auto doc = Doc()) {
         doc->Record(std::move(event));
+    }
+}
+
+void MemoryElement::ReportWrite(DomWrite::Kind kind, std::u16string name, std::u16string text,
+                                bool flag) {
+    if (auto doc = Doc()) {
+        doc->ReportWrite({kind, this, std::move(name), std::move(text), flag});
     }
 }
 
@@ -897,6 +918,12 @@ std::vector<std::shared_ptr<MemoryElement>> MemoryDocument::ElementsByTag(
         }
     }
     return out;
+}
+
+void MemoryDocument::ReportWrite(DomWrite write) {
+    if (m_writeHook && m_writesMuted == 0) {
+        m_writeHook(write);
+    }
 }
 
 void MemoryDocument::Record(DomEvent event) {

@@ -32,6 +32,20 @@ struct DomEvent {
     bool byUser = false;
 };
 
+class MemoryElement;
+
+// A change made to a document through the DOM adapter (a fill, a highlight, a click, a reset, a
+// script submit), reported to the document's write hook after the document made it, so that a
+// live page can mirror it in the same order.
+struct DomWrite {
+    enum class Kind { Attribute, Value, Checked, Selected, Background, Reset, Click, Submit };
+    Kind kind = Kind::Value;
+    MemoryElement* element = nullptr;  // the element written (for Reset and Submit: the form)
+    std::u16string name;               // Attribute: its name (lower case)
+    std::u16string text;               // Attribute, Value, Background: the new text
+    bool flag = false;                 // Checked, Selected: the new state
+};
+
 class MemoryElement final : public Element, public std::enable_shared_from_this<MemoryElement> {
 public:
     using Attribute = std::pair<std::u16string, std::u16string>;
@@ -104,6 +118,8 @@ private:
     void FixSelection(bool from_defaults);
     void ResetControl();
     void Record(DomEvent event) const;
+    void ReportWrite(DomWrite::Kind kind, std::u16string name = {}, std::u16string text = {},
+                     bool flag = false);
     // Sends `kind` to the subscribers of this form; each one still subscribed when its turn
     // comes is told, so a subscriber may subscribe or unsubscribe others meanwhile.
     void NotifyFormSinks(FormEventKind kind, const ElementRef& source);
@@ -172,6 +188,24 @@ public:
         m_listener = std::move(listener);
     }
 
+    // Told of each write made through the DOM adapter, after it is made. A click reports only
+    // itself (the live page performs what it causes: a check, a submit, a reset), and nothing
+    // is reported while a WriteMute of the document lives (the builder applying the page's
+    // own changes).
+    void SetWriteHook(std::function<void(const DomWrite&)> hook) { m_writeHook = std::move(hook); }
+    class WriteMute {
+    public:
+        explicit WriteMute(MemoryDocument& document) : m_document(document.shared_from_this()) {
+            ++m_document->m_writesMuted;
+        }
+        ~WriteMute() { --m_document->m_writesMuted; }
+        WriteMute(const WriteMute&) = delete;
+        WriteMute& operator=(const WriteMute&) = delete;
+
+    private:
+        std::shared_ptr<MemoryDocument> m_document;
+    };
+
 private:
     friend class MemoryElement;
     explicit MemoryDocument(std::u16string address);
@@ -185,6 +219,9 @@ private:
     std::vector<std::shared_ptr<MemoryElement>> m_all;
     std::vector<DomEvent> m_events;
     std::function<void(const DomEvent&)> m_listener;
+    std::function<void(const DomWrite&)> m_writeHook;
+    int m_writesMuted = 0;
+    void ReportWrite(DomWrite write);
 };
 
 }  // namespace veltrix::dom
