@@ -9,13 +9,13 @@
 
 #include "browserhost/browser_object.h"
 #include "browserhost/form_submission.h"
+#include "browserhost/helper_objects.h"
 #include "browserhost/url.h"
 #include "formengine/dom/html_builder.h"
 #include "formengine/dom/html_limits.h"
 #include "formengine/helper/bho_view_interface.h"
 #include "platform/com/com_runtime.h"
 #include "platform/file_io.h"
-#include "platform/registry.h"
 #include "platform/text.h"
 
 namespace veltrix::browserhost {
@@ -31,33 +31,6 @@ constexpr int kMaxChainedNavigations = 16;
 
 std::string U8(std::u16string_view text) {
     return text::ToUtf8(text);
-}
-
-std::string HexResult(com::HRESULT hr) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(hr));
-    return buffer;
-}
-
-std::string EventName(com::DispId id) {
-    switch (id) {
-        case dispid::kDownloadComplete:
-            return "DownloadComplete";
-        case dispid::kDownloadBegin:
-            return "DownloadBegin";
-        case dispid::kBeforeNavigate2:
-            return "BeforeNavigate2";
-        case dispid::kNavigateComplete2:
-            return "NavigateComplete2";
-        case dispid::kOnQuit:
-            return "OnQuit";
-        case dispid::kDocumentComplete:
-            return "DocumentComplete";
-        case dispid::kWindowStateChanged:
-            return "WindowStateChanged";
-        default:
-            return "event " + std::to_string(id);
-    }
 }
 
 std::shared_ptr<dom::MemoryElement> AsMemory(const dom::ElementRef& element) {
@@ -97,26 +70,13 @@ int HeadlessBrowser::LoadHelperObjects() {
     if (m_closed) {
         return 0;
     }
-    auto& registry = platform::Registry::Default();
-    int loaded = 0;
-    for (const auto& name :
-         registry.EnumKeys(platform::Hive::LocalMachine, kBrowserHelperObjectsKey)) {
-        const auto clsid = com::Guid::Parse(name);
-        if (!clsid) {
-            Write("helper object key is not a class id: " + U8(name));
-            continue;
-        }
-        com::ComPtr<IObjectWithSite> object;
-        const com::HRESULT hr =
-            com::CoCreateInstance(*clsid, IObjectWithSite::kIid, object.PutVoid());
-        if (com::FAILED(hr)) {
-            Write("helper object " + clsid->ToString() + " not created: " + HexResult(hr));
-            continue;
-        }
-        if (AttachHelperObject(object.Get())) {
-            ++loaded;
-        }
+    auto sited = LoadRegisteredHelperObjects(static_cast<IWebBrowser*>(m_top.Get()),
+                                             [this](std::string line) { Write(std::move(line)); });
+    const int loaded = static_cast<int>(sited.size());
+    for (auto& site : sited) {
+        m_helpers.push_back(std::move(site));
     }
+    RunPending();
     return loaded;
 }
 
@@ -124,19 +84,12 @@ bool HeadlessBrowser::AttachHelperObject(com::IUnknown* object) {
     if (object == nullptr || m_closed) {
         return false;
     }
-    com::ComPtr<IObjectWithSite> site;
-    com::HRESULT hr = object->QueryInterface(IObjectWithSite::kIid, site.PutVoid());
-    if (com::FAILED(hr)) {
-        Write("helper object refused: no IObjectWithSite");
+    auto site = SiteHelperObject(object, static_cast<IWebBrowser*>(m_top.Get()),
+                                 [this](std::string line) { Write(std::move(line)); });
+    if (!site) {
         return false;
     }
-    hr = site->SetSite(static_cast<IWebBrowser*>(m_top.Get()));
-    if (com::FAILED(hr)) {
-        Write("helper object refused the browser: " + HexResult(hr));
-        return false;
-    }
-    m_helpers.push_back(site);
-    Write("helper object attached");
+    m_helpers.push_back(std::move(site));
     RunPending();
     return true;
 }
@@ -207,7 +160,8 @@ std::string HeadlessBrowser::NameOf(const BrowserObject* browser) const {
 }
 
 void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
-    std::string line = EventName(id) + " " + NameOf(static_cast<BrowserObject*>(event.browser));
+    std::string line =
+        BrowserEventName(id) + " " + NameOf(static_cast<BrowserObject*>(event.browser));
     if (!event.url.empty()) {
         line += " " + U8(event.url);
     }
@@ -218,17 +172,7 @@ void HeadlessBrowser::Fire(com::DispId id, const BrowserEvent& event) {
         line += " state=" + std::to_string(event.windowState);
     }
     Write(std::move(line));
-    // A subscriber may subscribe or unsubscribe others (or itself) while it is told.
-    const auto snapshot = m_state->sinks;
-    for (const auto& subscription : snapshot) {
-        const auto& sinks = m_state->sinks;
-        const bool still = std::any_of(sinks.begin(), sinks.end(), [&](const auto& s) {
-            return s.cookie == subscription.cookie;
-        });
-        if (still) {
-            subscription.sink->OnBrowserEvent(id, event);
-        }
-    }
+    FireBrowserEvent(*m_state, id, event);
 }
 
 void HeadlessBrowser::NavigateBrowser(const com::ComPtr<BrowserObject>& browser,

@@ -1,26 +1,118 @@
-// Placeholder until the page bridge lands: a window's browser object without helper objects.
 #include "browserhost/web/live_browser.h"
 
+#include <QJsonDocument>
+#include <QUrl>
+#include <QWebChannel>
+#include <QWebEngineNavigationRequest>
+#include <QWebEnginePage>
+#include <QWebEngineScriptCollection>
+#include <algorithm>
+
 #include "browserhost/band_host.h"
+#include "browserhost/form_submission.h"
+#include "browserhost/helper_objects.h"
+#include "browserhost/url.h"
+#include "browserhost/web/bridge_endpoint.h"
+#include "browserhost/web/bridge_scripts.h"
+#include "platform/text.h"
 
 namespace veltrix::browserhost {
+namespace {
+
+// Frames one window keeps at most (a page that frames itself over and over).
+constexpr std::size_t kMaxFrames = 100;
+// Messages waiting while a dialog of the extension runs.
+constexpr std::size_t kMaxInbox = 1000;
+// Navigations one message may chain.
+constexpr int kMaxChainedNavigations = 16;
+
+std::string U8(std::u16string_view text) {
+    return text::ToUtf8(text);
+}
+
+std::u16string U16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+QString Q(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ParentKey(const std::string& key) {
+    const auto slash = key.rfind('/');
+    return slash == std::string::npos ? std::string() : key.substr(0, slash);
+}
+
+int LastIndex(const std::string& key) {
+    const auto slash = key.rfind('/');
+    return std::stoi(slash == std::string::npos ? key : key.substr(slash + 1));
+}
+
+std::shared_ptr<dom::MemoryElement> AsMemory(const dom::ElementRef& element) {
+    return std::static_pointer_cast<dom::MemoryElement>(element);
+}
+
+}  // namespace
 
 LiveBrowser::LiveBrowser(QWebEnginePage* page, std::uint32_t windowHandle, QObject* parent)
     : QObject(parent), m_page(page), m_state(std::make_shared<WindowState>()) {
     m_state->handle = windowHandle;
+    m_state->observer = [this](const std::string& line) {
+        emit LogLine(QString::fromStdString(line));
+    };
     m_top = com::ComPtr<BrowserObject>(new BrowserObject(m_state, nullptr));
     m_bands = std::make_unique<BandHost>(
-        m_top.Get(), windowHandle, [](std::u16string_view) { return false; },
-        [this](std::string line) { emit LogLine(QString::fromStdString(line)); });
+        m_top.Get(), windowHandle,
+        [this](std::u16string_view address) {
+            if (!m_page || m_closed || address.empty()) {
+                return false;
+            }
+            m_page->load(QUrl(Q(address)));
+            return true;
+        },
+        [this](std::string line) { Write(std::move(line)); });
     m_state->showBar = [this](const com::Guid& band, bool show) { m_bands->Show(band, show); };
+    m_frames[""] = Frame{m_top, "", "", "", {}};
+
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, &LiveBrowser::FlushWrites);
+    if (!m_page) {
+        return;
+    }
+    m_endpoint = new BridgeEndpoint(this);
+    m_channel = new QWebChannel(this);
+    m_channel->registerObject(QStringLiteral("bridge"), m_endpoint);
+    m_page->setWebChannel(m_channel, kBridgeWorldId);
+    const auto scripts = BridgeScripts(RandomSubmitEventName());
+    if (scripts.isEmpty()) {
+        Write("page bridge: its scripts are missing; the extension does not see this window");
+    }
+    for (const auto& script : scripts) {
+        m_page->scripts().insert(script);
+    }
+    connect(m_endpoint, &BridgeEndpoint::Reported, this, &LiveBrowser::OnReport);
+    connect(m_page, &QWebEnginePage::navigationRequested, this,
+            &LiveBrowser::OnNavigationRequested);
 }
 
 LiveBrowser::~LiveBrowser() {
     Close();
+    m_state->observer = nullptr;
 }
 
 int LiveBrowser::LoadHelperObjects() {
-    return 0;
+    if (m_closed) {
+        return 0;
+    }
+    auto sited = LoadRegisteredHelperObjects(static_cast<IWebBrowser*>(m_top.Get()),
+                                             [this](std::string line) { Write(std::move(line)); });
+    const int loaded = static_cast<int>(sited.size());
+    for (auto& site : sited) {
+        m_helpers.push_back(std::move(site));
+    }
+    return loaded;
 }
 
 IWebBrowser* LiveBrowser::Top() {
@@ -36,10 +128,535 @@ BandHost& LiveBrowser::Bands() {
 }
 
 void LiveBrowser::Close() {
-    if (m_state->open) {
-        m_top->Detach();
-        m_state->open = false;
+    if (m_closed) {
+        return;
     }
+    Fire(dispid::kOnQuit, m_top.Get());
+    m_closed = true;
+    m_pending.clear();
+    m_inbox.clear();
+    m_outbox.clear();
+    m_state->showBar = nullptr;
+    m_bands->CloseAll();
+    auto helpers = std::move(m_helpers);
+    m_helpers.clear();
+    for (auto& helper : helpers) {
+        helper->SetSite(nullptr);
+    }
+    helpers.clear();
+    auto sinks = std::move(m_state->sinks);
+    m_state->sinks.clear();
+    sinks.clear();
+    for (const auto& weak : m_hooked) {
+        if (auto document = weak.lock()) {
+            document->SetWriteHook(nullptr);
+            document->SetListener(nullptr);
+        }
+    }
+    m_hooked.clear();
+    if (m_page) {
+        disconnect(m_page, nullptr, this, nullptr);
+    }
+    m_top->Detach();
+    m_state->open = false;
+    Write("window closed");
+}
+
+std::shared_ptr<dom::MemoryDocument> LiveBrowser::TopDocument() const {
+    return m_top->Page();
+}
+
+std::vector<BrowserObject*> LiveBrowser::FrameList() const {
+    std::vector<BrowserObject*> out;
+    std::vector<std::pair<BrowserObject*, std::size_t>> stack{{m_top.Get(), 0}};
+    while (!stack.empty()) {
+        auto& [browser, next] = stack.back();
+        if (next == browser->Frames().size()) {
+            stack.pop_back();
+            continue;
+        }
+        BrowserObject* frame = browser->Frames()[next++].Get();
+        out.push_back(frame);
+        stack.emplace_back(frame, 0);
+    }
+    return out;
+}
+
+std::size_t LiveBrowser::FrameCount() const {
+    return FrameList().size();
+}
+
+IWebBrowser* LiveBrowser::FrameBrowser(std::size_t index) const {
+    const auto frames = FrameList();
+    return index < frames.size() ? frames[index] : nullptr;
+}
+
+std::shared_ptr<dom::MemoryDocument> LiveBrowser::FrameDocument(std::size_t index) const {
+    const auto frames = FrameList();
+    return index < frames.size() ? frames[index]->Page() : nullptr;
+}
+
+const std::vector<std::string>& LiveBrowser::Log() const {
+    return m_state->log;
+}
+
+// ---- Events ----
+
+void LiveBrowser::Write(std::string line) {
+    m_state->Write(std::move(line));
+}
+
+std::string LiveBrowser::NameOf(const BrowserObject* browser) const {
+    for (const auto& [key, frame] : m_frames) {
+        if (frame.browser.Get() == browser) {
+            return key.empty() ? "top" : "frame " + key;
+        }
+    }
+    return "frame?";
+}
+
+LiveBrowser::Frame* LiveBrowser::FrameOf(const BrowserObject* browser) {
+    for (auto& [key, frame] : m_frames) {
+        if (frame.browser.Get() == browser) {
+            return &frame;
+        }
+    }
+    return nullptr;
+}
+
+void LiveBrowser::Fire(com::DispId id, BrowserObject* browser, std::u16string url,
+                       std::string postData) {
+    std::string line = BrowserEventName(id) + " " + NameOf(browser);
+    if (!url.empty()) {
+        line += " " + U8(url);
+    }
+    if (!postData.empty()) {
+        line += " post=" + postData;
+    }
+    Write(std::move(line));
+    BrowserEvent event;
+    event.browser = browser;
+    event.url = std::move(url);
+    event.postData = std::move(postData);
+    FireBrowserEvent(*m_state, id, event);
+}
+
+void LiveBrowser::OnReport(const QString& text) {
+    if (m_closed) {
+        return;
+    }
+    ParsedMessage parsed = ParseBridgeMessage(text);
+    if (!parsed.message) {
+        Write("page bridge refused a message: " + parsed.refusal);
+        return;
+    }
+    if (m_inbox.size() >= kMaxInbox) {
+        Write("page bridge: too many messages waiting; one is dropped");
+        return;
+    }
+    m_inbox.push_back({std::move(parsed.message), {}});
+    Drain();
+}
+
+void LiveBrowser::OnNavigationRequested(QWebEngineNavigationRequest& request) {
+    if (m_closed || !request.isMainFrame() ||
+        request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) {
+        return;
+    }
+    m_inbox.push_back({std::nullopt, U16(request.url().toString())});
+    Drain();
+}
+
+// Messages are handled one at a time, in the order they came; one that arrives while a dialog
+// of the extension runs its own loop waits for the one before to end.
+void LiveBrowser::Drain() {
+    if (m_draining) {
+        return;
+    }
+    m_draining = true;
+    while (!m_inbox.empty() && !m_closed) {
+        Inbound next = std::move(m_inbox.front());
+        m_inbox.pop_front();
+        if (next.message) {
+            Handle(*next.message);
+        } else {
+            HandleTopNavigation(next.navigation);
+        }
+        RunPending();
+        FlushWrites();
+    }
+    m_draining = false;
+}
+
+void LiveBrowser::HandleTopNavigation(const std::u16string& url) {
+    if (!Consume(m_top.Get(), url)) {
+        Fire(dispid::kBeforeNavigate2, m_top.Get(), url);
+    }
+    m_topAnnounced = true;
+}
+
+bool LiveBrowser::Consume(BrowserObject* browser, std::u16string_view url) {
+    const auto it = m_announced.find(browser);
+    if (it == m_announced.end()) {
+        return false;
+    }
+    const bool same = WithoutFragment(it->second) == WithoutFragment(url);
+    m_announced.erase(it);
+    return same;
+}
+
+void LiveBrowser::Handle(BridgeMessage& message) {
+    if (auto* document = std::get_if<DocumentMessage>(&message.body)) {
+        HandleDocument(message.source, *document);
+        return;
+    }
+    Frame* frame = KnownFrame(message.source.frame, message.source.document);
+    if (!frame) {
+        return;  // from a document no longer shown, or not yet
+    }
+    if (const auto* state = std::get_if<StateMessage>(&message.body)) {
+        HandleState(*frame, state->state);
+    } else if (const auto* event = std::get_if<EventMessage>(&message.body)) {
+        HandleEvent(*frame, *event);
+    } else if (const auto* submit = std::get_if<SubmitMessage>(&message.body)) {
+        HandleSubmit(*frame, *submit);
+    }
+}
+
+void LiveBrowser::HandleDocument(const MessageSource& source, DocumentMessage& document) {
+    Frame* frame = FrameFor(source.frame, source.parentDocument);
+    if (!frame) {
+        return;
+    }
+    const bool top = source.frame.empty();
+    const bool navigated = frame->token != source.document;
+    BrowserObject* browser = frame->browser.Get();
+    const std::u16string url = document.url;
+    if (document.reason == DocumentMessage::Reason::Change) {
+        if (navigated) {
+            return;  // a change of a document not shown
+        }
+        Fire(dispid::kDownloadBegin, m_top.Get());
+        Show(*frame, document, source.document, false);
+        Fire(dispid::kDownloadComplete, m_top.Get());
+        emit PageChanged();
+        return;
+    }
+    if (navigated) {
+        if (top) {
+            if (!m_topAnnounced) {
+                Fire(dispid::kBeforeNavigate2, browser, url);
+            }
+            m_topAnnounced = false;
+            m_announced.erase(browser);
+        } else if (!Consume(browser, url)) {
+            Fire(dispid::kBeforeNavigate2, browser, url);
+        }
+        // The helper objects may have closed the window meanwhile.
+        frame = FrameFor(source.frame, source.parentDocument);
+        if (m_closed || !frame) {
+            return;
+        }
+        Show(*frame, document, source.document, true);
+        Fire(dispid::kNavigateComplete2, browser, url);
+    } else if (document.reason == DocumentMessage::Reason::Load) {
+        Show(*frame, document, source.document, false);
+    }
+    if (document.reason == DocumentMessage::Reason::Load) {
+        Fire(dispid::kDocumentComplete, browser, url);
+        emit DocumentCompleted(Q(url), top);
+    }
+}
+
+LiveBrowser::Frame& LiveBrowser::Placeholder(const std::string& key) {
+    const auto it = m_frames.find(key);
+    if (it != m_frames.end()) {
+        return it->second;
+    }
+    Frame& parent = Placeholder(ParentKey(key));
+    com::ComPtr<BrowserObject> browser(new BrowserObject(m_state, parent.browser.Get()));
+    auto& siblings = parent.browser->Frames();
+    siblings.push_back(browser);
+    Frame& made = m_frames[key];
+    made = Frame{browser, key, "", "", {}};
+    // Frames in document order: by their position in the parent.
+    std::stable_sort(siblings.begin(), siblings.end(), [this](const auto& a, const auto& b) {
+        return LastIndex(FrameOf(a.Get())->key) < LastIndex(FrameOf(b.Get())->key);
+    });
+    return made;
+}
+
+LiveBrowser::Frame* LiveBrowser::FrameFor(const std::string& key, const std::string& parentToken) {
+    if (key.empty()) {
+        return &m_frames[""];
+    }
+    const auto it = m_frames.find(key);
+    if (it == m_frames.end() && m_frames.size() >= kMaxFrames) {
+        if (!m_saidTooManyFrames) {
+            Write("too many frames in the page: the rest are not seen");
+            m_saidTooManyFrames = true;
+        }
+        return nullptr;
+    }
+    const auto parent = m_frames.find(ParentKey(key));
+    if (parent != m_frames.end() && !parent->second.token.empty() &&
+        parent->second.token != parentToken) {
+        return nullptr;  // a frame of a document no longer shown
+    }
+    Frame& frame = Placeholder(key);
+    frame.parentToken = parentToken;
+    return &frame;
+}
+
+LiveBrowser::Frame* LiveBrowser::KnownFrame(const std::string& key, const std::string& token) {
+    const auto it = m_frames.find(key);
+    return it != m_frames.end() && it->second.token == token ? &it->second : nullptr;
+}
+
+void LiveBrowser::DropChildren(Frame& frame) {
+    std::vector<std::string> gone;
+    for (const auto& [key, child] : m_frames) {
+        if (!key.empty() && ParentKey(key) == frame.key && child.parentToken != frame.token) {
+            gone.push_back(key);
+        }
+    }
+    for (const auto& key : gone) {
+        const auto it = m_frames.find(key);
+        if (it == m_frames.end()) {
+            continue;
+        }
+        const com::ComPtr<BrowserObject> browser = it->second.browser;
+        std::erase_if(frame.browser->Frames(), [&](const auto& f) { return f == browser; });
+        browser->Detach();
+        // Its own frames go with it.
+        std::erase_if(m_frames, [&](const auto& entry) {
+            return entry.first == key || entry.first.starts_with(key + "/");
+        });
+    }
+}
+
+void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string& token,
+                       bool navigated) {
+    auto built = dom::BuildDocumentFromSnapshot(message.nodes, message.url);
+    for (const auto& notice : built.notices) {
+        Write("page " + U8(message.url) + ": " + notice);
+    }
+    if (!message.complete) {
+        Write("page " + U8(message.url) + ": larger than a snapshot takes; the rest is left out");
+    }
+    auto elements = std::make_shared<
+        std::unordered_map<std::uint32_t, std::shared_ptr<dom::MemoryElement>>>();
+    auto keys = std::make_shared<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>();
+    for (std::size_t i = 0; i < built.elements.size(); ++i) {
+        if (const auto& element = built.elements[i]) {
+            (*elements)[message.nodes[i].key] = element;
+            (*keys)[element.get()] = message.nodes[i].key;
+        }
+    }
+    if (navigated) {
+        if (const auto& old = frame.browser->Page()) {
+            old->SetWriteHook(nullptr);
+        }
+        frame.token = token;
+        DropChildren(frame);
+        frame.browser->SetUIHandler(nullptr);
+    }
+    auto document = built.document;
+    BrowserObject* browser = frame.browser.Get();
+    document->SetListener([this, browser](const dom::DomEvent& event) { OnDomEvent(browser, event); });
+    document->SetWriteHook([this, key = frame.key, token, keys](const dom::DomWrite& write) {
+        OnWrite(key, token, keys, write);
+    });
+    std::erase_if(m_hooked, [](const auto& weak) { return weak.expired(); });
+    m_hooked.push_back(document);
+    frame.elements = std::move(elements);
+    frame.browser->SetPage(std::move(document), message.url);
+}
+
+// ---- The page's changes and events ----
+
+void LiveBrowser::HandleState(Frame& frame, const std::vector<ControlState>& state) {
+    const auto document = frame.browser->Page();
+    if (!document || !frame.elements) {
+        return;
+    }
+    for (const auto& entry : state) {
+        const auto it = frame.elements->find(entry.key);
+        if (it != frame.elements->end()) {
+            dom::ApplyLiveState(*document, *it->second, entry.value, entry.checked,
+                                entry.selected);
+        }
+    }
+}
+
+void LiveBrowser::HandleEvent(Frame& frame, const EventMessage& event) {
+    HandleState(frame, event.state);
+    const auto document = frame.browser->Page();
+    if (!document || !frame.elements) {
+        return;
+    }
+    const auto it = frame.elements->find(event.node);
+    if (it == frame.elements->end()) {
+        return;
+    }
+    const auto element = it->second;
+    if (event.kind == EventMessage::Kind::Click) {
+        element->ReplayClick();
+    } else {
+        dom::MemoryDocument::WriteMute mute(*document);
+        element->Reset();
+    }
+}
+
+void LiveBrowser::HandleSubmit(Frame& frame, const SubmitMessage& submit) {
+    HandleState(frame, submit.state);
+    const auto document = frame.browser->Page();
+    std::shared_ptr<dom::MemoryElement> form;
+    std::shared_ptr<dom::MemoryElement> submitter;
+    if (document && frame.elements) {
+        const auto found = frame.elements->find(submit.form);
+        form = found != frame.elements->end() ? found->second : nullptr;
+        const auto by = frame.elements->find(submit.submitter);
+        submitter = by != frame.elements->end() ? by->second : nullptr;
+    }
+    const std::size_t before = m_pending.size();
+    if (form && form->Tag() == u"form") {
+        m_currentSubmission = submit.id;
+        dom::MemoryDocument::WriteMute mute(*document);
+        if (submit.byUser) {
+            form->UserSubmit(submitter);
+        } else {
+            form->Submit();
+        }
+        m_currentSubmission = 0;
+    } else {
+        Write("page bridge: a form the page has not shown is submitted; it goes on unseen");
+    }
+    if (m_pending.size() == before) {
+        QueueOp(frame.key, frame.token, QJsonArray{QStringLiteral("go"), double(submit.id)});
+    }
+}
+
+void LiveBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& event) {
+    const auto document = browser->Page();
+    if (!document || m_closed || event.kind != dom::DomEvent::Kind::Submit) {
+        return;
+    }
+    const auto form = AsMemory(event.element);
+    const auto submitter = AsMemory(event.submitter);
+    const FormNavigation navigation =
+        BuildFormNavigation(*form, submitter.get(), document->Address());
+    Write(std::string(event.byUser ? "form submitted by the user" : "form submitted by script") +
+          " in " + NameOf(browser) + " to " + U8(navigation.url) +
+          (navigation.post ? " (post)" : ""));
+    m_pending.push_back({com::ComPtr<BrowserObject>(browser), navigation.url, navigation.postData,
+                         m_currentSubmission});
+    if (!m_draining) {
+        // A submit the engine made from a prompt or a command: announced once it has returned.
+        QTimer::singleShot(0, this, [this] {
+            RunPending();
+            FlushWrites();
+        });
+    }
+}
+
+void LiveBrowser::RunPending() {
+    int count = 0;
+    while (!m_pending.empty() && !m_closed) {
+        PendingNavigation next = std::move(m_pending.front());
+        m_pending.erase(m_pending.begin());
+        Frame* frame = FrameOf(next.browser.Get());
+        if (!frame) {
+            continue;  // its frame has gone
+        }
+        const std::string key = frame->key;
+        const std::string token = frame->token;
+        if (++count > kMaxChainedNavigations) {
+            Write("too many navigations in a row: the rest go on unseen");
+        } else {
+            Fire(dispid::kBeforeNavigate2, next.browser.Get(), next.url, next.postData);
+            m_announced[next.browser.Get()] = next.url;
+            if (next.browser == m_top) {
+                m_topAnnounced = true;
+            }
+        }
+        if (next.submission != 0) {
+            QueueOp(key, token, QJsonArray{QStringLiteral("go"), double(next.submission)});
+            emit SubmissionReleased(Q(next.url));
+        }
+    }
+}
+
+// ---- Writes to the page ----
+
+void LiveBrowser::OnWrite(
+    const std::string& frameKey, const std::string& token,
+    const std::shared_ptr<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>& keys,
+    const dom::DomWrite& write) {
+    if (m_closed) {
+        return;
+    }
+    const auto it = keys->find(write.element);
+    if (it == keys->end()) {
+        return;
+    }
+    const double key = it->second;
+    QJsonArray op;
+    switch (write.kind) {
+        case dom::DomWrite::Kind::Value:
+            op = {QStringLiteral("value"), key, Q(write.text)};
+            break;
+        case dom::DomWrite::Kind::Attribute:
+            op = {QStringLiteral("attribute"), key, Q(write.name), Q(write.text)};
+            break;
+        case dom::DomWrite::Kind::Checked:
+            op = {QStringLiteral("checked"), key, write.flag};
+            break;
+        case dom::DomWrite::Kind::Selected:
+            op = {QStringLiteral("selected"), key, write.flag};
+            break;
+        case dom::DomWrite::Kind::Background:
+            op = {QStringLiteral("background"), key, Q(write.text)};
+            break;
+        case dom::DomWrite::Kind::Reset:
+            op = {QStringLiteral("reset"), key};
+            break;
+        case dom::DomWrite::Kind::Click:
+            op = {QStringLiteral("click"), key};
+            break;
+        case dom::DomWrite::Kind::Submit:
+            op = {QStringLiteral("submit"), key};
+            break;
+    }
+    QueueOp(frameKey, token, std::move(op));
+}
+
+void LiveBrowser::QueueOp(const std::string& frameKey, const std::string& token, QJsonArray op) {
+    if (m_outbox.empty() || m_outbox.back().frame != frameKey || m_outbox.back().token != token) {
+        m_outbox.push_back({frameKey, token, {}});
+    }
+    m_outbox.back().ops.append(std::move(op));
+    if (!m_draining) {
+        m_flushTimer.start();
+    }
+}
+
+void LiveBrowser::FlushWrites() {
+    if (m_outbox.empty() || !m_page || m_closed) {
+        m_outbox.clear();
+        return;
+    }
+    QJsonArray batches;
+    for (auto& batch : m_outbox) {
+        batches.append(QJsonArray{QString::fromStdString(batch.frame),
+                                  QString::fromStdString(batch.token), std::move(batch.ops)});
+    }
+    m_outbox.clear();
+    const QString code =
+        QStringLiteral("window.__veltrixRun && window.__veltrixRun(") +
+        QString::fromUtf8(QJsonDocument(batches).toJson(QJsonDocument::Compact)) +
+        QStringLiteral(");");
+    m_page->runJavaScript(code, kBridgeWorldId);
 }
 
 }  // namespace veltrix::browserhost

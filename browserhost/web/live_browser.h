@@ -2,28 +2,50 @@
 // page and its frames, the helper objects sited on them, the toolbar bands, and the page bridge
 // that keeps the in-memory documents in step with the live page and turns the page's form events
 // into the browser events the helper objects expect.
+//
+// The bridge: a script in an isolated world of every frame sends snapshots of its document and
+// the page's form events through a web channel (frames of the top frame's origin through the
+// top frame; frames of other origins are not reached). Each snapshot becomes an in-memory
+// document of the frame's browser object; each write the engine makes to it goes back to the
+// page, in order. A submission the user or a script makes is held by the page until the helper
+// objects have seen it (BeforeNavigate2 with the data it sends), then goes on.
 #pragma once
 
+#include <QJsonArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "browserhost/browser_object.h"
+#include "browserhost/web/bridge_messages.h"
 #include "formengine/helper/web_browser.h"
 #include "platform/com/com_ptr.h"
 
+class QWebChannel;
 class QWebEnginePage;
+class QWebEngineNavigationRequest;
 
 namespace veltrix::browserhost {
 
 class BandHost;
+class BridgeEndpoint;
 
 class LiveBrowser : public QObject {
     Q_OBJECT
 
 public:
-    // `page` (not owned) is the window's page; `windowHandle` the window's endpoint handle.
+    // `page` (not owned) is the window's page; `windowHandle` the window's endpoint handle. The
+    // bridge's scripts and channel are installed on the page at once, so make the browser before
+    // the page loads anything.
     LiveBrowser(QWebEnginePage* page, std::uint32_t windowHandle, QObject* parent = nullptr);
     ~LiveBrowser() override;
 
@@ -43,15 +65,110 @@ public:
     // Releases the helper objects and detaches the browser objects (the window is closing).
     void Close();
 
+    // The in-memory documents: the top frame's and those of the frames in document order
+    // (nested frames right after their parent); null when there is none.
+    std::shared_ptr<dom::MemoryDocument> TopDocument() const;
+    std::size_t FrameCount() const;
+    IWebBrowser* FrameBrowser(std::size_t index) const;
+    std::shared_ptr<dom::MemoryDocument> FrameDocument(std::size_t index) const;
+    // What happened, one line per event, refusal and failure.
+    const std::vector<std::string>& Log() const;
+
 signals:
     // A line for the window's log (what the extension and the bridge did or refused).
     void LogLine(const QString& line);
+    // A document completed and the helper objects have seen it (top: the top document).
+    void DocumentCompleted(const QString& url, bool top);
+    // The page changed its forms and the helper objects have rescanned it.
+    void PageChanged();
+    // A submission held by the page was announced to the helper objects and let go.
+    void SubmissionReleased(const QString& url);
 
 private:
-    QWebEnginePage* m_page;
+    // A frame's (or the top's) browser object and the document it shows.
+    struct Frame {
+        com::ComPtr<BrowserObject> browser;
+        std::string key;
+        std::string token;        // the page's token of the document shown; "" before the first
+        std::string parentToken;  // the token of the parent's document it belongs to
+        // The page's element numbers and the elements built for them.
+        std::shared_ptr<std::unordered_map<std::uint32_t, std::shared_ptr<dom::MemoryElement>>>
+            elements;
+    };
+    struct PendingNavigation {
+        com::ComPtr<BrowserObject> browser;
+        std::u16string url;
+        std::string postData;
+        std::int64_t submission = 0;  // the page's number of a held submission; 0: none
+    };
+    struct Inbound {
+        std::optional<BridgeMessage> message;
+        std::u16string navigation;  // a top-level navigation the page begins, when no message
+    };
+
+    void Write(std::string line);
+    void Fire(com::DispId id, BrowserObject* browser, std::u16string url = {},
+              std::string postData = {});
+    void OnReport(const QString& text);
+    void OnNavigationRequested(QWebEngineNavigationRequest& request);
+    void Drain();
+    void Handle(BridgeMessage& message);
+    void HandleDocument(const MessageSource& source, DocumentMessage& document);
+    void HandleState(Frame& frame, const std::vector<ControlState>& state);
+    void HandleEvent(Frame& frame, const EventMessage& event);
+    void HandleSubmit(Frame& frame, const SubmitMessage& submit);
+    void HandleTopNavigation(const std::u16string& url);
+
+    // The frame `key` of the document `parentToken` belongs to, made when new (with the frames
+    // above it); null when the message is stale or past the limits.
+    Frame* FrameFor(const std::string& key, const std::string& parentToken);
+    Frame& Placeholder(const std::string& key);
+    Frame* KnownFrame(const std::string& key, const std::string& token);
+    void DropChildren(Frame& frame);
+    // Builds the snapshot into `frame`'s document; `navigated`: a new document replaces the old.
+    void Show(Frame& frame, DocumentMessage& document, const std::string& token, bool navigated);
+    void OnDomEvent(BrowserObject* browser, const dom::DomEvent& event);
+    void OnWrite(const std::string& frameKey, const std::string& token,
+                 const std::shared_ptr<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>&
+                     keys,
+                 const dom::DomWrite& write);
+    void QueueOp(const std::string& frameKey, const std::string& token, QJsonArray op);
+    std::string NameOf(const BrowserObject* browser) const;
+    Frame* FrameOf(const BrowserObject* browser);
+    void FlushWrites();
+    void RunPending();
+    std::vector<BrowserObject*> FrameList() const;
+    bool Consume(BrowserObject* browser, std::u16string_view url);
+
+    QPointer<QWebEnginePage> m_page;
     std::shared_ptr<WindowState> m_state;
     com::ComPtr<BrowserObject> m_top;
     std::unique_ptr<BandHost> m_bands;
+    QWebChannel* m_channel = nullptr;
+    BridgeEndpoint* m_endpoint = nullptr;
+    std::vector<com::ComPtr<IObjectWithSite>> m_helpers;
+    bool m_closed = false;
+
+    std::map<std::string, Frame> m_frames;  // by frame key; "" is the top
+    std::deque<Inbound> m_inbox;
+    bool m_draining = false;
+    std::vector<PendingNavigation> m_pending;
+    std::int64_t m_currentSubmission = 0;
+    // Navigations already announced with BeforeNavigate2, by browser object: the target address.
+    std::map<BrowserObject*, std::u16string> m_announced;
+    // The top-level navigation under way has been announced with BeforeNavigate2.
+    bool m_topAnnounced = false;
+    // The documents whose writes go to the page, so that they stop when the window closes.
+    std::vector<std::weak_ptr<dom::MemoryDocument>> m_hooked;
+    bool m_saidTooManyFrames = false;
+    // Writes waiting to go to the page, in order, grouped by the document they go to.
+    struct Batch {
+        std::string frame;
+        std::string token;
+        QJsonArray ops;
+    };
+    std::vector<Batch> m_outbox;
+    QTimer m_flushTimer;
 };
 
 }  // namespace veltrix::browserhost

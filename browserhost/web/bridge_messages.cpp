@@ -1,0 +1,223 @@
+#include "browserhost/web/bridge_messages.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+namespace veltrix::browserhost {
+namespace {
+
+constexpr qsizetype kMaxTokenChars = 64;
+constexpr std::size_t kMaxFrameLevels = 16;
+constexpr double kMaxKey = 4294967295.0;
+
+std::u16string U16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+std::optional<std::uint32_t> Key(const QJsonValue& value) {
+    if (!value.isDouble()) {
+        return std::nullopt;
+    }
+    const double number = value.toDouble();
+    if (number < 0 || number > kMaxKey || number != static_cast<double>(static_cast<std::int64_t>(number))) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(number);
+}
+
+std::optional<std::int64_t> Index(const QJsonValue& value) {
+    if (!value.isDouble()) {
+        return std::nullopt;
+    }
+    const double number = value.toDouble();
+    if (number < -1 || number > 1e9 || number != static_cast<double>(static_cast<std::int64_t>(number))) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(number);
+}
+
+std::optional<std::u16string> OptionalText(const QJsonValue& value) {
+    return value.isString() ? std::optional<std::u16string>(U16(value.toString())) : std::nullopt;
+}
+
+std::optional<bool> OptionalFlag(const QJsonValue& value) {
+    return value.isBool() ? std::optional<bool>(value.toBool()) : std::nullopt;
+}
+
+// [parent, text] or [parent, key, tag, [name, value, ...], state, formOwner]
+bool ReadNode(const QJsonValue& value, dom::SnapshotNode& node) {
+    if (!value.isArray()) {
+        return false;
+    }
+    const QJsonArray array = value.toArray();
+    const auto parent = Index(array.at(0));
+    if (!parent) {
+        return false;
+    }
+    node.parent = *parent;
+    if (array.size() == 2) {
+        if (!array.at(1).isString()) {
+            return false;
+        }
+        node.text = U16(array.at(1).toString());
+        return true;
+    }
+    const auto key = Key(array.at(1));
+    const auto owner = Index(array.at(5));
+    if (array.size() != 6 || !key || !array.at(2).isString() || !array.at(3).isArray() || !owner) {
+        return false;
+    }
+    node.key = *key;
+    node.tag = U16(array.at(2).toString());
+    node.formOwner = *owner;
+    const QJsonArray attributes = array.at(3).toArray();
+    for (qsizetype i = 0; i + 1 < attributes.size(); i += 2) {
+        if (!attributes.at(i).isString() || !attributes.at(i + 1).isString()) {
+            return false;
+        }
+        node.attributes.emplace_back(U16(attributes.at(i).toString()),
+                                     U16(attributes.at(i + 1).toString()));
+    }
+    if (array.at(4).isArray()) {
+        const QJsonArray state = array.at(4).toArray();
+        node.value = OptionalText(state.at(0));
+        node.checked = OptionalFlag(state.at(1));
+        node.selected = OptionalFlag(state.at(2));
+    }
+    return true;
+}
+
+bool ReadState(const QJsonValue& value, std::vector<ControlState>& out) {
+    if (!value.isArray()) {
+        return false;
+    }
+    for (const QJsonValue& entry : value.toArray()) {
+        const QJsonArray array = entry.toArray();
+        const auto key = Key(array.at(0));
+        if (!key || array.size() != 4) {
+            return false;
+        }
+        out.push_back({*key, OptionalText(array.at(1)), OptionalFlag(array.at(2)),
+                       OptionalFlag(array.at(3))});
+    }
+    return true;
+}
+
+ParsedMessage Refuse(std::string why) {
+    return {std::nullopt, std::move(why)};
+}
+
+bool IsToken(const QJsonValue& value) {
+    if (!value.isString()) {
+        return false;
+    }
+    const QString text = value.toString();
+    return text.size() <= kMaxTokenChars;
+}
+
+}  // namespace
+
+bool IsFrameKey(const std::string& key) {
+    std::size_t levels = 0;
+    std::size_t digits = 0;
+    for (char c : key) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 4) {
+                return false;
+            }
+        } else if (c == '/' && digits > 0) {
+            digits = 0;
+            ++levels;
+        } else {
+            return false;
+        }
+    }
+    return key.empty() || (digits > 0 && levels < kMaxFrameLevels);
+}
+
+ParsedMessage ParseBridgeMessage(const QString& text) {
+    if (text.size() > kMaxBridgeMessageChars) {
+        return Refuse("message of " + std::to_string(text.size()) + " characters is too large");
+    }
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !json.isObject()) {
+        return Refuse("message is not a JSON object");
+    }
+    const QJsonObject object = json.object();
+    BridgeMessage message;
+    const std::string frame = object.value("frame").toString().toStdString();
+    if (!object.value("frame").isString() || !IsFrameKey(frame) || !IsToken(object.value("doc")) ||
+        !IsToken(object.value("parent"))) {
+        return Refuse("message without a valid frame or document");
+    }
+    message.source = {frame, object.value("doc").toString().toStdString(),
+                      object.value("parent").toString().toStdString()};
+    const QString type = object.value("t").toString();
+    if (type == "doc") {
+        DocumentMessage document;
+        const QString reason = object.value("reason").toString();
+        if (reason == "ready") {
+            document.reason = DocumentMessage::Reason::Ready;
+        } else if (reason == "load") {
+            document.reason = DocumentMessage::Reason::Load;
+        } else if (reason == "change") {
+            document.reason = DocumentMessage::Reason::Change;
+        } else {
+            return Refuse("snapshot with an unknown reason");
+        }
+        document.url = U16(object.value("url").toString());
+        document.title = U16(object.value("title").toString().left(4096));
+        document.complete = object.value("complete").toBool(true);
+        const QJsonArray nodes = object.value("nodes").toArray();
+        document.nodes.reserve(static_cast<std::size_t>(nodes.size()));
+        for (const QJsonValue& value : nodes) {
+            dom::SnapshotNode node;
+            if (!ReadNode(value, node)) {
+                return Refuse("snapshot with a malformed node");
+            }
+            document.nodes.push_back(std::move(node));
+        }
+        message.body = std::move(document);
+    } else if (type == "state") {
+        StateMessage state;
+        if (!ReadState(object.value("state"), state.state)) {
+            return Refuse("malformed control state");
+        }
+        message.body = std::move(state);
+    } else if (type == "event") {
+        EventMessage event;
+        const QString kind = object.value("kind").toString();
+        const auto node = Key(object.value("node"));
+        if ((kind != "click" && kind != "reset") || !node ||
+            !ReadState(object.value("state"), event.state)) {
+            return Refuse("malformed form event");
+        }
+        event.kind = kind == "click" ? EventMessage::Kind::Click : EventMessage::Kind::Reset;
+        event.node = *node;
+        message.body = std::move(event);
+    } else if (type == "submit") {
+        SubmitMessage submit;
+        const auto id = Index(object.value("id"));
+        const auto form = Key(object.value("form"));
+        const auto submitter = Key(object.value("submitter"));
+        if (!id || *id <= 0 || !form || !submitter || !object.value("user").isBool() ||
+            !ReadState(object.value("state"), submit.state)) {
+            return Refuse("malformed submission");
+        }
+        submit.id = *id;
+        submit.form = *form;
+        submit.submitter = *submitter;
+        submit.byUser = object.value("user").toBool();
+        message.body = std::move(submit);
+    } else {
+        return Refuse("message of an unknown type");
+    }
+    return {std::move(message), {}};
+}
+
+}  // namespace veltrix::browserhost

@@ -1,0 +1,527 @@
+// The page side of the page bridge. Runs in an isolated world of every frame, so the page can
+// neither see nor change it, and its view of the DOM uses the browser's own prototypes whatever
+// the page redefines. It reports bounded snapshots of the document, the user's changes to
+// controls, and form clicks, submits and resets (in the capture phase); it holds a submission
+// until the host has seen it, and carries out the writes the host sends, in order.
+// The top frame owns the channel to the host; frames of the same origin report through it.
+(function () {
+    'use strict';
+
+    const SUBMIT_EVENT = '%SUBMIT_EVENT%';
+    const LIMITS = {
+        nodes: 50000,      // nodes reported
+        visits: 400000,    // nodes looked at
+        depth: 500,        // element nesting
+        textRun: 2048,     // characters of one text or attribute value
+        value: 65536,      // characters of a control's value
+        totalText: 2000000,
+        attributes: 64,
+        millis: 400,       // time one snapshot may take
+        mutationsLooked: 500,
+    };
+    const CONTROLS = new Set(['input', 'textarea', 'select', 'button', 'fieldset', 'object',
+                              'output']);
+    const NO_CONTENT = new Set(['script', 'style', 'noscript', 'template', 'svg', 'math']);
+    const FORM_PARTS = 'form,input,select,textarea,button,iframe,frame,label';
+    const FormProto = HTMLFormElement.prototype;
+
+    const token = Array.from(crypto.getRandomValues(new Uint32Array(2)), (n) => n.toString(36))
+        .join('');
+    const keys = new WeakMap();
+    const elements = new Map();  // key -> WeakRef of the element
+    let nextKey = 1;
+    let executing = 0;           // > 0 while the host's writes run: their events are not reported
+    const held = new Map();      // submission number -> {form, submitter}
+    let nextSubmission = 1;
+
+    function keyOf(element) {
+        let key = keys.get(element);
+        if (key === undefined) {
+            key = nextKey++;
+            keys.set(element, key);
+            elements.set(key, new WeakRef(element));
+        }
+        return key;
+    }
+
+    function elementOf(key) {
+        const ref = elements.get(key);
+        const element = ref && ref.deref();
+        return element && element.isConnected ? element : null;
+    }
+
+    // "" for the top frame, else the frame's position under each ancestor ("0/2").
+    function frameKey() {
+        const parts = [];
+        let w = window;
+        for (let level = 0; level < 16; level++) {
+            const parent = w.parent;
+            if (parent === w) {
+                return parts.join('/');
+            }
+            let i = 0;
+            const count = parent.frames.length;
+            while (i < count && parent.frames[i] !== w) {
+                i++;
+            }
+            parts.unshift(i);
+            w = parent;
+        }
+        return null;
+    }
+
+    // ---- The channel ----
+
+    const isTop = window === window.top;
+    const self = { token: token, apply: applyOps };
+    let send = () => {};
+    let parentToken = '';
+    if (isTop) {
+        const queue = [];
+        let endpoint = null;
+        send = (message) => {
+            const text = JSON.stringify(message);
+            if (endpoint) {
+                endpoint.report(text);
+            } else {
+                queue.push(text);
+            }
+        };
+        const frames = new Map();
+        window.__veltrixTop = {
+            relay: (message) => send(message),
+            register: (key, api) => frames.set(key, api),
+        };
+        window.__veltrixRun = (batches) => {
+            for (const [frame, doc, ops] of batches) {
+                const api = frame === '' ? self : frames.get(frame);
+                if (api && api.token === doc) {
+                    api.apply(ops);
+                }
+            }
+        };
+        if (typeof qt !== 'undefined' && qt.webChannelTransport) {
+            new QWebChannel(qt.webChannelTransport, (channel) => {
+                endpoint = channel.objects.bridge;
+                for (const text of queue) {
+                    endpoint.report(text);
+                }
+                queue.length = 0;
+            });
+        }
+    } else {
+        let top = null;
+        try {
+            top = window.top.__veltrixTop || null;
+            parentToken = window.parent.__veltrixSelf ? window.parent.__veltrixSelf.token : '';
+        } catch (e) {
+            top = null;  // another origin: no way to the host
+        }
+        if (top) {
+            const key = frameKey();
+            if (key !== null) {
+                top.register(key, self);
+            }
+            send = (message) => top.relay(message);
+        }
+    }
+    window.__veltrixSelf = self;
+
+    function report(type, fields) {
+        const message = { t: type, frame: frameKey(), doc: token, parent: parentToken };
+        Object.assign(message, fields);
+        send(message);
+    }
+
+    // ---- Snapshots ----
+
+    function cut(text, limit) {
+        if (text.length <= limit) {
+            return text;
+        }
+        // A label sits next to its control: both ends of a long run are kept.
+        const half = limit >> 1;
+        return text.slice(0, half) + text.slice(text.length - half);
+    }
+
+    function controlState(element, tag) {
+        if (tag === 'input') {
+            const type = (element.type || '').toLowerCase();
+            const checkable = type === 'checkbox' || type === 'radio';
+            return [cut(element.value, LIMITS.value), checkable ? element.checked : null, null];
+        }
+        if (tag === 'textarea') {
+            return [cut(element.value, LIMITS.value), null, null];
+        }
+        return 0;
+    }
+
+    function snapshot(reason) {
+        const nodes = [];
+        const index = new Map();
+        let text = 0;
+        let visits = 0;
+        let complete = true;
+        const started = performance.now();
+        const root = document.documentElement;
+        // A walk along first children and next siblings: no recursion, no list of children.
+        const open = [];  // [node, its index] of the elements whose children are being walked
+        let node = root;
+        while (node) {
+            visits++;
+            if (nodes.length >= LIMITS.nodes || visits > LIMITS.visits ||
+                ((visits & 1023) === 0 && performance.now() - started > LIMITS.millis)) {
+                complete = false;
+                break;
+            }
+            const parent = open.length ? open[open.length - 1][1] : -1;
+            let enter = false;
+            if (node.nodeType === 3) {
+                if (node.data && text < LIMITS.totalText) {
+                    const run = cut(node.data, LIMITS.textRun);
+                    text += run.length;
+                    nodes.push([parent, run]);
+                }
+            } else if (node.nodeType === 1 && node.localName) {
+                const tag = node.localName;
+                const attributes = [];
+                const list = node.attributes;
+                const count = Math.min(list.length, LIMITS.attributes);
+                for (let i = 0; i < count && text < LIMITS.totalText; i++) {
+                    const value = cut(list[i].value, LIMITS.textRun);
+                    text += value.length;
+                    attributes.push(list[i].name, value);
+                }
+                let state = 0;
+                let owner = -1;
+                if (CONTROLS.has(tag)) {
+                    state = controlState(node, tag);
+                    const form = node.form;
+                    if (form && index.has(form)) {
+                        owner = index.get(form);
+                    }
+                } else if (tag === 'option') {
+                    state = [null, null, node.selected];
+                }
+                index.set(node, nodes.length);
+                nodes.push([parent, keyOf(node), tag, attributes, state, owner]);
+                enter = !NO_CONTENT.has(tag) && open.length < LIMITS.depth && node.firstChild;
+            }
+            if (enter) {
+                open.push([node, nodes.length - 1]);
+                node = node.firstChild;
+                continue;
+            }
+            while (node && !node.nextSibling) {
+                const up = open.pop();
+                node = up ? up[0] : null;
+            }
+            node = node && node !== root ? node.nextSibling : null;
+        }
+        report('doc', {
+            reason: reason,
+            url: location.href,
+            title: document.title,
+            complete: complete,
+            nodes: nodes,
+        });
+    }
+
+    // ---- The user's changes, events and submissions ----
+
+    const dirty = new Set();
+    let stateTimer = 0;
+
+    function stateOf(list) {
+        const entries = [];
+        for (const element of list) {
+            if (entries.length >= LIMITS.nodes) {
+                break;
+            }
+            const tag = element.localName;
+            if (tag === 'select') {
+                for (const option of element.options) {
+                    entries.push([keyOf(option), null, null, option.selected]);
+                }
+            } else {
+                const state = controlState(element, tag);
+                if (state) {
+                    entries.push([keyOf(element), state[0], state[1], null]);
+                }
+            }
+        }
+        return entries;
+    }
+
+    function flushState() {
+        clearTimeout(stateTimer);
+        stateTimer = 0;
+        if (dirty.size) {
+            const list = Array.from(dirty).filter((element) => element.isConnected);
+            dirty.clear();
+            report('state', { state: stateOf(list) });
+        }
+    }
+
+    function noteChange(event) {
+        const target = event.target;
+        if (executing || !target || target.nodeType !== 1) {
+            return;
+        }
+        dirty.add(target);
+        if (!stateTimer) {
+            stateTimer = setTimeout(flushState, 100);
+        }
+    }
+
+    function formOf(element) {
+        return element.form || (element.closest ? element.closest('form') : null);
+    }
+
+    // New elements the host has not seen yet go to it before an event that names them.
+    function knownToHost(element) {
+        if (changeTimer || !keys.has(element)) {
+            clearTimeout(changeTimer);
+            changeTimer = 0;
+            snapshot('change');
+        }
+    }
+
+    function onClick(event) {
+        const target = event.target;
+        if (executing || !target || target.nodeType !== 1) {
+            return;
+        }
+        const form = formOf(target);
+        if (!form) {
+            return;
+        }
+        knownToHost(target);
+        flushState();
+        const list = Array.from(form.elements);
+        list.push(target);
+        report('event', { kind: 'click', node: keyOf(target), state: stateOf(list) });
+    }
+
+    function onReset(event) {
+        const form = event.target;
+        if (executing || !(form instanceof HTMLFormElement)) {
+            return;
+        }
+        knownToHost(form);
+        flushState();
+        report('event', { kind: 'reset', node: keyOf(form), state: [] });
+    }
+
+    function hold(form, submitter, byUser) {
+        knownToHost(form);
+        flushState();
+        const number = nextSubmission++;
+        held.set(number, { form: form, submitter: submitter });
+        report('submit', {
+            id: number,
+            form: keyOf(form),
+            submitter: submitter ? keyOf(submitter) : 0,
+            user: byUser,
+            state: stateOf(Array.from(form.elements)),
+        });
+    }
+
+    // The last word on a user's submit: unless the page prevented it, it waits for the host.
+    function onSubmit(event) {
+        const form = event.target;
+        if (executing || event.defaultPrevented || !(form instanceof HTMLFormElement)) {
+            return;
+        }
+        event.preventDefault();
+        hold(form, event.submitter || null, true);
+    }
+
+    // A script's form.submit(), announced by the hook in the page's world.
+    function onScriptSubmit(event) {
+        const form = event.target;
+        if (executing || !(form instanceof HTMLFormElement)) {
+            return;
+        }
+        event.preventDefault();
+        hold(form, null, false);
+    }
+
+    // The host has seen the submission: it goes on as the page made it.
+    function release(number) {
+        const submission = held.get(number);
+        held.delete(number);
+        if (!submission || !submission.form.isConnected) {
+            return;
+        }
+        const form = submission.form;
+        const submitter = submission.submitter;
+        const added = [];
+        if (submitter && submitter.name && !submitter.disabled) {
+            const image = submitter.type === 'image';
+            for (const [name, value] of image ? [[submitter.name + '.x', '0'],
+                                                 [submitter.name + '.y', '0']]
+                                              : [[submitter.name, submitter.value]]) {
+                const input = document.createElement('input');
+                input.type = 'hidden';
+                input.name = name;
+                input.value = value;
+                form.appendChild(input);
+                added.push(input);
+            }
+        }
+        FormProto.submit.call(form);
+        for (const input of added) {
+            input.remove();
+        }
+    }
+
+    // ---- The host's writes ----
+
+    function fire(element, type) {
+        element.dispatchEvent(new Event(type, { bubbles: true }));
+    }
+
+    function applyOne(op) {
+        const kind = op[0];
+        if (kind === 'go') {
+            release(op[1]);
+            return;
+        }
+        if (kind === 'snapshot') {
+            snapshot('change');
+            return;
+        }
+        const element = elementOf(op[1]);
+        if (!element) {
+            return;
+        }
+        switch (kind) {
+            case 'value':
+                element.value = op[2];
+                fire(element, 'input');
+                fire(element, 'change');
+                break;
+            case 'checked':
+                element.checked = !!op[2];
+                fire(element, 'change');
+                break;
+            case 'selected': {
+                element.selected = !!op[2];
+                const list = element.closest('select');
+                if (list) {
+                    fire(list, 'change');
+                }
+                break;
+            }
+            case 'background':
+                element.style.backgroundColor = op[2];
+                break;
+            case 'attribute':
+                try {
+                    element.setAttribute(op[2], op[3]);
+                } catch (e) {
+                    // a name the page's DOM refuses
+                }
+                break;
+            case 'reset':
+                FormProto.reset.call(element);
+                break;
+            case 'click':
+                element.click();
+                break;
+            case 'submit':
+                FormProto.submit.call(element);
+                break;
+        }
+    }
+
+    function applyOps(ops) {
+        executing++;
+        try {
+            for (const op of ops) {
+                try {
+                    applyOne(op);
+                } catch (e) {
+                    // one write the page's state refuses does not stop the others
+                }
+            }
+        } finally {
+            executing--;
+        }
+    }
+
+    // ---- The page's own changes ----
+
+    let changeTimer = 0;
+    let lastChange = 0;
+
+    function touchesForms(records) {
+        let looked = 0;
+        for (const record of records) {
+            for (const list of [record.addedNodes, record.removedNodes]) {
+                for (const node of list) {
+                    if (++looked > LIMITS.mutationsLooked) {
+                        return true;
+                    }
+                    if (node.nodeType === 1 &&
+                        (node.matches(FORM_PARTS) || node.querySelector(FORM_PARTS))) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+    // Settled changes go to the host at most once a second.
+    function scheduleChange() {
+        if (changeTimer) {
+            return;
+        }
+        const wait = Math.max(150, lastChange + 1000 - performance.now());
+        changeTimer = setTimeout(() => {
+            changeTimer = 0;
+            lastChange = performance.now();
+            snapshot('change');
+        }, wait);
+    }
+
+    const observer = new MutationObserver((records) => {
+        if (touchesForms(records)) {
+            scheduleChange();
+        }
+    });
+
+    // ---- Start ----
+
+    window.addEventListener('click', onClick, true);
+    window.addEventListener('reset', onReset, true);
+    window.addEventListener('input', noteChange, true);
+    window.addEventListener('change', noteChange, true);
+    window.addEventListener('submit', onSubmit, false);
+    window.addEventListener(SUBMIT_EVENT, onScriptSubmit, true);
+
+    function onReady() {
+        if (isTop) {
+            snapshot('ready');
+        }
+        observer.observe(document, { childList: true, subtree: true });
+    }
+    function onLoad() {
+        flushState();
+        clearTimeout(changeTimer);
+        changeTimer = 0;
+        snapshot('load');
+    }
+    if (document.readyState === 'loading') {
+        document.addEventListener('DOMContentLoaded', onReady, { once: true });
+    } else {
+        onReady();
+    }
+    if (document.readyState === 'complete') {
+        onLoad();
+    } else {
+        window.addEventListener('load', onLoad, { once: true });
+    }
+})();
