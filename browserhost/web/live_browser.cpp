@@ -503,8 +503,7 @@ void LiveBrowser::HandleEvent(Frame& frame, const EventMessage& event) {
     if (event.kind == EventMessage::Kind::Click) {
         element->ReplayClick();
     } else {
-        dom::MemoryDocument::WriteMute mute(*document);
-        element->Reset();
+        element->ReplayReset();
     }
 }
 
@@ -522,11 +521,10 @@ void LiveBrowser::HandleSubmit(Frame& frame, const SubmitMessage& submit) {
     const std::size_t before = m_pending.size();
     if (form && form->Tag() == u"form") {
         m_currentSubmission = submit.id;
-        dom::MemoryDocument::WriteMute mute(*document);
         if (submit.byUser) {
             form->UserSubmit(submitter);
         } else {
-            form->Submit();
+            form->ReplayScriptSubmit();
         }
         m_currentSubmission = 0;
     } else {

@@ -370,6 +370,20 @@ bool MemoryElement::Click() {
     return true;
 }
 
+bool MemoryElement::ReplayClick() {
+    if (IsDisabled()) {
+        return false;
+    }
+    auto self = shared_from_this();
+    Record({DomEvent::Kind::Click, self, nullptr, false});
+    for (auto ancestor = m_parent.lock(); ancestor; ancestor = ancestor->m_parent.lock()) {
+        if (ancestor->m_tag == u"form") {
+            ancestor->NotifyFormSinks(FormEventKind::Click, self);
+        }
+    }
+    return true;
+}
+
 bool MemoryElement::UserSubmit(const std::shared_ptr<MemoryElement>& submitter) {
     if (m_tag != u"form") {
         return false;
@@ -503,6 +517,14 @@ ElementList MemoryElement::FormElements() const {
 }
 
 bool MemoryElement::Reset() {
+    return ResetForm(true);
+}
+
+bool MemoryElement::ReplayReset() {
+    return ResetForm(false);
+}
+
+bool MemoryElement::ResetForm(bool report) {
     if (m_tag != u"form") {
         return false;
     }
@@ -521,16 +543,28 @@ bool MemoryElement::Reset() {
         controls.push_back(static_cast<MemoryElement*>(element.get()));
     }
     MemoryDocument::SettleRadioGroups(controls);
-    ReportWrite(DomWrite::Kind::Reset);
+    if (report) {
+        ReportWrite(DomWrite::Kind::Reset);
+    }
     Record({DomEvent::Kind::Reset, shared_from_this(), nullptr, false});
     return true;
 }
 
 bool MemoryElement::Submit() {
+    return SubmitForm(true);
+}
+
+bool MemoryElement::ReplayScriptSubmit() {
+    return SubmitForm(false);
+}
+
+bool MemoryElement::SubmitForm(bool report) {
     if (m_tag != u"form") {
         return false;
     }
-    ReportWrite(DomWrite::Kind::Submit);
+    if (report) {
+        ReportWrite(DomWrite::Kind::Submit);
+    }
     Record({DomEvent::Kind::Submit, shared_from_this(), nullptr, false});
     return true;
 }

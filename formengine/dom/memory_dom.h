@@ -94,6 +94,14 @@ public:
     bool PressEnter();
     // Text inputs and text areas whose value the user can type.
     bool IsTextControl() const;
+    // A click that a live page already performed: the enclosing forms' subscribers hear it and
+    // the journal records it, but no state changes, nothing is submitted and no write is
+    // reported. False for a disabled element.
+    bool ReplayClick();
+    // A form's reset or script submit that a live page already performed: the same as Reset and
+    // Submit, without reporting the write (what the subscribers write in answer is reported).
+    bool ReplayReset();
+    bool ReplayScriptSubmit();
 
     // A child is an element or, when element is null, a text.
     struct Child {
@@ -117,6 +125,8 @@ private:
     void CheckRadio();
     void FixSelection(bool from_defaults);
     void ResetControl();
+    bool ResetForm(bool report);
+    bool SubmitForm(bool report);
     void Record(DomEvent event) const;
     void ReportWrite(DomWrite::Kind kind, std::u16string name = {}, std::u16string text = {},
                      bool flag = false);

@@ -44,6 +44,19 @@ constexpr char kLoginForm[] =
     "<input id=remember type=checkbox name=remember>"
     "<input id=go type=submit name=go value='Sign in'></form>";
 
+// The JavaScript expression of the element `selector` names: "#id" in the top document, or
+// "frameN:#id" in the document of frame N.
+QString ElementExpression(std::string_view selector) {
+    QString document = QStringLiteral("document");
+    if (selector.starts_with("frame")) {
+        const auto colon = selector.find(':');
+        document = QStringLiteral("window.frames[%1].document")
+                       .arg(QString::fromStdString(std::string(selector.substr(5, colon - 5))));
+        selector.remove_prefix(colon + 1);
+    }
+    return document + QStringLiteral(".querySelector(") + Quoted(selector) + u')';
+}
+
 }  // namespace
 
 BridgeTest::BridgeTest() {
@@ -164,25 +177,25 @@ QVariant BridgeTest::Js(const QString& code) {
 }
 
 bool BridgeTest::Type(std::string_view selector, std::string_view text) {
-    return Js(QStringLiteral("(function(){const e=document.querySelector(%1); if(!e) return false;"
+    return Js(QStringLiteral("(function(){const e=%1; if(!e) return false;"
                              "e.focus(); e.value=%2;"
                              "e.dispatchEvent(new Event('input',{bubbles:true}));"
                              "e.dispatchEvent(new Event('change',{bubbles:true})); return true;})()")
-                  .arg(Quoted(selector), Quoted(text)))
+                  .arg(ElementExpression(selector), Quoted(text)))
         .toBool();
 }
 
 bool BridgeTest::Click(std::string_view selector) {
-    return Js(QStringLiteral("(function(){const e=document.querySelector(%1); if(!e) return false;"
+    return Js(QStringLiteral("(function(){const e=%1; if(!e) return false;"
                              "e.click(); return true;})()")
-                  .arg(Quoted(selector)))
+                  .arg(ElementExpression(selector)))
         .toBool();
 }
 
 bool BridgeTest::PressEnter(std::string_view selector) {
-    if (!Js(QStringLiteral("(function(){const e=document.querySelector(%1); if(!e) return false;"
+    if (!Js(QStringLiteral("(function(){const e=%1; if(!e) return false;"
                            "e.focus(); return document.activeElement===e;})()")
-                 .arg(Quoted(selector)))
+                 .arg(ElementExpression(selector)))
              .toBool()) {
         return false;
     }
@@ -192,24 +205,24 @@ bool BridgeTest::PressEnter(std::string_view selector) {
 }
 
 bool BridgeTest::ScriptSubmit(std::string_view formSelector) {
-    return Js(QStringLiteral("(function(){const f=document.querySelector(%1); if(!f) return false;"
+    return Js(QStringLiteral("(function(){const f=%1; if(!f) return false;"
                              "f.submit(); return true;})()")
-                  .arg(Quoted(formSelector)))
+                  .arg(ElementExpression(formSelector)))
         .toBool();
 }
 
 std::string BridgeTest::PageValue(std::string_view selector) {
-    return Js(QStringLiteral("(function(){const e=document.querySelector(%1);"
+    return Js(QStringLiteral("(function(){const e=%1;"
                              "return e ? e.value : '<missing>';})()")
-                  .arg(Quoted(selector)))
+                  .arg(ElementExpression(selector)))
         .toString()
         .toStdString();
 }
 
 std::string BridgeTest::PageBackground(std::string_view selector) {
-    return Js(QStringLiteral("(function(){const e=document.querySelector(%1);"
+    return Js(QStringLiteral("(function(){const e=%1;"
                              "return e ? e.style.backgroundColor : '<missing>';})()")
-                  .arg(Quoted(selector)))
+                  .arg(ElementExpression(selector)))
         .toString()
         .toStdString();
 }

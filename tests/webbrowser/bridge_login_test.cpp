@@ -109,7 +109,10 @@ TEST_F(BridgeLoginTest, TheNextVisitLogsInAutomatically) {
     ASSERT_TRUE(WaitForPage("/welcome"));
     EXPECT_EQ(Js("document.body.textContent").toString(), "Signed in as ann");
     // One submit reached the site.
-    EXPECT_EQ(m_server.Requests().size(), 3u);  // /login, /session, /welcome
+    const auto requests = m_server.Requests();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [](const auto& request) { return request.path == "/session"; }),
+              1);
     // An automatic submit is no typed login: no offer.
     EXPECT_TRUE(m_views.SaveWebLoginDefaults().empty());
 }

@@ -177,5 +177,41 @@ TEST(DomWriteHookTest, ReportsEachWriteInOrderAndClicksOnlyAsClicks) {
     EXPECT_EQ(seen.back(), "value u=loud");
 }
 
+TEST(DomWriteHookTest, ReplaysOfWhatThePageDidReportOnlyTheSubscribersWrites) {
+    auto document = testing::Parse(
+        "<form id=f><input id=u name=u value=start><input id=go type=submit></form>");
+    struct Sink : FormEventSink {
+        std::vector<FormEventKind> kinds;
+        std::shared_ptr<MemoryDocument> document;
+        void OnFormEvent(FormEventKind kind, const ElementRef&, const ElementRef&) override {
+            kinds.push_back(kind);
+            if (kind == FormEventKind::Reset) {
+                testing::ById(*document, "u")->SetBackgroundColor(u"");  // the answer is reported
+            }
+        }
+    } sink;
+    sink.document = document;
+    const auto form = std::static_pointer_cast<MemoryElement>(testing::ById(*document, "f"));
+    const auto go = std::static_pointer_cast<MemoryElement>(testing::ById(*document, "go"));
+    const std::uint32_t cookie = form->AdviseFormEvents(&sink);
+    std::vector<DomWrite::Kind> writes;
+    document->SetWriteHook([&](const DomWrite& write) { writes.push_back(write.kind); });
+    testing::ById(*document, "u")->SetAttribute(u"value", u"typed");
+    writes.clear();
+
+    EXPECT_TRUE(go->ReplayClick());
+    EXPECT_TRUE(form->ReplayReset());
+    EXPECT_EQ(testing::ById(*document, "u")->GetAttribute(u"value"), u"start");
+    EXPECT_TRUE(form->ReplayScriptSubmit());
+    EXPECT_THAT(sink.kinds, ::testing::ElementsAre(FormEventKind::Click, FormEventKind::Reset));
+    EXPECT_THAT(writes, ::testing::ElementsAre(DomWrite::Kind::Background));
+    // The journal holds the click, the reset and the submit; the click submitted nothing.
+    ASSERT_EQ(document->Events().size(), 3u);
+    EXPECT_EQ(document->Events()[0].kind, DomEvent::Kind::Click);
+    EXPECT_EQ(document->Events()[1].kind, DomEvent::Kind::Reset);
+    EXPECT_EQ(document->Events()[2].kind, DomEvent::Kind::Submit);
+    form->UnadviseFormEvents(cookie);
+}
+
 }  // namespace
 }  // namespace veltrix::dom
