@@ -23,7 +23,8 @@ std::optional<std::uint32_t> Key(const QJsonValue& value) {
         return std::nullopt;
     }
     const double number = value.toDouble();
-    if (number < 0 || number > kMaxKey || number != static_cast<double>(static_cast<std::int64_t>(number))) {
+    if (number < 0 || number > kMaxKey ||
+        number != static_cast<double>(static_cast<std::int64_t>(number))) {
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(number);
@@ -34,7 +35,8 @@ std::optional<std::int64_t> Index(const QJsonValue& value) {
         return std::nullopt;
     }
     const double number = value.toDouble();
-    if (number < -1 || number > 1e9 || number != static_cast<double>(static_cast<std::int64_t>(number))) {
+    if (number < -1 || number > 1e9 ||
+        number != static_cast<double>(static_cast<std::int64_t>(number))) {
         return std::nullopt;
     }
     return static_cast<std::int64_t>(number);

@@ -20,8 +20,8 @@ inline constexpr qsizetype kMaxBridgeMessageChars = 32 * 1024 * 1024;
 
 // The frame and the document a message comes from.
 struct MessageSource {
-    std::string frame;        // "" for the top frame, else "0", "0/2", ...
-    std::string document;     // the document's token
+    std::string frame;           // "" for the top frame, else "0", "0/2", ...
+    std::string document;        // the document's token
     std::string parentDocument;  // the token of the document holding the frame ("" for the top)
 };
 

@@ -444,8 +444,8 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
     if (!message.complete) {
         Write("page " + U8(message.url) + ": larger than a snapshot takes; the rest is left out");
     }
-    auto elements = std::make_shared<
-        std::unordered_map<std::uint32_t, std::shared_ptr<dom::MemoryElement>>>();
+    auto elements =
+        std::make_shared<std::unordered_map<std::uint32_t, std::shared_ptr<dom::MemoryElement>>>();
     auto keys = std::make_shared<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>();
     for (std::size_t i = 0; i < built.elements.size(); ++i) {
         if (const auto& element = built.elements[i]) {
@@ -463,7 +463,8 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
     }
     auto document = built.document;
     BrowserObject* browser = frame.browser.Get();
-    document->SetListener([this, browser](const dom::DomEvent& event) { OnDomEvent(browser, event); });
+    document->SetListener(
+        [this, browser](const dom::DomEvent& event) { OnDomEvent(browser, event); });
     document->SetWriteHook([this, key = frame.key, token, keys](const dom::DomWrite& write) {
         OnWrite(key, token, keys, write);
     });
@@ -483,8 +484,7 @@ void LiveBrowser::HandleState(Frame& frame, const std::vector<ControlState>& sta
     for (const auto& entry : state) {
         const auto it = frame.elements->find(entry.key);
         if (it != frame.elements->end()) {
-            dom::ApplyLiveState(*document, *it->second, entry.value, entry.checked,
-                                entry.selected);
+            dom::ApplyLiveState(*document, *it->second, entry.value, entry.checked, entry.selected);
         }
     }
 }
@@ -650,10 +650,9 @@ void LiveBrowser::FlushWrites() {
                                   QString::fromStdString(batch.token), std::move(batch.ops)});
     }
     m_outbox.clear();
-    const QString code =
-        QStringLiteral("window.__veltrixRun && window.__veltrixRun(") +
-        QString::fromUtf8(QJsonDocument(batches).toJson(QJsonDocument::Compact)) +
-        QStringLiteral(");");
+    const QString code = QStringLiteral("window.__veltrixRun && window.__veltrixRun(") +
+                         QString::fromUtf8(QJsonDocument(batches).toJson(QJsonDocument::Compact)) +
+                         QStringLiteral(");");
     m_page->runJavaScript(code, kBridgeWorldId);
 }
 

@@ -128,10 +128,10 @@ private:
     // Builds the snapshot into `frame`'s document; `navigated`: a new document replaces the old.
     void Show(Frame& frame, DocumentMessage& document, const std::string& token, bool navigated);
     void OnDomEvent(BrowserObject* browser, const dom::DomEvent& event);
-    void OnWrite(const std::string& frameKey, const std::string& token,
-                 const std::shared_ptr<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>&
-                     keys,
-                 const dom::DomWrite& write);
+    void OnWrite(
+        const std::string& frameKey, const std::string& token,
+        const std::shared_ptr<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>& keys,
+        const dom::DomWrite& write);
     void QueueOp(const std::string& frameKey, const std::string& token, QJsonArray op);
     std::string NameOf(const BrowserObject* browser) const;
     Frame* FrameOf(const BrowserObject* browser);

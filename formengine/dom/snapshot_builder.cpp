@@ -25,8 +25,16 @@ bool IsAttributeName(std::u16string_view name, std::size_t maxLength) {
 }
 
 // The reasons a node is left out, each said once.
-enum Notice : std::size_t { kTooMany, kBadParent, kBadTag, kTooDeep, kLongText, kTextBudget,
-                            kAttributes, kNoticeCount };
+enum Notice : std::size_t {
+    kTooMany,
+    kBadParent,
+    kBadTag,
+    kTooDeep,
+    kLongText,
+    kTextBudget,
+    kAttributes,
+    kNoticeCount
+};
 
 constexpr const char* kNoticeTexts[kNoticeCount] = {
     "snapshot: too many nodes, the rest are left out",

@@ -22,7 +22,7 @@ struct SnapshotNode {
     std::u16string tag;        // lower case; empty for a text node
     std::u16string text;       // a text node's text
     std::vector<MemoryElement::Attribute> attributes;  // as the page wrote them
-    std::uint32_t key = 0;     // the page's own number for the element
+    std::uint32_t key = 0;                             // the page's own number for the element
     // A control's live state, as far as the page reported it.
     std::optional<std::u16string> value;
     std::optional<bool> checked;
@@ -34,8 +34,8 @@ struct SnapshotNode {
 struct SnapshotLimits {
     std::size_t maxNodes = 60000;
     std::size_t maxDepth = kMaxNesting;
-    std::size_t maxTextRun = 4096;           // characters of one text or attribute value
-    std::size_t maxTotalText = 4u << 20;     // characters of all texts and values together
+    std::size_t maxTextRun = 4096;        // characters of one text or attribute value
+    std::size_t maxTotalText = 4u << 20;  // characters of all texts and values together
     std::size_t maxAttributes = kMaxAttributesPerTag;
     std::size_t maxTagLength = 64;
 };

@@ -57,6 +57,23 @@ QString ElementExpression(std::string_view selector) {
     return document + QStringLiteral(".querySelector(") + Quoted(selector) + u')';
 }
 
+// A page that keeps the console's messages (script errors included) for a failure's reader.
+class ConsolePage : public QWebEnginePage {
+public:
+    ConsolePage(QWebEngineProfile* profile, std::vector<std::string>* lines)
+        : QWebEnginePage(profile), m_lines(lines) {}
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
+                                  const QString& source) override {
+        m_lines->push_back(source.toStdString() + ":" + std::to_string(line) + ": " +
+                           message.left(500).toStdString());
+    }
+
+private:
+    std::vector<std::string>* m_lines;
+};
+
 }  // namespace
 
 BridgeTest::BridgeTest() {
@@ -67,7 +84,7 @@ BridgeTest::BridgeTest() {
     EXPECT_TRUE(m_server.Start());
     // Off the record: nothing of the test's browsing is written to disk.
     m_profile = std::make_unique<QWebEngineProfile>();
-    m_page = std::make_unique<QWebEnginePage>(m_profile.get());
+    m_page = std::make_unique<ConsolePage>(m_profile.get(), &m_console);
     m_view = std::make_unique<QWebEngineView>();
     m_view->setPage(m_page.get());
     m_view->resize(900, 700);
@@ -89,6 +106,9 @@ BridgeTest::~BridgeTest() {
     if (HasFailure()) {
         for (const auto& line : m_browser->Log()) {
             std::cerr << "  window: " << line << '\n';
+        }
+        for (const auto& line : m_console) {
+            std::cerr << "  console: " << line << '\n';
         }
     }
     m_browser.reset();
@@ -143,9 +163,8 @@ bool BridgeTest::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
 
 bool BridgeTest::WaitForPage(std::string_view path) {
     const std::string wanted = m_server.Url(path);
-    return WaitUntil([&] {
-        return !m_completed.empty() && m_completed.back().starts_with(wanted);
-    });
+    return WaitUntil(
+        [&] { return !m_completed.empty() && m_completed.back().starts_with(wanted); });
 }
 
 bool BridgeTest::Open(std::string_view path) {
@@ -177,10 +196,11 @@ QVariant BridgeTest::Js(const QString& code) {
 }
 
 bool BridgeTest::Type(std::string_view selector, std::string_view text) {
-    return Js(QStringLiteral("(function(){const e=%1; if(!e) return false;"
-                             "e.focus(); e.value=%2;"
-                             "e.dispatchEvent(new Event('input',{bubbles:true}));"
-                             "e.dispatchEvent(new Event('change',{bubbles:true})); return true;})()")
+    return Js(QStringLiteral(
+                  "(function(){const e=%1; if(!e) return false;"
+                  "e.focus(); e.value=%2;"
+                  "e.dispatchEvent(new Event('input',{bubbles:true}));"
+                  "e.dispatchEvent(new Event('change',{bubbles:true})); return true;})()")
                   .arg(ElementExpression(selector), Quoted(text)))
         .toBool();
 }
@@ -195,7 +215,7 @@ bool BridgeTest::Click(std::string_view selector) {
 bool BridgeTest::PressEnter(std::string_view selector) {
     if (!Js(QStringLiteral("(function(){const e=%1; if(!e) return false;"
                            "e.focus(); return document.activeElement===e;})()")
-                 .arg(ElementExpression(selector)))
+                .arg(ElementExpression(selector)))
              .toBool()) {
         return false;
     }

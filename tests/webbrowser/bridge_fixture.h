@@ -83,6 +83,7 @@ protected:
     // The top documents completed, in order.
     std::vector<std::string> m_completed;
     int m_changes = 0;
+    std::vector<std::string> m_console;
 };
 
 }  // namespace veltrix::test

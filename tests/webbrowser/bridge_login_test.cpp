@@ -62,7 +62,8 @@ protected:
 };
 
 TEST_F(BridgeLoginTest, AClickOnTheSubmitButtonIsOfferedBeforeThePageLeaves) {
-    SignInAndSave("/login", [this] { return Click("#go"); }, "POST");
+    SignInAndSave(
+        "/login", [this] { return Click("#go"); }, "POST");
     // The button the user clicked went with the data.
     EXPECT_EQ(WaitForRequest("/session", 10).value_or(http::HttpRequest{}).Field("go"), "Sign in");
     const auto announced = LogLines("BeforeNavigate2 top " + m_server.Url("/session"));
@@ -71,16 +72,19 @@ TEST_F(BridgeLoginTest, AClickOnTheSubmitButtonIsOfferedBeforeThePageLeaves) {
 }
 
 TEST_F(BridgeLoginTest, TheEnterKeyInThePasswordFieldIsOffered) {
-    SignInAndSave("/login", [this] { return PressEnter("#pass"); }, "POST");
+    SignInAndSave(
+        "/login", [this] { return PressEnter("#pass"); }, "POST");
 }
 
 TEST_F(BridgeLoginTest, AScriptSubmitWithPostIsOfferedFromTheDataItSends) {
-    SignInAndSave("/login", [this] { return ScriptSubmit("#login"); }, "POST");
+    SignInAndSave(
+        "/login", [this] { return ScriptSubmit("#login"); }, "POST");
     EXPECT_FALSE(LogLines("form submitted by script").empty());
 }
 
 TEST_F(BridgeLoginTest, AScriptSubmitWithGetIsOffered) {
-    SignInAndSave("/login-get", [this] { return ScriptSubmit("#login"); }, "GET");
+    SignInAndSave(
+        "/login-get", [this] { return ScriptSubmit("#login"); }, "GET");
 }
 
 TEST_F(BridgeLoginTest, AClickWithGetIsOfferedAndAnsweringNoSavesNothing) {

@@ -110,8 +110,9 @@ TEST_F(BridgePageTest, ALoginInASameOriginFrameIsSeenAndSaved) {
     const auto sent = WaitForRequest("/session");
     ASSERT_TRUE(sent.has_value());
     EXPECT_EQ(sent->Field("pass"), "in a frame");
-    ASSERT_TRUE(WaitUntil([this] { return !LogLines("DocumentComplete frame 0 " +
-                                                    m_server.Url("/welcome")).empty(); }));
+    ASSERT_TRUE(WaitUntil([this] {
+        return !LogLines("DocumentComplete frame 0 " + m_server.Url("/welcome")).empty();
+    }));
     // Offered with the top document's title, before the frame left.
     EXPECT_THAT(m_views.SaveWebLoginDefaults(), ::testing::ElementsAre(u"Framed bank"));
     EXPECT_FALSE(LogLines("BeforeNavigate2 frame 0 " + m_server.Url("/session") +

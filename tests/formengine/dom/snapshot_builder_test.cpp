@@ -30,10 +30,10 @@ SnapshotNode Text(std::int64_t parent, std::u16string text) {
 // <input id=outside form=f type=checkbox></body>
 std::vector<SnapshotNode> LoginSnapshot() {
     std::vector<SnapshotNode> nodes;
-    nodes.push_back(Element(-1, u"body"));                    // 0
-    nodes.push_back(Element(0, u"form", {{u"id", u"f"}}));    // 1
-    nodes.push_back(Text(1, u"User "));                       // 2
-    auto user = Element(1, u"input", {{u"name", u"user"}});   // 3
+    nodes.push_back(Element(-1, u"body"));                   // 0
+    nodes.push_back(Element(0, u"form", {{u"id", u"f"}}));   // 1
+    nodes.push_back(Text(1, u"User "));                      // 2
+    auto user = Element(1, u"input", {{u"name", u"user"}});  // 3
     user.formOwner = 1;
     user.value = u"typed";
     nodes.push_back(user);
@@ -81,14 +81,15 @@ TEST(SnapshotBuilderTest, LeavesOutHostileNodesWithOneNoticeEach) {
     limits.maxTextRun = 8;
     limits.maxAttributes = 2;
     std::vector<SnapshotNode> nodes;
-    nodes.push_back(Element(-1, u"body"));                       // 0
-    nodes.push_back(Element(5, u"form"));                        // 1: parent not earlier
-    nodes.push_back(Element(1, u"input"));                       // 2: parent left out
-    nodes.push_back(Element(0, u"in put"));                      // 3: no tag name
-    nodes.push_back(Text(3, u"x"));                              // 4: parent is no element
-    nodes.push_back(Element(-7, u"div"));                        // 5: bad parent
-    nodes.push_back(Text(0, u"0123456789abcdef"));               // 6: cut to 8
-    nodes.push_back(Element(0, u"input", {{u"a", u"1"}, {u"b=", u"2"}, {u"c", u"3"}, {u"d", u"4"}}));
+    nodes.push_back(Element(-1, u"body"));          // 0
+    nodes.push_back(Element(5, u"form"));           // 1: parent not earlier
+    nodes.push_back(Element(1, u"input"));          // 2: parent left out
+    nodes.push_back(Element(0, u"in put"));         // 3: no tag name
+    nodes.push_back(Text(3, u"x"));                 // 4: parent is no element
+    nodes.push_back(Element(-7, u"div"));           // 5: bad parent
+    nodes.push_back(Text(0, u"0123456789abcdef"));  // 6: cut to 8
+    nodes.push_back(
+        Element(0, u"input", {{u"a", u"1"}, {u"b=", u"2"}, {u"c", u"3"}, {u"d", u"4"}}));
     std::int64_t parent = 0;
     for (int i = 0; i < 8; ++i) {  // nested past the depth limit
         nodes.push_back(Element(parent, u"div"));
@@ -98,14 +99,14 @@ TEST(SnapshotBuilderTest, LeavesOutHostileNodesWithOneNoticeEach) {
         nodes.push_back(Element(0, u"p"));  // past maxNodes
     }
     const auto built = BuildDocumentFromSnapshot(nodes, u"http://x/", limits);
-    EXPECT_THAT(built.notices,
-                ::testing::UnorderedElementsAre(
-                    "snapshot: too many nodes, the rest are left out",
-                    "snapshot: nodes whose parent is not an earlier element are left out",
-                    "snapshot: nodes without a valid tag name are left out",
-                    "snapshot: elements nested too deeply are left out",
-                    "snapshot: long texts are cut",
-                    "snapshot: attributes past the limit are left out"));
+    EXPECT_THAT(
+        built.notices,
+        ::testing::UnorderedElementsAre(
+            "snapshot: too many nodes, the rest are left out",
+            "snapshot: nodes whose parent is not an earlier element are left out",
+            "snapshot: nodes without a valid tag name are left out",
+            "snapshot: elements nested too deeply are left out", "snapshot: long texts are cut",
+            "snapshot: attributes past the limit are left out"));
     const auto& all = built.document->AllElements();
     // body, the input, four nested divs (depths 1..4) and the paragraphs up to 20 nodes stand.
     EXPECT_EQ(all.size(), 10u);
@@ -132,8 +133,9 @@ TEST(SnapshotBuilderTest, ManyNodesAreBuiltWithoutRecursion) {
     nodes.push_back(Text(0, u"more"));
     const auto built = BuildDocumentFromSnapshot(nodes, u"http://x/", limits);
     EXPECT_EQ(built.document->AllElements().size(), 100000u);
-    EXPECT_THAT(built.notices, ::testing::Contains(
-                                   "snapshot: the page's text is past the limit, the rest is left out"));
+    EXPECT_THAT(
+        built.notices,
+        ::testing::Contains("snapshot: the page's text is past the limit, the rest is left out"));
 }
 
 TEST(DomWriteHookTest, ReportsEachWriteInOrderAndClicksOnlyAsClicks) {
@@ -144,16 +146,30 @@ TEST(DomWriteHookTest, ReportsEachWriteInOrderAndClicksOnlyAsClicks) {
     document->SetWriteHook([&](const DomWrite& write) {
         const std::string id = U8(write.element->GetAttribute(u"id"));
         switch (write.kind) {
-            case DomWrite::Kind::Value: seen.push_back("value " + id + "=" + U8(write.text)); break;
+            case DomWrite::Kind::Value:
+                seen.push_back("value " + id + "=" + U8(write.text));
+                break;
             case DomWrite::Kind::Attribute:
                 seen.push_back("attr " + id + " " + U8(write.name) + "=" + U8(write.text));
                 break;
-            case DomWrite::Kind::Checked: seen.push_back("checked " + id); break;
-            case DomWrite::Kind::Selected: seen.push_back("selected " + id); break;
-            case DomWrite::Kind::Background: seen.push_back("bg " + id + "=" + U8(write.text)); break;
-            case DomWrite::Kind::Reset: seen.push_back("reset " + id); break;
-            case DomWrite::Kind::Click: seen.push_back("click " + id); break;
-            case DomWrite::Kind::Submit: seen.push_back("submit " + id); break;
+            case DomWrite::Kind::Checked:
+                seen.push_back("checked " + id);
+                break;
+            case DomWrite::Kind::Selected:
+                seen.push_back("selected " + id);
+                break;
+            case DomWrite::Kind::Background:
+                seen.push_back("bg " + id + "=" + U8(write.text));
+                break;
+            case DomWrite::Kind::Reset:
+                seen.push_back("reset " + id);
+                break;
+            case DomWrite::Kind::Click:
+                seen.push_back("click " + id);
+                break;
+            case DomWrite::Kind::Submit:
+                seen.push_back("submit " + id);
+                break;
         }
     });
     testing::ById(*document, "u")->SetAttribute(u"value", u"ann");
@@ -170,8 +186,8 @@ TEST(DomWriteHookTest, ReportsEachWriteInOrderAndClicksOnlyAsClicks) {
         testing::ById(*document, "u")->SetAttribute(u"value", u"quiet");
     }
     EXPECT_THAT(seen, ::testing::ElementsAre("value u=ann", "bg u=#ffff00", "checked c",
-                                             "selected o2", "attr u title=t", "click r",
-                                             "click go", "reset f", "submit f"));
+                                             "selected o2", "attr u title=t", "click r", "click go",
+                                             "reset f", "submit f"));
     // The mute ended with its scope.
     testing::ById(*document, "u")->SetAttribute(u"value", u"loud");
     EXPECT_EQ(seen.back(), "value u=loud");
