@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <algorithm>
 
 namespace veltrix::browserhost {
 namespace {
@@ -175,6 +176,8 @@ ParsedMessage ParseBridgeMessage(const QString& text) {
         document.url = U16(object.value("url").toString());
         document.title = U16(object.value("title").toString().left(4096));
         document.complete = object.value("complete").toBool(true);
+        document.unchanged = object.value("unchanged").toBool(false);
+        document.pageMs = std::max(0.0, object.value("ms").toDouble(0));
         const QJsonArray nodes = object.value("nodes").toArray();
         document.nodes.reserve(static_cast<std::size_t>(nodes.size()));
         for (const QJsonValue& value : nodes) {

@@ -38,6 +38,9 @@ struct DocumentMessage {
     std::u16string url;
     std::u16string title;
     bool complete = true;  // false: the page side stopped at its limits
+    // A load whose forms are those of the document's ready snapshot: no nodes are sent.
+    bool unchanged = false;
+    double pageMs = 0;  // what the snapshot took on the page's side
     std::vector<dom::SnapshotNode> nodes;
 };
 

@@ -7,6 +7,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScriptCollection>
 #include <algorithm>
+#include <chrono>
 
 #include "browserhost/band_host.h"
 #include "browserhost/form_submission.h"
@@ -113,6 +114,19 @@ int LiveBrowser::LoadHelperObjects() {
         m_helpers.push_back(std::move(site));
     }
     return loaded;
+}
+
+bool LiveBrowser::AttachHelperObject(com::IUnknown* object) {
+    if (m_closed) {
+        return false;
+    }
+    auto site = SiteHelperObject(object, static_cast<IWebBrowser*>(m_top.Get()),
+                                 [this](std::string line) { Write(std::move(line)); });
+    if (!site) {
+        return false;
+    }
+    m_helpers.push_back(std::move(site));
+    return true;
 }
 
 IWebBrowser* LiveBrowser::Top() {
@@ -245,6 +259,7 @@ void LiveBrowser::OnReport(const QString& text) {
     if (m_closed) {
         return;
     }
+    const auto started = std::chrono::steady_clock::now();
     ParsedMessage parsed = ParseBridgeMessage(text);
     if (!parsed.message) {
         Write("page bridge refused a message: " + parsed.refusal);
@@ -254,8 +269,23 @@ void LiveBrowser::OnReport(const QString& text) {
         Write("page bridge: too many messages waiting; one is dropped");
         return;
     }
+    const auto* document = std::get_if<DocumentMessage>(&parsed.message->body);
+    const bool timed = document && document->reason != DocumentMessage::Reason::Change;
+    if (timed && parsed.message->source.frame.empty() &&
+        document->reason == DocumentMessage::Reason::Ready) {
+        m_timings = {};
+    }
+    if (timed) {
+        m_timings.pageMs += document->pageMs;
+        ++m_timings.snapshots;
+    }
     m_inbox.push_back({std::move(parsed.message), {}});
     Drain();
+    if (timed) {
+        m_timings.hostMs += std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - started)
+                                .count();
+    }
 }
 
 void LiveBrowser::OnNavigationRequested(QWebEngineNavigationRequest& request) {
@@ -358,8 +388,12 @@ void LiveBrowser::HandleDocument(const MessageSource& source, DocumentMessage& d
             return;
         }
         Show(*frame, document, source.document, true);
+        if (document.unchanged) {
+            // Its ready snapshot never came: the page sends one as a change.
+            QueueOp(frame->key, frame->token, QJsonArray{QStringLiteral("snapshot"), 0});
+        }
         Fire(dispid::kNavigateComplete2, browser, url);
-    } else if (document.reason == DocumentMessage::Reason::Load) {
+    } else if (document.reason == DocumentMessage::Reason::Load && !document.unchanged) {
         Show(*frame, document, source.document, false);
     }
     if (document.reason == DocumentMessage::Reason::Load) {

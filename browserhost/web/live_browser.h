@@ -71,6 +71,19 @@ public:
     std::size_t FrameCount() const;
     IWebBrowser* FrameBrowser(std::size_t index) const;
     std::shared_ptr<dom::MemoryDocument> FrameDocument(std::size_t index) const;
+    // Hands the top browser to `object` (an IObjectWithSite) and keeps it; false when it refuses.
+    bool AttachHelperObject(com::IUnknown* object);
+
+    // What the extension added to the last top-level page load, from the first snapshot to the
+    // top document's completion: the snapshots on the page's side, and the host's reading,
+    // building and handling of them (the helper objects' recognition and decision included).
+    struct LoadTimings {
+        double pageMs = 0;
+        double hostMs = 0;
+        int snapshots = 0;
+    };
+    LoadTimings LastLoadTimings() const { return m_timings; }
+
     // What happened, one line per event, refusal and failure.
     const std::vector<std::string>& Log() const;
 
@@ -161,6 +174,7 @@ private:
     // The documents whose writes go to the page, so that they stop when the window closes.
     std::vector<std::weak_ptr<dom::MemoryDocument>> m_hooked;
     bool m_saidTooManyFrames = false;
+    LoadTimings m_timings;
     // Writes waiting to go to the page, in order, grouped by the document they go to.
     struct Batch {
         std::string frame;

@@ -156,13 +156,22 @@
         return 0;
     }
 
+    // Whether the forms may have changed since the last snapshot.
+    let touched = true;
+
     function snapshot(reason) {
+        const started = performance.now();
+        if (reason === 'load' && !touched) {
+            report('doc', { reason: reason, url: location.href, title: document.title,
+                            unchanged: true, ms: performance.now() - started, nodes: [] });
+            return;
+        }
+        touched = false;
         const nodes = [];
         const index = new Map();
         let text = 0;
         let visits = 0;
         let complete = true;
-        const started = performance.now();
         const root = document.documentElement;
         // A walk along first children and next siblings: no recursion, no list of children.
         const open = [];  // [node, its index] of the elements whose children are being walked
@@ -223,6 +232,7 @@
             url: location.href,
             title: document.title,
             complete: complete,
+            ms: performance.now() - started,
             nodes: nodes,
         });
     }
@@ -489,9 +499,13 @@
 
     const observer = new MutationObserver((records) => {
         if (touchesForms(records)) {
-            scheduleChange();
+            touched = true;
+            if (loaded) {
+                scheduleChange();
+            }
         }
     });
+    let loaded = false;
 
     // ---- Start ----
 
@@ -509,6 +523,7 @@
         observer.observe(document, { childList: true, subtree: true });
     }
     function onLoad() {
+        loaded = true;
         flushState();
         clearTimeout(changeTimer);
         changeTimer = 0;
