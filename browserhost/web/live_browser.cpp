@@ -129,6 +129,20 @@ bool LiveBrowser::AttachHelperObject(com::IUnknown* object) {
     return true;
 }
 
+void LiveBrowser::SetWindowState(bool visible, bool enabled) {
+    if (m_closed) {
+        return;
+    }
+    BrowserEvent event;
+    event.browser = m_top.Get();
+    event.windowState =
+        (visible ? kWindowStateUserVisible : 0u) | (enabled ? kWindowStateEnabled : 0u);
+    Write(BrowserEventName(dispid::kWindowStateChanged) +
+          " top state=" + std::to_string(event.windowState));
+    FireBrowserEvent(*m_state, dispid::kWindowStateChanged, event);
+    FlushWrites();
+}
+
 IWebBrowser* LiveBrowser::Top() {
     return m_top.Get();
 }
@@ -282,9 +296,9 @@ void LiveBrowser::OnReport(const QString& text) {
     m_inbox.push_back({std::move(parsed.message), {}});
     Drain();
     if (timed) {
-        m_timings.hostMs += std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - started)
-                                .count();
+        m_timings.hostMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count();
     }
 }
 
@@ -293,7 +307,7 @@ void LiveBrowser::OnNavigationRequested(QWebEngineNavigationRequest& request) {
         request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) {
         return;
     }
-    m_inbox.push_back({std::nullopt, U16(request.url().toString())});
+    m_inbox.push_back({std::nullopt, U16(request.url().toString(QUrl::FullyEncoded))});
     Drain();
 }
 
@@ -482,7 +496,8 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
         std::make_shared<std::unordered_map<std::uint32_t, std::shared_ptr<dom::MemoryElement>>>();
     auto keys = std::make_shared<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>();
     for (std::size_t i = 0; i < built.elements.size(); ++i) {
-        if (const auto& element = built.elements[i]) {
+        const auto& element = built.elements[i];
+        if (element && message.nodes[i].key != 0) {
             (*elements)[message.nodes[i].key] = element;
             (*keys)[element.get()] = message.nodes[i].key;
         }

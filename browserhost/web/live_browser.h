@@ -71,6 +71,12 @@ public:
     std::size_t FrameCount() const;
     IWebBrowser* FrameBrowser(std::size_t index) const;
     std::shared_ptr<dom::MemoryDocument> FrameDocument(std::size_t index) const;
+    // WindowStateChanged with the window's visibility and enabled state (the prompts hide with
+    // the window and come back with it); the window calls it as it is shown, hidden or blocked.
+    void SetWindowState(bool visible, bool enabled);
+    // The window's rectangle on the screen, where the extension places its prompts.
+    void SetWindowRect(ScreenRect rect) { m_state->rect = rect; }
+
     // Hands the top browser to `object` (an IObjectWithSite) and keeps it; false when it refuses.
     bool AttachHelperObject(com::IUnknown* object);
 

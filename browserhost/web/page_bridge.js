@@ -25,8 +25,11 @@
     const FORM_PARTS = 'form,input,select,textarea,button,iframe,frame,label';
     const FormProto = HTMLFormElement.prototype;
 
-    const token = Array.from(crypto.getRandomValues(new Uint32Array(2)), (n) => n.toString(36))
-        .join('');
+    function newToken() {
+        return Array.from(crypto.getRandomValues(new Uint32Array(2)), (n) => n.toString(36))
+            .join('');
+    }
+    let token = newToken();
     const keys = new WeakMap();
     const elements = new Map();  // key -> WeakRef of the element
     let nextKey = 1;
@@ -34,12 +37,17 @@
     const held = new Map();      // submission number -> {form, submitter}
     let nextSubmission = 1;
 
+    // Only the elements the host writes to or names in events can be found again by key.
+    const WRITABLE = new Set(['form', 'input', 'select', 'option', 'textarea', 'button']);
+
     function keyOf(element) {
         let key = keys.get(element);
         if (key === undefined) {
             key = nextKey++;
             keys.set(element, key);
-            elements.set(key, new WeakRef(element));
+            if (WRITABLE.has(element.localName)) {
+                elements.set(key, new WeakRef(element));
+            }
         }
         return key;
     }
@@ -194,12 +202,13 @@
             } else if (node.nodeType === 1 && node.localName) {
                 const tag = node.localName;
                 const attributes = [];
-                const list = node.attributes;
-                const count = Math.min(list.length, LIMITS.attributes);
+                // Names and values without attribute nodes, which the browser makes on demand.
+                const names = node.getAttributeNames();
+                const count = Math.min(names.length, LIMITS.attributes);
                 for (let i = 0; i < count && text < LIMITS.totalText; i++) {
-                    const value = cut(list[i].value, LIMITS.textRun);
+                    const value = cut(node.getAttribute(names[i]), LIMITS.textRun);
                     text += value.length;
-                    attributes.push(list[i].name, value);
+                    attributes.push(names[i], value);
                 }
                 let state = 0;
                 let owner = -1;
@@ -212,8 +221,12 @@
                 } else if (tag === 'option') {
                     state = [null, null, node.selected];
                 }
-                index.set(node, nodes.length);
-                nodes.push([parent, keyOf(node), tag, attributes, state, owner]);
+                if (tag === 'form') {
+                    index.set(node, nodes.length);
+                }
+                // Elements the host never names have no number (0).
+                nodes.push([parent, WRITABLE.has(tag) ? keyOf(node) : 0, tag, attributes, state,
+                            owner]);
                 enter = !NO_CONTENT.has(tag) && open.length < LIMITS.depth && node.firstChild;
             }
             if (enter) {
@@ -298,8 +311,13 @@
     }
 
     function onClick(event) {
-        const target = event.target;
-        if (executing || !target || target.nodeType !== 1) {
+        // A click inside a button or a control counts as the control's.
+        const inner = event.target;
+        if (executing || !inner || inner.nodeType !== 1) {
+            return;
+        }
+        const target = inner.closest('button,input,select,textarea,option') || inner;
+        if (!WRITABLE.has(target.localName)) {
             return;
         }
         const form = formOf(target);
@@ -529,6 +547,18 @@
         changeTimer = 0;
         snapshot('load');
     }
+    // A page the browser shows again from its cache is a new document for the host.
+    window.addEventListener('pageshow', (event) => {
+        if (event.persisted) {
+            token = newToken();
+            self.token = token;
+            touched = true;
+            if (isTop) {
+                snapshot('ready');
+            }
+            snapshot('load');
+        }
+    });
     if (document.readyState === 'loading') {
         document.addEventListener('DOMContentLoaded', onReady, { once: true });
     } else {

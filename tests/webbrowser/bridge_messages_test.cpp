@@ -14,10 +14,11 @@ QString Message(const QString& type, const QString& fields, const QString& frame
 }
 
 TEST(BridgeMessagesTest, ReadsEachKindOfMessage) {
-    const auto snapshot = ParseBridgeMessage(Message(
-        "doc", "\"reason\":\"load\",\"url\":\"http://x/\",\"title\":\"T\",\"complete\":false,"
-               "\"nodes\":[[-1,1,\"form\",[\"id\",\"f\"],0,-1],[0,\"User\"],"
-               "[0,2,\"input\",[\"name\",\"u\"],[\"typed\",null,null],0]]"));
+    const auto snapshot = ParseBridgeMessage(
+        Message("doc",
+                "\"reason\":\"load\",\"url\":\"http://x/\",\"title\":\"T\",\"complete\":false,"
+                "\"nodes\":[[-1,1,\"form\",[\"id\",\"f\"],0,-1],[0,\"User\"],"
+                "[0,2,\"input\",[\"name\",\"u\"],[\"typed\",null,null],0]]"));
     ASSERT_TRUE(snapshot.message) << snapshot.refusal;
     EXPECT_EQ(snapshot.message->source.frame, "0/1");
     EXPECT_EQ(snapshot.message->source.parentDocument, "p1");
@@ -31,9 +32,10 @@ TEST(BridgeMessagesTest, ReadsEachKindOfMessage) {
     EXPECT_EQ(document.nodes[2].value, std::optional<std::u16string>(u"typed"));
     EXPECT_FALSE(document.nodes[2].checked.has_value());
 
-    const auto submit = ParseBridgeMessage(Message(
-        "submit", "\"id\":3,\"form\":1,\"submitter\":0,\"user\":true,"
-                  "\"state\":[[2,\"v\",null,null],[5,null,true,null]]"));
+    const auto submit =
+        ParseBridgeMessage(Message("submit",
+                                   "\"id\":3,\"form\":1,\"submitter\":0,\"user\":true,"
+                                   "\"state\":[[2,\"v\",null,null],[5,null,true,null]]"));
     ASSERT_TRUE(submit.message) << submit.refusal;
     const auto& held = std::get<SubmitMessage>(submit.message->body);
     EXPECT_EQ(held.id, 3);
@@ -65,8 +67,9 @@ TEST(BridgeMessagesTest, RefusesWhatDoesNotFit) {
               "snapshot with a malformed node");
     EXPECT_EQ(refusal(Message("doc", "\"reason\":\"load\",\"nodes\":[[-1,1,\"a\",[1,2],0,-1]]")),
               "snapshot with a malformed node");
-    EXPECT_EQ(refusal(Message("submit", "\"id\":0,\"form\":1,\"submitter\":0,\"user\":true,"
-                                        "\"state\":[]")),
+    EXPECT_EQ(refusal(Message("submit",
+                              "\"id\":0,\"form\":1,\"submitter\":0,\"user\":true,"
+                              "\"state\":[]")),
               "malformed submission");
     EXPECT_EQ(refusal(Message("event", "\"kind\":\"hover\",\"node\":1,\"state\":[]")),
               "malformed form event");

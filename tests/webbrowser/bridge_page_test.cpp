@@ -136,5 +136,22 @@ TEST_F(BridgePageTest, TheGeneratorFillsThePasswordFieldsOfTheLivePage) {
     EXPECT_EQ(PageValue("#user"), "ann");  // the user's typing stays
 }
 
+TEST_F(BridgePageTest, TheWebLoginPromptFollowsTheWindowAndFillsThePage) {
+    SaveWebLogin(u"One", u"ann", u"1");
+    SaveWebLogin(u"Two", u"bob", u"2");
+    m_ui.QueuePassword(kPassword);
+    ASSERT_TRUE(Open("/login"));
+    formviews::MemoryFillWebLoginPrompt* prompt = m_views.FillWebLoginPrompt();
+    ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
+    m_browser->SetWindowState(false, true);
+    EXPECT_FALSE(prompt->IsVisible());
+    m_browser->SetWindowState(true, true);
+    ASSERT_TRUE(prompt->IsVisible());
+    ASSERT_TRUE(prompt->SelectWebLogin(u"Two"));
+    prompt->Press(PromptButton::Yes);
+    ASSERT_TRUE(WaitUntil([this] { return PageValue("#pass") == "2"; }));
+    EXPECT_EQ(PageValue("#user"), "bob");
+}
+
 }  // namespace
 }  // namespace veltrix::test
