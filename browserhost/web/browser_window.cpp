@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -364,6 +366,37 @@ void BrowserWindow::moveEvent(QMoveEvent* event) {
 void BrowserWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     UpdateWindowRect();
+}
+
+void BrowserWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    ReportWindowState();
+}
+
+void BrowserWindow::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    ReportWindowState();
+}
+
+void BrowserWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::EnabledChange) {
+        ReportWindowState();
+    }
+}
+
+void BrowserWindow::ReportWindowState() {
+    if (!m_live) {
+        return;
+    }
+    const bool visible = isVisible() && !isMinimized();
+    const bool enabled = isEnabled();
+    if (visible == m_reportedVisible && enabled == m_reportedEnabled) {
+        return;
+    }
+    m_reportedVisible = visible;
+    m_reportedEnabled = enabled;
+    m_live->SetWindowState(visible, enabled);
 }
 
 void BrowserWindow::UpdateWindowRect() {

@@ -74,6 +74,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildActions();
@@ -88,6 +91,9 @@ private:
     // Keeps the browser object's window rectangle (where the extension places its prompts) in
     // step with the window's place on the screen.
     void UpdateWindowRect();
+    // Tells the helper objects when the window is shown, hidden, minimised or disabled, so that
+    // their prompts hide with it and come back with it.
+    void ReportWindowState();
     void DockBand(const com::Guid& band);
     void RunCommand(const struct CommandExtension& command);
 
@@ -105,6 +111,8 @@ private:
     QAction* m_reloadStop = nullptr;
     QAction* m_bandToggle = nullptr;
     bool m_loading = false;
+    bool m_reportedVisible = false;
+    bool m_reportedEnabled = true;
     int m_helperObjects = 0;
     std::unique_ptr<platform::Window> m_endpoint;
     std::unique_ptr<LiveBrowser> m_live;

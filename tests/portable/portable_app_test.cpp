@@ -441,8 +441,8 @@ TEST_F(PortableAppTest, EditorStartsFromTheDeviceWithTheCommandsArguments) {
     auto app = MakeApp();
 
     m_settings.SetCurrentIdentity(u"Ann Lee");
-    ASSERT_TRUE(app.RunEditor(
-        EditorArguments(LauncherCommand::Identities, m_settings.GetCurrentIdentity())));
+    ASSERT_TRUE(app.RunEditor(portable::EditorArguments(portable::LauncherCommand::Identities,
+                                                        m_settings.GetCurrentIdentity())));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!std::filesystem::exists(output) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
