@@ -304,20 +304,17 @@ bool BrowserMenus::IsEnabled(const CommandExtension& command) {
     return enabled;
 }
 
-com::HRESULT BrowserMenus::Run(const CommandExtension& command, std::string& problem) {
-    if (m_browser.IsClosed()) {
-        problem = "the window is closed";
-        return com::E_FAIL;
-    }
+com::HRESULT RunCommandExtension(IWebBrowser* site, const CommandExtension& command,
+                                 std::string& problem) {
     com::ComPtr<IOleCommandTarget> target;
     com::HRESULT hr =
         com::CoCreateInstance(command.clsid, IOleCommandTarget::kIid, target.PutVoid());
     com::ComPtr<IObjectWithSite> sited;
-    if (hr != com::S_OK || target.As(&sited) != com::S_OK) {
+    if (hr != com::S_OK || !target || target.As(&sited) != com::S_OK) {
         problem = "the command object " + command.clsid.ToString() + " cannot be created";
         return com::FAILED(hr) ? hr : com::E_NOINTERFACE;
     }
-    sited->SetSite(m_browser.Top());
+    sited->SetSite(site);
     OleCommand status{0, 0};
     hr = target->QueryStatus(nullptr, 1, &status);
     if (hr != com::S_OK || (status.flags & kCommandEnabled) == 0) {
@@ -330,6 +327,15 @@ com::HRESULT BrowserMenus::Run(const CommandExtension& command, std::string& pro
         }
     }
     sited->SetSite(nullptr);
+    return hr;
+}
+
+com::HRESULT BrowserMenus::Run(const CommandExtension& command, std::string& problem) {
+    if (m_browser.IsClosed()) {
+        problem = "the window is closed";
+        return com::E_FAIL;
+    }
+    const com::HRESULT hr = RunCommandExtension(m_browser.Top(), command, problem);
     m_browser.SettleNavigations();
     return hr;
 }

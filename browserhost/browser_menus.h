@@ -32,6 +32,12 @@ struct CommandExtension {
 // readable class are left out.
 std::vector<CommandExtension> ReadCommandExtensions(platform::Registry& registry);
 
+// Runs `command` as the browser does: creates its object, sites it on `site`, asks its status and
+// executes it when enabled, then takes the site back. The command's result; `problem` says what
+// failed.
+com::HRESULT RunCommandExtension(IWebBrowser* site, const CommandExtension& command,
+                                 std::string& problem);
+
 // The headless browser's own context menu for `kind`, and its encoding submenu.
 PopupMenu OwnContextMenu(ContextMenuKind kind);
 PopupMenu EncodingMenu();

@@ -18,10 +18,6 @@ namespace veltrix::browserhost {
 
 using CommandRunner = std::function<void(const CommandExtension& command)>;
 
-// The command's result; `problem` says what failed.
-com::HRESULT RunCommandExtension(IWebBrowser* site, const CommandExtension& command,
-                                 std::string& problem);
-
 // Adds an item to `menu` for every command with a menu text (status tip: its MenuStatusBar).
 void AddToolsMenuItems(QMenu& menu, const std::vector<CommandExtension>& commands,
                        const CommandRunner& run);
