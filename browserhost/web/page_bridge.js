@@ -8,6 +8,8 @@
     'use strict';
 
     const SUBMIT_EVENT = '%SUBMIT_EVENT%';
+    // How long a held submission waits for the host before it goes on unseen.
+    const RELEASE_UNANSWERED_MS = 10000;
     const LIMITS = {
         nodes: 50000,      // nodes reported
         visits: 400000,    // nodes looked at
@@ -346,6 +348,8 @@
         flushState();
         const number = nextSubmission++;
         held.set(number, { form: form, submitter: submitter });
+        // An answer lost on the way must never keep the page's submission: it goes on by itself.
+        setTimeout(() => release(number), RELEASE_UNANSWERED_MS);
         report('submit', {
             id: number,
             form: keyOf(form),
