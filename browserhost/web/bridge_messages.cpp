@@ -7,12 +7,16 @@
 #include <QJsonValue>
 #include <algorithm>
 
+#include "formengine/dom/markup_snapshot.h"
+
 namespace veltrix::browserhost {
 namespace {
 
 constexpr qsizetype kMaxTokenChars = 64;
 constexpr std::size_t kMaxFrameLevels = 16;
 constexpr double kMaxKey = 4294967295.0;
+// Elements a markup snapshot may hold; the page sends a larger document node by node, cut.
+constexpr std::size_t kMaxMarkupElements = 60000;
 
 std::u16string U16(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
@@ -110,6 +114,53 @@ bool ReadState(const QJsonValue& value, std::vector<ControlState>& out) {
     return true;
 }
 
+// [key, tag, value, checked, selected, ownerKey, ...]: the named elements of a markup snapshot.
+bool ReadControls(const QJsonValue& value, std::vector<dom::LiveControl>& out) {
+    if (!value.isArray()) {
+        return false;
+    }
+    const QJsonArray array = value.toArray();
+    if (array.size() % 6 != 0) {
+        return false;
+    }
+    out.reserve(static_cast<std::size_t>(array.size() / 6));
+    for (qsizetype i = 0; i < array.size(); i += 6) {
+        const auto key = Key(array.at(i));
+        const auto owner = Key(array.at(i + 5));
+        if (!key || !owner || !array.at(i + 1).isString()) {
+            return false;
+        }
+        out.push_back({*key, U16(array.at(i + 1).toString()), OptionalText(array.at(i + 2)),
+                       OptionalFlag(array.at(i + 3)), OptionalFlag(array.at(i + 4)), *owner});
+    }
+    return true;
+}
+
+// The nodes of a snapshot sent as markup; false when the message itself is malformed. Markup
+// that cannot be read back into the page's tree leaves a reason in `markupRefusal` instead.
+bool ReadMarkupSnapshot(const QJsonObject& object, const QString& markup,
+                        DocumentMessage& document) {
+    std::vector<dom::LiveControl> controls;
+    const auto elements = Index(object.value("elements"));
+    if (!elements || *elements < 0 || !ReadControls(object.value("controls"), controls)) {
+        return false;
+    }
+    auto read = dom::ReadSerialisedMarkup(
+        std::u16string_view(reinterpret_cast<const char16_t*>(markup.utf16()),
+                            static_cast<std::size_t>(markup.size())),
+        kMaxMarkupElements);
+    if (!read.snapshot) {
+        document.markupRefusal = read.refusal;
+        return true;
+    }
+    document.markupRefusal =
+        dom::MatchLiveControls(*read.snapshot, controls, static_cast<std::size_t>(*elements));
+    if (document.markupRefusal.empty()) {
+        document.nodes = std::move(read.snapshot->nodes);
+    }
+    return true;
+}
+
 ParsedMessage Refuse(std::string why) {
     return {std::nullopt, std::move(why)};
 }
@@ -142,8 +193,8 @@ bool IsFrameKey(const std::string& key) {
     return key.empty() || (digits > 0 && levels < kMaxFrameLevels);
 }
 
-ParsedMessage ParseBridgeMessage(const QString& text) {
-    if (text.size() > kMaxBridgeMessageChars) {
+ParsedMessage ParseBridgeMessage(const QString& text, const QString& markup) {
+    if (text.size() + markup.size() > kMaxBridgeMessageChars) {
         return Refuse("message of " + std::to_string(text.size()) + " characters is too large");
     }
     QJsonParseError error;
@@ -178,6 +229,14 @@ ParsedMessage ParseBridgeMessage(const QString& text) {
         document.complete = object.value("complete").toBool(true);
         document.unchanged = object.value("unchanged").toBool(false);
         document.pageMs = std::max(0.0, object.value("ms").toDouble(0));
+        document.sentAt = std::max(0.0, object.value("sent").toDouble(0));
+        if (object.contains("controls")) {
+            if (!ReadMarkupSnapshot(object, markup, document)) {
+                return Refuse("snapshot with malformed controls");
+            }
+            message.body = std::move(document);
+            return {std::move(message), {}};
+        }
         const QJsonArray nodes = object.value("nodes").toArray();
         document.nodes.reserve(static_cast<std::size_t>(nodes.size()));
         for (const QJsonValue& value : nodes) {

@@ -1,7 +1,9 @@
 // The messages of the page bridge, read from the JSON text the page side sends: a document
-// snapshot, the user's changes to controls, a form event and a held submission. The text comes
-// from a page and is checked as such: its size is bounded, every field is checked for its type
-// and range, and a message that does not fit is refused with a reason.
+// snapshot, the user's changes to controls, a form event and a held submission. A snapshot comes
+// either as nodes in the JSON text or as the document's markup beside it with the live state of
+// its controls. The text comes from a page and is checked as such: its size is bounded, every
+// field is checked for its type and range, and a message that does not fit is refused with a
+// reason.
 #pragma once
 
 #include <QString>
@@ -41,6 +43,10 @@ struct DocumentMessage {
     // A load whose forms are those of the document's ready snapshot: no nodes are sent.
     bool unchanged = false;
     double pageMs = 0;  // what the snapshot took on the page's side
+    double sentAt = 0;  // when the page sent it, in milliseconds since the epoch; 0: not said
+    // When the page's markup could not be read back into the same tree: why. The page is then
+    // asked for a node-by-node snapshot, and `nodes` is empty.
+    std::string markupRefusal;
     std::vector<dom::SnapshotNode> nodes;
 };
 
@@ -73,7 +79,8 @@ struct ParsedMessage {
     std::optional<BridgeMessage> message;
     std::string refusal;
 };
-ParsedMessage ParseBridgeMessage(const QString& text);
+// `markup`: the document's serialised markup sent beside a snapshot message; empty otherwise.
+ParsedMessage ParseBridgeMessage(const QString& text, const QString& markup = {});
 
 // True for "" and for keys of the form "N/N/..." (at most 16 levels of at most 4 digits).
 bool IsFrameKey(const std::string& key);

@@ -24,6 +24,9 @@ namespace {
 constexpr std::size_t kMaxFrames = 100;
 // Messages waiting while a dialog of the extension runs.
 constexpr std::size_t kMaxInbox = 1000;
+// How long the host waits for a large message it takes from the page.
+constexpr int kPullWaitMs = 5000;
+constexpr double kMaxPullNumber = 1e12;
 // Navigations one message may chain.
 constexpr int kMaxChainedNavigations = 16;
 
@@ -79,6 +82,9 @@ LiveBrowser::LiveBrowser(QWebEnginePage* page, std::uint32_t windowHandle, QObje
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, &LiveBrowser::FlushWrites);
+    m_pullTimer.setSingleShot(true);
+    m_pullTimer.setInterval(kPullWaitMs);
+    connect(&m_pullTimer, &QTimer::timeout, this, &LiveBrowser::DropAwaited);
     if (!m_page) {
         return;
     }
@@ -94,6 +100,7 @@ LiveBrowser::LiveBrowser(QWebEnginePage* page, std::uint32_t windowHandle, QObje
         m_page->scripts().insert(script);
     }
     connect(m_endpoint, &BridgeEndpoint::Reported, this, &LiveBrowser::OnReport);
+    connect(m_endpoint, &BridgeEndpoint::PullAsked, this, &LiveBrowser::OnPullAsked);
     connect(m_page, &QWebEnginePage::navigationRequested, this,
             &LiveBrowser::OnNavigationRequested);
 }
@@ -269,37 +276,121 @@ void LiveBrowser::Fire(com::DispId id, BrowserObject* browser, std::u16string ur
     FireBrowserEvent(*m_state, id, event);
 }
 
-void LiveBrowser::OnReport(const QString& text) {
+namespace {
+
+double MillisSince(std::chrono::steady_clock::time_point started) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+        .count();
+}
+
+double EpochMillis() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+void LiveBrowser::OnReport(const QString& text, const QString& markup) {
     if (m_closed) {
-        return;
-    }
-    const auto started = std::chrono::steady_clock::now();
-    ParsedMessage parsed = ParseBridgeMessage(text);
-    if (!parsed.message) {
-        Write("page bridge refused a message: " + parsed.refusal);
         return;
     }
     if (m_inbox.size() >= kMaxInbox) {
         Write("page bridge: too many messages waiting; one is dropped");
         return;
     }
-    const auto* document = std::get_if<DocumentMessage>(&parsed.message->body);
-    const bool timed = document && document->reason != DocumentMessage::Reason::Change;
-    if (timed && parsed.message->source.frame.empty() &&
-        document->reason == DocumentMessage::Reason::Ready) {
-        m_timings = {};
+    Inbound entry;
+    if (Receive(entry, text, markup)) {
+        m_inbox.push_back(std::move(entry));
+        Drain();
     }
-    if (timed) {
-        m_timings.pageMs += document->pageMs;
-        ++m_timings.snapshots;
+}
+
+void LiveBrowser::OnPullAsked(double number) {
+    if (m_closed || !m_page) {
+        return;
     }
-    m_inbox.push_back({std::move(parsed.message), {}});
+    if (m_inbox.size() >= kMaxInbox || !(number >= 1 && number <= kMaxPullNumber) ||
+        number != static_cast<double>(static_cast<std::int64_t>(number))) {
+        Write("page bridge: a message to take is refused");
+        return;
+    }
+    const std::uint64_t serial = ++m_lastPull;
+    Inbound entry;
+    entry.awaiting = serial;
+    m_inbox.push_back(std::move(entry));
+    if (!m_pullTimer.isActive()) {
+        m_pullTimer.start();
+    }
+    m_page->runJavaScript(QStringLiteral("window.__veltrixTake ? window.__veltrixTake(%1) : null")
+                              .arg(static_cast<std::int64_t>(number)),
+                          kBridgeWorldId,
+                          [self = QPointer<LiveBrowser>(this), serial](const QVariant& result) {
+                              if (self) {
+                                  self->OnPulled(serial, result);
+                              }
+                          });
+}
+
+void LiveBrowser::OnPulled(std::uint64_t serial, const QVariant& result) {
+    const auto it = std::find_if(m_inbox.begin(), m_inbox.end(), [serial](const Inbound& entry) {
+        return entry.awaiting == serial;
+    });
+    if (it == m_inbox.end() || m_closed) {
+        return;  // given up on, or the window closed
+    }
+    const QVariantList parts = result.toList();
+    if (parts.size() != 2 || parts[0].typeId() != QMetaType::QString ||
+        parts[1].typeId() != QMetaType::QString) {
+        Write("page bridge: a message to take was not there");
+        m_inbox.erase(it);
+    } else if (!Receive(*it, parts[0].toString(), parts[1].toString())) {
+        m_inbox.erase(it);
+    } else {
+        it->awaiting = 0;
+    }
     Drain();
-    if (timed) {
-        m_timings.hostMs +=
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-                .count();
+}
+
+// The oldest message being taken has not come in time: the ones after it go on without it.
+void LiveBrowser::DropAwaited() {
+    const auto awaited = [](const Inbound& entry) { return entry.awaiting != 0; };
+    const auto it = std::find_if(m_inbox.begin(), m_inbox.end(), awaited);
+    if (it == m_inbox.end()) {
+        return;
     }
+    Write("page bridge: a message to take did not come; the page goes on without it");
+    m_inbox.erase(it);
+    if (std::any_of(m_inbox.begin(), m_inbox.end(), awaited)) {
+        m_pullTimer.start();
+    }
+    Drain();
+}
+
+bool LiveBrowser::Receive(Inbound& entry, const QString& text, const QString& markup) {
+    const double arrivedAt = EpochMillis();
+    const auto started = std::chrono::steady_clock::now();
+    ParsedMessage parsed = ParseBridgeMessage(text, markup);
+    if (!parsed.message) {
+        Write("page bridge refused a message: " + parsed.refusal);
+        return false;
+    }
+    const auto* document = std::get_if<DocumentMessage>(&parsed.message->body);
+    entry.timed = document && document->reason != DocumentMessage::Reason::Change;
+    if (entry.timed) {
+        if (parsed.message->source.frame.empty() &&
+            document->reason == DocumentMessage::Reason::Ready) {
+            m_timings = {};
+        }
+        m_timings.pageMs += document->pageMs;
+        if (document->sentAt > 0) {
+            m_timings.transitMs += std::max(0.0, arrivedAt - document->sentAt);
+        }
+        ++m_timings.snapshots;
+        m_timings.hostMs += MillisSince(started);
+    }
+    entry.message = std::move(parsed.message);
+    return true;
 }
 
 void LiveBrowser::OnNavigationRequested(QWebEngineNavigationRequest& request) {
@@ -318,9 +409,10 @@ void LiveBrowser::Drain() {
         return;
     }
     m_draining = true;
-    while (!m_inbox.empty() && !m_closed) {
+    while (!m_inbox.empty() && m_inbox.front().awaiting == 0 && !m_closed) {
         Inbound next = std::move(m_inbox.front());
         m_inbox.pop_front();
+        const auto started = std::chrono::steady_clock::now();
         if (next.message) {
             Handle(*next.message);
         } else {
@@ -328,6 +420,13 @@ void LiveBrowser::Drain() {
         }
         RunPending();
         FlushWrites();
+        if (next.timed) {
+            m_timings.hostMs += MillisSince(started);
+        }
+    }
+    if (std::none_of(m_inbox.begin(), m_inbox.end(),
+                     [](const Inbound& entry) { return entry.awaiting != 0; })) {
+        m_pullTimer.stop();
     }
     m_draining = false;
 }
@@ -368,6 +467,10 @@ void LiveBrowser::Handle(BridgeMessage& message) {
 }
 
 void LiveBrowser::HandleDocument(const MessageSource& source, DocumentMessage& document) {
+    if (!document.markupRefusal.empty()) {
+        AskForWalk(source, document);
+        return;
+    }
     Frame* frame = FrameFor(source.frame, source.parentDocument);
     if (!frame) {
         return;
@@ -414,6 +517,17 @@ void LiveBrowser::HandleDocument(const MessageSource& source, DocumentMessage& d
         Fire(dispid::kDocumentComplete, browser, url);
         emit DocumentCompleted(Q(url), top);
     }
+}
+
+// The page's markup did not read back into its tree: the same snapshot again, node by node (the
+// page keeps to that for the document from now on).
+void LiveBrowser::AskForWalk(const MessageSource& source, const DocumentMessage& document) {
+    static constexpr const char* kReasons[] = {"ready", "load", "change"};
+    Write("page " + U8(document.url) + ": markup snapshot not used (" + document.markupRefusal +
+          "); asking for the nodes");
+    QueueOp(source.frame, source.document,
+            QJsonArray{QStringLiteral("walk"),
+                       QString::fromLatin1(kReasons[static_cast<int>(document.reason)])});
 }
 
 LiveBrowser::Frame& LiveBrowser::Placeholder(const std::string& key) {

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QVariant>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -81,10 +82,13 @@ public:
     bool AttachHelperObject(com::IUnknown* object);
 
     // What the extension added to the last top-level page load, from the first snapshot to the
-    // top document's completion: the snapshots on the page's side, and the host's reading,
-    // building and handling of them (the helper objects' recognition and decision included).
+    // top document's completion: the snapshots on the page's side, their way to the host (the
+    // page's and the channel's encoding, the passage between the processes, the channel's
+    // decoding, and any wait for the host's event loop), and the host's reading, building and
+    // handling of them (the helper objects' recognition and decision included).
     struct LoadTimings {
         double pageMs = 0;
+        double transitMs = 0;
         double hostMs = 0;
         int snapshots = 0;
     };
@@ -122,17 +126,26 @@ private:
     };
     struct Inbound {
         std::optional<BridgeMessage> message;
-        std::u16string navigation;  // a top-level navigation the page begins, when no message
+        std::u16string navigation;   // a top-level navigation the page begins, when no message
+        std::uint64_t awaiting = 0;  // a message being taken from the page; the ones after wait
+        bool timed = false;          // a document's first snapshots: counted in the load timings
     };
 
     void Write(std::string line);
     void Fire(com::DispId id, BrowserObject* browser, std::u16string url = {},
               std::string postData = {});
-    void OnReport(const QString& text);
+    void OnReport(const QString& text, const QString& markup);
+    void OnPullAsked(double number);
+    void OnPulled(std::uint64_t serial, const QVariant& result);
+    void DropAwaited();
+    // Reads a message into `entry`, counting a document's first snapshots in the load timings;
+    // false when it is refused.
+    bool Receive(Inbound& entry, const QString& text, const QString& markup);
     void OnNavigationRequested(QWebEngineNavigationRequest& request);
     void Drain();
     void Handle(BridgeMessage& message);
     void HandleDocument(const MessageSource& source, DocumentMessage& document);
+    void AskForWalk(const MessageSource& source, const DocumentMessage& document);
     void HandleState(Frame& frame, const std::vector<ControlState>& state);
     void HandleEvent(Frame& frame, const EventMessage& event);
     void HandleSubmit(Frame& frame, const SubmitMessage& submit);
@@ -171,6 +184,9 @@ private:
     std::map<std::string, Frame> m_frames;  // by frame key; "" is the top
     std::deque<Inbound> m_inbox;
     bool m_draining = false;
+    std::uint64_t m_lastPull = 0;
+    // A message the page never hands over does not keep the ones after it for ever.
+    QTimer m_pullTimer;
     std::vector<PendingNavigation> m_pending;
     std::int64_t m_currentSubmission = 0;
     // Navigations already announced with BeforeNavigate2, by browser object: the target address.

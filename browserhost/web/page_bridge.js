@@ -20,11 +20,15 @@
         attributes: 64,
         millis: 400,       // time one snapshot may take
         mutationsLooked: 500,
+        markup: 8 << 20,   // characters of a document's markup sent whole
+        carried: 16384,    // characters of a message the channel carries once the page has loaded
+        waiting: 64,       // messages kept for the host to take
     };
     const CONTROLS = new Set(['input', 'textarea', 'select', 'button', 'fieldset', 'object',
                               'output']);
     const NO_CONTENT = new Set(['script', 'style', 'noscript', 'template', 'svg', 'math']);
     const FORM_PARTS = 'form,input,select,textarea,button,iframe,frame,label';
+    const NAMED = 'form,input,select,option,textarea,button';
     const FormProto = HTMLFormElement.prototype;
 
     function newToken() {
@@ -33,7 +37,9 @@
     }
     let token = newToken();
     const keys = new WeakMap();
-    const elements = new Map();  // key -> WeakRef of the element
+    // Key -> element, for the elements the host may name: those of the last snapshot, and those
+    // named since. Each full snapshot starts it again, so removed elements are let go.
+    const elements = new Map();
     let nextKey = 1;
     let executing = 0;           // > 0 while the host's writes run: their events are not reported
     const held = new Map();      // submission number -> {form, submitter}
@@ -47,16 +53,27 @@
         if (key === undefined) {
             key = nextKey++;
             keys.set(element, key);
-            if (WRITABLE.has(element.localName)) {
-                elements.set(key, new WeakRef(element));
+        }
+        if (WRITABLE.has(element.localName)) {
+            elements.set(key, element);
+            if (elements.size > LIMITS.nodes * 2) {
+                forgetRemoved();
             }
         }
         return key;
     }
 
+    // Between snapshots a page may name ever more new elements in its events: the removed ones go.
+    function forgetRemoved() {
+        for (const [key, element] of elements) {
+            if (!element.isConnected) {
+                elements.delete(key);
+            }
+        }
+    }
+
     function elementOf(key) {
-        const ref = elements.get(key);
-        const element = ref && ref.deref();
+        const element = elements.get(key);
         return element && element.isConnected ? element : null;
     }
 
@@ -89,17 +106,41 @@
     if (isTop) {
         const queue = [];
         let endpoint = null;
-        send = (message) => {
+        // A large message sent once the page has loaded waits here for the host to take it
+        // (`__veltrixTake`): a script call's result reaches the host several times faster than the
+        // channel carries the same text. While the page loads the host's calls wait for the load,
+        // so messages go by the channel until then.
+        const waiting = new Map();
+        let nextWaiting = 1;
+        window.__veltrixTake = (number) => {
+            const message = waiting.get(number);
+            waiting.delete(number);
+            return message || null;
+        };
+        const deliver = (text, markup) => {
+            if (text.length + markup.length > LIMITS.carried && document.readyState === 'complete') {
+                if (waiting.size >= LIMITS.waiting) {
+                    waiting.delete(waiting.keys().next().value);  // never taken: the host has gone
+                }
+                waiting.set(nextWaiting, [text, markup]);
+                endpoint.pull(nextWaiting++);
+            } else if (markup) {
+                endpoint.reportDocument(text, markup);
+            } else {
+                endpoint.report(text);
+            }
+        };
+        send = (message, markup) => {
             const text = JSON.stringify(message);
             if (endpoint) {
-                endpoint.report(text);
+                deliver(text, markup);
             } else {
-                queue.push(text);
+                queue.push([text, markup]);
             }
         };
         const frames = new Map();
         window.__veltrixTop = {
-            relay: (message) => send(message),
+            relay: (message, markup) => send(message, markup),
             register: (key, api) => frames.set(key, api),
         };
         window.__veltrixRun = (batches) => {
@@ -113,8 +154,8 @@
         if (typeof qt !== 'undefined' && qt.webChannelTransport) {
             new QWebChannel(qt.webChannelTransport, (channel) => {
                 endpoint = channel.objects.bridge;
-                for (const text of queue) {
-                    endpoint.report(text);
+                for (const [text, markup] of queue) {
+                    deliver(text, markup);
                 }
                 queue.length = 0;
             });
@@ -132,20 +173,23 @@
             if (key !== null) {
                 top.register(key, self);
             }
-            send = (message) => top.relay(message);
+            send = (message, markup) => top.relay(message, markup);
         }
     }
     window.__veltrixSelf = self;
 
-    function report(type, fields) {
+    function report(type, fields, markup) {
         const message = { t: type, frame: frameKey(), doc: token, parent: parentToken };
         Object.assign(message, fields);
-        send(message);
+        send(message, markup || '');
     }
 
     // ---- Snapshots ----
 
     function cut(text, limit) {
+        if (typeof text !== 'string') {
+            return null;
+        }
         if (text.length <= limit) {
             return text;
         }
@@ -168,15 +212,66 @@
 
     // Whether the forms may have changed since the last snapshot.
     let touched = true;
+    // The browser's serialisation of an HTML document reads back into the same tree; the host
+    // says when it did not, and the document is then sent node by node.
+    let markupReadable = document.contentType === 'text/html';
 
-    function snapshot(reason) {
+    // Milliseconds since the epoch, for the host's measure of a snapshot's way to it.
+    function now() {
+        return performance.timeOrigin + performance.now();
+    }
+
+    // The document's markup, which the browser writes far faster than a walk here visits its
+    // nodes, with the keys and the live state of the elements the host names beside it.
+    function markupSnapshot(reason, started) {
+        const root = document.documentElement;
+        const count = root ? document.getElementsByTagName('*').length : 0;
+        if (!root || count > LIMITS.nodes) {
+            return false;
+        }
+        const markup = root.outerHTML;
+        if (markup.length > LIMITS.markup) {
+            return false;
+        }
+        const controls = [];
+        for (const element of document.querySelectorAll(NAMED)) {
+            // An element of another namespace with one of these names has none of their state.
+            const tag = element.localName;
+            const state = controlState(element, tag);
+            const form = tag !== 'option' && tag !== 'form' ? element.form : null;
+            controls.push(keyOf(element), tag, state ? state[0] : null, state ? state[1] : null,
+                          tag === 'option' ? element.selected === true : null,
+                          form ? keyOf(form) : 0);
+        }
+        report('doc', {
+            reason: reason,
+            url: location.href,
+            title: document.title,
+            complete: true,
+            ms: performance.now() - started,
+            sent: now(),
+            elements: count,
+            controls: controls,
+        }, markup);
+        return true;
+    }
+
+    // `nodeByNode`: the host could not use the markup of this document.
+    function snapshot(reason, nodeByNode) {
         const started = performance.now();
-        if (reason === 'load' && !touched) {
+        if (reason === 'load' && !touched && !nodeByNode) {
             report('doc', { reason: reason, url: location.href, title: document.title,
-                            unchanged: true, ms: performance.now() - started, nodes: [] });
+                            unchanged: true, ms: performance.now() - started, sent: now(),
+                            nodes: [] });
             return;
         }
         touched = false;
+        elements.clear();
+        if (nodeByNode) {
+            markupReadable = false;
+        } else if (markupReadable && markupSnapshot(reason, started)) {
+            return;
+        }
         const nodes = [];
         const index = new Map();
         let text = 0;
@@ -248,6 +343,7 @@
             title: document.title,
             complete: complete,
             ms: performance.now() - started,
+            sent: now(),
             nodes: nodes,
         });
     }
@@ -424,6 +520,10 @@
             snapshot('change');
             return;
         }
+        if (kind === 'walk') {
+            snapshot(op[1] === 'ready' || op[1] === 'load' ? op[1] : 'change', true);
+            return;
+        }
         const element = elementOf(op[1]);
         if (!element) {
             return;
@@ -538,9 +638,15 @@
     window.addEventListener('submit', onSubmit, false);
     window.addEventListener(SUBMIT_EVENT, onScriptSubmit, true);
 
+    // A new document for the host; its forms come with the load, when the page is idle.
+    function announce() {
+        report('doc', { reason: 'ready', url: location.href, title: document.title, ms: 0,
+                        sent: now(), nodes: [] });
+    }
+
     function onReady() {
         if (isTop) {
-            snapshot('ready');
+            announce();
         }
         observer.observe(document, { childList: true, subtree: true });
     }
@@ -558,7 +664,7 @@
             self.token = token;
             touched = true;
             if (isTop) {
-                snapshot('ready');
+                announce();
             }
             snapshot('load');
         }
