@@ -114,26 +114,98 @@ bool ReadState(const QJsonValue& value, std::vector<ControlState>& out) {
     return true;
 }
 
-// [key, tag, value, checked, selected, ownerKey, ...]: the named elements of a markup snapshot.
-bool ReadControls(const QJsonValue& value, std::vector<dom::LiveControl>& out) {
-    if (!value.isArray()) {
+// The tag and state one letter of a markup snapshot's controls stands for.
+bool ReadTagCode(QChar code, dom::LiveControl& control) {
+    switch (code.unicode()) {
+        case u'f':
+            control.tag = u"form";
+            return true;
+        case u'i':
+        case u'I':
+            control.tag = u"input";
+            control.checked = code == u'I';
+            return true;
+        case u's':
+            control.tag = u"select";
+            return true;
+        case u'o':
+        case u'O':
+            control.tag = u"option";
+            control.selected = code == u'O';
+            return true;
+        case u't':
+            control.tag = u"textarea";
+            return true;
+        case u'b':
+            control.tag = u"button";
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Pairs [index, x, index, x, ...] of a markup snapshot's controls; false when malformed.
+template <typename Take>
+bool ReadPairs(const QJsonValue& value, std::size_t count, Take take) {
+    if (!value.isArray() || value.toArray().size() % 2 != 0) {
         return false;
     }
     const QJsonArray array = value.toArray();
-    if (array.size() % 6 != 0) {
-        return false;
-    }
-    out.reserve(static_cast<std::size_t>(array.size() / 6));
-    for (qsizetype i = 0; i < array.size(); i += 6) {
-        const auto key = Key(array.at(i));
-        const auto owner = Key(array.at(i + 5));
-        if (!key || !owner || !array.at(i + 1).isString()) {
+    for (qsizetype i = 0; i < array.size(); i += 2) {
+        const auto index = Index(array.at(i));
+        if (!index || *index < 0 || static_cast<std::size_t>(*index) >= count ||
+            !take(static_cast<std::size_t>(*index), array.at(i + 1))) {
             return false;
         }
-        out.push_back({*key, U16(array.at(i + 1).toString()), OptionalText(array.at(i + 2)),
-                       OptionalFlag(array.at(i + 3)), OptionalFlag(array.at(i + 4)), *owner});
     }
     return true;
+}
+
+// The named elements of a markup snapshot, as the page tells them: `tags` a letter each, `keys`
+// runs of consecutive keys [first, count, ...], `values` the changed values [index, text, ...],
+// `owners` the form owners other than the enclosing form [index, form key, ...].
+bool ReadControls(const QJsonValue& value, std::vector<dom::LiveControl>& out) {
+    const QJsonObject object = value.toObject();
+    const QJsonValue tags = object.value("tags");
+    if (!value.isObject() || !tags.isString() ||
+        static_cast<std::size_t>(tags.toString().size()) > kMaxMarkupElements) {
+        return false;
+    }
+    const QString codes = tags.toString();
+    out.resize(static_cast<std::size_t>(codes.size()));
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        if (!ReadTagCode(codes[i], out[static_cast<std::size_t>(i)])) {
+            return false;
+        }
+    }
+    const QJsonArray runs = object.value("keys").toArray();
+    std::size_t next = 0;
+    for (qsizetype i = 0; i + 1 < runs.size(); i += 2) {
+        const auto first = Key(runs.at(i));
+        const auto count = Index(runs.at(i + 1));
+        if (!first || *first == 0 || !count || *count < 1 ||
+            static_cast<std::size_t>(*count) > out.size() - next ||
+            static_cast<double>(*first) + static_cast<double>(*count) > kMaxKey) {
+            return false;
+        }
+        for (std::int64_t k = 0; k < *count; ++k) {
+            out[next++].key = *first + static_cast<std::uint32_t>(k);
+        }
+    }
+    if (next != out.size() || runs.size() % 2 != 0) {
+        return false;
+    }
+    return ReadPairs(object.value("values"), out.size(),
+                     [&](std::size_t index, const QJsonValue& text) {
+                         out[index].value = OptionalText(text);
+                         return text.isString();
+                     }) &&
+           ReadPairs(object.value("owners"), out.size(),
+                     [&](std::size_t index, const QJsonValue& key) {
+                         const auto owner = Key(key);
+                         out[index].ownerKey = owner.value_or(0);
+                         return owner.has_value();
+                     });
 }
 
 // The nodes of a snapshot sent as markup; false when the message itself is malformed. Markup

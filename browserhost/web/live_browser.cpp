@@ -318,6 +318,7 @@ void LiveBrowser::OnPullAsked(double number) {
     const std::uint64_t serial = ++m_lastPull;
     Inbound entry;
     entry.awaiting = serial;
+    entry.askedAt = EpochMillis();
     m_inbox.push_back(std::move(entry));
     if (!m_pullTimer.isActive()) {
         m_pullTimer.start();
@@ -340,11 +341,12 @@ void LiveBrowser::OnPulled(std::uint64_t serial, const QVariant& result) {
         return;  // given up on, or the window closed
     }
     const QVariantList parts = result.toList();
-    if (parts.size() != 2 || parts[0].typeId() != QMetaType::QString ||
+    if (parts.size() != 3 || parts[0].typeId() != QMetaType::QString ||
         parts[1].typeId() != QMetaType::QString) {
         Write("page bridge: a message to take was not there");
         m_inbox.erase(it);
-    } else if (!Receive(*it, parts[0].toString(), parts[1].toString())) {
+    } else if (!Receive(*it, parts[0].toString(), parts[1].toString(),
+                        std::max(0.0, parts[2].toDouble()))) {
         m_inbox.erase(it);
     } else {
         it->awaiting = 0;
@@ -367,7 +369,8 @@ void LiveBrowser::DropAwaited() {
     Drain();
 }
 
-bool LiveBrowser::Receive(Inbound& entry, const QString& text, const QString& markup) {
+bool LiveBrowser::Receive(Inbound& entry, const QString& text, const QString& markup,
+                          double takenAt) {
     const double arrivedAt = EpochMillis();
     const auto started = std::chrono::steady_clock::now();
     ParsedMessage parsed = ParseBridgeMessage(text, markup);
@@ -383,7 +386,13 @@ bool LiveBrowser::Receive(Inbound& entry, const QString& text, const QString& ma
             m_timings = {};
         }
         m_timings.pageMs += document->pageMs;
-        if (document->sentAt > 0) {
+        if (document->sentAt > 0 && takenAt > 0) {
+            // Sent, asked for, taken when the page was free, and arrived.
+            const double asked = std::max(0.0, entry.askedAt - document->sentAt);
+            const double taken = std::max(0.0, arrivedAt - takenAt);
+            m_timings.transitMs += asked + taken;
+            m_timings.waitMs += std::max(0.0, arrivedAt - document->sentAt - asked - taken);
+        } else if (document->sentAt > 0) {
             m_timings.transitMs += std::max(0.0, arrivedAt - document->sentAt);
         }
         ++m_timings.snapshots;

@@ -86,10 +86,14 @@ public:
     // page's and the channel's encoding, the passage between the processes, the channel's
     // decoding, and any wait for the host's event loop), and the host's reading, building and
     // handling of them (the helper objects' recognition and decision included).
+    // A large message sent after the load waits on the page while the page is still busy with
+    // its own work (its first layout, say) before the host can take it: that wait is not the
+    // extension's and is counted apart, in waitMs.
     struct LoadTimings {
         double pageMs = 0;
         double transitMs = 0;
         double hostMs = 0;
+        double waitMs = 0;
         int snapshots = 0;
     };
     LoadTimings LastLoadTimings() const { return m_timings; }
@@ -128,6 +132,7 @@ private:
         std::optional<BridgeMessage> message;
         std::u16string navigation;   // a top-level navigation the page begins, when no message
         std::uint64_t awaiting = 0;  // a message being taken from the page; the ones after wait
+        double askedAt = 0;          // when the page said it has one, in epoch milliseconds
         bool timed = false;          // a document's first snapshots: counted in the load timings
     };
 
@@ -140,7 +145,8 @@ private:
     void DropAwaited();
     // Reads a message into `entry`, counting a document's first snapshots in the load timings;
     // false when it is refused.
-    bool Receive(Inbound& entry, const QString& text, const QString& markup);
+    // `takenAt`: when the page handed a message it kept over (epoch milliseconds), else 0.
+    bool Receive(Inbound& entry, const QString& text, const QString& markup, double takenAt = 0);
     void OnNavigationRequested(QWebEngineNavigationRequest& request);
     void Drain();
     void Handle(BridgeMessage& message);

@@ -29,6 +29,7 @@
     const NO_CONTENT = new Set(['script', 'style', 'noscript', 'template', 'svg', 'math']);
     const FORM_PARTS = 'form,input,select,textarea,button,iframe,frame,label';
     const NAMED = 'form,input,select,option,textarea,button';
+    const TAG_CODES = { form: 'f', input: 'i', select: 's', option: 'o', textarea: 't', button: 'b' };
     const FormProto = HTMLFormElement.prototype;
 
     function newToken() {
@@ -115,7 +116,8 @@
         window.__veltrixTake = (number) => {
             const message = waiting.get(number);
             waiting.delete(number);
-            return message || null;
+            // When it was taken: the host counts the way from here, not the page's work before.
+            return message ? [message[0], message[1], now()] : null;
         };
         const deliver = (text, markup) => {
             if (text.length + markup.length > LIMITS.carried && document.readyState === 'complete') {
@@ -233,16 +235,7 @@
         if (markup.length > LIMITS.markup) {
             return false;
         }
-        const controls = [];
-        for (const element of document.querySelectorAll(NAMED)) {
-            // An element of another namespace with one of these names has none of their state.
-            const tag = element.localName;
-            const state = controlState(element, tag);
-            const form = tag !== 'option' && tag !== 'form' ? element.form : null;
-            controls.push(keyOf(element), tag, state ? state[0] : null, state ? state[1] : null,
-                          tag === 'option' ? element.selected === true : null,
-                          form ? keyOf(form) : 0);
-        }
+        const controls = describeControls(document.querySelectorAll(NAMED));
         report('doc', {
             reason: reason,
             url: location.href,
@@ -254,6 +247,58 @@
             controls: controls,
         }, markup);
         return true;
+    }
+
+    // The elements the host names, in document order, told in as few characters as will do,
+    // since a page may have thousands: a letter each for the tag and the checked or selected
+    // state, their keys as runs of consecutive numbers, and only what the markup does not
+    // already say: a value the page or the user changed, a form owner other than the form the
+    // element is in.
+    function describeControls(list) {
+        let tags = '';
+        const keys = [];
+        const values = [];
+        const owners = [];
+        let runStart = 0;
+        let runLength = 0;
+        for (let index = 0; index < list.length; index++) {
+            const element = list[index];
+            const tag = element.localName;
+            const key = keyOf(element);
+            if (runLength && key === runStart + runLength) {
+                runLength++;
+            } else {
+                if (runLength) {
+                    keys.push(runStart, runLength);
+                }
+                runStart = key;
+                runLength = 1;
+            }
+            // An element of another namespace with one of these names has none of their state.
+            let code = TAG_CODES[tag];
+            if (tag === 'input' || tag === 'textarea') {
+                if (element.checked === true) {
+                    code = 'I';
+                }
+                const value = element.value;
+                if (typeof value === 'string' && value !== element.defaultValue) {
+                    values.push(index, cut(value, LIMITS.value));
+                }
+            } else if (tag === 'option' && element.selected === true) {
+                code = 'O';
+            }
+            if (tag !== 'form' && tag !== 'option') {
+                const form = element.form;
+                if (form !== undefined && form !== element.closest('form')) {
+                    owners.push(index, form ? keyOf(form) : 0);
+                }
+            }
+            tags += code;
+        }
+        if (runLength) {
+            keys.push(runStart, runLength);
+        }
+        return { tags: tags, keys: keys, values: values, owners: owners };
     }
 
     // `nodeByNode`: the host could not use the markup of this document.

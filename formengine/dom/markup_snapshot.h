@@ -30,7 +30,9 @@ struct LiveControl {
     std::optional<std::u16string> value;
     std::optional<bool> checked;
     std::optional<bool> selected;
-    std::uint32_t ownerKey = 0;  // the key of the control's form owner; 0: none
+    // The key of the control's form owner when it is not the form the control is in; 0: the
+    // enclosing form, if any, as the document's structure says.
+    std::uint32_t ownerKey = 0;
 };
 
 struct MarkupSnapshot {

@@ -84,6 +84,69 @@ TEST(BridgeMessagesTest, RefusesWhatDoesNotFit) {
                 ::testing::EndsWith("characters is too large"));
 }
 
+QString MarkupMessage(const QString& controls, int elements = 5) {
+    return Message("doc",
+                   QStringLiteral("\"reason\":\"load\",\"url\":\"http://x/\",\"title\":\"T\","
+                                  "\"elements\":%1,\"controls\":%2")
+                       .arg(elements)
+                       .arg(controls));
+}
+
+const QString kMarkup = QStringLiteral(
+    "<body><form id=\"f\"><input name=\"u\" value=\"old\"><input type=\"checkbox\">"
+    "</form><input form=\"f\"></body>");
+
+// A snapshot sent as markup: the controls' letters, key runs, changed values and owners other
+// than the enclosing form come to the nodes read from the markup.
+TEST(BridgeMessagesTest, ReadsASnapshotSentAsMarkup) {
+    const auto parsed = ParseBridgeMessage(
+        MarkupMessage("{\"tags\":\"fiIi\",\"keys\":[7,3,2,1],\"values\":[1,\"typed\"],"
+                      "\"owners\":[3,7]}"),
+        kMarkup);
+    ASSERT_TRUE(parsed.message) << parsed.refusal;
+    const auto& document = std::get<DocumentMessage>(parsed.message->body);
+    EXPECT_EQ(document.markupRefusal, "");
+    ASSERT_EQ(document.nodes.size(), 5u);
+    EXPECT_EQ(document.nodes[1].key, 7u);
+    EXPECT_EQ(document.nodes[2].value, std::optional<std::u16string>(u"typed"));
+    EXPECT_EQ(document.nodes[2].checked, std::optional<bool>(false));
+    EXPECT_FALSE(document.nodes[3].value.has_value());  // unchanged: the markup has it
+    EXPECT_EQ(document.nodes[3].checked, std::optional<bool>(true));
+    EXPECT_EQ(document.nodes[4].key, 2u);
+    EXPECT_EQ(document.nodes[4].formOwner, 1);
+    EXPECT_EQ(document.nodes[2].formOwner, -1);  // the form it is in, found when built
+
+    // Markup that does not match what the page counted is not an error of the message: the
+    // host asks for the nodes instead.
+    const auto mismatch = ParseBridgeMessage(
+        MarkupMessage("{\"tags\":\"fiIi\",\"keys\":[7,4],\"values\":[],\"owners\":[]}", 6),
+        kMarkup);
+    ASSERT_TRUE(mismatch.message) << mismatch.refusal;
+    EXPECT_THAT(std::get<DocumentMessage>(mismatch.message->body).markupRefusal,
+                ::testing::HasSubstr("the page 6"));
+    EXPECT_TRUE(std::get<DocumentMessage>(mismatch.message->body).nodes.empty());
+}
+
+TEST(BridgeMessagesTest, RefusesMalformedControlsOfAMarkupSnapshot) {
+    for (const char* controls : {
+             R"({"tags":"fiIx","keys":[7,4],"values":[],"owners":[]})",  // unknown letter
+             R"({"tags":"fiIi","keys":[7,3],"values":[],"owners":[]})",  // keys too few
+             R"({"tags":"fiIi","keys":[7,5],"values":[],"owners":[]})",  // keys too many
+             R"({"tags":"fiIi","keys":[0,4],"values":[],"owners":[]})",  // key 0
+             R"({"tags":"fiIi","keys":[4294967295,4],"values":[],"owners":[]})",
+             R"({"tags":"fiIi","keys":[7,4,1],"values":[],"owners":[]})",
+             R"({"tags":"fiIi","keys":[7,4],"values":[4,"x"],"owners":[]})",  // past the end
+             R"({"tags":"fiIi","keys":[7,4],"values":[1,2],"owners":[]})",
+             R"({"tags":"fiIi","keys":[7,4],"values":[],"owners":[-1,7]})",
+             R"({"tags":"fiIi","keys":[7,4],"values":[]})",
+             R"([1,2])",
+         }) {
+        EXPECT_EQ(ParseBridgeMessage(MarkupMessage(controls), kMarkup).refusal,
+                  "snapshot with malformed controls")
+            << controls;
+    }
+}
+
 TEST(BridgeMessagesTest, FrameKeys) {
     EXPECT_TRUE(IsFrameKey(""));
     EXPECT_TRUE(IsFrameKey("0"));
