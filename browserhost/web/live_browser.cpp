@@ -626,9 +626,6 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
         }
     }
     if (navigated) {
-        if (const auto& old = frame.browser->Page()) {
-            old->SetWriteHook(nullptr);
-        }
         frame.token = token;
         DropChildren(frame);
         frame.browser->SetUIHandler(nullptr);
@@ -643,7 +640,18 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
     std::erase_if(m_hooked, [](const auto& weak) { return weak.expired(); });
     m_hooked.push_back(document);
     frame.elements = std::move(elements);
+    std::shared_ptr<dom::MemoryDocument> previous = frame.browser->Page();
     frame.browser->SetPage(std::move(document), message.url);
+    ReleaseWhenIdle(std::move(previous));
+}
+
+// A large document takes a while to take apart; the new page does not wait for it.
+void LiveBrowser::ReleaseWhenIdle(std::shared_ptr<dom::MemoryDocument> document) {
+    if (document) {
+        document->SetWriteHook(nullptr);
+        QTimer::singleShot(0, this,
+                           [document = std::move(document)]() mutable { document.reset(); });
+    }
 }
 
 // ---- The page's changes and events ----

@@ -165,6 +165,7 @@ private:
     void DropChildren(Frame& frame);
     // Builds the snapshot into `frame`'s document; `navigated`: a new document replaces the old.
     void Show(Frame& frame, DocumentMessage& document, const std::string& token, bool navigated);
+    void ReleaseWhenIdle(std::shared_ptr<dom::MemoryDocument> document);
     void OnDomEvent(BrowserObject* browser, const dom::DomEvent& event);
     void OnWrite(
         const std::string& frameKey, const std::string& token,
