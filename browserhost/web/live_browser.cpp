@@ -350,6 +350,9 @@ void LiveBrowser::OnPulled(std::uint64_t serial, const QVariant& result) {
         m_inbox.erase(it);
     } else {
         it->awaiting = 0;
+        Write("page bridge: took a message of " +
+              std::to_string(parts[0].toString().size() + parts[1].toString().size()) +
+              " characters from the page");
     }
     Drain();
 }

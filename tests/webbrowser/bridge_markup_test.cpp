@@ -53,10 +53,23 @@ protected:
     }
 };
 
+// Labelled fields enough to make the page's message larger than the channel carries after the
+// load: the host takes it from the page.
+std::string ManyFields(int count) {
+    std::string html = "<form id=many action=/many>";
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        html +=
+            "<label for=m" + n + ">Field " + n + "</label><input id=m" + n + " name=m" + n + ">";
+    }
+    return html + "</form>";
+}
+
 TEST_F(BridgeMarkupTest, MarkupAndNodeWalkBuildTheSameDocument) {
-    Serve("/odd", kOddPage);
+    Serve("/odd", kOddPage + ManyFields(400));
     ASSERT_TRUE(Open("/odd"));
     EXPECT_THAT(LogLines("markup snapshot not used"), ::testing::IsEmpty());
+    EXPECT_THAT(LogLines("took a message of"), ::testing::SizeIs(1));
     const std::string fromMarkup = Outline();
     EXPECT_THAT(fromMarkup, ::testing::HasSubstr("value=\"typed by script\""));
     EXPECT_THAT(fromMarkup, ::testing::HasSubstr("\"a < b & c > d \"q\"\""));
@@ -90,6 +103,33 @@ TEST_F(BridgeMarkupTest, MarkupThatReadsAsAnotherTreeIsNotUsed) {
         EXPECT_EQ(forms[0]->GetAttribute(u"id"), u"real");
         EXPECT_EQ(document->ElementById(u"fake"), nullptr);
     }
+}
+
+// A message the page never hands over (its page busy for longer than the host waits) is given up
+// on, and what the page says afterwards still reaches the host.
+TEST_F(BridgeMarkupTest, AMessageThePageNeverHandsOverDoesNotHoldUpTheOthers) {
+    Serve("/many", "<title>Many</title>" + ManyFields(400));
+    ASSERT_TRUE(Open("/many"));
+    m_page->runJavaScript(QStringLiteral("const take = window.__veltrixTake;"
+                                         "window.__veltrixTake = () => {"
+                                         "  window.__veltrixTake = take;"
+                                         "  const end = Date.now() + 6500;"
+                                         "  while (Date.now() < end) {}"
+                                         "  return null;"
+                                         "};"
+                                         "window.__veltrixSelf.apply([['snapshot', 0]]);"),
+                          browserhost::kBridgeWorldId);
+    ASSERT_TRUE(WaitUntil([this] { return !LogLines("did not come").empty(); }));
+    const int changes = m_changes;
+    ASSERT_TRUE(Type("#m7", "after"));
+    Js("document.getElementById('many').insertAdjacentHTML('beforeend', '<input id=late>')");
+    ASSERT_TRUE(WaitUntil([&] { return m_changes > changes; }));
+    ASSERT_TRUE(WaitUntil([this] {
+        const auto document = m_browser->TopDocument();
+        const auto field = document ? document->ElementById(u"m7") : nullptr;
+        return document && document->ElementById(u"late") && field &&
+               field->GetAttribute(u"value") == u"after";
+    }));
 }
 
 }  // namespace
