@@ -34,7 +34,14 @@ QString RandomSubmitEventName() {
         .arg(random->generate64(), 16, 16, QLatin1Char('0'));
 }
 
-QList<QWebEngineScript> BridgeScripts(const QString& submitEventName) {
+QString RandomChannelKey() {
+    auto* random = QRandomGenerator::system();
+    return QStringLiteral("%1%2")
+        .arg(random->generate64(), 16, 16, QLatin1Char('0'))
+        .arg(random->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+QList<QWebEngineScript> BridgeScripts(const QString& submitEventName, const QString& channelKey) {
     const QString channel = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
     QString bridge = ReadResource(QStringLiteral(":/veltrix/bridge/page_bridge.js"));
     QString hook = ReadResource(QStringLiteral(":/veltrix/bridge/submit_hook.js"));
@@ -42,6 +49,7 @@ QList<QWebEngineScript> BridgeScripts(const QString& submitEventName) {
         return {};
     }
     bridge.replace(QStringLiteral("%SUBMIT_EVENT%"), submitEventName);
+    bridge.replace(QStringLiteral("%CHANNEL_KEY%"), channelKey);
     hook.replace(QStringLiteral("%SUBMIT_EVENT%"), submitEventName);
     return {
         MakeScript(QStringLiteral("veltrix-submit-hook"), hook, QWebEngineScript::MainWorld, true),

@@ -22,6 +22,7 @@
 #include "browserhost/band_host.h"
 #include "browserhost/browser_menus.h"
 #include "browserhost/web/address_forwarding.h"
+#include "browserhost/web/bridge_page.h"
 #include "browserhost/web/browser_windows.h"
 #include "browserhost/web/live_browser.h"
 #include "browserhost/web/tools_commands.h"
@@ -41,11 +42,11 @@ constexpr qsizetype kMaxTitleLength = 1024;
 
 // The page of a window: a page that opens a window (a link to a new window, view source) gets a
 // window of the same kind.
-class WindowPage final : public QWebEnginePage {
+class WindowPage final : public BridgePage {
 public:
     WindowPage(QWebEngineProfile* profile, BrowserWindows& windows, bool privateWindow,
                QObject* parent)
-        : QWebEnginePage(profile, parent), m_windows(windows), m_private(privateWindow) {}
+        : BridgePage(profile, parent), m_windows(windows), m_private(privateWindow) {}
 
 protected:
     QWebEnginePage* createWindow(WebWindowType /*type*/) override {

@@ -14,6 +14,7 @@
 #include "browserhost/helper_objects.h"
 #include "browserhost/url.h"
 #include "browserhost/web/bridge_endpoint.h"
+#include "browserhost/web/bridge_page.h"
 #include "browserhost/web/bridge_scripts.h"
 #include "platform/text.h"
 
@@ -29,6 +30,8 @@ constexpr int kPullWaitMs = 5000;
 constexpr double kMaxPullNumber = 1e12;
 // Navigations one message may chain.
 constexpr int kMaxChainedNavigations = 16;
+// Refused console messages the log tells of; the rest are refused in silence.
+constexpr int kMaxConsoleRefusalsLogged = 20;
 
 std::string U8(std::u16string_view text) {
     return text::ToUtf8(text);
@@ -92,7 +95,16 @@ LiveBrowser::LiveBrowser(QWebEnginePage* page, std::uint32_t windowHandle, QObje
     m_channel = new QWebChannel(this);
     m_channel->registerObject(QStringLiteral("bridge"), m_endpoint);
     m_page->setWebChannel(m_channel, kBridgeWorldId);
-    const auto scripts = BridgeScripts(RandomSubmitEventName());
+    const QString channelKey = RandomChannelKey();
+    m_console = std::make_unique<ConsoleChannel>(channelKey);
+    if (auto* bridgePage = qobject_cast<BridgePage*>(m_page.data())) {
+        bridgePage->SetConsoleTap([this](const QString& text) { return OnConsoleMessage(text); });
+    } else {
+        Write(
+            "page bridge: the page keeps its console to itself; frames of other origins are not "
+            "seen");
+    }
+    const auto scripts = BridgeScripts(RandomSubmitEventName(), channelKey);
     if (scripts.isEmpty()) {
         Write("page bridge: its scripts are missing; the extension does not see this window");
     }
@@ -191,6 +203,9 @@ void LiveBrowser::Close() {
     m_hooked.clear();
     if (m_page) {
         disconnect(m_page, nullptr, this, nullptr);
+        if (auto* bridgePage = qobject_cast<BridgePage*>(m_page.data())) {
+            bridgePage->SetConsoleTap(nullptr);
+        }
     }
     m_top->Detach();
     m_state->open = false;
@@ -573,12 +588,13 @@ LiveBrowser::Frame* LiveBrowser::FrameFor(const std::string& key, const std::str
         return nullptr;
     }
     const auto parent = m_frames.find(ParentKey(key));
+    const std::string owner = OwnerToken(key, parentToken);
     if (parent != m_frames.end() && !parent->second.token.empty() &&
-        parent->second.token != parentToken) {
+        parent->second.token != owner) {
         return nullptr;  // a frame of a document no longer shown
     }
     Frame& frame = Placeholder(key);
-    frame.parentToken = parentToken;
+    frame.parentToken = owner;
     return &frame;
 }
 
@@ -829,14 +845,120 @@ void LiveBrowser::FlushWrites() {
     }
     QJsonArray batches;
     for (auto& batch : m_outbox) {
-        batches.append(QJsonArray{QString::fromStdString(batch.frame),
-                                  QString::fromStdString(batch.token), std::move(batch.ops)});
+        QJsonArray entry{QString::fromStdString(batch.frame), QString::fromStdString(batch.token),
+                         std::move(batch.ops)};
+        AddFrameTarget(batch.frame, batch.token, entry);
+        batches.append(std::move(entry));
     }
     m_outbox.clear();
     const QString code = QStringLiteral("window.__veltrixRun && window.__veltrixRun(") +
                          QString::fromUtf8(QJsonDocument(batches).toJson(QJsonDocument::Compact)) +
                          QStringLiteral(");");
     m_page->runJavaScript(code, kBridgeWorldId);
+}
+
+// ---- Frames of another origin ----
+
+bool LiveBrowser::OnConsoleMessage(const QString& text) {
+    ConsoleChannel::Outcome outcome = m_console->Take(text);
+    if (outcome.expired > 0) {
+        Write(
+            "page bridge: a message from a frame of another origin did not arrive in time; it "
+            "is dropped");
+    }
+    switch (outcome.kind) {
+        case ConsoleChannel::Outcome::Kind::NotOurs:
+            if (!outcome.refusal.empty()) {
+                RefuseFromConsole(outcome.refusal);
+            }
+            return false;
+        case ConsoleChannel::Outcome::Kind::Refused:
+            RefuseFromConsole(outcome.refusal);
+            return true;
+        case ConsoleChannel::Outcome::Kind::Partial:
+            return true;
+        case ConsoleChannel::Outcome::Kind::Complete:
+            if (!m_closed) {
+                OnFrameReport(outcome.message, outcome.origin);
+            }
+            return true;
+    }
+    return true;
+}
+
+void LiveBrowser::RefuseFromConsole(const std::string& why) {
+    ++m_consoleRefusals;
+    if (m_consoleRefusals < kMaxConsoleRefusalsLogged) {
+        Write("page bridge refused " + why);
+    } else if (m_consoleRefusals == kMaxConsoleRefusalsLogged) {
+        Write("page bridge refused " + why + "; further refusals are not logged");
+    }
+}
+
+void LiveBrowser::OnFrameReport(const QString& text, const QString& origin) {
+    const ParsedMessage parsed = ParseBridgeMessage(text);
+    if (!parsed.message) {
+        Write("page bridge refused a message from a frame of another origin: " + parsed.refusal);
+        return;
+    }
+    const MessageSource& source = parsed.message->source;
+    if (source.frame.empty()) {
+        Write(
+            "page bridge refused a message from a frame of another origin that claims the top "
+            "frame");
+        return;
+    }
+    NoteRemoteFrame(source.frame, source.document, origin);
+    OnReport(text);
+}
+
+void LiveBrowser::NoteRemoteFrame(const std::string& key, const std::string& token,
+                                  const QString& origin) {
+    if (m_remoteFrames.size() >= 2 * kMaxFrames) {
+        std::erase_if(m_remoteFrames,
+                      [this](const auto& entry) { return !m_frames.contains(entry.first); });
+    }
+    if (m_remoteFrames.size() < 2 * kMaxFrames || m_remoteFrames.contains(key)) {
+        m_remoteFrames[key] = {token, origin};
+    }
+}
+
+std::string LiveBrowser::OwnerToken(const std::string& key, const std::string& parentToken) const {
+    if (!parentToken.empty() || !m_remoteFrames.contains(key)) {
+        return parentToken;
+    }
+    const auto parent = m_frames.find(ParentKey(key));
+    return parent != m_frames.end() ? parent->second.token : parentToken;
+}
+
+void LiveBrowser::AddFrameTarget(const std::string& key, const std::string& token,
+                                 QJsonArray& batch) {
+    const auto it = m_remoteFrames.find(key);
+    if (key.empty() || it == m_remoteFrames.end() || it->second.token != token) {
+        return;
+    }
+    const QString& origin = it->second.origin;
+    if (origin != QStringLiteral("null") && !origin.endsWith(QStringLiteral("://"))) {
+        batch.append(origin);
+        return;
+    }
+    // No origin to post to: whatever document the frame shows by then sees the writes, so
+    // they carry no values.
+    QJsonArray kept;
+    bool dropped = false;
+    for (const QJsonValue& op : batch.at(2).toArray()) {
+        const QString kind = op.toArray().at(0).toString();
+        if (kind == QStringLiteral("value") || kind == QStringLiteral("attribute")) {
+            dropped = true;
+        } else {
+            kept.append(op);
+        }
+    }
+    if (dropped) {
+        Write("page bridge: values are not written into frame " + key + ", whose origin is opaque");
+    }
+    batch.replace(2, kept);
+    batch.append(QStringLiteral("*"));
 }
 
 }  // namespace veltrix::browserhost

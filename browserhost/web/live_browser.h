@@ -5,7 +5,8 @@
 //
 // The bridge: a script in an isolated world of every frame sends snapshots of its document and
 // the page's form events through a web channel (frames of the top frame's origin through the
-// top frame; frames of other origins are not reached). Each snapshot becomes an in-memory
+// top frame; frames of other origins through their console, see console_channel.h, which needs
+// the page to be a BridgePage). Each snapshot becomes an in-memory
 // document of the frame's browser object; each write the engine makes to it goes back to the
 // page, in order. A submission the user or a script makes is held by the page until the helper
 // objects have seen it (BeforeNavigate2 with the data it sends), then goes on.
@@ -28,6 +29,7 @@
 
 #include "browserhost/browser_object.h"
 #include "browserhost/web/bridge_messages.h"
+#include "browserhost/web/console_channel.h"
 #include "formengine/helper/web_browser.h"
 #include "platform/com/com_ptr.h"
 
@@ -179,6 +181,19 @@ private:
     std::vector<BrowserObject*> FrameList() const;
     bool Consume(BrowserObject* browser, std::u16string_view url);
 
+    // Frames of another origin: their console messages, the documents they report, and where
+    // the writes to them are posted.
+    bool OnConsoleMessage(const QString& text);
+    void OnFrameReport(const QString& text, const QString& origin);
+    void RefuseFromConsole(const std::string& why);
+    void NoteRemoteFrame(const std::string& key, const std::string& token, const QString& origin);
+    // The token a frame's document belongs to: a frame of another origin cannot read its parent's
+    // token, so it belongs to the parent's document shown.
+    std::string OwnerToken(const std::string& key, const std::string& parentToken) const;
+    // Adds to a batch of writes the origin the top frame posts them to, when they go to a frame of
+    // another origin; a frame of an opaque origin gets only the writes that carry no values.
+    void AddFrameTarget(const std::string& key, const std::string& token, QJsonArray& batch);
+
     QPointer<QWebEnginePage> m_page;
     std::shared_ptr<WindowState> m_state;
     com::ComPtr<BrowserObject> m_top;
@@ -212,6 +227,15 @@ private:
     };
     std::vector<Batch> m_outbox;
     QTimer m_flushTimer;
+
+    // Frames of another origin, by frame key: the document last reported and its origin.
+    struct RemoteFrame {
+        std::string token;
+        QString origin;
+    };
+    std::map<std::string, RemoteFrame> m_remoteFrames;
+    std::unique_ptr<ConsoleChannel> m_console;
+    int m_consoleRefusals = 0;
 };
 
 }  // namespace veltrix::browserhost

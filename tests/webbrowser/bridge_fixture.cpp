@@ -10,6 +10,7 @@
 #include <chrono>
 #include <iostream>
 
+#include "browserhost/web/bridge_page.h"
 #include "core/identity.h"
 #include "core/orvane_interface.h"
 #include "core/record_io.h"
@@ -58,14 +59,14 @@ QString ElementExpression(std::string_view selector) {
 }
 
 // A page that keeps the console's messages (script errors included) for a failure's reader.
-class ConsolePage : public QWebEnginePage {
+class ConsolePage : public browserhost::BridgePage {
 public:
     ConsolePage(QWebEngineProfile* profile, std::vector<std::string>* lines)
-        : QWebEnginePage(profile), m_lines(lines) {}
+        : BridgePage(profile), m_lines(lines) {}
 
 protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
-                                  const QString& source) override {
+    void PageConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
+                            const QString& source) override {
         m_lines->push_back(source.toStdString() + ":" + std::to_string(line) + ": " +
                            message.left(500).toStdString());
     }
