@@ -90,7 +90,10 @@ ConsoleChannel::Outcome ConsoleChannel::Take(const QString& text, Clock::time_po
     }
     rest = rest.mid(kMark.size());
     if (NextField(rest) != m_key) {
-        return Refuse("a console message without the window's key");
+        // The page's own text, whatever it looks like.
+        Outcome outcome;
+        outcome.refusal = "a console message without the window's key";
+        return outcome;
     }
     const QStringView sender = NextField(rest);
     const auto id = Number(NextField(rest), 1'000'000'000);

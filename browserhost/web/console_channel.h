@@ -38,7 +38,7 @@ public:
 
     struct Outcome {
         enum class Kind {
-            NotOurs,   // the page's own console text
+            NotOurs,   // the page's own console text; `refusal` set when it looks like a piece
             Refused,   // looks like a piece but is not one: `refusal` says why
             Partial,   // a piece taken; the message is not complete yet
             Complete,  // `message` and `origin` hold the joined message
