@@ -253,7 +253,8 @@
             pieces.push(text.slice(at, end));
             at = end;
         }
-        const tail = ' ' + pieces.length + ' ' + location.origin + ' ';
+        // The document's own origin: "null" in a sandbox, whatever its address.
+        const tail = ' ' + pieces.length + ' ' + window.origin + ' ';
         pieces.forEach((piece, index) => consoleLog(head + index + tail + piece));
     }
 

@@ -173,12 +173,13 @@ protected:
 
     // A shop's page of this origin with the bank's frame of the other.
     void ServeOuter(const std::string& path, const std::string& frame,
-                    const std::string& script = {}) {
-        Serve(path, "<title>Shop</title><p>Pay with your bank</p><iframe src='" + frame +
-                        "'></iframe><script>window.replies = {};"
+                    const std::string& attributes = {}) {
+        Serve(path, "<title>Shop</title><p>Pay with your bank</p><iframe src='" + frame + "' " +
+                        attributes +
+                        "></iframe><script>window.replies = {};"
                         "window.addEventListener('message', (e) => {"
-                        "  if (e.data && e.data.reply) replies[e.data.id] = e.data.value; });" +
-                        script + "</script>");
+                        "  if (e.data && e.data.reply) replies[e.data.id] = e.data.value; });"
+                        "</script>");
     }
 
     // Runs `code` (a function body) in the frame's page and returns what it returned.
@@ -302,6 +303,36 @@ TEST_F(BridgeFramesTest, TheFillReachesTheFrameAndNoPageSeesItGoBy) {
     FrameType("user", "typed");
     EXPECT_EQ(FrameValue("pass"), "s3cret");
     EXPECT_EQ(FrameValue("user"), "typed");
+}
+
+TEST_F(BridgeFramesTest, ASandboxedFrameGetsNoValuesButItsSubmissionGoesOnAtOnce) {
+    // Its origin is opaque: whatever document it shows by the time a write arrives would see it.
+    ServeOuter("/sandboxed", m_other.Url("/login"), "sandbox='allow-scripts allow-forms'");
+    SaveWebLogin(u"Bank", u"bob", u"s3cret");
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/sandboxed"), u"Bank"));
+    m_ui.QueuePassword(kPassword);
+    ASSERT_TRUE(Open("/sandboxed"));
+    ASSERT_TRUE(FrameReady());
+    formviews::MemoryFillWebLoginPrompt* prompt = m_views.FillWebLoginPrompt();
+    ASSERT_TRUE(prompt != nullptr && prompt->IsVisible());
+    prompt->Press(PromptButton::Yes);
+    ASSERT_TRUE(WaitUntil([this] { return !LogLines("whose origin is opaque").empty(); }));
+    EXPECT_EQ(FrameValue("pass"), "");
+    EXPECT_EQ(FrameValue("user"), "");
+
+    ASSERT_TRUE(FrameType("user", "ann"));
+    ASSERT_TRUE(FrameType("pass", "typed"));
+    const auto clicked = std::chrono::steady_clock::now();
+    ASSERT_TRUE(
+        InFrame(QStringLiteral("document.getElementById('go').click(); return true;")).toBool());
+    std::optional<http::HttpRequest> session;
+    ASSERT_TRUE(WaitUntil([&] {
+        session = m_other.WaitForRequest("/session", 0);
+        return session.has_value();
+    }));
+    EXPECT_LT(std::chrono::steady_clock::now() - clicked, std::chrono::seconds(8));
+    EXPECT_EQ(session->Field("pass"), "typed");
+    EXPECT_FALSE(LogLines("BeforeNavigate2 frame 0 " + m_other.Url("/session")).empty());
 }
 
 TEST_F(BridgeFramesTest, ConsoleTextThatLooksLikeTheBridgeIsNotBelieved) {
