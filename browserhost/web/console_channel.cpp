@@ -100,8 +100,9 @@ ConsoleChannel::Outcome ConsoleChannel::Take(const QString& text, Clock::time_po
     const auto index = Number(NextField(rest), kMaxPieces - 1);
     const auto count = Number(NextField(rest), kMaxPieces);
     const QStringView origin = NextField(rest);
+    const auto length = Number(NextField(rest), kMaxBridgeMessageChars);
     if (sender.isEmpty() || !IsSender(sender) || !id || !index || !count || *count == 0 ||
-        *index >= *count || !IsOrigin(origin) || rest.size() > kPieceChars) {
+        *index >= *count || !IsOrigin(origin) || !length || rest.size() > kPieceChars) {
         return Refuse("a malformed console piece");
     }
     const std::size_t expired = DropStale(now);
@@ -112,25 +113,19 @@ ConsoleChannel::Outcome ConsoleChannel::Take(const QString& text, Clock::time_po
             m_underWay.erase(it);
             return Refuse("a console message begun twice");
         }
-        if (*count == 1) {
-            Outcome outcome;
-            outcome.kind = Outcome::Kind::Complete;
-            outcome.message = rest.toString();
-            outcome.origin = origin.toString();
-            outcome.expired = expired;
-            return outcome;
-        }
-        if (m_underWay.size() >= kMaxUnderWay) {
+        if (*count > 1 && m_underWay.size() >= kMaxUnderWay) {
             return Refuse("too many console messages under way");
         }
         it = m_underWay
-                 .emplace(key, Joining{static_cast<int>(*count), 0, origin.toString(), {}, now})
+                 .emplace(key,
+                          Joining{static_cast<int>(*count), 0, *length, origin.toString(), {}, now})
                  .first;
     } else if (it == m_underWay.end()) {
         return Refuse("a console piece of a message not begun");
     }
     Joining& joining = it->second;
-    if (*index != joining.next || *count != joining.count || origin != joining.origin) {
+    if (*index != joining.next || *count != joining.count || *length != joining.length ||
+        origin != joining.origin) {
         m_underWay.erase(it);
         return Refuse("a console piece out of order");
     }
@@ -141,18 +136,22 @@ ConsoleChannel::Outcome ConsoleChannel::Take(const QString& text, Clock::time_po
     }
     joining.text.append(rest);
     ++joining.next;
-    if (joining.next < joining.count) {
-        Outcome outcome;
-        outcome.kind = Outcome::Kind::Partial;
-        outcome.expired = expired;
-        return outcome;
-    }
     Outcome outcome;
     outcome.expired = expired;
-    outcome.kind = Outcome::Kind::Complete;
-    outcome.message = std::move(joining.text);
-    outcome.origin = std::move(joining.origin);
+    if (joining.next < joining.count) {
+        outcome.kind = Outcome::Kind::Partial;
+        return outcome;
+    }
+    Joining done = std::move(joining);
     m_underWay.erase(it);
+    if (done.length > done.text.size()) {
+        return Refuse("a console message shorter than it says");
+    }
+    outcome.kind = Outcome::Kind::Complete;
+    outcome.markup = done.text.mid(done.length);
+    done.text.truncate(done.length);
+    outcome.message = std::move(done.text);
+    outcome.origin = std::move(done.origin);
     return outcome;
 }
 

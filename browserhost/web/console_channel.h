@@ -2,12 +2,13 @@
 // so the bridge in its isolated world writes each message to its own console (which the page
 // cannot read) in numbered pieces, each one
 //
-//     "vtxb KEY SENDER ID INDEX COUNT ORIGIN TEXT"
+//     "vtxb KEY SENDER ID INDEX COUNT ORIGIN LENGTH TEXT"
 //
 // KEY is the window's channel key (only the bridge's scripts hold it), SENDER a random name of
 // the bridge in that document, ID the message's number from that sender, INDEX and COUNT the
-// piece's place, ORIGIN the frame's origin (where the host's writes may be posted) and TEXT the
-// piece of the message. The channel joins the pieces of each message, within bounds on pieces,
+// piece's place, ORIGIN the frame's origin (where the host's writes may be posted), LENGTH the
+// characters of the message proper (a snapshot's markup follows it) and TEXT the piece of the
+// message and markup. The channel joins the pieces of each message, within bounds on pieces,
 // size, messages under way and time; anything else is refused with a reason, and what does not
 // begin with "vtxb " is the page's own console text.
 #pragma once
@@ -41,10 +42,11 @@ public:
             NotOurs,   // the page's own console text; `refusal` set when it looks like a piece
             Refused,   // looks like a piece but is not one: `refusal` says why
             Partial,   // a piece taken; the message is not complete yet
-            Complete,  // `message` and `origin` hold the joined message
+            Complete,  // `message`, `markup` and `origin` hold the joined message
         };
         Kind kind = Kind::NotOurs;
         QString message;
+        QString markup;
         QString origin;
         std::string refusal;
         // Unfinished messages dropped as too old before this one was taken.
@@ -60,6 +62,7 @@ private:
     struct Joining {
         int count = 0;
         int next = 0;
+        qsizetype length = 0;
         QString origin;
         QString text;
         Clock::time_point started;

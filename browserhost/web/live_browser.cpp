@@ -879,7 +879,7 @@ bool LiveBrowser::OnConsoleMessage(const QString& text) {
             return true;
         case ConsoleChannel::Outcome::Kind::Complete:
             if (!m_closed) {
-                OnFrameReport(outcome.message, outcome.origin);
+                OnFrameReport(outcome.message, outcome.markup, outcome.origin);
             }
             return true;
     }
@@ -895,13 +895,16 @@ void LiveBrowser::RefuseFromConsole(const std::string& why) {
     }
 }
 
-void LiveBrowser::OnFrameReport(const QString& text, const QString& origin) {
-    const ParsedMessage parsed = ParseBridgeMessage(text);
-    if (!parsed.message) {
-        Write("page bridge refused a message from a frame of another origin: " + parsed.refusal);
+void LiveBrowser::OnFrameReport(const QString& text, const QString& markup, const QString& origin) {
+    if (m_inbox.size() >= kMaxInbox) {
+        Write("page bridge: too many messages waiting; one is dropped");
         return;
     }
-    const MessageSource& source = parsed.message->source;
+    Inbound entry;
+    if (!Receive(entry, text, markup)) {
+        return;
+    }
+    const MessageSource& source = entry.message->source;
     if (source.frame.empty()) {
         Write(
             "page bridge refused a message from a frame of another origin that claims the top "
@@ -909,7 +912,8 @@ void LiveBrowser::OnFrameReport(const QString& text, const QString& origin) {
         return;
     }
     NoteRemoteFrame(source.frame, source.document, origin);
-    OnReport(text);
+    m_inbox.push_back(std::move(entry));
+    Drain();
 }
 
 void LiveBrowser::NoteRemoteFrame(const std::string& key, const std::string& token,

@@ -184,7 +184,7 @@ private:
     // Frames of another origin: their console messages, the documents they report, and where
     // the writes to them are posted.
     bool OnConsoleMessage(const QString& text);
-    void OnFrameReport(const QString& text, const QString& origin);
+    void OnFrameReport(const QString& text, const QString& markup, const QString& origin);
     void RefuseFromConsole(const std::string& why);
     void NoteRemoteFrame(const std::string& key, const std::string& token, const QString& origin);
     // The token a frame's document belongs to: a frame of another origin cannot read its parent's

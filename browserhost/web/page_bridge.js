@@ -238,9 +238,11 @@
     const sender = newToken();
     let nextMessage = 1;
 
-    // "vtxb KEY SENDER ID INDEX COUNT ORIGIN TEXT", in pieces the host joins.
-    function sendThroughConsole(message) {
-        const text = JSON.stringify(message);
+    // "vtxb KEY SENDER ID INDEX COUNT ORIGIN LENGTH TEXT", in pieces the host joins: the
+    // message, then a snapshot's markup, LENGTH the characters of the message.
+    function sendThroughConsole(message, markup) {
+        const json = JSON.stringify(message);
+        const text = markup ? json + markup : json;
         const head = 'vtxb ' + CHANNEL_KEY + ' ' + sender + ' ' + nextMessage++ + ' ';
         const pieces = [];
         for (let at = 0; at < text.length || pieces.length === 0;) {
@@ -254,7 +256,7 @@
             at = end;
         }
         // The document's own origin: "null" in a sandbox, whatever its address.
-        const tail = ' ' + pieces.length + ' ' + window.origin + ' ';
+        const tail = ' ' + pieces.length + ' ' + window.origin + ' ' + json.length + ' ';
         pieces.forEach((piece, index) => consoleLog(head + index + tail + piece));
     }
 

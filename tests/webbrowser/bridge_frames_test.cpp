@@ -31,34 +31,43 @@ using formviews::SaveWebLoginAnswer;
 
 constexpr char kKey[] = "0123456789abcdef0123456789abcdef";
 
+// A piece of a message whose first `length` characters are the message proper.
 QString Piece(const QString& sender, int id, int index, int count, const QString& text,
-              const QString& origin = QStringLiteral("http://127.0.0.1:8080")) {
-    return QStringLiteral("vtxb %1 %2 %3 %4 %5 %6 %7")
+              const QString& origin = QStringLiteral("http://127.0.0.1:8080"), int length = 1) {
+    return QStringLiteral("vtxb %1 %2 %3 %4 %5 %6 %7 %8")
         .arg(QString::fromLatin1(kKey), sender)
         .arg(id)
         .arg(index)
         .arg(count)
-        .arg(origin, text);
+        .arg(origin)
+        .arg(length)
+        .arg(text);
 }
 
 TEST(ConsoleChannelTest, JoinsThePiecesOfEachSenderAndLeavesThePagesTextAlone) {
     ConsoleChannel channel(QString::fromLatin1(kKey));
-    // Two senders' messages interleave; each is joined on its own, spaces in the text kept.
-    EXPECT_EQ(channel.Take(Piece("a", 1, 0, 3, "{\"x\": ")).kind, Kind::Partial);
-    EXPECT_EQ(channel.Take(Piece("b", 1, 0, 2, "[1, ", QStringLiteral("null"))).kind,
+    // Two senders' messages interleave; each is joined on its own, spaces in the text kept, and
+    // split into the message and the markup after it.
+    const QString http = QStringLiteral("http://127.0.0.1:8080");
+    EXPECT_EQ(channel.Take(Piece("a", 1, 0, 3, "{\"x\": ", http, 18)).kind, Kind::Partial);
+    EXPECT_EQ(channel.Take(Piece("b", 1, 0, 2, "[1, ", QStringLiteral("null"), 6)).kind,
               Kind::Partial);
-    EXPECT_EQ(channel.Take(Piece("a", 1, 1, 3, "\"two words")).kind, Kind::Partial);
-    const auto b = channel.Take(Piece("b", 1, 1, 2, "2]", QStringLiteral("null")));
+    EXPECT_EQ(channel.Take(Piece("a", 1, 1, 3, "\"two words", http, 18)).kind, Kind::Partial);
+    const auto b = channel.Take(Piece("b", 1, 1, 2, "2]", QStringLiteral("null"), 6));
     ASSERT_EQ(b.kind, Kind::Complete);
     EXPECT_EQ(b.message, "[1, 2]");
+    EXPECT_EQ(b.markup, "");
     EXPECT_EQ(b.origin, "null");
-    const auto a = channel.Take(Piece("a", 1, 2, 3, "\"}"));
+    const auto a = channel.Take(Piece("a", 1, 2, 3, "\"}<p a='1 2'>", http, 18));
     ASSERT_EQ(a.kind, Kind::Complete);
     EXPECT_EQ(a.message, "{\"x\": \"two words\"}");
+    EXPECT_EQ(a.markup, "<p a='1 2'>");
     EXPECT_EQ(a.origin, "http://127.0.0.1:8080");
     EXPECT_EQ(channel.UnderWay(), 0u);
-    // One piece is a whole message, an empty text included.
-    EXPECT_EQ(channel.Take(Piece("a", 2, 0, 1, "")).kind, Kind::Complete);
+    // One piece is a whole message, an empty text included; a message cannot be longer than
+    // what came.
+    EXPECT_EQ(channel.Take(Piece("a", 2, 0, 1, "", http, 0)).kind, Kind::Complete);
+    EXPECT_EQ(channel.Take(Piece("a", 3, 0, 1, "{}", http, 3)).kind, Kind::Refused);
 
     // The page's own text, and text that looks like a piece but lacks the key.
     const auto page = channel.Take(QStringLiteral("hello vtxb"));
@@ -83,12 +92,13 @@ TEST(ConsoleChannelTest, RefusesMalformedPiecesAndPiecesOutOfOrder) {
              Piece("a", -1, 0, 1, "{}"),                                  // not a number
              Piece("a", 1, 0, 1, "{}", QStringLiteral("http://h/path")),  // not an origin
              Piece("a", 1, 0, 1, "{}", QStringLiteral("127.0.0.1:80")),
+             Piece("a", 1, 0, 1, "{}", QStringLiteral("null"), -2),  // not a length
              Piece("a", 1, 0, 1, QString(ConsoleChannel::kPieceChars + 1, u'x')),
          }) {
         EXPECT_EQ(channel.Take(bad).kind, Kind::Refused) << bad.left(80).toStdString();
     }
     // A piece of a message not begun; a message begun twice; pieces skipped or reordered, or
-    // changing their count or origin: the message is dropped.
+    // changing their count, origin or length: the message is dropped.
     EXPECT_EQ(channel.Take(Piece("a", 1, 1, 2, "x")).kind, Kind::Refused);
     EXPECT_EQ(channel.Take(Piece("a", 2, 0, 3, "x")).kind, Kind::Partial);
     EXPECT_EQ(channel.Take(Piece("a", 2, 2, 3, "x")).kind, Kind::Refused);
@@ -100,6 +110,10 @@ TEST(ConsoleChannelTest, RefusesMalformedPiecesAndPiecesOutOfOrder) {
     EXPECT_EQ(channel.Take(Piece("a", 5, 0, 2, "x")).kind, Kind::Partial);
     EXPECT_EQ(channel.Take(Piece("a", 5, 1, 2, "x", QStringLiteral("http://other:1"))).kind,
               Kind::Refused);
+    EXPECT_EQ(channel.Take(Piece("a", 6, 0, 2, "x")).kind, Kind::Partial);
+    EXPECT_EQ(
+        channel.Take(Piece("a", 6, 1, 2, "x", QStringLiteral("http://127.0.0.1:8080"), 2)).kind,
+        Kind::Refused);
     EXPECT_EQ(channel.UnderWay(), 0u);
 }
 
@@ -344,20 +358,22 @@ TEST_F(BridgeFramesTest, ConsoleTextThatLooksLikeTheBridgeIsNotBelieved) {
     const std::string forged =
         R"({"t":"doc","frame":"%1","doc":"forged","parent":"","reason":"load","url":"http://x/",)"
         R"("title":"Forged","complete":true,"ms":0,"nodes":[[-1,1,"form",["id","forged"],0,-1]]})";
+    // console.log("HEAD LENGTH SNAPSHOT"), or of the snapshot alone when there is no head.
     auto logged = [&](const QString& head, const char* frame) {
+        const QString message = QString::fromStdString(forged).replace("%1", frame);
+        const QString text = head.isEmpty()
+                                 ? message
+                                 : head + u' ' + QString::number(message.size()) + u' ' + message;
         return "console.log(" +
-               QString::fromUtf8(
-                   QJsonDocument(
-                       QJsonArray{head + QString::fromStdString(forged).replace("%1", frame)})
-                       .toJson(QJsonDocument::Compact))
+               QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact))
                    .mid(1)
                    .chopped(1) +
                ");";
     };
     const std::string noisy =
         std::string(kFrameLogin) + "<script>" +
-        logged("vtxb 0123456789abcdef0123456789abcdef s 1 0 1 null ", "0").toStdString() +
-        logged("", "0").toStdString() + logged("vtxb " + key + " s 1 0 1 null ", "").toStdString() +
+        logged("vtxb 0123456789abcdef0123456789abcdef s 1 0 1 null", "0").toStdString() +
+        logged("", "0").toStdString() + logged("vtxb " + key + " s 1 0 1 null", "").toStdString() +
         "console.log('the page speaks for itself');</script>";
     m_other.Handle("GET", "/noisy",
                    [noisy](const http::HttpRequest&) { return http::HttpResponse::Html(noisy); });
