@@ -589,7 +589,7 @@ LiveBrowser::Frame* LiveBrowser::FrameFor(const std::string& key, const std::str
     }
     const auto parent = m_frames.find(ParentKey(key));
     const std::string owner = OwnerToken(key, parentToken);
-    if (parent != m_frames.end() && !parent->second.token.empty() &&
+    if (parent != m_frames.end() && !parent->second.token.empty() && !owner.empty() &&
         parent->second.token != owner) {
         return nullptr;  // a frame of a document no longer shown
     }
@@ -605,8 +605,9 @@ LiveBrowser::Frame* LiveBrowser::KnownFrame(const std::string& key, const std::s
 
 void LiveBrowser::DropChildren(Frame& frame) {
     std::vector<std::string> gone;
-    for (const auto& [key, child] : m_frames) {
-        if (!key.empty() && ParentKey(key) == frame.key && child.parentToken != frame.token) {
+    for (auto& [key, child] : m_frames) {
+        if (!key.empty() && ParentKey(key) == frame.key && !AdoptEarlyChild(child, frame) &&
+            child.parentToken != frame.token) {
             gone.push_back(key);
         }
     }
@@ -931,8 +932,18 @@ std::string LiveBrowser::OwnerToken(const std::string& key, const std::string& p
     if (!parentToken.empty() || !m_remoteFrames.contains(key)) {
         return parentToken;
     }
-    const auto parent = m_frames.find(ParentKey(key));
-    return parent != m_frames.end() ? parent->second.token : parentToken;
+    // The top's document is known before its frames load; a frame's only once it has loaded,
+    // after its own frames: until then the child waits ("") for its parent's next document.
+    const std::string parentKey = ParentKey(key);
+    return parentKey.empty() ? m_frames.at("").token : std::string();
+}
+
+bool LiveBrowser::AdoptEarlyChild(Frame& child, const Frame& parent) {
+    if (!child.parentToken.empty() || !m_remoteFrames.contains(child.key)) {
+        return false;
+    }
+    child.parentToken = parent.token;
+    return true;
 }
 
 void LiveBrowser::AddFrameTarget(const std::string& key, const std::string& token,

@@ -187,9 +187,11 @@ private:
     void OnFrameReport(const QString& text, const QString& markup, const QString& origin);
     void RefuseFromConsole(const std::string& why);
     void NoteRemoteFrame(const std::string& key, const std::string& token, const QString& origin);
-    // The token a frame's document belongs to: a frame of another origin cannot read its parent's
-    // token, so it belongs to the parent's document shown.
+    // The token of the document a frame's document belongs to. A frame of another origin cannot
+    // read its parent's token: it belongs to the top's document shown, or, below a frame, to the
+    // parent's next document shown ("" until then, when AdoptEarlyChild gives it that one).
     std::string OwnerToken(const std::string& key, const std::string& parentToken) const;
+    bool AdoptEarlyChild(Frame& child, const Frame& parent);
     // Adds to a batch of writes the origin the top frame posts them to, when they go to a frame of
     // another origin; a frame of an opaque origin gets only the writes that carry no values.
     void AddFrameTarget(const std::string& key, const std::string& token, QJsonArray& batch);

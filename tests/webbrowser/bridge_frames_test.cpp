@@ -319,6 +319,30 @@ TEST_F(BridgeFramesTest, TheFillReachesTheFrameAndNoPageSeesItGoBy) {
     EXPECT_EQ(FrameValue("user"), "typed");
 }
 
+TEST_F(BridgeFramesTest, AFrameOfTheTopsOriginInsideAFrameOfAnotherIsFilledAndSubmitted) {
+    // The inner frame shares the top's origin but cannot pass its parent of another origin: it
+    // takes the console's way too, two levels down.
+    ServeLoginSite();
+    Serve("/inner", kFrameLogin);
+    ServeOuter("/nested", m_other.Url("/middle"));
+    m_other.Handle("GET", "/middle", [this](const http::HttpRequest&) {
+        return http::HttpResponse::Html("<title>Middle</title><iframe src='" +
+                                        m_server.Url("/inner") + "'></iframe>");
+    });
+    SetPreferences(config::pref::kAutoSubmit, config::pref::kPromptFillWebLogins);
+    SaveWebLogin(u"Bank", u"ann", u"deep");
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/nested"), u"Bank"));
+    m_ui.QueuePassword(kPassword);
+    ASSERT_TRUE(Open("/nested"));
+    const auto sent = WaitForRequest("/session");
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->Field("user"), "ann");
+    EXPECT_EQ(sent->Field("pass"), "deep");
+    ASSERT_EQ(m_browser->FrameCount(), 2u);
+    EXPECT_EQ(m_browser->FrameBrowser(0)->LocationUrl(), text::FromUtf8(m_other.Url("/middle")));
+    EXPECT_FALSE(LogLines("BeforeNavigate2 frame 0/0 " + m_server.Url("/session")).empty());
+}
+
 TEST_F(BridgeFramesTest, ASandboxedFrameGetsNoValuesButItsSubmissionGoesOnAtOnce) {
     // Its origin is opaque: whatever document it shows by the time a write arrives would see it.
     ServeOuter("/sandboxed", m_other.Url("/login"), "sandbox='allow-scripts allow-forms'");
