@@ -932,10 +932,13 @@ std::string LiveBrowser::OwnerToken(const std::string& key, const std::string& p
     if (!parentToken.empty() || !m_remoteFrames.contains(key)) {
         return parentToken;
     }
-    // The top's document is known before its frames load; a frame's only once it has loaded,
-    // after its own frames: until then the child waits ("") for its parent's next document.
-    const std::string parentKey = ParentKey(key);
-    return parentKey.empty() ? m_frames.at("").token : std::string();
+    // The top's document is known before its frames load, unless a slow page lets them load
+    // before it is ready; a frame's only once it has loaded, after its own frames. Until then the
+    // child waits ("") for its parent's next document.
+    if (!ParentKey(key).empty() || m_topAnnounced) {
+        return {};
+    }
+    return m_frames.at("").token;
 }
 
 bool LiveBrowser::AdoptEarlyChild(Frame& child, const Frame& parent) {

@@ -12,6 +12,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScriptCollection>
 #include <chrono>
+#include <thread>
 
 #include "browserhost/web/bridge_messages.h"
 #include "browserhost/web/console_channel.h"
@@ -317,6 +318,24 @@ TEST_F(BridgeFramesTest, TheFillReachesTheFrameAndNoPageSeesItGoBy) {
     FrameType("user", "typed");
     EXPECT_EQ(FrameValue("pass"), "s3cret");
     EXPECT_EQ(FrameValue("user"), "typed");
+}
+
+TEST_F(BridgeFramesTest, AFrameThatLoadsBeforeItsSlowTopPageIsReadyIsKept) {
+    // A script after the frame holds the top page's parser: the frame loads and reports first.
+    Serve("/slow-outer", "<title>Slow shop</title><iframe src='" + m_other.Url("/login") +
+                             "'></iframe><script src=/slow.js></script>");
+    m_server.Handle("GET", "/slow.js", [](const http::HttpRequest&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return http::HttpResponse::Html("window.slow = true;");
+    });
+    m_ui.QueuePassword(kPassword);
+    ASSERT_TRUE(Open("/outer"));
+    ASSERT_TRUE(FrameReady());
+    ASSERT_TRUE(Open("/slow-outer"));
+    ASSERT_TRUE(FrameReady());
+    EXPECT_EQ(m_browser->FrameBrowser(0)->LocationUrl(), text::FromUtf8(m_other.Url("/login")));
+    const auto loaded = LogLines("DocumentComplete frame 0 " + m_other.Url("/login"));
+    EXPECT_EQ(loaded.size(), 2u);
 }
 
 TEST_F(BridgeFramesTest, AFrameOfTheTopsOriginInsideAFrameOfAnotherIsFilledAndSubmitted) {
