@@ -111,10 +111,40 @@ void FillField(CFormField& field, const CWebLogin& login, const Highlighting& hi
     }
 }
 
+// "scheme://host:port" of an address, lower case; "about:" for a document that takes its origin
+// from the page that made it; "" for one without an origin of its own (data:, a sandbox).
+std::u16string OriginOf(std::u16string_view url) {
+    if (text::StartsWithNoCase(url, u"about:")) {
+        return u"about:";
+    }
+    const std::size_t scheme = url.find(u"://");
+    if (scheme == std::u16string_view::npos || scheme == 0) {
+        return {};
+    }
+    const std::size_t end = url.find_first_of(u"/?#", scheme + 3);
+    std::u16string_view authority =
+        url.substr(scheme + 3, end == url.npos ? url.npos : end - scheme - 3);
+    if (const std::size_t at = authority.rfind(u'@'); at != authority.npos) {
+        authority.remove_prefix(at + 1);
+    }
+    return text::AsciiLower(std::u16string(url.substr(0, scheme + 3)) + std::u16string(authority));
+}
+
+// A form in a frame of another site than its page is that site's: only a Web Login saved from a
+// frame of that site may fill it, or a page could have another site's password filled into a
+// frame it embeds.
+bool FrameMayTake(const CWebForm& form, const CWebLogin& login) {
+    const std::u16string frame = OriginOf(form.frameUrl);
+    if (form.frameUrl.empty() || frame == u"about:" || frame == OriginOf(form.pageUrl)) {
+        return true;
+    }
+    return !frame.empty() && frame == OriginOf(login.GetFrameUrl());
+}
+
 }  // namespace
 
 bool WebLoginFitsForm(const CWebForm& form, const CWebLogin& login) {
-    if (form.fields.empty()) {
+    if (form.fields.empty() || !FrameMayTake(form, login)) {
         return false;
     }
     const std::vector<CWebLoginField>& saved = login.GetFields();

@@ -14,7 +14,8 @@
 namespace veltrix {
 
 // True when the form has a field and every field's name equals, ignoring case, the name of some
-// saved field. Saved fields the form lacks do not matter.
+// saved field. Saved fields the form lacks do not matter. A form in a frame of another site than
+// its page fits only a Web Login saved from a frame of that site.
 bool WebLoginFitsForm(const CWebForm& form, const CWebLogin& login);
 
 // Writes the saved values into a form the Web Login fits and takes over its auto-submit option;

@@ -40,9 +40,10 @@ protected:
 
     // Writes a Web Login file of that name into the Web Logins folder.
     void Save(std::u16string_view name, std::initializer_list<CWebLoginField> fields,
-              std::int32_t options = 0) {
+              std::int32_t options = 0, std::u16string frameUrl = {}) {
         CWebLogin login;
         login.SetPageUrl(kFixturePageAddress);
+        login.SetFrameUrl(std::move(frameUrl));
         login.SetOptions(options);
         for (const CWebLoginField& field : fields) {
             login.AddField(field);
@@ -91,6 +92,39 @@ TEST_F(WebLoginFillTest, FitsWhenEveryFieldNameIsSavedIgnoringCase) {
 TEST_F(WebLoginFillTest, FitTestsNamesOnlyNotTypes) {
     Save(u"Site", {{u"user", 0, kPassword, u"x", 0}, {u"pass", 0, kText, u"y", 0}});
     EXPECT_TRUE(m_filler.Fits(Load(kLoginPage), u"Site"));
+}
+
+// A frame of another site takes only what was saved from a frame of that site; frames of the
+// page's own site, and blank frames the page writes into, take the page's Web Logins.
+TEST_F(WebLoginFillTest, AFrameOfAnotherSiteTakesOnlyItsOwnWebLogins) {
+    const CWebLoginField user{u"user", 0, kText, u"ann", 0};
+    const CWebLoginField pass{u"pass", 0, kPassword, u"hunter2", 0};
+    Save(u"Page", {user, pass});
+    Save(u"Bank", {user, pass}, 0, u"HTTPS://user:pw@Bank.example:8443/login?next=/");
+    CWebForm& form = Load(kLoginPage);
+    form.pageUrl = u"https://shop.example/checkout";
+    const struct {
+        const char16_t* frame;
+        bool page;
+        bool bank;
+    } cases[] = {
+        {u"", true, true},
+        {u"https://shop.example/frame", true, true},
+        {u"about:blank", true, true},
+        {u"https://bank.example:8443/widget#x", false, true},
+        {u"https://bank.example/widget", false, false},
+        {u"http://bank.example:8443/widget", false, false},
+        {u"https://ads.example/", false, false},
+        {u"data:text/html,<form>", false, false},
+    };
+    for (const auto& item : cases) {
+        form.frameUrl = item.frame;
+        EXPECT_EQ(m_filler.Fits(form, u"Page"), item.page) << text::ToUtf8(item.frame);
+        EXPECT_EQ(m_filler.Fits(form, u"Bank"), item.bank) << text::ToUtf8(item.frame);
+    }
+    form.frameUrl = u"https://ads.example/";
+    EXPECT_FALSE(m_filler.Fill(form, u"Page"));
+    EXPECT_EQ(form.fields[0]->element->GetAttribute(u"value"), u"");
 }
 
 TEST_F(WebLoginFillTest, AFormWithoutFieldsNeverFits) {
