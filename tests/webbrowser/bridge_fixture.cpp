@@ -275,10 +275,11 @@ bool BridgeTest::RunCommand(std::string_view command) {
 }
 
 void BridgeTest::SaveWebLogin(std::u16string_view name, std::u16string_view user,
-                              std::u16string_view pass) {
+                              std::u16string_view pass, std::u16string frameUrl) {
     FakePasswordSource passwords(kPassword);
     CWebLogin login;
     login.SetPageUrl(Url("/login"));
+    login.SetFrameUrl(std::move(frameUrl));
     login.AddField({u"user", 0, 0, std::u16string(user), 0});
     login.AddField({u"pass", 0, 1, std::u16string(pass), 0});
     login.AddField({u"remember", 0, 2, u"on", 0});

@@ -63,8 +63,10 @@ protected:
 
     // Runs a command of the helper object ("fill", "generate"); false when none published itself.
     bool RunCommand(std::string_view command);
-    // Writes a Web Login for /login with these values, as the editor would.
-    void SaveWebLogin(std::u16string_view name, std::u16string_view user, std::u16string_view pass);
+    // Writes a Web Login for /login with these values, as the editor would; `frameUrl`: the frame
+    // it was saved from.
+    void SaveWebLogin(std::u16string_view name, std::u16string_view user, std::u16string_view pass,
+                      std::u16string frameUrl = {});
     void SaveIdentity(std::u16string_view name, std::u16string_view first);
     void SetPreferences(std::uint32_t set, std::uint32_t clear = 0);
     std::vector<std::string> LogLines(std::string_view containing) const;

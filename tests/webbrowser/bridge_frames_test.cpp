@@ -295,10 +295,21 @@ TEST_F(BridgeFramesTest, ALoginInAFrameOfAnotherOriginIsSavedAndLogsInOnTheNextV
 }
 
 TEST_F(BridgeFramesTest, TheFillReachesTheFrameAndNoPageSeesItGoBy) {
-    // Saved for the shop's page, as the editor would.
-    SaveWebLogin(u"Bank", u"bob", u"s3cret");
-    ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/outer"), u"Bank"));
+    // Saved for the shop's page but not from the bank's frame: the frame is another site's, and
+    // does not get it.
+    SaveWebLogin(u"Shop", u"eve", u"not for the bank");
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/outer"), u"Shop"));
     m_ui.QueuePassword(kPassword);
+    ASSERT_TRUE(Open("/outer"));
+    ASSERT_TRUE(FrameReady());
+    const auto* unfit = m_views.FillWebLoginPrompt();
+    EXPECT_TRUE(unfit == nullptr || !unfit->IsVisible());
+    EXPECT_EQ(FrameValue("user"), "");
+    ASSERT_TRUE(RemoveWebLoginFromIndex(m_settings, Url("/outer"), u"Shop"));
+
+    // Saved from the bank's frame on the shop's page.
+    SaveWebLogin(u"Bank", u"bob", u"s3cret", text::FromUtf8(m_other.Url("/login")));
+    ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/outer"), u"Bank"));
     ASSERT_TRUE(Open("/outer"));
     ASSERT_TRUE(FrameReady());
     formviews::MemoryFillWebLoginPrompt* prompt = m_views.FillWebLoginPrompt();
@@ -365,7 +376,7 @@ TEST_F(BridgeFramesTest, AFrameOfTheTopsOriginInsideAFrameOfAnotherIsFilledAndSu
 TEST_F(BridgeFramesTest, ASandboxedFrameGetsNoValuesButItsSubmissionGoesOnAtOnce) {
     // Its origin is opaque: whatever document it shows by the time a write arrives would see it.
     ServeOuter("/sandboxed", m_other.Url("/login"), "sandbox='allow-scripts allow-forms'");
-    SaveWebLogin(u"Bank", u"bob", u"s3cret");
+    SaveWebLogin(u"Bank", u"bob", u"s3cret", text::FromUtf8(m_other.Url("/login")));
     ASSERT_TRUE(AddWebLoginToIndex(m_settings, Url("/sandboxed"), u"Bank"));
     m_ui.QueuePassword(kPassword);
     ASSERT_TRUE(Open("/sandboxed"));
