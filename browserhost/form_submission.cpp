@@ -12,6 +12,25 @@ bool IsButtonOrFile(std::u16string_view type) {
            type == u"file";
 }
 
+// The submitter's override of the form's attribute `name` ("formaction" for "action"), else
+// the form's own; null when neither is written.
+const std::u16string* FormAttribute(const dom::MemoryElement& form,
+                                    const dom::MemoryElement* submitter, std::u16string_view name) {
+    if (submitter) {
+        const std::u16string own = u"form" + std::u16string(name);
+        if (const std::u16string* value = submitter->RawAttribute(own)) {
+            return value;
+        }
+    }
+    return form.RawAttribute(name);
+}
+
+std::u16string TrimmedAttribute(const dom::MemoryElement& form, const dom::MemoryElement* submitter,
+                                std::u16string_view name) {
+    const std::u16string* value = FormAttribute(form, submitter, name);
+    return value ? std::u16string(text::Trim(*value)) : std::u16string();
+}
+
 }  // namespace
 
 std::vector<FormPair> SuccessfulControls(const dom::MemoryElement& form,
@@ -101,17 +120,29 @@ std::string EncodeFormData(const std::vector<FormPair>& pairs) {
     return out;
 }
 
+std::string EncodePlainFormData(const std::vector<FormPair>& pairs) {
+    std::string out;
+    for (const auto& [name, value] : pairs) {
+        out += text::ToUtf8(name) + '=' + text::ToUtf8(value) + "\r\n";
+    }
+    return out;
+}
+
 FormNavigation BuildFormNavigation(const dom::MemoryElement& form,
                                    const dom::MemoryElement* submitter,
                                    std::u16string_view documentAddress) {
     FormNavigation navigation;
-    const std::u16string* action = form.RawAttribute(u"action");
+    const std::u16string* action = FormAttribute(form, submitter, u"action");
     navigation.url = action && !text::Trim(*action).empty() ? ResolveUrl(documentAddress, *action)
                                                             : WithoutFragment(documentAddress);
-    const std::string data = EncodeFormData(SuccessfulControls(form, submitter));
-    navigation.post = text::EqualsNoCase(text::Trim(form.GetAttribute(u"method")), u"post");
+    const auto pairs = SuccessfulControls(form, submitter);
+    const std::string data = EncodeFormData(pairs);
+    navigation.post = text::EqualsNoCase(TrimmedAttribute(form, submitter, u"method"), u"post");
+    navigation.target = TrimmedAttribute(form, submitter, u"target");
     if (navigation.post) {
-        navigation.postData = data;
+        const bool plain =
+            text::EqualsNoCase(TrimmedAttribute(form, submitter, u"enctype"), u"text/plain");
+        navigation.postData = plain ? EncodePlainFormData(pairs) : data;
     } else if (!IsJavaScriptUrl(navigation.url)) {
         navigation.url = WithoutQuery(navigation.url) + u"?" + text::FromUtf8(data);
     }

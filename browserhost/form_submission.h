@@ -26,15 +26,21 @@ std::vector<FormPair> SuccessfulControls(const dom::MemoryElement& form,
 std::string FormUrlEncode(std::u16string_view text);
 std::string EncodeFormData(const std::vector<FormPair>& pairs);
 
+// text/plain: each pair as name=value and CR LF, unencoded.
+std::string EncodePlainFormData(const std::vector<FormPair>& pairs);
+
 struct FormNavigation {
     std::u16string url;    // the action resolved against the document; GET: with the data
     std::string postData;  // POST: the data; empty for GET
     bool post = false;
+    std::u16string target;  // the browsing context it goes to, as written; "" for the form's own
 };
 
 // Where the form goes and what it sends: its action resolved against `documentAddress` (no
 // action: the document's address), with method GET (the data replaces the query of the URL)
-// or POST.
+// or POST, urlencoded unless the encoding is text/plain (multipart data is given urlencoded
+// too: its boundary is the browser's own). A submit control's formaction, formmethod,
+// formenctype and formtarget stand in for the form's action, method, enctype and target.
 FormNavigation BuildFormNavigation(const dom::MemoryElement& form,
                                    const dom::MemoryElement* submitter,
                                    std::u16string_view documentAddress);

@@ -421,11 +421,25 @@ bool LiveBrowser::Receive(Inbound& entry, const QString& text, const QString& ma
 }
 
 void LiveBrowser::OnNavigationRequested(QWebEngineNavigationRequest& request) {
-    if (m_closed || !request.isMainFrame() ||
-        request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) {
+    if (m_closed || request.navigationType() == QWebEngineNavigationRequest::RedirectNavigation) {
         return;
     }
-    m_inbox.push_back({std::nullopt, U16(request.url().toString(QUrl::FullyEncoded))});
+    const bool formSubmission =
+        request.navigationType() == QWebEngineNavigationRequest::FormSubmittedNavigation;
+    if (!request.isMainFrame() && !formSubmission) {
+        return;  // a frame's navigation is announced as its new document arrives
+    }
+    Inbound entry;
+    entry.navigation = U16(request.url().toString(QUrl::FullyEncoded));
+    entry.mainFrame = request.isMainFrame();
+    entry.formSubmission = formSubmission;
+    m_inbox.push_back(std::move(entry));
+    if (formSubmission) {
+        // A submission the page did not hold goes on at once: the extension sees it
+        // (and may ask the user) after the browser has taken the request.
+        QTimer::singleShot(0, this, [this] { Drain(); });
+        return;
+    }
     Drain();
 }
 
@@ -443,7 +457,7 @@ void LiveBrowser::Drain() {
         if (next.message) {
             Handle(*next.message);
         } else {
-            HandleTopNavigation(next.navigation);
+            HandleNavigationRequest(next);
         }
         RunPending();
         FlushWrites();
@@ -458,11 +472,107 @@ void LiveBrowser::Drain() {
     m_draining = false;
 }
 
-void LiveBrowser::HandleTopNavigation(const std::u16string& url) {
-    if (!Consume(m_top.Get(), url)) {
-        Fire(dispid::kBeforeNavigate2, m_top.Get(), url);
+void LiveBrowser::HandleNavigationRequest(const Inbound& request) {
+    if (request.mainFrame) {
+        HandleTopNavigation(request.navigation, request.formSubmission);
+    } else {
+        HandleFrameSubmission(request.navigation);
+    }
+}
+
+void LiveBrowser::HandleTopNavigation(const std::u16string& url, bool formSubmission) {
+    if (!formSubmission) {
+        if (!Consume(m_top.Get(), url)) {
+            Fire(dispid::kBeforeNavigate2, m_top.Get(), url);
+        }
+    } else if (!ConsumeSubmission(m_top.Get(), url)) {
+        AnnounceUnheldSubmission(m_top.Get(), url, FormSubmittedTo(url, true));
     }
     m_topAnnounced = true;
+}
+
+void LiveBrowser::HandleFrameSubmission(const std::u16string& url) {
+    const auto address = WithoutQuery(WithoutFragment(url));
+    for (const auto& [browser, announced] : m_announced) {
+        if (browser != m_top.Get() && WithoutQuery(WithoutFragment(announced)) == address) {
+            return;  // held and announced; the frame's new document consumes it
+        }
+    }
+    const auto form = FormSubmittedTo(url, false);
+    if (!form) {
+        return;  // a frame the bridge does not reach: announced as its document arrives
+    }
+    AnnounceUnheldSubmission(form->navigating, url, form);
+    m_announced[form->navigating] = url;
+}
+
+void LiveBrowser::AnnounceUnheldSubmission(BrowserObject* browser, const std::u16string& url,
+                                           const std::optional<SubmittedForm>& form) {
+    Write("form submission in " + NameOf(browser) + " to " + U8(url) +
+          " was not held by the page; announced " +
+          (form ? "with the data of a form in " + NameOf(form->browser) : "without its data"));
+    Fire(dispid::kBeforeNavigate2, browser, url, form ? form->postData : std::string());
+}
+
+std::optional<LiveBrowser::SubmittedForm> LiveBrowser::FormSubmittedTo(const std::u16string& url,
+                                                                       bool includeTop) {
+    // An exact match (a GET query the same as the form's data) beats one of the address alone.
+    const std::u16string exact = WithoutFragment(url);
+    const std::u16string address = WithoutQuery(exact);
+    std::optional<SubmittedForm> best;
+    int bestScore = 0;
+    for (const auto& [key, frame] : m_frames) {  // "" (the top) comes first
+        const auto document = frame.browser->Page();
+        if (!document || (key.empty() && !includeTop)) {
+            continue;
+        }
+        for (const auto& form : document->ElementsByTag(u"form")) {
+            // The form as a whole, and as sent by each submit control that redirects it.
+            std::vector<const dom::MemoryElement*> submitters{nullptr};
+            for (const auto& control : form->FormElements()) {
+                const auto& element = static_cast<const dom::MemoryElement&>(*control);
+                if (element.RawAttribute(u"formaction") || element.RawAttribute(u"formmethod") ||
+                    element.RawAttribute(u"formenctype")) {
+                    submitters.push_back(&element);
+                }
+            }
+            for (const auto* submitter : submitters) {
+                const FormNavigation navigation =
+                    BuildFormNavigation(*form, submitter, document->Address());
+                const std::u16string sent = WithoutFragment(navigation.url);
+                const int score = sent == exact ? 2 : WithoutQuery(sent) == address ? 1 : 0;
+                if (score > bestScore) {
+                    bestScore = score;
+                    best = SubmittedForm{frame.browser.Get(),
+                                         SubmissionBrowser(frame.browser.Get(), navigation.target),
+                                         navigation.postData};
+                }
+            }
+        }
+    }
+    return best;
+}
+
+bool LiveBrowser::ConsumeSubmission(BrowserObject* browser, std::u16string_view url) {
+    const auto it = m_announced.find(browser);
+    if (it == m_announced.end()) {
+        return false;
+    }
+    const bool same =
+        WithoutQuery(WithoutFragment(it->second)) == WithoutQuery(WithoutFragment(url));
+    m_announced.erase(it);
+    return same;
+}
+
+BrowserObject* LiveBrowser::SubmissionBrowser(BrowserObject* browser, std::u16string_view target) {
+    if (text::EqualsNoCase(target, u"_top")) {
+        return m_top.Get();
+    }
+    if (text::EqualsNoCase(target, u"_parent") && browser->ParentBrowser()) {
+        return browser->ParentBrowser();
+    }
+    // "", "_self", and the targets the host does not follow (a named frame, a new window).
+    return browser;
 }
 
 bool LiveBrowser::Consume(BrowserObject* browser, std::u16string_view url) {
@@ -747,8 +857,10 @@ void LiveBrowser::OnDomEvent(BrowserObject* browser, const dom::DomEvent& event)
     Write(std::string(event.byUser ? "form submitted by the user" : "form submitted by script") +
           " in " + NameOf(browser) + " to " + U8(navigation.url) +
           (navigation.post ? " (post)" : ""));
-    m_pending.push_back({com::ComPtr<BrowserObject>(browser), navigation.url, navigation.postData,
-                         m_currentSubmission});
+    m_pending.push_back(
+        {com::ComPtr<BrowserObject>(browser), navigation.url, navigation.postData,
+         m_currentSubmission,
+         com::ComPtr<BrowserObject>(SubmissionBrowser(browser, navigation.target))});
     if (!m_draining) {
         // A submit the engine made from a prompt or a command: announced once it has returned.
         QTimer::singleShot(0, this, [this] {
@@ -772,9 +884,10 @@ void LiveBrowser::RunPending() {
         if (++count > kMaxChainedNavigations) {
             Write("too many navigations in a row: the rest go on unseen");
         } else {
-            Fire(dispid::kBeforeNavigate2, next.browser.Get(), next.url, next.postData);
-            m_announced[next.browser.Get()] = next.url;
-            if (next.browser == m_top) {
+            const auto navigating = next.navigating ? next.navigating : next.browser;
+            Fire(dispid::kBeforeNavigate2, navigating.Get(), next.url, next.postData);
+            m_announced[navigating.Get()] = next.url;
+            if (navigating == m_top) {
                 m_topAnnounced = true;
             }
         }

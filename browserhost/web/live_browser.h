@@ -129,13 +129,23 @@ private:
         std::u16string url;
         std::string postData;
         std::int64_t submission = 0;  // the page's number of a held submission; 0: none
+        // The browser object that navigates when it is not `browser` (a form's target).
+        com::ComPtr<BrowserObject> navigating;
     };
     struct Inbound {
         std::optional<BridgeMessage> message;
-        std::u16string navigation;   // a top-level navigation the page begins, when no message
+        std::u16string navigation;   // a navigation the page begins, when no message
         std::uint64_t awaiting = 0;  // a message being taken from the page; the ones after wait
         double askedAt = 0;          // when the page said it has one, in epoch milliseconds
         bool timed = false;          // a document's first snapshots: counted in the load timings
+        bool mainFrame = true;       // the navigation is the top frame's (else a frame's)
+        bool formSubmission = false;
+    };
+    // A form of the page that sends what a navigation request carries, as the host knows it.
+    struct SubmittedForm {
+        BrowserObject* browser = nullptr;     // the frame (or top) the form belongs to
+        BrowserObject* navigating = nullptr;  // the one its target names
+        std::string postData;
     };
 
     void Write(std::string line);
@@ -157,7 +167,21 @@ private:
     void HandleState(Frame& frame, const std::vector<ControlState>& state);
     void HandleEvent(Frame& frame, const EventMessage& event);
     void HandleSubmit(Frame& frame, const SubmitMessage& submit);
-    void HandleTopNavigation(const std::u16string& url);
+    void HandleNavigationRequest(const Inbound& request);
+    void HandleTopNavigation(const std::u16string& url, bool formSubmission);
+    // A frame's form submission the page did not hold: announced with the form's data.
+    void HandleFrameSubmission(const std::u16string& url);
+    // Announces on `browser` a form submission the page let go without holding it.
+    void AnnounceUnheldSubmission(BrowserObject* browser, const std::u16string& url,
+                                  const std::optional<SubmittedForm>& form);
+    // The in-memory form whose submission goes to `url` (the top document's first when
+    // `includeTop`, then the frames'); nullopt when none does.
+    std::optional<SubmittedForm> FormSubmittedTo(const std::u16string& url, bool includeTop);
+    // Like Consume, for a form submission: an announced submission to the same address counts
+    // whatever its query (the browser may encode a GET query its own way).
+    bool ConsumeSubmission(BrowserObject* browser, std::u16string_view url);
+    // The browser object a form submission of `browser` navigates by its target.
+    BrowserObject* SubmissionBrowser(BrowserObject* browser, std::u16string_view target);
 
     // The frame `key` of the document `parentToken` belongs to, made when new (with the frames
     // above it); null when the message is stale or past the limits.

@@ -40,6 +40,16 @@
     const NAMED = 'form,input,select,option,textarea,button';
     const TAG_CODES = { form: 'f', input: 'i', select: 's', option: 'o', textarea: 't', button: 'b' };
     const FormProto = HTMLFormElement.prototype;
+    const ElementProto = Element.prototype;
+    // A form's controls named like its own members ("action", "elements", "appendChild") hide
+    // them: what the bridge does to a form it does through the prototypes.
+    function getter(proto, name) {
+        const get = Object.getOwnPropertyDescriptor(proto, name).get;
+        return (object) => get.call(object);
+    }
+    const formElements = getter(FormProto, 'elements');
+    const isConnected = getter(Node.prototype, 'isConnected');
+    const appendChild = (parent, child) => Node.prototype.appendChild.call(parent, child);
 
     function newToken() {
         return Array.from(crypto.getRandomValues(new Uint32Array(2)), (n) => n.toString(36))
@@ -576,18 +586,72 @@
             form: keyOf(form),
             submitter: submitter ? keyOf(submitter) : 0,
             user: byUser,
-            state: stateOf(Array.from(form.elements)),
+            state: stateOf(Array.from(formElements(form))),
         });
     }
 
-    // The last word on a user's submit: unless the page prevented it, it waits for the host.
-    function onSubmit(event) {
-        const form = event.target;
-        if (executing || event.defaultPrevented || !(form instanceof HTMLFormElement)) {
+    // The last word on a user's submit: unless the page prevents it, it waits for the host. The
+    // page's own listeners run first wherever they are, and one that stops the propagation must
+    // not keep the submission from us: as the submit event sets out (our capture listener on
+    // window runs before any of the page's), a listener of ours goes last on every node of its
+    // way. The one on the node where the event stops (the window when nothing stops it) holds
+    // the submission, unless the page prevented it by then. A page listener that stops the
+    // event at once (stopImmediatePropagation) before ours on a node keeps ours from running:
+    // that submission goes on unheld and the host sees it only as its navigation begins.
+    let watched = null;  // {event, nodes}: the user's submit under way and where we listen
+
+    function unwatch() {
+        if (!watched) {
             return;
         }
+        for (const node of watched.nodes) {
+            node.removeEventListener('submit', onSubmitCapturing, true);
+            node.removeEventListener('submit', onSubmitBubbling, false);
+        }
+        watched = null;
+    }
+
+    function watchSubmit(event) {
+        unwatch();
+        const form = event.target;
+        if (executing || !(form instanceof HTMLFormElement)) {
+            return;
+        }
+        // The host's copy of the form is brought up to date even when the submission escapes.
+        knownToHost(form);
+        flushState();
+        const path = event.composedPath();
+        watched = { event: event, nodes: path };
+        for (const node of path) {
+            if (node !== window && node !== form) {
+                node.addEventListener('submit', onSubmitCapturing, true);
+            }
+            node.addEventListener('submit', onSubmitBubbling, false);
+        }
+    }
+
+    // On the way down: only where the page stopped the event does the submission stop with us.
+    function onSubmitCapturing(event) {
+        if (watched && event === watched.event && event.cancelBubble) {
+            holdSubmit(event);
+        }
+    }
+
+    // At the form and on the way up: the last node the event reaches holds the submission.
+    function onSubmitBubbling(event) {
+        if (watched && event === watched.event &&
+            (event.cancelBubble || event.currentTarget === window)) {
+            holdSubmit(event);
+        }
+    }
+
+    function holdSubmit(event) {
+        unwatch();
+        if (event.defaultPrevented) {
+            return;  // the page keeps its submission to itself
+        }
         event.preventDefault();
-        hold(form, event.submitter || null, true);
+        hold(event.target, event.submitter || null, true);
     }
 
     // A script's form.submit(), announced by the hook in the page's world.
@@ -604,7 +668,7 @@
     function release(number) {
         const submission = held.get(number);
         held.delete(number);
-        if (!submission || !submission.form.isConnected) {
+        if (!submission || !isConnected(submission.form)) {
             return;
         }
         const form = submission.form;
@@ -619,14 +683,42 @@
                 input.type = 'hidden';
                 input.name = name;
                 input.value = value;
-                form.appendChild(input);
+                appendChild(form, input);
                 added.push(input);
             }
         }
-        FormProto.submit.call(form);
-        for (const input of added) {
-            input.remove();
+        const restore = submitter ? takeOverrides(form, submitter) : [];
+        try {
+            FormProto.submit.call(form);
+        } finally {
+            for (const [name, value] of restore) {
+                if (value === null) {
+                    ElementProto.removeAttribute.call(form, name);
+                } else {
+                    ElementProto.setAttribute.call(form, name, value);
+                }
+            }
+            for (const input of added) {
+                input.remove();
+            }
         }
+    }
+
+    // A submit button may send the form elsewhere, another way: its formaction, formmethod,
+    // formenctype and formtarget stand in for the form's own attributes while it submits. The
+    // form's attributes as they were, to put back at once.
+    const OVERRIDES = [['formaction', 'action'], ['formmethod', 'method'],
+                       ['formenctype', 'enctype'], ['formtarget', 'target']];
+
+    function takeOverrides(form, submitter) {
+        const restore = [];
+        for (const [own, formName] of OVERRIDES) {
+            if (submitter.hasAttribute(own)) {
+                restore.push([formName, ElementProto.getAttribute.call(form, formName)]);
+                ElementProto.setAttribute.call(form, formName, submitter.getAttribute(own));
+            }
+        }
+        return restore;
     }
 
     // ---- The host's writes ----
@@ -760,7 +852,7 @@
     window.addEventListener('reset', onReset, true);
     window.addEventListener('input', noteChange, true);
     window.addEventListener('change', noteChange, true);
-    window.addEventListener('submit', onSubmit, false);
+    window.addEventListener('submit', watchSubmit, true);
     window.addEventListener(SUBMIT_EVENT, onScriptSubmit, true);
 
     // A new document for the host; its forms come with the load, when the page is idle.
