@@ -80,5 +80,36 @@ TEST(HostFormData, ControlsOutsideTheFormTreeCountByTheirFormOwner) {
     EXPECT_EQ(post.postData, "q=v");
 }
 
+TEST(HostFormData, ASubmitButtonsOwnAttributesStandInForTheForms) {
+    auto doc = dom::BuildDocumentFromHtml(
+        "<form id=f action=/a method=get enctype=text/plain target=_top><input name=u value='x y'>"
+        "<input type=submit id=plain name=s value=p formaction=/b formmethod=post>"
+        "<button id=get name=s value=g formmethod=GET formaction='' formtarget=_self></button>"
+        "<input type=submit id=encoded formmethod=post "
+        "formenctype=application/x-www-form-urlencoded>"
+        "<input type=submit id=bare></form>",
+        u"http://site.test/dir/p?q=1");
+    const auto& form = *doc->ElementById(u"f");
+    const auto go = [&](std::u16string_view id) {
+        return BuildFormNavigation(form, doc->ElementById(id).get(), doc->Address());
+    };
+    // The form's own text/plain encoding comes with the button's method.
+    const FormNavigation plain = go(u"plain");
+    EXPECT_TRUE(plain.post);
+    EXPECT_EQ(text::ToUtf8(plain.url), "http://site.test/b");
+    EXPECT_EQ(plain.postData, "u=x y\r\ns=p\r\n");
+    EXPECT_EQ(plain.target, u"_top");
+    // An empty formaction is the document's address; the query gives way to the data.
+    const FormNavigation get = go(u"get");
+    EXPECT_FALSE(get.post);
+    EXPECT_EQ(text::ToUtf8(get.url), "http://site.test/dir/p?u=x+y&s=g");
+    EXPECT_EQ(get.target, u"_self");
+    EXPECT_EQ(go(u"encoded").postData, "u=x+y");
+    EXPECT_EQ(text::ToUtf8(go(u"encoded").url), "http://site.test/a");
+    // A button without overrides sends the form as it is.
+    EXPECT_EQ(text::ToUtf8(go(u"bare").url), "http://site.test/a?u=x+y");
+    EXPECT_EQ(EncodePlainFormData({}), "");
+}
+
 }  // namespace
 }  // namespace veltrix::browserhost
