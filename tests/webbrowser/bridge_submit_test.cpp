@@ -195,6 +195,18 @@ TEST_F(BridgeSubmitTest, APageThatCancelsTheSubmitAfterTheBridgeListensKeepsIt) 
     EXPECT_THAT(m_views.SaveWebLoginDefaults(), IsEmpty());
 }
 
+TEST_F(BridgeSubmitTest, ASubmitEventAScriptDispatchesSubmitsNothing) {
+    Serve("/signin", LoginPage("<input id=go type=submit name=go value=Go>", "",
+                               "action=/session method=post"));
+    ASSERT_TRUE(Open("/signin"));
+    TypeLogin();
+    Js("login.dispatchEvent(new Event('submit', {bubbles: true, cancelable: true}))");
+    WaitUntil([] { return false; }, 700);
+    EXPECT_THAT(RequestsFor("/session"), IsEmpty());
+    EXPECT_THAT(Announced("/session"), IsEmpty());
+    EXPECT_EQ(PagePath(), "/signin");
+}
+
 // ---- Submissions the page bridge never held ----
 
 struct Escape {
