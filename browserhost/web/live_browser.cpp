@@ -515,15 +515,17 @@ void LiveBrowser::AnnounceUnheldSubmission(BrowserObject* browser, const std::u1
 }
 
 std::optional<LiveBrowser::SubmittedForm> LiveBrowser::FormSubmittedTo(const std::u16string& url,
-                                                                       bool includeTop) {
+                                                                       bool topNavigates) {
     // An exact match (a GET query the same as the form's data) beats one of the address alone.
     const std::u16string exact = WithoutFragment(url);
     const std::u16string address = WithoutQuery(exact);
     std::optional<SubmittedForm> best;
     int bestScore = 0;
-    for (const auto& [key, frame] : m_frames) {  // "" (the top) comes first
-        const auto document = frame.browser->Page();
-        if (!document || (key.empty() && !includeTop)) {
+    std::vector<BrowserObject*> browsers = FrameList();
+    browsers.insert(browsers.begin(), m_top.Get());
+    for (BrowserObject* browser : browsers) {
+        const auto document = browser->Page();
+        if (!document) {
             continue;
         }
         for (const auto& form : document->ElementsByTag(u"form")) {
@@ -539,13 +541,12 @@ std::optional<LiveBrowser::SubmittedForm> LiveBrowser::FormSubmittedTo(const std
             for (const auto* submitter : submitters) {
                 const FormNavigation navigation =
                     BuildFormNavigation(*form, submitter, document->Address());
+                BrowserObject* navigating = SubmissionBrowser(browser, navigation.target);
                 const std::u16string sent = WithoutFragment(navigation.url);
                 const int score = sent == exact ? 2 : WithoutQuery(sent) == address ? 1 : 0;
-                if (score > bestScore) {
+                if (score > bestScore && (navigating == m_top.Get()) == topNavigates) {
                     bestScore = score;
-                    best = SubmittedForm{frame.browser.Get(),
-                                         SubmissionBrowser(frame.browser.Get(), navigation.target),
-                                         navigation.postData};
+                    best = SubmittedForm{browser, navigating, navigation.postData};
                 }
             }
         }

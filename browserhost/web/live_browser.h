@@ -174,9 +174,10 @@ private:
     // Announces on `browser` a form submission the page let go without holding it.
     void AnnounceUnheldSubmission(BrowserObject* browser, const std::u16string& url,
                                   const std::optional<SubmittedForm>& form);
-    // The in-memory form whose submission goes to `url` (the top document's first when
-    // `includeTop`, then the frames'); nullopt when none does.
-    std::optional<SubmittedForm> FormSubmittedTo(const std::u16string& url, bool includeTop);
+    // The in-memory form whose submission goes to `url` in the top (`topNavigates`) or in a
+    // frame, the first in document order of those sending the most alike address; nullopt when
+    // none does.
+    std::optional<SubmittedForm> FormSubmittedTo(const std::u16string& url, bool topNavigates);
     // Like Consume, for a form submission: an announced submission to the same address counts
     // whatever its query (the browser may encode a GET query its own way).
     bool ConsumeSubmission(BrowserObject* browser, std::u16string_view url);

@@ -614,7 +614,8 @@
     function watchSubmit(event) {
         unwatch();
         const form = event.target;
-        if (executing || !(form instanceof HTMLFormElement)) {
+        // A submit event a script dispatches submits nothing: holding it would.
+        if (executing || !event.isTrusted || !(form instanceof HTMLFormElement)) {
             return;
         }
         // The host's copy of the form is brought up to date even when the submission escapes.
