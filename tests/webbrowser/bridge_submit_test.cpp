@@ -139,6 +139,22 @@ TEST_F(BridgeSubmitTest, ATextPlainGetOverrideSendsWhatWasAnnouncedAndTheFormIsP
     EXPECT_THAT(RequestsFor("/wrong"), IsEmpty());
 }
 
+TEST_F(BridgeSubmitTest, AFramesFormThatTargetsTheTopIsAnnouncedOnceForTheTop) {
+    Serve("/signin", LoginPage("<input id=go type=submit name=go value=Go formtarget=_top>", "",
+                               "action=/session method=post"));
+    Serve("/framed", "<title>Bank: Sign in</title><iframe src=/signin></iframe>");
+    ASSERT_TRUE(Open("/framed"));
+    ASSERT_TRUE(WaitUntil([this] {
+        const auto document = m_browser->FrameDocument(0);
+        return document && document->ElementById(u"go");
+    }));
+    TypeLogin("frame0:");
+    ASSERT_TRUE(Click("frame0:#go"));
+    ExpectSignedInAndOffered("POST");
+    EXPECT_THAT(Announced("/session").front(), HasSubstr("post=action=signin&user=ann"));
+    EXPECT_THAT(Announced("/session", "frame 0"), IsEmpty());
+}
+
 // ---- Pages that stop the submit event or cancel it late ----
 
 struct Stopper {
