@@ -629,6 +629,12 @@
             }
             node.addEventListener('submit', onSubmitBubbling, false);
         }
+        // An event the page stopped at once never reaches ours: they go once its dispatch is over.
+        setTimeout(() => {
+            if (watched && watched.event === event) {
+                unwatch();
+            }
+        }, 0);
     }
 
     // On the way down: only where the page stopped the event does the submission stop with us.
