@@ -485,7 +485,7 @@ void LiveBrowser::HandleTopNavigation(const std::u16string& url, bool formSubmis
         if (!Consume(m_top.Get(), url)) {
             Fire(dispid::kBeforeNavigate2, m_top.Get(), url);
         }
-    } else if (!ConsumeSubmission(m_top.Get(), url)) {
+    } else if (!ConsumeSubmission(m_top.Get())) {
         AnnounceUnheldSubmission(m_top.Get(), url, FormSubmittedTo(url, true));
     }
     m_topAnnounced = true;
@@ -554,15 +554,8 @@ std::optional<LiveBrowser::SubmittedForm> LiveBrowser::FormSubmittedTo(const std
     return best;
 }
 
-bool LiveBrowser::ConsumeSubmission(BrowserObject* browser, std::u16string_view url) {
-    const auto it = m_announced.find(browser);
-    if (it == m_announced.end()) {
-        return false;
-    }
-    const bool same =
-        WithoutQuery(WithoutFragment(it->second)) == WithoutQuery(WithoutFragment(url));
-    m_announced.erase(it);
-    return same;
+bool LiveBrowser::ConsumeSubmission(BrowserObject* browser) {
+    return m_announced.erase(browser) > 0;
 }
 
 BrowserObject* LiveBrowser::SubmissionBrowser(BrowserObject* browser, std::u16string_view target) {
@@ -572,8 +565,38 @@ BrowserObject* LiveBrowser::SubmissionBrowser(BrowserObject* browser, std::u16st
     if (text::EqualsNoCase(target, u"_parent") && browser->ParentBrowser()) {
         return browser->ParentBrowser();
     }
-    // "", "_self", and the targets the host does not follow (a named frame, a new window).
+    if (!target.empty() && !target.starts_with(u'_')) {
+        if (BrowserObject* named = NamedFrame(target)) {
+            return named;
+        }
+    }
+    // "", "_self", and what the host does not follow: a new window (named or "_blank").
     return browser;
+}
+
+BrowserObject* LiveBrowser::NamedFrame(std::u16string_view name) {
+    // A frame's key is its position among the frame elements of its parent's document.
+    for (const auto& [key, parent] : m_frames) {
+        const auto document = parent.browser->Page();
+        if (!document) {
+            continue;
+        }
+        std::size_t index = 0;
+        for (const auto& element : document->AllElements()) {
+            if (element->Tag() != u"iframe" && element->Tag() != u"frame") {
+                continue;
+            }
+            if (element->GetAttribute(u"name") == name) {
+                const auto child = m_frames.find(key.empty() ? std::to_string(index)
+                                                             : key + "/" + std::to_string(index));
+                if (child != m_frames.end() && child->second.parentToken == parent.token) {
+                    return child->second.browser.Get();
+                }
+            }
+            ++index;
+        }
+    }
+    return nullptr;
 }
 
 bool LiveBrowser::Consume(BrowserObject* browser, std::u16string_view url) {

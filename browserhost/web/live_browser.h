@@ -178,11 +178,14 @@ private:
     // frame, the first in document order of those sending the most alike address; nullopt when
     // none does.
     std::optional<SubmittedForm> FormSubmittedTo(const std::u16string& url, bool topNavigates);
-    // Like Consume, for a form submission: an announced submission to the same address counts
-    // whatever its query (the browser may encode a GET query its own way).
-    bool ConsumeSubmission(BrowserObject* browser, std::u16string_view url);
+    // Like Consume, for a form submission: the navigation announced for `browser` is taken as
+    // this one whatever address it named (the browser may encode a GET query its own way, and
+    // the page's script may have changed the form's action after the host last saw it).
+    bool ConsumeSubmission(BrowserObject* browser);
     // The browser object a form submission of `browser` navigates by its target.
     BrowserObject* SubmissionBrowser(BrowserObject* browser, std::u16string_view target);
+    // The frame of the window whose frame element carries `name`; null when none does.
+    BrowserObject* NamedFrame(std::u16string_view name);
 
     // The frame `key` of the document `parentToken` belongs to, made when new (with the frames
     // above it); null when the message is stale or past the limits.

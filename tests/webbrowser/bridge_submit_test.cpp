@@ -155,6 +155,33 @@ TEST_F(BridgeSubmitTest, AFramesFormThatTargetsTheTopIsAnnouncedOnceForTheTop) {
     EXPECT_THAT(Announced("/session", "frame 0"), IsEmpty());
 }
 
+TEST_F(BridgeSubmitTest, AFormAimedAtANamedFrameIsAnnouncedOnceForThatFrame) {
+    m_server.Handle("POST", "/result", [](const http::HttpRequest& request) {
+        return http::HttpResponse::Html("Result for " + request.Field("user").value_or(""));
+    });
+    Serve("/blank", "<p>");
+    Serve("/signin", LoginPage("<input id=go type=submit name=go value=Go>", "",
+                               "action=/result method=post target=result") +
+                         "<iframe name=other src=/blank></iframe>"
+                         "<iframe name=result src=/blank></iframe>");
+    ASSERT_TRUE(Open("/signin"));
+    ASSERT_TRUE(WaitUntil([this] { return m_browser->FrameCount() == 2; }));
+    TypeLogin();
+    ASSERT_TRUE(Click("#go"));
+    ASSERT_TRUE(WaitUntil([this] { return !m_views.SaveWebLoginDefaults().empty(); }));
+    const auto sent = WaitForRequest("/result");
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(sent->Field("pass"), "pw &1");
+    ASSERT_TRUE(WaitUntil([this] {
+        return Js("frames[1].document.body.textContent").toString() == "Result for ann";
+    }));
+    const auto announced = Announced("/result", "frame 1");
+    ASSERT_THAT(announced, SizeIs(1));
+    EXPECT_THAT(announced.front(), HasSubstr("post=action=signin&user=ann"));
+    EXPECT_THAT(Announced("/result"), IsEmpty());
+    EXPECT_EQ(PagePath(), "/signin");
+}
+
 // ---- Pages that stop the submit event or cancel it late ----
 
 struct Stopper {
@@ -221,6 +248,25 @@ TEST_F(BridgeSubmitTest, ASubmitEventAScriptDispatchesSubmitsNothing) {
     EXPECT_THAT(RequestsFor("/session"), IsEmpty());
     EXPECT_THAT(Announced("/session"), IsEmpty());
     EXPECT_EQ(PagePath(), "/signin");
+}
+
+TEST_F(BridgeSubmitTest, AFormWhoseActionTheSubmitListenerChangesIsAnnouncedOnce) {
+    Serve("/signin",
+          LoginPage("<input id=go type=submit name=go value=Go>",
+                    "login.addEventListener('submit', () => login.setAttribute('action', "
+                    "'/session'));",
+                    "action=/wrong method=post"));
+    ASSERT_TRUE(Open("/signin"));
+    TypeLogin();
+    ASSERT_TRUE(Click("#go"));
+    ASSERT_TRUE(WaitForPage("/welcome"));
+    EXPECT_EQ(WaitForRequest("/session").value_or(http::HttpRequest{}).Field("user"), "ann");
+    EXPECT_THAT(m_views.SaveWebLoginDefaults(), SizeIs(1));
+    // The host knew the form's old action; the data it announced is what was sent, once.
+    const auto withData = LogLines("post=action=signin&user=ann&pass=pw+%261");
+    ASSERT_THAT(withData, SizeIs(1));
+    EXPECT_THAT(withData.front(), HasSubstr("BeforeNavigate2 top"));
+    EXPECT_THAT(LogLines("was not held"), IsEmpty());
 }
 
 // ---- Submissions the page bridge never held ----
