@@ -9,7 +9,8 @@
 // the page to be a BridgePage). Each snapshot becomes an in-memory
 // document of the frame's browser object; each write the engine makes to it goes back to the
 // page, in order. A submission the user or a script makes is held by the page until the helper
-// objects have seen it (BeforeNavigate2 with the data it sends), then goes on.
+// objects have seen it (BeforeNavigate2 with the data it sends), then goes on; one the page lets
+// go unheld is announced as its navigation begins, with the data of the form as the host knows it.
 #pragma once
 
 #include <QJsonArray>
