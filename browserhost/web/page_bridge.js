@@ -618,8 +618,7 @@
         if (executing || !event.isTrusted || !(form instanceof HTMLFormElement)) {
             return;
         }
-        // The host's copy of the form is brought up to date even when the submission escapes.
-        knownToHost(form);
+        // The values the user typed reach the host even when the submission escapes us.
         flushState();
         const path = event.composedPath();
         watched = { event: event, nodes: path };
