@@ -762,7 +762,12 @@ void LiveBrowser::DropChildren(Frame& frame) {
 
 void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string& token,
                        bool navigated) {
-    auto built = dom::BuildDocumentFromSnapshot(message.nodes, message.url);
+    std::vector<std::uint32_t> nodeKeys;
+    nodeKeys.reserve(message.nodes.size());
+    for (const auto& node : message.nodes) {
+        nodeKeys.push_back(node.key);
+    }
+    auto built = dom::BuildDocumentFromSnapshot(std::move(message.nodes), message.url);
     for (const auto& notice : built.notices) {
         Write("page " + U8(message.url) + ": " + notice);
     }
@@ -774,9 +779,9 @@ void LiveBrowser::Show(Frame& frame, DocumentMessage& message, const std::string
     auto keys = std::make_shared<std::unordered_map<const dom::MemoryElement*, std::uint32_t>>();
     for (std::size_t i = 0; i < built.elements.size(); ++i) {
         const auto& element = built.elements[i];
-        if (element && message.nodes[i].key != 0) {
-            (*elements)[message.nodes[i].key] = element;
-            (*keys)[element.get()] = message.nodes[i].key;
+        if (element && nodeKeys[i] != 0) {
+            (*elements)[nodeKeys[i]] = element;
+            (*keys)[element.get()] = nodeKeys[i];
         }
     }
     if (navigated) {

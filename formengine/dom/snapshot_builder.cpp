@@ -51,7 +51,7 @@ public:
     Builder(const SnapshotLimits& limits, std::u16string address)
         : m_limits(limits), m_result{MemoryDocument::Create(std::move(address)), {}, {}} {}
 
-    SnapshotDocument Build(const std::vector<SnapshotNode>& nodes) {
+    SnapshotDocument Build(std::vector<SnapshotNode>& nodes) {
         const std::size_t count = std::min(nodes.size(), m_limits.maxNodes);
         if (count < nodes.size()) {
             Say(kTooMany);
@@ -81,7 +81,7 @@ private:
     }
 
     // The text cut to the limits of one run and of the whole page; nullopt past the budget.
-    std::optional<std::u16string> Budgeted(const std::u16string& text) {
+    std::optional<std::u16string> Budgeted(std::u16string& text) {
         if (m_textUsed >= m_limits.maxTotalText) {
             Say(kTextBudget);
             return std::nullopt;
@@ -90,12 +90,13 @@ private:
         keep = std::min(keep, m_limits.maxTotalText - m_textUsed);
         if (keep < text.size()) {
             Say(kLongText);
+            text.resize(keep);
         }
         m_textUsed += keep;
-        return text.substr(0, keep);
+        return std::move(text);
     }
 
-    void Add(std::size_t index, const SnapshotNode& node) {
+    void Add(std::size_t index, SnapshotNode& node) {
         std::shared_ptr<MemoryElement> parent;
         std::size_t depth = 0;
         if (node.parent >= 0) {
@@ -127,7 +128,7 @@ private:
         }
         std::vector<MemoryElement::Attribute> attributes;
         attributes.reserve(std::min(node.attributes.size(), m_limits.maxAttributes));
-        for (const auto& [name, value] : node.attributes) {
+        for (auto& [name, value] : node.attributes) {
             if (attributes.size() == m_limits.maxAttributes) {
                 Say(kAttributes);
                 break;
@@ -139,9 +140,9 @@ private:
             if (!kept) {
                 break;
             }
-            attributes.emplace_back(name, std::move(*kept));
+            attributes.emplace_back(std::move(name), std::move(*kept));
         }
-        auto element = document.CreateElement(node.tag, std::move(attributes));
+        auto element = document.CreateElement(std::move(node.tag), std::move(attributes));
         document.AppendChild(parent, element);
         if (node.formOwner >= 0 && static_cast<std::size_t>(node.formOwner) < index) {
             const auto& owner = m_result.elements[static_cast<std::size_t>(node.formOwner)];
@@ -162,8 +163,8 @@ private:
 
 }  // namespace
 
-SnapshotDocument BuildDocumentFromSnapshot(const std::vector<SnapshotNode>& nodes,
-                                           std::u16string address, const SnapshotLimits& limits) {
+SnapshotDocument BuildDocumentFromSnapshot(std::vector<SnapshotNode> nodes, std::u16string address,
+                                           const SnapshotLimits& limits) {
     return Builder(limits, std::move(address)).Build(nodes);
 }
 

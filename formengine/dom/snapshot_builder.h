@@ -48,8 +48,8 @@ struct SnapshotDocument {
     std::vector<std::string> notices;
 };
 
-SnapshotDocument BuildDocumentFromSnapshot(const std::vector<SnapshotNode>& nodes,
-                                           std::u16string address,
+// The texts, tags and attributes of `nodes` move into the document.
+SnapshotDocument BuildDocumentFromSnapshot(std::vector<SnapshotNode> nodes, std::u16string address,
                                            const SnapshotLimits& limits = {});
 
 // Puts a control's live state into an element of `document` without reporting a write: the
