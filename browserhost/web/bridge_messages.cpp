@@ -114,34 +114,32 @@ bool ReadState(const QJsonValue& value, std::vector<ControlState>& out) {
     return true;
 }
 
-// The tag and state one letter of a markup snapshot's controls stands for.
+// The letters of a markup snapshot's controls: the tag, and the checked state of an input or the
+// selected state of an option (upper case: on).
+struct TagCode {
+    char16_t letter;
+    std::u16string_view tag;
+    bool on;
+};
+constexpr TagCode kTagCodes[] = {
+    {u'f', u"form", false},     {u'i', u"input", false},  {u'I', u"input", true},
+    {u's', u"select", false},   {u'o', u"option", false}, {u'O', u"option", true},
+    {u't', u"textarea", false}, {u'b', u"button", false},
+};
+
 bool ReadTagCode(QChar code, dom::LiveControl& control) {
-    switch (code.unicode()) {
-        case u'f':
-            control.tag = u"form";
+    for (const TagCode& entry : kTagCodes) {
+        if (code == QChar(entry.letter)) {
+            control.tag = entry.tag;
+            if (entry.tag == u"input") {
+                control.checked = entry.on;
+            } else if (entry.tag == u"option") {
+                control.selected = entry.on;
+            }
             return true;
-        case u'i':
-        case u'I':
-            control.tag = u"input";
-            control.checked = code == u'I';
-            return true;
-        case u's':
-            control.tag = u"select";
-            return true;
-        case u'o':
-        case u'O':
-            control.tag = u"option";
-            control.selected = code == u'O';
-            return true;
-        case u't':
-            control.tag = u"textarea";
-            return true;
-        case u'b':
-            control.tag = u"button";
-            return true;
-        default:
-            return false;
+        }
     }
+    return false;
 }
 
 // Pairs [index, x, index, x, ...] of a markup snapshot's controls; false when malformed.
