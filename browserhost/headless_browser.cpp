@@ -586,18 +586,7 @@ void HeadlessBrowser::Close() {
     Fire(dispid::kOnQuit, event);
     m_closed = true;
     m_pending.clear();
-    m_state->showBar = nullptr;
-    m_bands->CloseAll();
-    auto helpers = std::move(m_helpers);
-    m_helpers.clear();
-    for (auto& helper : helpers) {
-        helper->SetSite(nullptr);
-    }
-    helpers.clear();
-    // Whoever did not unsubscribe is let go now.
-    auto sinks = std::move(m_state->sinks);
-    m_state->sinks.clear();
-    sinks.clear();
+    ReleaseHelperObjects(*m_state, *m_bands, m_helpers);
     Write("window closed");
 }
 

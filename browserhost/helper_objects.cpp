@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "browserhost/band_host.h"
 #include "platform/com/com_runtime.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -92,6 +93,21 @@ void FireBrowserEvent(WindowState& window, com::DispId id, const BrowserEvent& e
             subscription.sink->OnBrowserEvent(id, event);
         }
     }
+}
+
+void ReleaseHelperObjects(WindowState& window, BandHost& bands,
+                          std::vector<com::ComPtr<IObjectWithSite>>& helpers) {
+    window.showBar = nullptr;
+    bands.CloseAll();
+    auto released = std::move(helpers);
+    helpers.clear();
+    for (auto& helper : released) {
+        helper->SetSite(nullptr);
+    }
+    released.clear();
+    auto sinks = std::move(window.sinks);
+    window.sinks.clear();
+    sinks.clear();
 }
 
 }  // namespace veltrix::browserhost

@@ -30,6 +30,13 @@ std::vector<com::ComPtr<IObjectWithSite>> LoadRegisteredHelperObjects(IWebBrowse
 // others (or itself) meanwhile, and only those still subscribed when their turn comes are told.
 void FireBrowserEvent(WindowState& window, com::DispId id, const BrowserEvent& event);
 
+class BandHost;
+
+// The window is closing (after OnQuit): its bands close, its helper objects lose their site and
+// are released, and whoever did not unsubscribe from its events is let go.
+void ReleaseHelperObjects(WindowState& window, BandHost& bands,
+                          std::vector<com::ComPtr<IObjectWithSite>>& helpers);
+
 // The name of a browser event for log lines ("DocumentComplete").
 std::string BrowserEventName(com::DispId id);
 

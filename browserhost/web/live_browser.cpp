@@ -183,17 +183,7 @@ void LiveBrowser::Close() {
     m_pending.clear();
     m_inbox.clear();
     m_outbox.clear();
-    m_state->showBar = nullptr;
-    m_bands->CloseAll();
-    auto helpers = std::move(m_helpers);
-    m_helpers.clear();
-    for (auto& helper : helpers) {
-        helper->SetSite(nullptr);
-    }
-    helpers.clear();
-    auto sinks = std::move(m_state->sinks);
-    m_state->sinks.clear();
-    sinks.clear();
+    ReleaseHelperObjects(*m_state, *m_bands, m_helpers);
     for (const auto& weak : m_hooked) {
         if (auto document = weak.lock()) {
             document->SetWriteHook(nullptr);
