@@ -350,13 +350,12 @@ void LiveBrowser::OnPulled(std::uint64_t serial, const QVariant& result) {
         parts[1].typeId() != QMetaType::QString) {
         Write("page bridge: a message to take was not there");
         m_inbox.erase(it);
-    } else if (!Receive(*it, parts[0].toString(), parts[1].toString(),
-                        std::max(0.0, parts[2].toDouble()))) {
+    } else if (const QString text = parts[0].toString(), markup = parts[1].toString();
+               !Receive(*it, text, markup, std::max(0.0, parts[2].toDouble()))) {
         m_inbox.erase(it);
     } else {
         it->awaiting = 0;
-        Write("page bridge: took a message of " +
-              std::to_string(parts[0].toString().size() + parts[1].toString().size()) +
+        Write("page bridge: took a message of " + std::to_string(text.size() + markup.size()) +
               " characters from the page");
     }
     Drain();
